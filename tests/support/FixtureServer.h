@@ -1,0 +1,44 @@
+#pragma once
+// A loopback HTTP server for tests: an httplib server on an OS-assigned port,
+// listening on its own thread for the life of the object.
+#include <httplib.h>
+
+#include <string>
+#include <thread>
+
+class FixtureServer {
+public:
+    FixtureServer() = default;
+    FixtureServer(const FixtureServer&) = delete;
+    FixtureServer& operator=(const FixtureServer&) = delete;
+    ~FixtureServer() { stop(); }
+
+    // Register routes on server() first, then start().
+    httplib::Server& server() { return server_; }
+
+    void start()
+    {
+        port_ = server_.bind_to_any_port("127.0.0.1");
+        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        server_.wait_until_ready();
+    }
+
+    void stop()
+    {
+        if (thread_.joinable()) {
+            server_.stop();
+            thread_.join();
+        }
+    }
+
+    int port() const { return port_; }
+    std::string url(const std::string& path = "/") const
+    {
+        return "http://127.0.0.1:" + std::to_string(port_) + path;
+    }
+
+private:
+    httplib::Server server_;
+    std::thread thread_;
+    int port_ = 0;
+};
