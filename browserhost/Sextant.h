@@ -1,0 +1,133 @@
+#pragma once
+// TSextant: the browser component that forms place. Navigation with waiting,
+// the component's window procedure (keys, clicks, close query, moves),
+// visibility, folder-view arrow keys and focus handling. Qt events of the
+// component and of the control's inner widgets are turned into window
+// messages and run through WindowProc, so handlers see the messages the rules
+// are written in.
+#include "browserhost/Messages.h"
+#include "browserhost/SxtCore.h"
+
+#include <QPointer>
+
+class QAbstractItemView;
+
+class TSextant;
+
+using TSxtBusyWaitEvent = std::function<void(TSextant* Sender, unsigned AStartTime, unsigned& TimeOut, bool& Cancel)>;
+using TSxtVisibleEvent = std::function<void(TObject* ASender, WordBool Visible)>;
+using TKeyEventEx = std::function<void(TObject* Sender, std::uint16_t& Key, std::uint16_t ScanCode, TShiftState Shift)>;
+using TSxtClickEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TSxtMessageEvent = std::function<void(TObject* Sender, TMessage& Msg, bool& Handled)>;
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+
+class TSextant : public TCustomSextant {
+    Q_OBJECT
+public:
+    explicit TSextant(QWidget* parent = nullptr);
+    ~TSextant() override;
+
+    // Navigation. Go: an existing folder navigates to "file:///" + Url
+    // unchanged; an address that is empty after trimming blanks and control
+    // characters does nothing; anything else goes to Navigate2 untrimmed.
+    // With a TimeOut (ms) Go then waits; True unless that wait failed.
+    bool Go(const QString& Url, unsigned TimeOut = 0);
+    // Waits until ReadyState is complete (Wait) or while Busy (WaitWhileBusy),
+    // processing events and sleeping 1 ms per pass. False when stopped,
+    // cancelled by OnBusyWait or timed out (TimeOut 0: no limit). Never throws.
+    bool Wait(unsigned TimeOut = 0);
+    bool WaitWhileBusy(unsigned TimeOut = 0);
+    // Sets StopRequested and stops the control; errors are swallowed.
+    void Stop();
+    // Errors (no history entry) are swallowed.
+    void GoBack();
+    void GoForward();
+    // Navigates to about:blank and, when WaitForIt, waits without a limit.
+    void AssignEmptyDocument(bool WaitForIt);
+    // The loaded HTML document; nullptr without one (or for a folder view).
+    IHTMLDocument2* GetDocument() const;
+
+    bool StopRequested() const { return stopRequested_; }
+
+    // Kept by the component and mirrored to its window; OnVisible follows
+    // every change of the window's visibility.
+    bool Visible() const { return visible_; }
+    void SetVisible(bool value);
+
+    // The control's properties of the same DISPIDs (defaults True, True, False).
+    bool Silent() const { return TSXT::Silent() != VARIANT_FALSE; }
+    void SetSilent(bool value) { TSXT::SetSilent(toWordBool(value)); }
+    bool RegisterAsDropTarget() const { return TSXT::RegisterAsDropTarget() != VARIANT_FALSE; }
+    void SetRegisterAsDropTarget(bool value) { TSXT::SetRegisterAsDropTarget(toWordBool(value)); }
+    bool RegisterAsBrowser() const { return TSXT::RegisterAsBrowser() != VARIANT_FALSE; }
+    void SetRegisterAsBrowser(bool value) { TSXT::SetRegisterAsBrowser(toWordBool(value)); }
+
+    // When set, Enter reaches the page instead of the form's dialog keys.
+    bool EnableMessageHandler = true;
+
+    // The component's window procedure. DoDefault is False after it when the
+    // message must not go on to the control (a handler consumed it).
+    void WindowProc(TMessage& Message, bool& DoDefault);
+    // Sends one message through WindowProc; answers its result.
+    LRESULT Perform(UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);
+
+    // The control's inner window of that class, following first children.
+    QWidget* FindChildWindow(const QString& className) const;
+    // Arrow keys in a folder view: moves the focused item; True when handled.
+    bool MoveFolderViewSelection(std::uint16_t Key, TShiftState Shift);
+
+    // Focus tracking of the control's inner windows.
+    void HookChildWindows();
+    void UnhookChildWindows();
+    // Makes this component the form's focused control and UI-activates it;
+    // Form defaults to the parent form.
+    void ActivateBrowserFocus(QWidget* Form = nullptr);
+    bool CanFocus() const;
+    bool Focused() const;
+    void SetFocus();
+
+    TSxtBusyWaitEvent OnBusyWait;
+    TSxtVisibleEvent OnVisible;
+    TKeyEventEx OnKeyDown;
+    TKeyEventEx OnKeyUp;
+    TSxtClickEvent OnClick;
+    TSxtMessageEvent OnMessage;
+    TCloseQueryEvent OnCloseQuery;
+
+protected:
+    void ViewCreated() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void customEvent(QEvent* event) override;
+
+private:
+    template <class Condition> bool WaitLoop(Condition condition, unsigned TimeOut);
+    bool HandleKeyMessage(TMessage& Message, const TKeyEventEx& handler, bool folderKeys);
+    bool FilterInnerEvent(QWidget* receiver, QEvent* event);
+    bool ForwardKey(QKeyEvent* key);
+    bool ForwardClick(QWidget* receiver, QMouseEvent* mouse);
+    void VisibilityChanged(bool shown);
+    QAbstractItemView* FolderListView() const;
+
+    bool visible_ = true;
+    bool stopRequested_ = false;
+    bool destroying_ = false;
+    // Script moves reach the host through window services on current
+    // systems, so the window procedure does not track them.
+    const bool isXPSP2OrLater_ = true;
+    bool moveTracking_ = !isXPSP2OrLater_;
+    QList<QPointer<QWidget>> hooked_;
+    // The last key event seen, so that one press travelling up the widget
+    // chain (or re-sent by the engine as unhandled) is handled once.
+    struct KeyStamp {
+        int type = 0;
+        int key = 0;
+        quint64 timestamp = 0;
+        bool operator==(const KeyStamp&) const = default;
+    } lastKey_;
+    const QEvent* lastMouse_ = nullptr;
+};

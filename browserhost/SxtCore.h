@@ -1,0 +1,67 @@
+#pragma once
+// TCustomSextant: the host side of the browser component. It is the client
+// site the control asks for decisions (command target, window services; the
+// other host questions attach here as further interfaces), and it keeps the
+// control's window, with its loaded page, alive while its own window is
+// re-created (re-parenting).
+#include "browserhost/SXT.h"
+
+#include <QPointer>
+
+using TSxtWindowServicesEvent = std::function<void(TObject* Sender, int cx, int cy)>;
+using TSxtNotifyEvent = std::function<void(TObject* Sender)>;
+
+class TCustomSextant : public TSXT,
+                       public IOleClientSite,
+                       public IOleCommandTarget,
+                       public IHTMLOMWindowServices {
+    Q_OBJECT
+public:
+    explicit TCustomSextant(QWidget* parent = nullptr);
+    ~TCustomSextant() override;
+
+    // Activates the control's view for keyboard input (only while a document
+    // is loaded) and makes this component the parent form's focused control.
+    void UIActivate();
+
+    // The focus-change permission answered to the control; True from creation.
+    bool FocusChangeAllowed() const { return focusChangeAllowed_; }
+
+    // Window services: with FloatingHosting a page script's moveTo/resizeTo
+    // move and size the parent form; the events are raised either way.
+    bool FloatingHosting = false;
+    TSxtWindowServicesEvent OnMove;
+    TSxtWindowServicesEvent OnResize;
+    // Raised when the control reports OLECMDID_STOP.
+    TSxtNotifyEvent OnStop;
+
+    // IOleCommandTarget: OLECMDID_STOP raises OnStop; the view-created command
+    // (CGID_Explorer, 39) calls ViewCreated when the control's view or folder
+    // list exists. Everything else answers OLECMDERR_E_NOTSUPPORTED.
+    HRESULT Exec(const GUID* cmdGroup, DWORD cmdId, DWORD cmdExecOpt, const Variant& in, Variant& out) override;
+    // IHTMLOMWindowServices: E_NOTIMPL (the control raises its own window
+    // events) unless FloatingHosting or the matching event is assigned.
+    HRESULT moveTo(std::int32_t x, std::int32_t y) override;
+    HRESULT resizeTo(std::int32_t x, std::int32_t y) override;
+
+    // The control's window while this component has handed it to the parking
+    // window; nullptr otherwise.
+    QWidget* ParkedWindow() const { return parked_; }
+
+protected:
+    // Called when the control has (re)created its view; TSextant re-hooks
+    // its inner windows here. Nothing by default.
+    virtual void ViewCreated() {}
+
+    // Re-creation: before this component leaves its parent the control's
+    // window is parked on a hidden window; after it has a parent again the
+    // parked window is brought back, filling this one.
+    bool event(QEvent* event) override;
+    void ParkControlWindow();
+    void RestoreControlWindow();
+
+    bool focusChangeAllowed_ = true;
+
+private:
+    QPointer<QWidget> parked_;
+};
