@@ -1,0 +1,18 @@
+#pragma once
+// The user's profile folder and what a fresh profile holds.
+#include <QString>
+
+// $ZARNWEB_HOME when set, else $XDG_DATA_HOME/ZarnWeb, else
+// ~/.local/share/ZarnWeb; created when missing.
+QString ProfileFolder();
+
+// The file:// address of the start page kept in the profile folder.
+QString StartPageUrl();
+
+// First-run seeding, safe to call at every start: writes the start page into
+// the profile, creates the profile's folders (Favorites with Links, Cookies,
+// History, Cache, Outbox) and gives each writable hive, once, the keys a fresh
+// system holds: home page, shell folders, page setup, browser version,
+// registered clients and class names. Values already present are kept; a
+// hive that cannot be written is left alone and seeded on a later start.
+void EnsureProfileDefaults();
