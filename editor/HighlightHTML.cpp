@@ -1,0 +1,357 @@
+#include "editor/HighlightHTML.h"
+
+#include <vector>
+
+const std::array<std::string_view, 151> HtmlEntities = {
+    "&amp;", "&lt;", "&gt;", "&quot;", "&trade;", "&nbsp;", "&copy;", "&reg;", "&Agrave;",
+    "&Aacute;", "&Acirc;", "&Atilde;", "&Auml;", "&Aring;", "&AElig;", "&Ccedil;", "&Egrave;",
+    "&Eacute;", "&Ecirc;", "&Euml;", "&Igrave;", "&Iacute;", "&Icirc;", "&Iuml;", "&ETH;",
+    "&Ntilde;", "&Ograve;", "&Oacute;", "&Ocirc;", "&Otilde;", "&Ouml;", "&Oslash;", "&Ugrave;",
+    "&Uacute;", "&Ucirc;", "&Uuml;", "&Yacute;", "&THORN;", "&szlig;", "&agrave;", "&aacute;",
+    "&acirc;", "&atilde;", "&auml;", "&aring;", "&aelig;", "&ccedil;", "&egrave;", "&eacute;",
+    "&ecirc;", "&euml;", "&igrave;", "&iacute;", "&icirc;", "&iuml;", "&eth;", "&ntilde;",
+    "&ograve;", "&oacute;", "&ocirc;", "&otilde;", "&ouml;", "&oslash;", "&ugrave;", "&uacute;",
+    "&ucirc;", "&uuml;", "&yacute;", "&thorn;", "&yuml;", "&iexcl;", "&cent;", "&pound;",
+    "&curren;", "&yen;", "&brvbar;", "&sect;", "&uml;", "&ordf;", "&laquo;", "&shy;", "&macr;",
+    "&deg;", "&plusmn;", "&sup2;", "&sup3;", "&acute;", "&micro;", "&middot;", "&cedil;",
+    "&sup1;", "&ordm;", "&raquo;", "&frac14;", "&frac12;", "&frac34;", "&iquest;", "&times;",
+    "&divide", "&euro;", "&#9;", "&#127;", "&#128;", "&#129;", "&#130;", "&#131;", "&#132;",
+    "&ldots;", "&#134;", "&#135;", "&#136;", "&#137;", "&#138;", "&#139;", "&#140;", "&#141;",
+    "&#142;", "&#143;", "&#144;", "&#152;", "&#153;", "&#154;", "&#155;", "&#156;", "&#157;",
+    "&#158;", "&#159;", "&#161;", "&#162;", "&#163;", "&#164;", "&#165;", "&#166;", "&#167;",
+    "&#168;", "&#170;", "&#175;", "&#176;", "&#177;", "&#178;", "&#180;", "&#181;", "&#183;",
+    "&#184;", "&#185;", "&#186;", "&#188;", "&#189;", "&#190;", "&#191;", "&#215;",
+};
+
+const std::array<std::string_view, 198> HtmlTagNames = {
+    "!DOCTYPE", "A", "ABBR", "ACRONYM", "ADDRESS", "APPLET", "AREA", "B", "BASE", "BASEFONT",
+    "BGSOUND", "BIG", "BLINK", "BLOCKQUOTE", "BODY", "BR", "BUTTON", "CAPTION", "CENTER", "CITE",
+    "CODE", "COL", "COLGROUP", "COMMENT", "DD", "DEL", "DFN", "DIR", "DIV", "DL", "DT", "EM",
+    "EMBED", "FIELDSET", "FONT", "FORM", "FRAME", "FRAMESET", "H1", "H2", "H3", "H4", "H5", "H6",
+    "HEAD", "HR", "HTML", "I", "IFRAME", "ILAYER", "IMG", "INPUT", "INS", "ISINDEX", "KBD",
+    "KEYGEN", "LABEL", "LAYER", "LEGEND", "LI", "LINK", "LISTING", "MAP", "MARQUEE", "MENU",
+    "META", "MULTICOL", "NEXTID", "NOBR", "NOEMBED", "NOFRAMES", "NOLAYER", "NOSCRIPT", "OBJECT",
+    "OL", "OPTION", "P", "PARAM", "PLAINTEXT", "PRE", "Q", "S", "SAMP", "SCRIPT", "SELECT",
+    "SERVER", "SMALL", "SPACER", "SPAN", "STRIKE", "STRONG", "STYLE", "SUB", "SUP", "TABLE",
+    "TBODY", "TD", "TEXTAREA", "TFOOT", "TH", "THEAD", "TITLE", "TR", "TT", "U", "UL", "VAR",
+    "WBR", "XMP", "/A", "/ABBR", "/ACRONYM", "/ADDRESS", "/APPLET", "/B", "/BIG", "/BLINK",
+    "/BLOCKQUOTE", "/BODY", "/BUTTON", "/CAPTION", "/CENTER", "/CITE", "/CODE", "/COLGROUP",
+    "/COMMENT", "/DD", "/DEL", "/DFN", "/DIR", "/DIV", "/DL", "/DT", "/EM", "/EMBED", "/FIELDSET",
+    "/FONT", "/FORM", "/FRAMESET", "/H1", "/H2", "/H3", "/H4", "/H5", "/H6", "/HEAD", "/HTML",
+    "/I", "/IFRAME", "/ILAYER", "/INS", "/KBD", "/LABEL", "/LAYER", "/LEGEND", "/LI", "/LISTING",
+    "/MAP", "/MARQUEE", "/MENU", "/MULTICOL", "/NOBR", "/NOEMBED", "/NOFRAMES", "/NOLAYER",
+    "/NOSCRIPT", "/OBJECT", "/OL", "/OPTION", "/P", "/PRE", "/Q", "/S", "/SAMP", "/SCRIPT",
+    "/SELECT", "/SERVER", "/SMALL", "/SPAN", "/STRIKE", "/STRONG", "/STYLE", "/SUB", "/SUP",
+    "/TABLE", "/TBODY", "/TD", "/TEXTAREA", "/TFOOT", "/TH", "/THEAD", "/TITLE", "/TR", "/TT",
+    "/U", "/UL", "/VAR", "/XMP",
+};
+
+namespace {
+
+constexpr int kKeywordBuckets = 244;
+
+// Tag-name letter values: letters count 1 to 26 whatever their case, "!" 123,
+// "/" 122, everything else 0 (which also ends the word's letter run).
+constexpr std::array<std::uint32_t, 256> MakeKeywordCharValue() {
+  std::array<std::uint32_t, 256> t{};
+  for (int c = 'A'; c <= 'Z'; ++c) t[c] = t[c + 32] = c - 64;
+  t['!'] = 123;
+  t['/'] = 122;
+  return t;
+}
+constexpr auto KeywordCharValue = MakeKeywordCharValue();
+
+enum CharClass : std::uint8_t {
+  ccNull, ccSpace, ccLF, ccCR, ccString, ccEntity, ccTagOpen, ccEquals, ccTagClose, ccWord,
+};
+
+constexpr std::array<std::uint8_t, 256> MakeCharClasses() {
+  std::array<std::uint8_t, 256> t{};
+  for (int c = 0; c < 256; ++c) t[c] = c <= 32 ? ccSpace : ccWord;
+  t[0] = ccNull;
+  t['\n'] = ccLF;
+  t['\r'] = ccCR;
+  t['"'] = ccString;
+  t['&'] = ccEntity;
+  t['<'] = ccTagOpen;
+  t['='] = ccEquals;
+  t['>'] = ccTagClose;
+  return t;
+}
+constexpr auto kCharClasses = MakeCharClasses();
+
+// Characters that end a text token or need a closer look inside one.
+constexpr std::array<bool, 256> MakeTextStops() {
+  std::array<bool, 256> t{};
+  for (int c = 0; c < 32; ++c) t[c] = true;
+  t['<'] = t['&'] = true;
+  return t;
+}
+constexpr auto kTextStops = MakeTextStops();
+
+constexpr std::array<int, 12> kKindColors = {11, 1, 2, 3, 4, 11, 5, 6, 7, 8, 9, 10};
+
+constexpr unsigned char Lower(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
+
+std::uint64_t HashOfName(std::string_view name) {
+  std::uint64_t h = 0;
+  for (unsigned char c : name) h += c >= '0' && c <= '9' ? c - '0' : KeywordCharValue[c];
+  return h;
+}
+
+// Names of known tags by hash value (no bucket holds more than three).
+const std::array<std::vector<std::uint8_t>, kKeywordBuckets>& TagBuckets() {
+  static const auto buckets = [] {
+    std::array<std::vector<std::uint8_t>, kKeywordBuckets> b;
+    for (std::size_t i = 0; i < HtmlTagNames.size(); ++i)
+      b[HashOfName(HtmlTagNames[i])].push_back(static_cast<std::uint8_t>(i));
+    return b;
+  }();
+  return buckets;
+}
+
+// Entities by the lower-cased character after "&", in table order, so that a
+// lookup only compares names that can match.
+const std::array<std::vector<std::uint8_t>, 256>& EntityBuckets() {
+  static const auto buckets = [] {
+    std::array<std::vector<std::uint8_t>, 256> b;
+    for (std::size_t i = 0; i < HtmlEntities.size(); ++i)
+      b[Lower(static_cast<unsigned char>(HtmlEntities[i][1]))].push_back(static_cast<std::uint8_t>(i));
+    return b;
+  }();
+  return buckets;
+}
+
+}  // namespace
+
+THighlightHTML::THighlightHTML(const TScreenMetrics& screen) : THighlightRichSyntax(screen) {
+  TagBuckets();
+  EntityBuckets();
+  SetColors(DefaultColors());
+  FEntityIndex = -1;
+}
+
+const std::vector<TColor>& THighlightHTML::DefaultColors() {
+  static const std::vector<TColor> colors = {clGreen, clMaroon, clBlack, clBlue,  clBlack, clGreen,
+                                             clBlue,  clBlack,  clRed,   clBlack, clBlack};
+  return colors;
+}
+
+void THighlightHTML::ResetColors() { SetColors(DefaultColors()); }
+
+void THighlightHTML::EscapeText(std::string& token) { EscapeMarkup(token); }
+
+void THighlightHTML::FormatToken(int colorIndex, std::string_view token, std::string& output) {
+  FormatMarkupToken(colorIndex, token, output);
+}
+
+void THighlightHTML::SetSource(const std::string& text, int lineNumber) {
+  FSource = text.c_str();
+  FLength = text.size();
+  FPos = 0;
+  FLineNumber = lineNumber;
+  // The first token keeps this kind when it is the empty one of a leading "&".
+  FTokenKind = hkEntity;
+  NextToken();
+}
+
+std::string_view THighlightHTML::TokenText() const {
+  return {FSource + FTokenStart, FPos - FTokenStart};
+}
+
+bool THighlightHTML::AtEnd() const { return FTokenKind == hkEnd; }
+
+int THighlightHTML::TokenColor() const { return kKindColors[FTokenKind]; }
+
+void THighlightHTML::NextToken() {
+  FTokenStart = FPos;
+  switch (FState) {
+    case hsServerScript: ScanBlock(hkServerScript, &THighlightHTML::AtServerScriptEnd); break;
+    case hsComment: ScanBlock(hkComment, &THighlightHTML::AtCommentEnd); break;
+    case hsText: ScanText(); break;
+    default: ScanByChar(); break;
+  }
+}
+
+void THighlightHTML::ScanByChar() {
+  switch (kCharClasses[Cur()]) {
+    // A NUL inside the text is a blank; only the one after the text ends it.
+    case ccNull: FPos >= FLength ? ScanNull() : ScanSpace(); break;
+    case ccSpace: ScanSpace(); break;
+    case ccLF: ScanLF(); break;
+    case ccCR: ScanCR(); break;
+    case ccString: ScanString(); break;
+    case ccEntity: ScanEntity(); break;
+    case ccTagOpen: ScanTagOpen(); break;
+    case ccEquals: ScanEquals(); break;
+    case ccTagClose: ScanTagClose(); break;
+    default: ScanWord(); break;
+  }
+}
+
+void THighlightHTML::ScanNull() { FTokenKind = hkEnd; }
+
+void THighlightHTML::ScanSpace() {
+  ++FPos;
+  FTokenKind = hkSpace;
+  for (unsigned char c = Cur(); c <= 32 && c != 0 && c != '\t' && c != '\n' && c != '\r'; c = Cur())
+    ++FPos;
+}
+
+void THighlightHTML::ScanLF() {
+  FTokenKind = hkSpace;
+  ++FPos;
+}
+
+void THighlightHTML::ScanCR() {
+  FTokenKind = hkSpace;
+  ++FPos;
+  if (Cur() == '\n') ++FPos;
+}
+
+void THighlightHTML::ScanEquals() {
+  FState = hsValue;
+  FTokenKind = hkSymbol;
+  ++FPos;
+}
+
+void THighlightHTML::ScanTagClose() {
+  FState = hsText;
+  FTokenKind = hkSymbol;
+  ++FPos;
+}
+
+void THighlightHTML::ScanTagOpen() {
+  ++FPos;
+  if (Cur() == '!' && At(FPos + 1) == '-' && At(FPos + 2) == '-') {
+    FState = hsComment;
+    FTokenKind = hkComment;
+    FPos += 3;
+  } else if (Cur() == '%') {
+    FState = hsServerScript;
+    FTokenKind = hkServerScript;
+    ++FPos;
+  } else {
+    FState = hsTagName;
+    FTokenKind = hkSymbol;
+  }
+}
+
+void THighlightHTML::ScanString() {
+  if (FState == hsValue) {
+    FState = hsInTag;
+    FTokenKind = hkValue;
+  } else {
+    FTokenKind = hkString;
+  }
+  ++FPos;
+  for (unsigned char c = Cur(); c != 0 && c != '\n' && c != '\r' && c != '"'; c = Cur()) ++FPos;
+  if (Cur() == '"') ++FPos;
+}
+
+void THighlightHTML::ScanEntity() {
+  if (FEntityIndex >= 0 && FEntityIndex < static_cast<int>(HtmlEntities.size())) {
+    FTokenKind = hkEntity;
+    FPos += HtmlEntities[FEntityIndex].size();
+  }
+  FEntityIndex = -1;
+  FState = hsText;
+}
+
+void THighlightHTML::ScanWord() {
+  switch (FState) {
+    case hsTagName:
+      FState = hsInTag;
+      FTokenKind = KeywordKind();
+      FPos += FKeyLength;
+      break;
+    case hsValue:
+      FState = hsInTag;
+      FTokenKind = hkValue;
+      ++FPos;
+      for (unsigned char c = Cur(); c > 32 && c != '>'; c = Cur()) ++FPos;
+      break;
+    default:
+      FTokenKind = hkName;
+      ++FPos;
+      for (unsigned char c = Cur(); c > 32 && c != '"' && c != '=' && c != '>'; c = Cur()) ++FPos;
+      break;
+  }
+}
+
+void THighlightHTML::ScanText() {
+  if (Cur() < 32 || Cur() == '<') {
+    ScanByChar();
+    return;
+  }
+  FTokenKind = hkText;
+  for (;;) {
+    while (!kTextStops[Cur()]) ++FPos;
+    if (Cur() != '&') return;
+    const int entity = FindEntity();
+    if (entity >= 0) {
+      FEntityIndex = entity;
+      FState = hsEntity;
+      return;
+    }
+    ++FPos;
+  }
+}
+
+// Comments and server scripts: one token per line, up to and including the
+// closing ">"; line breaks inside are blank tokens and keep the state.
+void THighlightHTML::ScanBlock(THtmlTokenKind kind, bool (THighlightHTML::*isEnd)() const) {
+  FTokenKind = kind;
+  unsigned char c = Cur();
+  if (c == 0 || c == '\n' || c == '\r') {
+    ScanByChar();
+    return;
+  }
+  for (; c != 0 && c != '\n' && c != '\r'; c = Cur()) {
+    if (c == '>' && (this->*isEnd)()) {
+      FState = hsText;
+      ++FPos;
+      return;
+    }
+    ++FPos;
+  }
+}
+
+bool THighlightHTML::AtCommentEnd() const {
+  return FPos >= 2 && At(FPos - 1) == '-' && At(FPos - 2) == '-';
+}
+
+bool THighlightHTML::AtServerScriptEnd() const { return FPos >= 1 && At(FPos - 1) == '%'; }
+
+// Colour kind of the tag name at FPos; sets FKeyLength to the word's length.
+THtmlTokenKind THighlightHTML::KeywordKind() {
+  const std::size_t start = FPos;
+  std::size_t i = start;
+  std::uint64_t hash = 0;
+  for (; KeywordCharValue[At(i)] != 0; ++i) hash += KeywordCharValue[At(i)];
+  for (; At(i) >= '0' && At(i) <= '9'; ++i) hash += At(i) - '0';
+  FKeyLength = i - start;
+  if (hash >= kKeywordBuckets) return hkName;
+  for (std::uint8_t index : TagBuckets()[hash]) {
+    const std::string_view name = HtmlTagNames[index];
+    if (name.size() != FKeyLength) continue;
+    std::size_t k = 0;
+    while (k < FKeyLength &&
+           KeywordCharValue[At(start + k)] == KeywordCharValue[static_cast<unsigned char>(name[k])])
+      ++k;
+    if (k == FKeyLength) return hkTag;
+  }
+  return hkUnknownTag;
+}
+
+// Index of the first entity name that the text at FPos starts with, ignoring
+// case; -1 when none does.
+int THighlightHTML::FindEntity() const {
+  for (std::uint8_t index : EntityBuckets()[Lower(At(FPos + 1))]) {
+    const std::string_view name = HtmlEntities[index];
+    std::size_t k = 0;
+    while (k < name.size() && Lower(At(FPos + k)) == Lower(static_cast<unsigned char>(name[k]))) ++k;
+    if (k == name.size()) return index;
+  }
+  return -1;
+}

@@ -1,0 +1,136 @@
+#pragma once
+// Highlighter framework: turns a token stream into a coloured RTF document.
+// Language classes (THighlightHTML, THighlightXML) supply the scanner; this
+// base owns the RTF header, font table, colour table, escaping and the writer.
+// Text is UTF-8 inside the program; the RTF names code page 1252 and carries
+// every non-ASCII character as a \uN? escape, so any RTF reader shows it.
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A colour in the layout 0x00BBGGRR. A value with the top bit set names a
+// system colour whose index is in the low byte.
+using TColor = std::int32_t;
+
+constexpr TColor RgbColor(int r, int g, int b) { return r | (g << 8) | (b << 16); }
+
+inline constexpr TColor clBlack = RgbColor(0, 0, 0);
+inline constexpr TColor clMaroon = RgbColor(128, 0, 0);
+inline constexpr TColor clGreen = RgbColor(0, 128, 0);
+inline constexpr TColor clRed = RgbColor(255, 0, 0);
+inline constexpr TColor clBlue = RgbColor(0, 0, 255);
+inline constexpr TColor clWhite = RgbColor(255, 255, 255);
+
+inline constexpr TColor clSystemColor = static_cast<TColor>(0x80000000u);
+inline constexpr TColor clWindow = clSystemColor | 5;
+inline constexpr TColor clWindowText = clSystemColor | 8;
+inline constexpr TColor clHighlight = clSystemColor | 13;
+inline constexpr TColor clHighlightText = clSystemColor | 14;
+inline constexpr TColor clBtnFace = clSystemColor | 15;
+inline constexpr TColor clGrayText = clSystemColor | 17;
+
+// Character set and pitch-and-family byte of a font as the screen shows it.
+struct TFontMetrics {
+  std::uint8_t CharSet = 0;
+  std::uint8_t PitchAndFamily = 0;
+};
+
+// What the display reports about fonts and system colours; the highlighters
+// ask it while building their font and colour tables. The caller may supply
+// its own (the rich editor asks its toolkit); the defaults give the same
+// answers on every machine.
+class TScreenMetrics {
+ public:
+  virtual ~TScreenMetrics() = default;
+
+  // Metrics of the named font. Unanswered: a fixed table of common fonts
+  // ("Courier New" is charset 0, fixed pitch, modern family); unknown names
+  // get charset 0 and the "don't care" family.
+  virtual TFontMetrics FontMetrics(const std::string& fontName) const;
+
+  // RGB value (0x00BBGGRR) of the system colour with this index.
+  // Unanswered: the classic Windows default scheme; unknown indices give black.
+  virtual TColor SystemColor(int index) const;
+
+  static const TScreenMetrics& Default();
+};
+
+class THighlightRichSyntax {
+ public:
+  // Sets code page 1252, a font table holding "Courier New" and the header
+  // strings; the colour table stays empty until SetColors. `screen` must
+  // outlive the highlighter.
+  explicit THighlightRichSyntax(const TScreenMetrics& screen = TScreenMetrics::Default());
+  virtual ~THighlightRichSyntax();
+  THighlightRichSyntax(const THighlightRichSyntax&) = delete;
+  THighlightRichSyntax& operator=(const THighlightRichSyntax&) = delete;
+
+  // Makes a token safe for RTF, in place. Base: leaves it unchanged.
+  virtual void EscapeText(std::string& token);
+  // Appends the coloured form of an (escaped) token to `output`.
+  // Base: "\cf<index> <token>".
+  virtual void FormatToken(int colorIndex, std::string_view token, std::string& output);
+
+  // Token iteration; the base has no tokens (AtEnd is true).
+  virtual void NextToken();
+  virtual bool AtEnd() const;
+  // Characters of the current token; valid until the next NextToken.
+  virtual std::string_view TokenText() const;
+  // Index into the colour table: 0 is black, k is the k-th colour given to SetColors.
+  virtual int TokenColor() const;
+
+  // One colour-table entry "\redR\greenG\blueB;", system colours resolved.
+  virtual std::string ColorToRtf(TColor color) const;
+
+  // Hands over the whole text and scans its first token. The highlighter keeps
+  // a reference: `text` must stay alive and unchanged while it is used.
+  virtual void SetSource(const std::string& text, int lineNumber);
+  void SetSource(std::string&&, int) = delete;
+  // SetSource with line number 1.
+  virtual void SetText(const std::string& text);
+  void SetText(std::string&&) = delete;
+
+  // Builds the font table, font i being "\f<i>".
+  virtual void SetFonts(const std::vector<std::string>& fontNames);
+  // Builds the colour table: black first, then `colors` in order.
+  virtual void SetColors(const std::vector<TColor>& colors);
+  // Restores the language's default colours. Base: does nothing.
+  virtual void ResetColors();
+
+  // Writes the whole RTF document, consuming the token stream: a second call
+  // without a new SetSource writes an empty body. Stream failures surface as
+  // the stream's own state or exceptions.
+  virtual void SaveToStream(std::ostream& stream);
+  // The same document as a string.
+  virtual std::string GetRtf();
+
+  const std::string& RtfHeader() const { return FRtfHeader; }
+  const std::string& FontTable() const { return FFontTable; }
+  const std::string& ColorTable() const { return FColorTable; }
+  int CodePage() const { return FCodePage; }
+
+ protected:
+  // Markup escaping shared by the languages: "\" "{" "}" get a backslash,
+  // non-ASCII UTF-8 becomes \uN? (a surrogate pair above U+FFFF), bytes that
+  // are not valid UTF-8 and NUL become \'hh.
+  static void EscapeMarkup(std::string& token);
+  // Markup formatting shared by the languages: a token whose trimmed text
+  // starts with "//" takes colour 2 (script comment lines); with colour 10 a
+  // token starting with a double quote takes colour 6.
+  static void FormatMarkupToken(int colorIndex, std::string_view token, std::string& output);
+  static void AppendColorWord(int colorIndex, std::string& output);
+
+ private:
+  void WriteDocument(std::string& out, std::ostream* stream);
+
+  std::string FRtfHeader;
+  std::string FFontTableEnd;
+  std::string FDocumentStart;
+  std::string FColorTable;
+  std::string FFontTable;
+  int FCodePage = 1252;
+  const TScreenMetrics& FScreen;
+};

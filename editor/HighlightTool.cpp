@@ -1,0 +1,125 @@
+// zarn-highlight: colours HTML or XML source as an RTF document.
+//   zarn-highlight --html|--xml [IN] [-o OUT]
+// Reads standard input and writes standard output when IN or OUT is omitted.
+// OUT is written through a temporary file and renamed, so a failed run never
+// leaves a truncated document behind.
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include <sys/stat.h>
+
+#include "editor/HighlightHTML.h"
+#include "editor/HighlightXML.h"
+
+namespace {
+
+constexpr const char* kUsage = "usage: zarn-highlight --html|--xml [IN] [-o OUT]\n";
+
+int Fail(const std::string& message) {
+  std::cerr << "zarn-highlight: " << message << "\n";
+  return 1;
+}
+
+bool ReadAll(std::FILE* f, std::string& text) {
+  char buf[1 << 16];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+  return !std::ferror(f);
+}
+
+// Reads the whole of `path` ("" for standard input); errno is kept on failure.
+bool ReadInput(const std::string& path, std::string& text) {
+  if (path.empty()) return ReadAll(stdin, text);
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  struct stat st {};
+  if (fstat(fileno(f), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) {
+      std::fclose(f);
+      errno = EISDIR;
+      return false;
+    }
+    if (S_ISREG(st.st_mode)) text.reserve(static_cast<std::size_t>(st.st_size));
+  }
+  const bool ok = ReadAll(f, text);
+  const int err = errno;
+  std::fclose(f);
+  errno = err;
+  return ok;
+}
+
+bool WriteOutput(THighlightRichSyntax& highlighter, const std::string& path) {
+  if (path.empty()) {
+    highlighter.SaveToStream(std::cout);
+    std::cout.flush();
+    return static_cast<bool>(std::cout);
+  }
+  const std::string temp = path + ".part";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    highlighter.SaveToStream(out);
+    out.close();
+    if (!out) {
+      const int err = errno;
+      std::remove(temp.c_str());
+      errno = err;
+      return false;
+    }
+  }
+  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    const int err = errno;
+    std::remove(temp.c_str());
+    errno = err;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::ios::sync_with_stdio(false);
+  std::unique_ptr<THighlightRichSyntax> highlighter;
+  std::string in, out;
+  bool haveIn = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--html") {
+      highlighter = std::make_unique<THighlightHTML>();
+    } else if (arg == "--xml") {
+      highlighter = std::make_unique<THighlightXML>();
+    } else if (arg == "-o" && i + 1 < argc) {
+      out = argv[++i];
+    } else if (arg == "-h" || arg == "--help") {
+      std::cout << kUsage;
+      return 0;
+    } else if (!haveIn && (arg == "-" || arg.empty() || arg[0] != '-')) {
+      in = arg == "-" ? "" : arg;
+      haveIn = true;
+    } else {
+      std::cerr << "zarn-highlight: unexpected argument '" << arg << "'\n" << kUsage;
+      return 2;
+    }
+  }
+  if (!highlighter) {
+    std::cerr << "zarn-highlight: choose --html or --xml\n" << kUsage;
+    return 2;
+  }
+
+  std::string text;
+  if (!ReadInput(in, text))
+    return Fail("cannot read " + (in.empty() ? std::string("standard input") : "'" + in + "'") +
+                ": " + std::strerror(errno));
+  highlighter->SetText(text);
+  if (!WriteOutput(*highlighter, out))
+    return Fail("cannot write " + (out.empty() ? std::string("standard output") : "'" + out + "'") +
+                ": " + std::strerror(errno));
+  return 0;
+}
