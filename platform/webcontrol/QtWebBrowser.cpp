@@ -1,0 +1,629 @@
+#include "platform/webcontrol/QtWebBrowser.h"
+
+#include "platform/registry/Registry.h"
+#include "platform/webcontrol/WindowClass.h"
+
+#include <QDir>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QStackedLayout>
+#include <QTimer>
+#include <QWebEngineCertificateError>
+#include <QWebEngineHistory>
+#include <QWebEngineHttpRequest>
+#include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+namespace {
+
+// Chromium's net error for a request that was cancelled (stop, or a
+// navigation refused by the host).
+constexpr int NetErrorAborted = -3;
+// The control's status code for a page whose certificate failed.
+constexpr std::int32_t INET_E_INVALID_CERTIFICATE = makeHResult(0x800C0019);
+// The grid of the folder view's icons.
+constexpr QSize FolderGridSize(96, 72);
+
+QString toQString(const WideString& text) { return QString::fromStdU16String(text); }
+WideString toWideString(const QString& text) { return text.toStdU16String(); }
+Variant toVariant(const QString& text) { return Variant(toWideString(text)); }
+
+QUrl urlFromText(const QString& text)
+{
+    if (text.startsWith(QLatin1String("about:"), Qt::CaseInsensitive))
+        return QUrl(text);
+    return QUrl::fromUserInput(text.trimmed(), QDir::currentPath(), QUrl::AssumeLocalFile);
+}
+
+// The local folder a file: address names, or an empty text.
+QString folderOf(const QUrl& url)
+{
+    if (!url.isLocalFile())
+        return {};
+    const QString path = QDir::cleanPath(url.toLocalFile());
+    return QFileInfo(path).isDir() ? path : QString();
+}
+
+QByteArray postDataOf(const Variant& postData)
+{
+    if (const auto* bytes = postData.get<Variant::Bytes>())
+        return QByteArray(reinterpret_cast<const char*>(bytes->data()), qsizetype(bytes->size()));
+    if (const auto* text = postData.get<WideString>())
+        return toQString(*text).toUtf8();
+    return {};
+}
+
+// "Name: value" lines separated by CR LF, as the headers argument carries them.
+void applyHeaders(QWebEngineHttpRequest& request, const QString& headers)
+{
+    for (const QString& line : headers.split(QRegularExpression(QStringLiteral("\r?\n")), Qt::SkipEmptyParts)) {
+        const qsizetype colon = line.indexOf(u':');
+        if (colon > 0)
+            request.setHeader(line.left(colon).trimmed().toLatin1(), line.mid(colon + 1).trimmed().toUtf8());
+    }
+}
+
+} // namespace
+
+// The object that stands for a frame of the page in frame events (pDisp):
+// Qt WebEngine does not expose frames, so all of them share one.
+class QtWebBrowser::FrameDispatch : public IDispatch {};
+
+class QtWebBrowser::HtmlDocument : public IHTMLDocument2 {
+public:
+    explicit HtmlDocument(QtWebBrowser* owner) : owner_(owner) {}
+    WideString get_URL() const override { return toWideString(owner_->locationUrl_); }
+    WideString get_title() const override { return toWideString(owner_->locationName_); }
+
+private:
+    QtWebBrowser* owner_;
+};
+
+// A folder view's document: not an HTML document.
+class QtWebBrowser::FolderDocument : public IDispatch {};
+
+class QtWebBrowser::Page : public QWebEnginePage {
+public:
+    explicit Page(QtWebBrowser* owner) : QWebEnginePage(owner), owner_(owner) {}
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override
+    {
+        return owner_->acceptNavigation(url, type, isMainFrame);
+    }
+    QWebEnginePage* createWindow(WebWindowType) override { return owner_->newWindow(); }
+    void javaScriptAlert(const QUrl& origin, const QString& text) override
+    {
+        if (!owner_->properties_[DISPID_SILENT].toBool())
+            QWebEnginePage::javaScriptAlert(origin, text);
+    }
+
+private:
+    QtWebBrowser* owner_;
+};
+
+QtWebBrowser::QtWebBrowser()
+    : frames_(std::make_unique<FrameDispatch>())
+{
+    properties_ = {
+        {DISPID_VISIBLE, Variant::fromBool(true)}, {DISPID_STATUSBAR, Variant::fromBool(false)},
+        {DISPID_STATUSTEXT, Variant(WideString())}, {DISPID_TOOLBAR, Variant(std::int32_t(0))},
+        {DISPID_MENUBAR, Variant::fromBool(false)}, {DISPID_FULLSCREEN, Variant::fromBool(false)},
+        {DISPID_OFFLINE, Variant::fromBool(false)}, {DISPID_SILENT, Variant::fromBool(false)},
+        {DISPID_REGISTERASBROWSER, Variant::fromBool(false)}, {DISPID_REGISTERASDROPTARGET, Variant::fromBool(true)},
+        {DISPID_THEATERMODE, Variant::fromBool(false)}, {DISPID_ADDRESSBAR, Variant::fromBool(false)},
+        {DISPID_RESIZABLE, Variant::fromBool(true)},
+    };
+    container_ = new QWidget;
+    SetWindowClassName(container_, WC_SHELLEMBEDDING);
+    stack_ = new QStackedLayout(container_);
+    view_ = new QWebEngineView(container_);
+    SetWindowClassName(view_, WC_DOCOBJECTVIEW);
+    page_ = new Page(this);
+    view_->setPage(page_);
+    stack_->addWidget(view_);
+
+    connect(page_, &QWebEnginePage::loadingChanged, this, &QtWebBrowser::loadingChanged);
+    connect(page_, &QWebEnginePage::loadProgress, this, [this](int progress) {
+        if (busy_) {
+            std::vector<Variant> args{std::int32_t(progress), std::int32_t(100)};
+            fire(DISPID_PROGRESSCHANGE, args);
+        }
+    });
+    connect(page_, &QWebEnginePage::titleChanged, this, &QtWebBrowser::titleChanged);
+    connect(page_, &QWebEnginePage::linkHovered, this, &QtWebBrowser::statusText);
+    connect(page_, &QWebEnginePage::geometryChangeRequested, this, &QtWebBrowser::geometryRequested);
+    connect(page_, &QWebEnginePage::windowCloseRequested, this, &QtWebBrowser::closeRequested);
+    connect(page_, &QWebEnginePage::certificateError, this, [this](QWebEngineCertificateError error) {
+        std::vector<Variant> args{static_cast<IDispatch*>(this), toVariant(error.url().toString()),
+            Variant(WideString()), Variant(INET_E_INVALID_CERTIFICATE), Variant::fromBool(false)};
+        fire(DISPID_NAVIGATEERROR, args);
+        error.rejectCertificate();
+    });
+}
+
+QtWebBrowser::~QtWebBrowser()
+{
+    sink_ = nullptr;
+    delete container_;
+}
+
+QWidget* QtWebBrowser::window() { return container_; }
+QWebEnginePage* QtWebBrowser::page() const { return page_; }
+QListWidget* QtWebBrowser::folderView() const { return stack_->currentWidget() == folder_ ? folder_ : nullptr; }
+
+HRESULT QtWebBrowser::fire(DISPID dispId, std::vector<Variant>& args)
+{
+    return sink_ ? sink_->Invoke(dispId, args) : S_OK;
+}
+
+void QtWebBrowser::fireNotify(DISPID dispId)
+{
+    std::vector<Variant> none;
+    fire(dispId, none);
+}
+
+bool QtWebBrowser::beforeNavigate(IDispatch* disp, const QUrl& url, std::int32_t flags, const WideString& targetFrame,
+    const Variant& postData, const WideString& headers)
+{
+    std::vector<Variant> args{disp, toVariant(url.toString()), Variant(flags), Variant(targetFrame), postData,
+        Variant(headers), Variant::fromBool(false)};
+    fire(DISPID_BEFORENAVIGATE2, args);
+    return args[6].toBool();
+}
+
+HRESULT QtWebBrowser::Navigate(const WideString& url, const Variant& flags, const Variant& targetFrameName,
+    const Variant& postData, const Variant& headers)
+{
+    return Navigate2(Variant(url), flags, targetFrameName, postData, headers);
+}
+
+HRESULT QtWebBrowser::Navigate2(const Variant& url, const Variant& flags, const Variant& targetFrameName,
+    const Variant& postData, const Variant& headers)
+{
+    const QUrl target = urlFromText(toQString(url.toWideString()));
+    if (!target.isValid())
+        return E_INVALIDARG;
+    if (beforeNavigate(this, target, flags.toInt(), targetFrameName.toWideString(), postData, headers.toWideString()))
+        return S_OK;
+    ++generation_;
+    if (const QString folder = folderOf(target); !folder.isEmpty()) {
+        showFolder(folder, target);
+        return S_OK;
+    }
+    QWebEngineHttpRequest request(target);
+    if (const QByteArray body = postDataOf(postData); !body.isEmpty()) {
+        request.setMethod(QWebEngineHttpRequest::Post);
+        request.setPostData(body);
+    }
+    applyHeaders(request, toQString(headers.toWideString()));
+    announced_ = true;
+    load(request);
+    return S_OK;
+}
+
+void QtWebBrowser::load(const QWebEngineHttpRequest& request)
+{
+    showWebView();
+    refreshing_ = false;
+    stopping_ = false;
+    startLoading();
+    page_->load(request);
+}
+
+void QtWebBrowser::startLoading()
+{
+    busy_ = true;
+    readyState_ = READYSTATE_LOADING;
+}
+
+bool QtWebBrowser::acceptNavigation(const QUrl& url, int type, bool isMainFrame)
+{
+    if (!isMainFrame)
+        return !beforeNavigate(frames_.get(), url, 0, WideString(), Variant(), WideString());
+    if (type == QWebEnginePage::NavigationTypeTyped && announced_) {
+        announced_ = false;
+        return true;
+    }
+    if (type == QWebEnginePage::NavigationTypeReload || type == QWebEnginePage::NavigationTypeRedirect)
+        return true;
+    if (beforeNavigate(this, url, 0, WideString(), Variant(), WideString()))
+        return false;
+    ++generation_;
+    if (const QString folder = folderOf(url); !folder.isEmpty()) {
+        showFolder(folder, url);
+        return false;
+    }
+    startLoading();
+    return true;
+}
+
+void QtWebBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
+{
+    if (info.isErrorPage())
+        return;
+    switch (info.status()) {
+    case QWebEngineLoadingInfo::LoadStartedStatus:
+        startLoading();
+        fireNotify(DISPID_DOWNLOADBEGIN);
+        statusText(info.url().toString());
+        break;
+    case QWebEngineLoadingInfo::LoadSucceededStatus:
+        completeNavigation(info.url());
+        break;
+    case QWebEngineLoadingInfo::LoadFailedStatus:
+        if (stopping_ || info.errorCode() == NetErrorAborted) {
+            finishLoading();
+            break;
+        }
+        {
+            std::vector<Variant> args{static_cast<IDispatch*>(this), toVariant(info.url().toString()),
+                Variant(WideString()), Variant(std::int32_t(info.errorCode())), Variant::fromBool(false)};
+            fire(DISPID_NAVIGATEERROR, args);
+        }
+        completeNavigation(info.url());
+        break;
+    case QWebEngineLoadingInfo::LoadStoppedStatus:
+        finishLoading();
+        break;
+    }
+}
+
+void QtWebBrowser::completeNavigation(const QUrl& url)
+{
+    if (!busy_)
+        return;
+    locationUrl_ = url.toString();
+    if (refreshing_) {
+        readyState_ = READYSTATE_COMPLETE;
+        finishLoading();
+        return;
+    }
+    if (!document_ || !dynamic_cast<HtmlDocument*>(document_.get()))
+        document_ = std::make_unique<HtmlDocument>(this);
+    if (auto* proxy = view_->focusProxy())
+        SetWindowClassName(proxy, WC_IESERVER);
+    titleChanged(page_->title());
+    fireCommandStates();
+    notifyViewCreated();
+    std::vector<Variant> args{static_cast<IDispatch*>(this), toVariant(locationUrl_)};
+    fire(DISPID_NAVIGATECOMPLETE2, args);
+    readyState_ = READYSTATE_COMPLETE;
+    args = {static_cast<IDispatch*>(this), toVariant(locationUrl_)};
+    fire(DISPID_DOCUMENTCOMPLETE, args);
+    finishLoading();
+}
+
+void QtWebBrowser::finishLoading()
+{
+    if (!busy_)
+        return;
+    busy_ = false;
+    refreshing_ = false;
+    stopping_ = false;
+    if (readyState_ != READYSTATE_COMPLETE && document_)
+        readyState_ = READYSTATE_COMPLETE;
+    fireNotify(DISPID_DOWNLOADCOMPLETE);
+}
+
+void QtWebBrowser::fireCommandStates()
+{
+    const bool inFolder = folderView() != nullptr;
+    std::vector<Variant> args{CSC_NAVIGATEBACK, Variant::fromBool(inFolder || page_->history()->canGoBack())};
+    fire(DISPID_COMMANDSTATECHANGE, args);
+    args = {CSC_NAVIGATEFORWARD, Variant::fromBool(!inFolder && page_->history()->canGoForward())};
+    fire(DISPID_COMMANDSTATECHANGE, args);
+}
+
+void QtWebBrowser::notifyViewCreated()
+{
+    if (auto* target = dynamic_cast<IOleCommandTarget*>(site_)) {
+        Variant out;
+        target->Exec(&CGID_Explorer, SHDVID_VIEWCREATED, 0, Variant(), out);
+    }
+}
+
+void QtWebBrowser::titleChanged(const QString& title)
+{
+    locationName_ = title;
+    if (title == reportedTitle_)
+        return;
+    reportedTitle_ = title;
+    std::vector<Variant> args{toVariant(title)};
+    fire(DISPID_TITLECHANGE, args);
+}
+
+void QtWebBrowser::statusText(const QString& text)
+{
+    properties_[DISPID_STATUSTEXT] = toVariant(text);
+    std::vector<Variant> args{toVariant(text)};
+    fire(DISPID_STATUSTEXTCHANGE, args);
+}
+
+void QtWebBrowser::geometryRequested(const QRect& geometry)
+{
+    const QWidget* top = container_->window();
+    auto* services = dynamic_cast<IHTMLOMWindowServices*>(site_);
+    if (geometry.topLeft() != top->pos()) {
+        if (!services || services->moveTo(geometry.x(), geometry.y()) == E_NOTIMPL) {
+            std::vector<Variant> args{std::int32_t(geometry.x())};
+            fire(DISPID_WINDOWSETLEFT, args);
+            args = {std::int32_t(geometry.y())};
+            fire(DISPID_WINDOWSETTOP, args);
+        }
+    }
+    if (geometry.size() != top->size()) {
+        if (!services || services->resizeTo(geometry.width(), geometry.height()) == E_NOTIMPL) {
+            std::vector<Variant> args{std::int32_t(geometry.width())};
+            fire(DISPID_WINDOWSETWIDTH, args);
+            args = {std::int32_t(geometry.height())};
+            fire(DISPID_WINDOWSETHEIGHT, args);
+        }
+    }
+}
+
+void QtWebBrowser::closeRequested()
+{
+    std::vector<Variant> args{Variant::fromBool(false), Variant::fromBool(false)};
+    fire(DISPID_WINDOWCLOSING, args);
+    if (!args[1].toBool() && container_ && container_->parentWidget())
+        QMetaObject::invokeMethod(container_->parentWidget(), "close", Qt::QueuedConnection);
+}
+
+// A page opens a new window: OnNewWindow2 and OnNewWindow3 may cancel it or
+// hand over a control of their own; otherwise the page opens in a new
+// top-level window of its own, deleted when it is closed.
+QWebEnginePage* QtWebBrowser::newWindow()
+{
+    std::vector<Variant> args{static_cast<IDispatch*>(nullptr), Variant::fromBool(false)};
+    fire(DISPID_NEWWINDOW2, args);
+    if (args[1].toBool())
+        return nullptr;
+    IDispatch* const* given = args[0].get<IDispatch*>();
+    if (!given || !*given) {
+        args = {static_cast<IDispatch*>(nullptr), Variant::fromBool(false), Variant(std::int32_t(0)),
+            toVariant(locationUrl_), Variant(WideString())};
+        fire(DISPID_NEWWINDOW3, args);
+        if (args[1].toBool())
+            return nullptr;
+        given = args[0].get<IDispatch*>();
+    }
+    if (given && *given) {
+        auto* other = dynamic_cast<QtWebBrowser*>(*given);
+        return other ? other->page_ : nullptr;
+    }
+    auto* popup = new QtWebBrowser;
+    QWidget* window = popup->window();
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    connect(window, &QObject::destroyed, popup, [popup] {
+        popup->container_ = nullptr;
+        popup->deleteLater();
+    });
+    window->resize(800, 600);
+    window->show();
+    return popup->page_;
+}
+
+void QtWebBrowser::showWebView()
+{
+    if (stack_->currentWidget() != view_) {
+        stack_->setCurrentWidget(view_);
+        view_->lower();
+    }
+    folderPath_.clear();
+}
+
+void QtWebBrowser::showFolder(const QString& path, const QUrl& url)
+{
+    startLoading();
+    const unsigned generation = generation_;
+    // The folder is listed after Navigate returns, as a page loads.
+    QTimer::singleShot(0, this, [this, path, url, generation] { loadFolder(path, url, generation); });
+}
+
+void QtWebBrowser::loadFolder(const QString& path, const QUrl& url, unsigned generation)
+{
+    if (generation != generation_ || !busy_)
+        return;
+    fireNotify(DISPID_DOWNLOADBEGIN);
+    if (!folder_) {
+        folder_ = new QListWidget(container_);
+        SetWindowClassName(folder_, WC_LISTVIEW);
+        folder_->setViewMode(QListView::IconMode);
+        folder_->setResizeMode(QListView::Adjust);
+        folder_->setMovement(QListView::Static);
+        folder_->setGridSize(FolderGridSize);
+        folder_->setWordWrap(true);
+        folder_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        connect(folder_, &QListWidget::itemActivated, this, &QtWebBrowser::openFolderItem);
+        stack_->addWidget(folder_);
+    }
+    page_->triggerAction(QWebEnginePage::Stop);
+    folder_->clear();
+    QFileIconProvider icons;
+    const QFileInfoList entries = QDir(path).entryInfoList(
+        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::DirsFirst | QDir::Name | QDir::IgnoreCase);
+    for (const QFileInfo& entry : entries) {
+        auto* item = new QListWidgetItem(icons.icon(entry), entry.fileName(), folder_);
+        item->setData(Qt::UserRole, entry.absoluteFilePath());
+    }
+    if (folder_->count() > 0)
+        folder_->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    stack_->setCurrentWidget(folder_);
+    folder_->lower();
+    folderPath_ = path;
+    locationUrl_ = QUrl::fromLocalFile(path).toString();
+    document_ = std::make_unique<FolderDocument>();
+    titleChanged(QFileInfo(path).fileName().isEmpty() ? path : QFileInfo(path).fileName());
+    fireCommandStates();
+    notifyViewCreated();
+    std::vector<Variant> args{static_cast<IDispatch*>(this), toVariant(url.toString())};
+    fire(DISPID_NAVIGATECOMPLETE2, args);
+    readyState_ = READYSTATE_COMPLETE;
+    args = {static_cast<IDispatch*>(this), toVariant(url.toString())};
+    fire(DISPID_DOCUMENTCOMPLETE, args);
+    finishLoading();
+}
+
+void QtWebBrowser::openFolderItem(QListWidgetItem* item)
+{
+    Navigate(toWideString(QUrl::fromLocalFile(item->data(Qt::UserRole).toString()).toString()), Variant(),
+        Variant(), Variant(), Variant());
+}
+
+HRESULT QtWebBrowser::GoBack()
+{
+    if (folderView() && !page_->url().isEmpty()) {
+        // The folder view stands in front of the page it replaced.
+        ++generation_;
+        showWebView();
+        locationUrl_ = page_->url().toString();
+        document_ = std::make_unique<HtmlDocument>(this);
+        titleChanged(page_->title());
+        fireCommandStates();
+        return S_OK;
+    }
+    if (!page_->history()->canGoBack())
+        return E_FAIL;
+    showWebView();
+    startLoading();
+    page_->triggerAction(QWebEnginePage::Back);
+    return S_OK;
+}
+
+HRESULT QtWebBrowser::GoForward()
+{
+    if (folderView() || !page_->history()->canGoForward())
+        return E_FAIL;
+    startLoading();
+    page_->triggerAction(QWebEnginePage::Forward);
+    return S_OK;
+}
+
+HRESULT QtWebBrowser::GoHome()
+{
+    QString home = QStringLiteral("about:blank");
+    try {
+        TRegistry registry(HKEY_CURRENT_USER);
+        if (registry.OpenKeyReadOnly(QStringLiteral("Software\\Microsoft\\Internet Explorer\\Main"))
+            && registry.ValueExists(QStringLiteral("Start Page"))) {
+            const QString page = registry.ReadString(QStringLiteral("Start Page")).trimmed();
+            if (!page.isEmpty())
+                home = page;
+        }
+    } catch (const ERegistryException&) {
+        // An unreadable setting leaves the blank page.
+    }
+    return Navigate(toWideString(home), Variant(), Variant(), Variant(), Variant());
+}
+
+HRESULT QtWebBrowser::Refresh() { return Refresh2(Variant(REFRESH_NORMAL)); }
+
+HRESULT QtWebBrowser::Refresh2(const Variant& level)
+{
+    if (!folderPath_.isEmpty()) {
+        ++generation_;
+        showFolder(folderPath_, QUrl::fromLocalFile(folderPath_));
+        return S_OK;
+    }
+    if (page_->url().isEmpty())
+        return S_OK;
+    startLoading();
+    refreshing_ = true;
+    page_->triggerAction(level.toInt() >= REFRESH_COMPLETELY ? QWebEnginePage::ReloadAndBypassCache
+                                                            : QWebEnginePage::Reload);
+    return S_OK;
+}
+
+HRESULT QtWebBrowser::Stop()
+{
+    ++generation_;
+    stopping_ = true;
+    announced_ = false;
+    page_->triggerAction(QWebEnginePage::Stop);
+    if (auto* target = dynamic_cast<IOleCommandTarget*>(site_)) {
+        Variant out;
+        target->Exec(nullptr, OLECMDID_STOP, 0, Variant(), out);
+    }
+    readyState_ = READYSTATE_COMPLETE;
+    finishLoading();
+    return S_OK;
+}
+
+HRESULT QtWebBrowser::ExecWB(std::int32_t cmdId, std::int32_t, const Variant&, Variant&)
+{
+    if (cmdId == OLECMDID_STOP)
+        return Stop();
+    return OLECMDERR_E_NOTSUPPORTED;
+}
+
+HRESULT QtWebBrowser::GetProperty(DISPID dispId, Variant& value)
+{
+    switch (dispId) {
+    case DISPID_APPLICATION:
+        value = Variant(static_cast<IDispatch*>(this));
+        return S_OK;
+    case DISPID_DOCUMENT:
+        value = Variant(document_.get());
+        return S_OK;
+    case DISPID_LOCATIONNAME:
+        value = toVariant(locationName_);
+        return S_OK;
+    case DISPID_LOCATIONURL:
+        value = toVariant(locationUrl_);
+        return S_OK;
+    case DISPID_BUSY:
+        value = Variant::fromBool(busy_);
+        return S_OK;
+    case DISPID_READYSTATE:
+        value = Variant(readyState_);
+        return S_OK;
+    }
+    const auto found = properties_.find(dispId);
+    if (found == properties_.end())
+        return DISP_E_MEMBERNOTFOUND;
+    value = found->second;
+    return S_OK;
+}
+
+HRESULT QtWebBrowser::PutProperty(DISPID dispId, const Variant& value)
+{
+    // Settable properties and the event each change raises (0: none).
+    static const std::map<DISPID, DISPID> changeEvents = {
+        {DISPID_VISIBLE, DISPID_ONVISIBLE}, {DISPID_STATUSBAR, DISPID_ONSTATUSBAR},
+        {DISPID_STATUSTEXT, DISPID_STATUSTEXTCHANGE}, {DISPID_TOOLBAR, DISPID_ONTOOLBAR},
+        {DISPID_MENUBAR, DISPID_ONMENUBAR}, {DISPID_FULLSCREEN, DISPID_ONFULLSCREEN}, {DISPID_OFFLINE, 0},
+        {DISPID_SILENT, 0}, {DISPID_REGISTERASBROWSER, 0}, {DISPID_REGISTERASDROPTARGET, 0},
+        {DISPID_THEATERMODE, DISPID_ONTHEATERMODE}, {DISPID_ADDRESSBAR, DISPID_ONADDRESSBAR},
+        {DISPID_RESIZABLE, DISPID_WINDOWSETRESIZABLE},
+    };
+    const auto found = changeEvents.find(dispId);
+    if (found == changeEvents.end())
+        return DISP_E_MEMBERNOTFOUND;
+    const bool isText = dispId == DISPID_STATUSTEXT;
+    const bool isInt = dispId == DISPID_TOOLBAR;
+    const Variant stored = isText ? Variant(value.toWideString())
+        : isInt                   ? Variant(value.toInt())
+                                  : Variant::fromBool(value.toBool());
+    properties_[dispId] = stored;
+    if (dispId == DISPID_REGISTERASDROPTARGET)
+        view_->setAcceptDrops(stored.toBool());
+    if (found->second) {
+        std::vector<Variant> args{dispId == DISPID_TOOLBAR ? Variant::fromBool(stored.toInt() != 0) : stored};
+        fire(found->second, args);
+    }
+    return S_OK;
+}
+
+HRESULT QtWebBrowser::DoVerb(std::int32_t verb)
+{
+    if (verb != OLEIVERB_UIACTIVATE)
+        return E_NOTIMPL;
+    QWidget* current = stack_->currentWidget();
+    if (!current || !document_)
+        return E_FAIL;
+    current->setFocus(Qt::OtherFocusReason);
+    return S_OK;
+}

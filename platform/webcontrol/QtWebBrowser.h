@@ -1,0 +1,112 @@
+#pragma once
+// The web-browser control on Qt WebEngine. QWebEnginePage's signals and
+// overrides become the control's events, in the order the control raises them
+// for a navigation: before-navigate (page and frames), download-begin,
+// progress, status text, title, back/forward command state, navigate-complete,
+// document-complete, download-complete. A file:// address of a local folder
+// shows a folder view (a list of the folder's items) in place of the page.
+#include "platform/webcontrol/WebBrowser.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QUrl>
+
+#include <map>
+
+class QListWidget;
+class QListWidgetItem;
+class QStackedLayout;
+class QWebEngineLoadingInfo;
+class QWebEngineView;
+class QWebEnginePage;
+class QWebEngineHttpRequest;
+
+class QtWebBrowser : public QObject, public IWebBrowser2 {
+    Q_OBJECT
+public:
+    QtWebBrowser();
+    ~QtWebBrowser() override;
+
+    QWidget* window() override;
+    void SetClientSite(IOleClientSite* site) override { site_ = site; }
+    void Advise(DWebBrowserEvents2* sink) override { sink_ = sink; }
+
+    HRESULT Navigate(const WideString& url, const Variant& flags, const Variant& targetFrameName,
+        const Variant& postData, const Variant& headers) override;
+    HRESULT Navigate2(const Variant& url, const Variant& flags, const Variant& targetFrameName,
+        const Variant& postData, const Variant& headers) override;
+    HRESULT GoBack() override;
+    HRESULT GoForward() override;
+    HRESULT GoHome() override;
+    HRESULT Refresh() override;
+    HRESULT Refresh2(const Variant& level) override;
+    HRESULT Stop() override;
+    HRESULT ExecWB(std::int32_t cmdId, std::int32_t cmdExecOpt, const Variant& in, Variant& out) override;
+    HRESULT GetProperty(DISPID dispId, Variant& value) override;
+    HRESULT PutProperty(DISPID dispId, const Variant& value) override;
+    HRESULT DoVerb(std::int32_t verb) override;
+
+    // The page engine behind the control, for the document operations.
+    QWebEnginePage* page() const;
+    QWebEngineView* view() const { return view_; }
+    // The folder view while one is shown, else nullptr.
+    QListWidget* folderView() const;
+
+private:
+    class Page;
+    class HtmlDocument;
+    class FolderDocument;
+    class FrameDispatch;
+    friend class Page;
+
+    HRESULT fire(DISPID dispId, std::vector<Variant>& args);
+    void fireNotify(DISPID dispId);
+    // Raises OnBeforeNavigate2; True when a handler cancelled.
+    bool beforeNavigate(IDispatch* disp, const QUrl& url, std::int32_t flags, const WideString& targetFrame,
+        const Variant& postData, const WideString& headers);
+    bool acceptNavigation(const QUrl& url, int type, bool isMainFrame);
+    void startLoading();
+    void loadingChanged(const QWebEngineLoadingInfo& info);
+    void completeNavigation(const QUrl& url);
+    void finishLoading();
+    void fireCommandStates();
+    void notifyViewCreated();
+    void titleChanged(const QString& title);
+    void statusText(const QString& text);
+    void geometryRequested(const QRect& geometry);
+    void closeRequested();
+    QWebEnginePage* newWindow();
+
+    void showFolder(const QString& path, const QUrl& url);
+    void loadFolder(const QString& path, const QUrl& url, unsigned generation);
+    void openFolderItem(QListWidgetItem* item);
+    void showWebView();
+    void load(const QWebEngineHttpRequest& request);
+
+    QPointer<QWidget> container_;
+    QStackedLayout* stack_ = nullptr;
+    QWebEngineView* view_ = nullptr;
+    Page* page_ = nullptr;
+    QListWidget* folder_ = nullptr;
+    std::unique_ptr<FrameDispatch> frames_;
+    std::unique_ptr<IDispatch> document_;
+
+    DWebBrowserEvents2* sink_ = nullptr;
+    IOleClientSite* site_ = nullptr;
+    std::map<DISPID, Variant> properties_;
+
+    bool busy_ = false;
+    std::int32_t readyState_ = READYSTATE_UNINITIALIZED;
+    QString locationUrl_;
+    QString locationName_;
+    QString reportedTitle_;
+    // A navigation that Navigate already announced with before-navigate, so
+    // that the engine's own request for it is not announced twice.
+    bool announced_ = false;
+    bool refreshing_ = false;
+    bool stopping_ = false;
+    // Counts navigations, so that a folder load queued before a newer
+    // navigation is dropped.
+    unsigned generation_ = 0;
+    QString folderPath_;
+};
