@@ -1,0 +1,267 @@
+#include "platform/ui/Dialogs.h"
+
+#include "platform/ui/Application.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPushButton>
+#include <QRegularExpression>
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+QWidget* ownerOr(QWidget* owner)
+{
+    return owner ? owner : ApplicationMainForm();
+}
+
+struct ButtonChoice {
+    unsigned button;
+    QMessageBox::StandardButton standard; // NoButton: a button with its own caption
+    const char* caption;
+    int result;
+};
+
+// Buttons in the order they are offered.
+const ButtonChoice kButtons[] = {
+    {mbYes, QMessageBox::Yes, nullptr, mrYes},
+    {mbNo, QMessageBox::No, nullptr, mrNo},
+    {mbOK, QMessageBox::Ok, nullptr, mrOk},
+    {mbCancel, QMessageBox::Cancel, nullptr, mrCancel},
+    {mbAbort, QMessageBox::Abort, nullptr, mrAbort},
+    {mbRetry, QMessageBox::Retry, nullptr, mrRetry},
+    {mbIgnore, QMessageBox::Ignore, nullptr, mrIgnore},
+    {mbAll, QMessageBox::NoButton, "&All", mrAll},
+    {mbNoToAll, QMessageBox::NoToAll, nullptr, mrNoToAll},
+    {mbYesToAll, QMessageBox::YesToAll, nullptr, mrYesToAll},
+    {mbHelp, QMessageBox::Help, nullptr, mrNone},
+};
+
+int runBox(QMessageBox::Icon icon, const QString& caption, const QString& text, TMsgDlgButtons buttons,
+           QWidget* owner)
+{
+    QMessageBox box(icon, caption, text, QMessageBox::NoButton, owner);
+    std::vector<std::pair<QAbstractButton*, int>> results;
+    for (const ButtonChoice& choice : kButtons) {
+        if (!(buttons & choice.button))
+            continue;
+        QAbstractButton* button = choice.standard != QMessageBox::NoButton
+            ? static_cast<QAbstractButton*>(box.addButton(choice.standard))
+            : box.addButton(QString::fromLatin1(choice.caption), QMessageBox::AcceptRole);
+        results.emplace_back(button, choice.result);
+    }
+    if (results.empty())
+        results.emplace_back(box.addButton(QMessageBox::Ok), mrOk);
+    box.exec();
+    for (const auto& [button, result] : results)
+        if (button == box.clickedButton())
+            return result;
+    return mrCancel;
+}
+
+QMessageBox::Icon iconOf(TMsgDlgType type)
+{
+    switch (type) {
+    case mtWarning: return QMessageBox::Warning;
+    case mtError: return QMessageBox::Critical;
+    case mtInformation: return QMessageBox::Information;
+    case mtConfirmation: return QMessageBox::Question;
+    case mtCustom: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString captionOf(TMsgDlgType type)
+{
+    switch (type) {
+    case mtWarning: return QStringLiteral("Warning");
+    case mtError: return QStringLiteral("Error");
+    case mtInformation: return QStringLiteral("Information");
+    case mtConfirmation: return QStringLiteral("Confirm");
+    case mtCustom: break;
+    }
+    return ApplicationTitle();
+}
+
+TMsgDlgButtons buttonsOfStyle(unsigned style)
+{
+    switch (style & 0xF) {
+    case MB_OKCANCEL: return mbOKCancel;
+    case MB_ABORTRETRYIGNORE: return mbAbort | mbRetry | mbIgnore;
+    case MB_YESNOCANCEL: return mbYesNoCancel;
+    case MB_YESNO: return mbYesNo;
+    case MB_RETRYCANCEL: return mbRetry | mbCancel;
+    }
+    return mbOK;
+}
+
+QMessageBox::Icon iconOfStyle(unsigned style)
+{
+    switch (style & 0xF0) {
+    case MB_ICONERROR: return QMessageBox::Critical;
+    case MB_ICONQUESTION: return QMessageBox::Question;
+    case MB_ICONWARNING: return QMessageBox::Warning;
+    case MB_ICONINFORMATION: return QMessageBox::Information;
+    }
+    return QMessageBox::NoIcon;
+}
+
+bool runFileDialog(TFileDialogOptions& options, QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(ownerOr(options.Owner), options.Title, options.InitialDir);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    // Callers that care ask about overwriting themselves, with their own text.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    const QStringList filters = QtNameFilters(options.Filter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        dialog.selectNameFilter(filters.value(options.FilterIndex - 1, filters.first()));
+    }
+    dialog.setDefaultSuffix(options.DefaultExt);
+    if (!options.FileName.isEmpty())
+        dialog.selectFile(options.FileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    options.FileName = dialog.selectedFiles().first();
+    options.FilterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    options.ReadOnlyChecked = false;
+    return true;
+}
+
+class QtDialogs final : public IDialogs {
+public:
+    int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons) override
+    {
+        return runBox(iconOf(type), captionOf(type), text, buttons, ApplicationMainForm());
+    }
+
+    int MessageBox(const QString& text, const QString& caption, unsigned style) override
+    {
+        // Answers of MessageBox and MessageDlg share their values.
+        return runBox(iconOfStyle(style), caption, text, buttonsOfStyle(style), nullptr);
+    }
+
+    void ShowMessage(const QString& text) override
+    {
+        runBox(QMessageBox::NoIcon, ApplicationTitle(), text, mbOK, ApplicationMainForm());
+    }
+
+    bool InputQuery(const QString& caption, const QString& prompt, QString& value) override
+    {
+        bool ok = false;
+        const QString answer =
+            QInputDialog::getText(ApplicationMainForm(), caption, prompt, QLineEdit::Normal, value, &ok);
+        if (ok)
+            value = answer;
+        return ok;
+    }
+
+    bool OpenDialog(TFileDialogOptions& options) override
+    {
+        return runFileDialog(options, QFileDialog::AcceptOpen);
+    }
+
+    bool SaveDialog(TFileDialogOptions& options) override
+    {
+        return runFileDialog(options, QFileDialog::AcceptSave);
+    }
+
+    bool SelectDirectory(const QString& caption, QString& directory, QWidget* owner) override
+    {
+        const QString chosen = QFileDialog::getExistingDirectory(ownerOr(owner), caption, directory);
+        if (chosen.isEmpty())
+            return false;
+        directory = chosen;
+        return true;
+    }
+
+    bool PrintDialog(QPrinter& printer, QWidget* owner) override
+    {
+        QPrintDialog dialog(&printer, ownerOr(owner));
+        return dialog.exec() == QDialog::Accepted;
+    }
+
+    bool FontDialog(QFont& font, QWidget* owner) override
+    {
+        bool ok = false;
+        const QFont chosen = QFontDialog::getFont(&ok, font, ownerOr(owner));
+        if (ok)
+            font = chosen;
+        return ok;
+    }
+
+    bool ColorDialog(QColor& color, QWidget* owner) override
+    {
+        const QColor chosen = QColorDialog::getColor(color, ownerOr(owner));
+        if (!chosen.isValid())
+            return false;
+        color = chosen;
+        return true;
+    }
+};
+
+IDialogs*& replacement()
+{
+    static IDialogs* dialogs = nullptr;
+    return dialogs;
+}
+
+}
+
+QString IDialogs::InputBox(const QString& caption, const QString& prompt, const QString& defaultValue)
+{
+    QString value = defaultValue;
+    return InputQuery(caption, prompt, value) ? value : defaultValue;
+}
+
+IDialogs& Dialogs()
+{
+    static QtDialogs qtDialogs;
+    return replacement() ? *replacement() : qtDialogs;
+}
+
+void SetDialogs(IDialogs* dialogs)
+{
+    replacement() = dialogs;
+}
+
+int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons)
+{
+    return Dialogs().MessageDlg(text, type, buttons);
+}
+
+void ShowMessage(const QString& text)
+{
+    Dialogs().ShowMessage(text);
+}
+
+QString InputBox(const QString& caption, const QString& prompt, const QString& defaultValue)
+{
+    return Dialogs().InputBox(caption, prompt, defaultValue);
+}
+
+bool InputQuery(const QString& caption, const QString& prompt, QString& value)
+{
+    return Dialogs().InputQuery(caption, prompt, value);
+}
+
+QStringList QtNameFilters(const QString& filter)
+{
+    static const QRegularExpression separators(QStringLiteral("[;\\s()]+"));
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts[i].simplified();
+        const QStringList patterns = parts[i + 1].split(separators, Qt::SkipEmptyParts);
+        if (!patterns.isEmpty())
+            filters << QStringLiteral("%1 (%2)").arg(description, patterns.join(QLatin1Char(' ')));
+    }
+    return filters;
+}

@@ -1,0 +1,181 @@
+// The dialogs interface: the scripted stand-in, filter conversion and the
+// Qt message box's buttons and answers.
+#include "platform/ui/Dialogs.h"
+
+#include "ScriptedDialogs.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPrinter>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ScriptedDialogs, RecordsEveryTextAndAnswersInScriptOrder)
+{
+    ScriptedDialogs dialogs;
+    dialogs.Answer(mrNo).AnswerText("42").Cancel().Answer(IDRETRY);
+
+    EXPECT_EQ(MessageDlg("Save changes to a?", mtConfirmation, mbYesNoCancel), mrNo);
+    EXPECT_EQ(InputBox("Select A Line", "Please Enter a line number to select..", ""), "42");
+    QString value = "keep";
+    EXPECT_FALSE(InputQuery("Browser Demo", "Please enter the url", value));
+    EXPECT_EQ(value, "keep");
+    EXPECT_EQ(Dialogs().MessageBox("Invalid KeyName", "SendKeys", MB_RETRYCANCEL | MB_ICONERROR), IDRETRY);
+    EXPECT_EQ(dialogs.Pending(), 0u);
+
+    ASSERT_EQ(dialogs.Calls().size(), 4u);
+    const DialogCall& first = dialogs.Calls()[0];
+    EXPECT_EQ(first.Kind, "MessageDlg");
+    EXPECT_EQ(first.Caption, "Confirm");
+    EXPECT_EQ(first.Type, mtConfirmation);
+    EXPECT_EQ(first.Buttons, mbYesNoCancel);
+    EXPECT_EQ(dialogs.Calls()[1].Caption, "Select A Line");
+    EXPECT_EQ(dialogs.Last().Caption, "SendKeys");
+    EXPECT_EQ(dialogs.Last().Buttons, mbRetry | mbCancel);
+    EXPECT_EQ(dialogs.Texts(), (QStringList{"Save changes to a?", "Please Enter a line number to select..",
+                                            "Please enter the url", "Invalid KeyName"}));
+}
+
+TEST(ScriptedDialogs, UnscriptedBoxesTakeTheFirstButtonAndOtherDialogsCancel)
+{
+    ScriptedDialogs dialogs;
+    EXPECT_EQ(MessageDlg("x", mtWarning, mbOKCancel), mrOk);
+    EXPECT_EQ(MessageDlg("x", mtCustom, mbYes | mbCancel | mbAll), mrYes);
+    EXPECT_EQ(Dialogs().MessageBox("x", "c", MB_YESNO), IDYES);
+    ShowMessage("shown");
+    EXPECT_EQ(InputBox("c", "p", "default"), "default");
+    TFileDialogOptions options;
+    options.FileName = "WebSiteText.txt";
+    EXPECT_FALSE(Dialogs().SaveDialog(options));
+    EXPECT_EQ(options.FileName, "WebSiteText.txt");
+    QColor color(Qt::black);
+    EXPECT_FALSE(Dialogs().ColorDialog(color));
+    EXPECT_EQ(color, QColor(Qt::black));
+    EXPECT_EQ(dialogs.Calls().size(), 7u);
+    EXPECT_EQ(dialogs.Calls()[3].Kind, "ShowMessage");
+}
+
+TEST(ScriptedDialogs, CommonDialogsGiveBackTheScriptedChoice)
+{
+    ScriptedDialogs dialogs;
+    TFileDialogOptions open;
+    open.Title = "Browser - Open Dialog";
+    open.Filter = "Internet Files|*.htm|Any Files|*.*";
+    DialogAnswer secondFilter;
+    secondFilter.Text = "/tmp/page.htm";
+    secondFilter.FilterIndex = 2;
+    dialogs.Enqueue(secondFilter).AnswerText("/tmp/folder").Accept().AnswerFont(QFont("Serif", 14))
+        .AnswerColor(QColor(255, 255, 0));
+
+    ASSERT_TRUE(Dialogs().OpenDialog(open));
+    EXPECT_EQ(open.FileName, "/tmp/page.htm");
+    EXPECT_EQ(open.FilterIndex, 2);
+    EXPECT_EQ(dialogs.Calls()[0].Caption, "Browser - Open Dialog");
+    EXPECT_EQ(dialogs.Calls()[0].Filter, open.Filter);
+    QString folder = "/";
+    ASSERT_TRUE(Dialogs().SelectDirectory("Choose", folder));
+    EXPECT_EQ(folder, "/tmp/folder");
+    QPrinter printer;
+    EXPECT_TRUE(Dialogs().PrintDialog(printer));
+    QFont font;
+    ASSERT_TRUE(Dialogs().FontDialog(font));
+    EXPECT_EQ(font.family(), "Serif");
+    QColor color(Qt::white);
+    ASSERT_TRUE(Dialogs().ColorDialog(color));
+    EXPECT_EQ(color, QColor(255, 255, 0));
+}
+
+TEST(ScriptedDialogs, OnAskAnswersOnceTheScriptIsUsedUp)
+{
+    ScriptedDialogs dialogs;
+    dialogs.Answer(mrYes);
+    dialogs.OnAsk = [](const DialogCall& call) {
+        DialogAnswer answer;
+        answer.Text = call.Text + "!";
+        return answer;
+    };
+    EXPECT_EQ(MessageDlg("first", mtConfirmation, mbYesNo), mrYes);
+    EXPECT_EQ(InputBox("c", "asked", ""), "asked!");
+}
+
+TEST(ScriptedDialogs, DestructionRestoresTheQtDialogs)
+{
+    IDialogs* before = &Dialogs();
+    {
+        ScriptedDialogs dialogs;
+        EXPECT_EQ(&Dialogs(), &dialogs);
+    }
+    EXPECT_EQ(&Dialogs(), before);
+}
+
+TEST(FileDialogFilters, BecomeQtNameFilters)
+{
+    const QString lfcr = QString("\n\r");
+    const struct {
+        QString filter;
+        QStringList expected;
+    } cases[] = {
+        {"Text file|*.txt|Word file|*.doc", {"Text file (*.txt)", "Word file (*.doc)"}},
+        {"Internet Files|*.htm; *.html; *.php *.asp" + lfcr + "|Image Files| *.gif;*.bmp;" + lfcr + "|Any Files|*.*",
+         {"Internet Files (*.htm *.html *.php *.asp)", "Image Files (*.gif *.bmp)", "Any Files (*.*)"}},
+        {"BMP file | (*.bmp)", {"BMP file (*.bmp)"}},
+        {"", {}},
+        {"Description only", {}},
+        {"Empty patterns| ; |Any|*", {"Any (*)"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(QtNameFilters(c.filter), c.expected) << c.filter.toStdString();
+}
+
+// Clicks the button with the given text on the modal box once it is shown.
+void clickLater(const QString& buttonText, QString* caption, QStringList* offered)
+{
+    QTimer::singleShot(0, [=] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return clickLater(buttonText, caption, offered);
+        *caption = box->windowTitle();
+        QAbstractButton* chosen = nullptr;
+        for (QAbstractButton* button : box->buttons()) {
+            offered->append(button->text().remove('&'));
+            if (button->text().remove('&') == buttonText)
+                chosen = button;
+        }
+        if (chosen)
+            chosen->click();
+        else
+            box->reject();
+    });
+}
+
+TEST(QtDialogs, MessageBoxesOfferTheButtonsAndAnswerTheChosenOne)
+{
+    QString caption;
+    QStringList offered;
+    clickLater("No", &caption, &offered);
+    EXPECT_EQ(MessageDlg("Save changes?", mtConfirmation, mbYesNoCancel), mrNo);
+    EXPECT_EQ(caption, "Confirm");
+    offered.sort();
+    EXPECT_EQ(offered, (QStringList{"Cancel", "No", "Yes"}));
+
+    offered.clear();
+    clickLater("All", &caption, &offered);
+    EXPECT_EQ(MessageDlg("", mtCustom, mbYes | mbCancel | mbAll), mrAll);
+
+    offered.clear();
+    clickLater("Cancel", &caption, &offered);
+    EXPECT_EQ(Dialogs().MessageBox("text", "Downloading Error!!", MB_OKCANCEL | MB_ICONERROR), IDCANCEL);
+    EXPECT_EQ(caption, "Downloading Error!!");
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

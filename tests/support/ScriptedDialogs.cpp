@@ -1,0 +1,215 @@
+#include "ScriptedDialogs.h"
+
+#include <stdexcept>
+
+namespace {
+
+// Message box answers for each offered button, in the order they are offered.
+const std::pair<unsigned, int> kButtonResults[] = {
+    {mbYes, mrYes}, {mbNo, mrNo}, {mbOK, mrOk}, {mbCancel, mrCancel}, {mbAbort, mrAbort},
+    {mbRetry, mrRetry}, {mbIgnore, mrIgnore}, {mbAll, mrAll}, {mbNoToAll, mrNoToAll},
+    {mbYesToAll, mrYesToAll},
+};
+
+int firstButton(TMsgDlgButtons buttons)
+{
+    for (const auto& [button, result] : kButtonResults)
+        if (buttons & button)
+            return result;
+    return mrOk;
+}
+
+TMsgDlgButtons buttonsOfStyle(unsigned style)
+{
+    switch (style & 0xF) {
+    case MB_OKCANCEL: return mbOKCancel;
+    case MB_ABORTRETRYIGNORE: return mbAbort | mbRetry | mbIgnore;
+    case MB_YESNOCANCEL: return mbYesNoCancel;
+    case MB_YESNO: return mbYesNo;
+    case MB_RETRYCANCEL: return mbRetry | mbCancel;
+    }
+    return mbOK;
+}
+
+const char* const kCaptions[] = {"Warning", "Error", "Information", "Confirm"};
+
+}
+
+ScriptedDialogs::ScriptedDialogs()
+{
+    SetDialogs(this);
+}
+
+ScriptedDialogs::~ScriptedDialogs()
+{
+    SetDialogs(nullptr);
+}
+
+ScriptedDialogs& ScriptedDialogs::Enqueue(const DialogAnswer& answer)
+{
+    m_script.push_back(answer);
+    return *this;
+}
+
+ScriptedDialogs& ScriptedDialogs::Answer(int result)
+{
+    DialogAnswer answer;
+    answer.Result = result;
+    return Enqueue(answer);
+}
+
+ScriptedDialogs& ScriptedDialogs::AnswerText(const QString& text)
+{
+    DialogAnswer answer;
+    answer.Text = text;
+    return Enqueue(answer);
+}
+
+ScriptedDialogs& ScriptedDialogs::AnswerFont(const QFont& font)
+{
+    DialogAnswer answer;
+    answer.Font = font;
+    return Enqueue(answer);
+}
+
+ScriptedDialogs& ScriptedDialogs::AnswerColor(const QColor& color)
+{
+    DialogAnswer answer;
+    answer.Color = color;
+    return Enqueue(answer);
+}
+
+ScriptedDialogs& ScriptedDialogs::Accept()
+{
+    return Enqueue(DialogAnswer{});
+}
+
+ScriptedDialogs& ScriptedDialogs::Cancel()
+{
+    DialogAnswer answer;
+    answer.Accepted = false;
+    answer.Result = mrCancel;
+    return Enqueue(answer);
+}
+
+QStringList ScriptedDialogs::Texts() const
+{
+    QStringList texts;
+    for (const DialogCall& call : m_calls)
+        texts << call.Text;
+    return texts;
+}
+
+const DialogCall& ScriptedDialogs::Last() const
+{
+    if (m_calls.empty())
+        throw std::logic_error("no dialog was asked for");
+    return m_calls.back();
+}
+
+void ScriptedDialogs::Clear()
+{
+    m_calls.clear();
+    m_script.clear();
+}
+
+DialogAnswer ScriptedDialogs::ask(const DialogCall& call)
+{
+    m_calls.push_back(call);
+    if (!m_script.empty()) {
+        DialogAnswer answer = m_script.front();
+        m_script.pop_front();
+        return answer;
+    }
+    if (OnAsk)
+        return OnAsk(call);
+    DialogAnswer unanswered;
+    unanswered.Accepted = call.Kind == QLatin1String("MessageDlg") || call.Kind == QLatin1String("MessageBox")
+        || call.Kind == QLatin1String("ShowMessage");
+    return unanswered;
+}
+
+int ScriptedDialogs::buttonAnswer(DialogCall call)
+{
+    const DialogAnswer answer = ask(call);
+    if (answer.Result != mrNone)
+        return answer.Result;
+    return answer.Accepted ? firstButton(call.Buttons) : mrCancel;
+}
+
+int ScriptedDialogs::MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons)
+{
+    DialogCall call{QStringLiteral("MessageDlg"), {}, text, type, buttons, {}, {}};
+    if (type >= mtWarning && type < mtCustom)
+        call.Caption = QLatin1String(kCaptions[type]);
+    return buttonAnswer(call);
+}
+
+int ScriptedDialogs::MessageBox(const QString& text, const QString& caption, unsigned style)
+{
+    return buttonAnswer({QStringLiteral("MessageBox"), caption, text, int(style), buttonsOfStyle(style), {}, {}});
+}
+
+void ScriptedDialogs::ShowMessage(const QString& text)
+{
+    buttonAnswer({QStringLiteral("ShowMessage"), {}, text, -1, mbOK, {}, {}});
+}
+
+bool ScriptedDialogs::InputQuery(const QString& caption, const QString& prompt, QString& value)
+{
+    const DialogAnswer answer = ask({QStringLiteral("InputQuery"), caption, prompt, -1, 0, value, {}});
+    if (answer.Accepted && !answer.Text.isNull())
+        value = answer.Text;
+    return answer.Accepted;
+}
+
+bool ScriptedDialogs::fileAnswer(const QString& kind, TFileDialogOptions& options)
+{
+    const DialogAnswer answer = ask({kind, options.Title, {}, -1, 0, options.FileName, options.Filter});
+    if (!answer.Accepted)
+        return false;
+    if (!answer.Text.isEmpty())
+        options.FileName = answer.Text;
+    if (answer.FilterIndex > 0)
+        options.FilterIndex = answer.FilterIndex;
+    return true;
+}
+
+bool ScriptedDialogs::OpenDialog(TFileDialogOptions& options)
+{
+    return fileAnswer(QStringLiteral("OpenDialog"), options);
+}
+
+bool ScriptedDialogs::SaveDialog(TFileDialogOptions& options)
+{
+    return fileAnswer(QStringLiteral("SaveDialog"), options);
+}
+
+bool ScriptedDialogs::SelectDirectory(const QString& caption, QString& directory, QWidget*)
+{
+    const DialogAnswer answer = ask({QStringLiteral("SelectDirectory"), caption, {}, -1, 0, directory, {}});
+    if (answer.Accepted && !answer.Text.isEmpty())
+        directory = answer.Text;
+    return answer.Accepted;
+}
+
+bool ScriptedDialogs::PrintDialog(QPrinter&, QWidget*)
+{
+    return ask({QStringLiteral("PrintDialog"), {}, {}, -1, 0, {}, {}}).Accepted;
+}
+
+bool ScriptedDialogs::FontDialog(QFont& font, QWidget*)
+{
+    const DialogAnswer answer = ask({QStringLiteral("FontDialog"), {}, {}, -1, 0, font.toString(), {}});
+    if (answer.Accepted && answer.Font != QFont())
+        font = answer.Font;
+    return answer.Accepted;
+}
+
+bool ScriptedDialogs::ColorDialog(QColor& color, QWidget*)
+{
+    const DialogAnswer answer = ask({QStringLiteral("ColorDialog"), {}, {}, -1, 0, color.name(), {}});
+    if (answer.Accepted && answer.Color.isValid())
+        color = answer.Color;
+    return answer.Accepted;
+}
