@@ -53,10 +53,25 @@ void applyWindowStateCode(QWidget& form, int code)
     form.setWindowState(kept | state);
 }
 
-// Each value moves one edge of the form's geometry, in the order the values
-// are read, so that a value missing half-way keeps what was applied before.
-void readPlacement(TRegistry& reg, QWidget& form)
+// Qt drops the minimised and maximised states when a window is moved or
+// resized; the stored values describe the size the form returns to, so its
+// state is kept across them.
+class KeepWindowState {
+public:
+    explicit KeepWindowState(QWidget& form) : form_(form), state_(form.windowState()) {}
+    ~KeepWindowState() { form_.setWindowState(state_); }
+
+private:
+    QWidget& form_;
+    Qt::WindowStates state_;
+};
+
+// Each value changes one side of the form's geometry, in the order the
+// values are read, so that a value missing half-way keeps what was applied
+// before it.
+void readGeometry(TRegistry& reg, QWidget& form)
 {
+    const KeepWindowState keep(form);
     QRect g = restoredGeometry(form);
     g.moveLeft(reg.ReadInteger(QStringLiteral("Left")));
     form.setGeometry(g);
@@ -66,6 +81,11 @@ void readPlacement(TRegistry& reg, QWidget& form)
     form.setGeometry(g);
     g.setHeight(reg.ReadInteger(QStringLiteral("Height")));
     form.setGeometry(g);
+}
+
+void readPlacement(TRegistry& reg, QWidget& form)
+{
+    readGeometry(reg, form);
     applyWindowStateCode(form, reg.ReadInteger(QStringLiteral("WindowState")));
 }
 }
