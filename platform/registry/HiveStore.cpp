@@ -260,6 +260,11 @@ void Hive::write(const std::function<void()>& writes)
     }
 }
 
+int Hive::changes() const
+{
+    return sqlite3_changes(m_db);
+}
+
 bool Hive::hasMark(const QString& name)
 {
     std::lock_guard lock(mutex);

@@ -59,6 +59,8 @@ public:
     // Runs the writes of one operation in one transaction; raises when the
     // hive is not writable.
     void write(const std::function<void()>& writes);
+    // Rows changed by the latest statement.
+    int changes() const;
 
     // One-off marks of the hive itself (first-run seeding), outside the tree.
     bool hasMark(const QString& name);

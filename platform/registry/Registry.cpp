@@ -259,11 +259,13 @@ bool TRegistry::DeleteKey(const QString& key)
     if (m_readOnly)
         throw ERegistryException(QStringLiteral("Failed to delete key '%1': the key is open for reading only").arg(key));
     Hive& hive = Hive::For(RootKey);
+    bool deleted = false; // another process may have deleted it meanwhile
     hive.write([&] {
         Query(hive, kDeleteValues).bind(1, folded).run();
         Query(hive, kDeleteKeys).bind(1, folded).run();
+        deleted = hive.changes() > 0;
     });
-    return true;
+    return deleted;
 }
 
 bool TRegistry::DeleteValue(const QString& name)
@@ -272,11 +274,13 @@ bool TRegistry::DeleteValue(const QString& name)
         return false;
     requireWritableKey(name);
     Hive& hive = Hive::For(RootKey);
+    bool deleted = false;
     hive.write([&] {
         Query(hive, "DELETE FROM reg_values WHERE key = ?1 AND folded = ?2")
             .bind(1, foldPath(m_path)).bind(2, foldPath(name)).run();
+        deleted = hive.changes() > 0;
     });
-    return true;
+    return deleted;
 }
 
 void TRegistry::MoveKey(const QString& oldName, const QString& newName, bool deleteOld)
@@ -294,6 +298,10 @@ void TRegistry::MoveKey(const QString& oldName, const QString& newName, bool del
         throw ERegistryException(QStringLiteral("Failed to move key '%1': the key is open for reading only").arg(from));
     Hive& hive = Hive::For(RootKey);
     hive.write([&] {
+        // Checked again inside the transaction: another process may have
+        // changed either key since.
+        if (!keyExists(hive, oldFolded) || keyExists(hive, newFolded))
+            return;
         createKey(hive, parentOf(to));
         // Every key of the subtree gets the new prefix; the top key also its new
         // parent and name.
