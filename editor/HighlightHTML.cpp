@@ -1,4 +1,5 @@
 #include "editor/HighlightHTML.h"
+#include "editor/HighlightTokenLoop.h"
 
 #include <vector>
 
@@ -139,9 +140,13 @@ const std::vector<TColor>& THighlightHTML::DefaultColors() {
 
 void THighlightHTML::ResetColors() { SetColors(DefaultColors()); }
 
-void THighlightHTML::EscapeText(std::string& token) { EscapeMarkup(token); }
+std::string_view THighlightHTML::EscapeText(std::string_view token, std::string& scratch) {
+  return EscapeMarkup(token, scratch);
+}
 
-void THighlightHTML::FormatToken(int colorIndex, std::string_view token, std::string& output) {
+void THighlightHTML::WriteBody(TRtfBuffer& out, std::ostream* stream) { WriteTokens(*this, out, stream); }
+
+void THighlightHTML::FormatToken(int colorIndex, std::string_view token, TRtfBuffer& output) {
   FormatMarkupToken(colorIndex, token, output);
 }
 

@@ -40,15 +40,15 @@ extern const std::array<std::string_view, 198> HtmlTagNames;
 
 // Colour indices: 1 server script, 2 comment, 3 name, 4 tag, 5 blank,
 // 6 string, 7 symbol, 8 text, 9 unknown tag, 10 value, 11 entity.
-class THighlightHTML : public THighlightRichSyntax {
+class THighlightHTML final : public THighlightRichSyntax {
  public:
   explicit THighlightHTML(const TScreenMetrics& screen = TScreenMetrics::Default());
 
   using THighlightRichSyntax::SetSource;
   using THighlightRichSyntax::SetText;
 
-  void EscapeText(std::string& token) override;
-  void FormatToken(int colorIndex, std::string_view token, std::string& output) override;
+  std::string_view EscapeText(std::string_view token, std::string& scratch) override;
+  void FormatToken(int colorIndex, std::string_view token, TRtfBuffer& output) override;
   void NextToken() override;
   bool AtEnd() const override;
   std::string_view TokenText() const override;
@@ -62,6 +62,9 @@ class THighlightHTML : public THighlightRichSyntax {
 
   // Default colours, by colour index 1 to 11.
   static const std::vector<TColor>& DefaultColors();
+
+ protected:
+  void WriteBody(TRtfBuffer& out, std::ostream* stream) override;
 
  private:
   unsigned char Cur() const { return static_cast<unsigned char>(FSource[FPos]); }

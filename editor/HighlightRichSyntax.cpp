@@ -1,4 +1,5 @@
 #include "editor/HighlightRichSyntax.h"
+#include "editor/HighlightTokenLoop.h"
 
 #include <algorithm>
 #include <array>
@@ -66,18 +67,6 @@ const char* CharsetWord(std::uint8_t charSet) {
   }
 }
 
-// Escape class of each byte: what EscapeMarkup has to do with it.
-enum EscapeClass : std::uint8_t { ecPlain, ecBackslash, ecNonAscii, ecNul };
-
-constexpr std::array<std::uint8_t, 256> MakeEscapeClasses() {
-  std::array<std::uint8_t, 256> t{};
-  t[0] = ecNul;
-  t['\\'] = t['{'] = t['}'] = ecBackslash;
-  for (int c = 128; c < 256; ++c) t[c] = ecNonAscii;
-  return t;
-}
-constexpr auto kEscapeClasses = MakeEscapeClasses();
-
 bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
 // Decodes one well-formed UTF-8 sequence at s[i] (s[i] >= 0x80). Returns its
@@ -108,15 +97,11 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
   return 0;
 }
 
-void AppendInt(long value, std::string& out) {
-  char buf[24];
-  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
-  out.append(buf, end);
-}
-
 void AppendUnicodeEscape(char16_t unit, std::string& out) {
+  char buf[8];
+  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, static_cast<std::int16_t>(unit));
   out += "\\u";
-  AppendInt(static_cast<std::int16_t>(unit), out);
+  out.append(buf, end);
   out += '?';
 }
 
@@ -126,8 +111,6 @@ void AppendHexEscape(unsigned char c, std::string& out) {
   out += kHex[c >> 4];
   out += kHex[c & 15];
 }
-
-constexpr std::size_t kStreamChunk = 256 * 1024;
 
 }  // namespace
 
@@ -158,11 +141,13 @@ THighlightRichSyntax::THighlightRichSyntax(const TScreenMetrics& screen) : FScre
 
 THighlightRichSyntax::~THighlightRichSyntax() = default;
 
-void THighlightRichSyntax::EscapeText(std::string&) {}
+std::string_view THighlightRichSyntax::EscapeText(std::string_view token, std::string&) {
+  return token;
+}
 
-void THighlightRichSyntax::FormatToken(int colorIndex, std::string_view token, std::string& output) {
+void THighlightRichSyntax::FormatToken(int colorIndex, std::string_view token, TRtfBuffer& output) {
   AppendColorWord(colorIndex, output);
-  output += token;
+  output.Append(token);
 }
 
 void THighlightRichSyntax::NextToken() {}
@@ -201,109 +186,83 @@ void THighlightRichSyntax::SetColors(const std::vector<TColor>& colors) {
 void THighlightRichSyntax::ResetColors() {}
 
 void THighlightRichSyntax::SaveToStream(std::ostream& stream) {
-  std::string out;
-  out.reserve(kStreamChunk + 4096);
+  TRtfBuffer out;
   WriteDocument(out, &stream);
-  stream.write(out.data(), static_cast<std::streamsize>(out.size()));
+  Flush(out, stream);
 }
 
 std::string THighlightRichSyntax::GetRtf() {
-  std::string out;
-  out.reserve(64 * 1024);
+  TRtfBuffer out;
   WriteDocument(out, nullptr);
+  return out.Take();
+}
+
+// With a stream, the output is handed on in chunks so that memory stays
+// bounded; without one, the buffer grows geometrically.
+void THighlightRichSyntax::WriteDocument(TRtfBuffer& out, std::ostream* stream) {
+  out.Append(FRtfHeader);
+  out.Append(FFontTable);
+  out.Append(FFontTableEnd);
+  out.Append(FColorTable);
+  out.Append(FDocumentStart);
+  out.Append("\\f0 ");
+  WriteBody(out, stream);
+  out.Append(" }");
+}
+
+void THighlightRichSyntax::WriteBody(TRtfBuffer& out, std::ostream* stream) {
+  WriteTokens(*this, out, stream);
+}
+
+void THighlightRichSyntax::Flush(TRtfBuffer& out, std::ostream& stream) {
+  stream.write(out.View().data(), static_cast<std::streamsize>(out.Size()));
+  out.Clear();
+}
+
+std::string TRtfBuffer::Take() {
+  FData.resize(FLength);
+  FLength = 0;
+  return std::move(FData);
+}
+
+void TRtfBuffer::Grow(std::size_t n) {
+  FData.resize(std::max({FData.size() * 2, FLength + n, std::size_t{4096}}));
+}
+
+std::string_view THighlightRichSyntax::EscapeMarkupSlow(std::string_view s, std::string& out) {
+  out.clear();
+  for (std::size_t i = 0; i < s.size();) {
+    const unsigned char c = s[i];
+    if (c == '\\' || c == '{' || c == '}') {
+      out += '\\';
+      out += static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    if (c != 0 && c < 128) {
+      out += static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    char32_t cp = 0;
+    const std::size_t len = c == 0 ? 0 : DecodeUtf8(s, i, cp);
+    if (len == 0) {
+      AppendHexEscape(c, out);
+      ++i;
+      continue;
+    }
+    if (cp > 0xFFFF) {
+      cp -= 0x10000;
+      AppendUnicodeEscape(static_cast<char16_t>(0xD800 + (cp >> 10)), out);
+      AppendUnicodeEscape(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)), out);
+    } else {
+      AppendUnicodeEscape(static_cast<char16_t>(cp), out);
+    }
+    i += len;
+    // An empty group ends the escape's word, so readers that take the letters
+    // after "\uN?" as part of the skipped fallback still show them.
+    if (i < s.size() && !highlight_detail::kEscapeBytes[static_cast<unsigned char>(s[i])]) out += "{}";
+  }
   return out;
 }
 
-// The token loop. With a stream, the output is handed on in chunks so that
-// memory stays bounded; without one, `out` grows geometrically.
-void THighlightRichSyntax::WriteDocument(std::string& out, std::ostream* stream) {
-  out += FRtfHeader;
-  out += FFontTable;
-  out += FFontTableEnd;
-  out += FColorTable;
-  out += FDocumentStart;
-  out += "\\f0 ";
-  std::string token;
-  while (!AtEnd()) {
-    token.assign(TokenText());
-    const int color = TokenColor();
-    EscapeText(token);
-    if (token == "\r\n" || token == "\r") out += "\\par ";
-    FormatToken(color, token, out);
-    if (stream && out.size() >= kStreamChunk) {
-      stream->write(out.data(), static_cast<std::streamsize>(out.size()));
-      out.clear();
-    }
-    NextToken();
-  }
-  out += " }";
-}
-
-void THighlightRichSyntax::EscapeMarkup(std::string& token) {
-  const auto needsWork = [](char c) { return kEscapeClasses[static_cast<unsigned char>(c)] != ecPlain; };
-  const auto first = std::find_if(token.begin(), token.end(), needsWork);
-  if (first == token.end()) return;
-
-  // The scratch buffer and the token swap buffers, so neither reallocates
-  // once both have grown to the longest escaped token.
-  thread_local std::string out;
-  out.assign(token.begin(), first);
-  const std::string_view s(token);
-  for (std::size_t i = first - token.begin(); i < s.size();) {
-    const unsigned char c = s[i];
-    switch (kEscapeClasses[c]) {
-      case ecPlain:
-        out += static_cast<char>(c);
-        ++i;
-        break;
-      case ecBackslash:
-        out += '\\';
-        out += static_cast<char>(c);
-        ++i;
-        break;
-      case ecNul:
-        AppendHexEscape(c, out);
-        ++i;
-        break;
-      case ecNonAscii: {
-        char32_t cp = 0;
-        const std::size_t len = DecodeUtf8(s, i, cp);
-        if (len == 0) {
-          AppendHexEscape(c, out);
-          ++i;
-          break;
-        }
-        if (cp > 0xFFFF) {
-          cp -= 0x10000;
-          AppendUnicodeEscape(static_cast<char16_t>(0xD800 + (cp >> 10)), out);
-          AppendUnicodeEscape(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)), out);
-        } else {
-          AppendUnicodeEscape(static_cast<char16_t>(cp), out);
-        }
-        i += len;
-        // An empty group ends the escape's word, so readers that take the
-        // letters after "\uN?" as part of the skipped fallback keep them.
-        if (i < s.size() && kEscapeClasses[static_cast<unsigned char>(s[i])] == ecPlain) out += "{}";
-        break;
-      }
-    }
-  }
-  token.swap(out);
-}
-
-void THighlightRichSyntax::FormatMarkupToken(int colorIndex, std::string_view token,
-                                             std::string& output) {
-  int written = colorIndex;
-  const auto text = std::find_if(token.begin(), token.end(),
-                                 [](char c) { return static_cast<unsigned char>(c) > 32; });
-  if (token.end() - text >= 2 && text[0] == '/' && text[1] == '/') written = 2;
-  if (colorIndex == 10 && !token.empty() && token.front() == '"') written = 6;
-  AppendColorWord(written, output);
-  output += token;
-}
-
-void THighlightRichSyntax::AppendColorWord(int colorIndex, std::string& output) {
-  output += "\\cf";
-  AppendInt(colorIndex, output);
-  output += ' ';
-}

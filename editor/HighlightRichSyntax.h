@@ -6,6 +6,7 @@
 // every non-ASCII character as a \uN? escape, so any RTF reader shows it.
 
 #include <cstdint>
+#include <cstring>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -58,6 +59,33 @@ class TScreenMetrics {
   static const TScreenMetrics& Default();
 };
 
+// Output of the RTF writer: one capacity test and one copy per append,
+// grown geometrically.
+class TRtfBuffer {
+ public:
+  void Append(std::string_view s) {
+    std::memcpy(Reserve(s.size()), s.data(), s.size());
+    FLength += s.size();
+  }
+  // Room for `n` more bytes; the caller writes them and then calls Commit.
+  char* Reserve(std::size_t n) {
+    if (FData.size() - FLength < n) Grow(n);
+    return FData.data() + FLength;
+  }
+  void Commit(std::size_t n) { FLength += n; }
+  std::size_t Size() const { return FLength; }
+  std::string_view View() const { return {FData.data(), FLength}; }
+  void Clear() { FLength = 0; }
+  // The written text; the buffer is empty afterwards.
+  std::string Take();
+
+ private:
+  void Grow(std::size_t n);
+
+  std::string FData;
+  std::size_t FLength = 0;
+};
+
 class THighlightRichSyntax {
  public:
   // Sets code page 1252, a font table holding "Courier New" and the header
@@ -68,11 +96,12 @@ class THighlightRichSyntax {
   THighlightRichSyntax(const THighlightRichSyntax&) = delete;
   THighlightRichSyntax& operator=(const THighlightRichSyntax&) = delete;
 
-  // Makes a token safe for RTF, in place. Base: leaves it unchanged.
-  virtual void EscapeText(std::string& token);
+  // Gives the token made safe for RTF: either `token` itself or a view of
+  // `scratch`, into which the escaped form was written. Base: `token`.
+  virtual std::string_view EscapeText(std::string_view token, std::string& scratch);
   // Appends the coloured form of an (escaped) token to `output`.
   // Base: "\cf<index> <token>".
-  virtual void FormatToken(int colorIndex, std::string_view token, std::string& output);
+  virtual void FormatToken(int colorIndex, std::string_view token, TRtfBuffer& output);
 
   // Token iteration; the base has no tokens (AtEnd is true).
   virtual void NextToken();
@@ -113,18 +142,29 @@ class THighlightRichSyntax {
   int CodePage() const { return FCodePage; }
 
  protected:
+  // Writes the tokens, from the current one to the end, through the
+  // operations above; a stream gets the output in chunks as it grows.
+  // Languages override it to run WriteTokens on their own (final) type, so
+  // that the per-token calls are direct.
+  virtual void WriteBody(TRtfBuffer& out, std::ostream* stream);
+  // The token loop (defined in editor/HighlightTokenLoop.h).
+  template <class Self>
+  static void WriteTokens(Self& self, TRtfBuffer& out, std::ostream* stream);
+
   // Markup escaping shared by the languages: "\" "{" "}" get a backslash,
   // non-ASCII UTF-8 becomes \uN? (a surrogate pair above U+FFFF), bytes that
   // are not valid UTF-8 and NUL become \'hh.
-  static void EscapeMarkup(std::string& token);
+  static std::string_view EscapeMarkup(std::string_view token, std::string& scratch);
+  static std::string_view EscapeMarkupSlow(std::string_view token, std::string& scratch);
   // Markup formatting shared by the languages: a token whose trimmed text
   // starts with "//" takes colour 2 (script comment lines); with colour 10 a
   // token starting with a double quote takes colour 6.
-  static void FormatMarkupToken(int colorIndex, std::string_view token, std::string& output);
-  static void AppendColorWord(int colorIndex, std::string& output);
+  static void FormatMarkupToken(int colorIndex, std::string_view token, TRtfBuffer& output);
+  static void AppendColorWord(int colorIndex, TRtfBuffer& output);
+  static void Flush(TRtfBuffer& out, std::ostream& stream);
 
  private:
-  void WriteDocument(std::string& out, std::ostream* stream);
+  void WriteDocument(TRtfBuffer& out, std::ostream* stream);
 
   std::string FRtfHeader;
   std::string FFontTableEnd;

@@ -1,4 +1,5 @@
 #include "editor/HighlightXML.h"
+#include "editor/HighlightTokenLoop.h"
 
 #include <array>
 #include <vector>
@@ -62,9 +63,13 @@ const std::vector<TColor>& THighlightXML::DefaultColors() {
 
 void THighlightXML::ResetColors() { SetColors(DefaultColors()); }
 
-void THighlightXML::EscapeText(std::string& token) { EscapeMarkup(token); }
+std::string_view THighlightXML::EscapeText(std::string_view token, std::string& scratch) {
+  return EscapeMarkup(token, scratch);
+}
 
-void THighlightXML::FormatToken(int colorIndex, std::string_view token, std::string& output) {
+void THighlightXML::WriteBody(TRtfBuffer& out, std::ostream* stream) { WriteTokens(*this, out, stream); }
+
+void THighlightXML::FormatToken(int colorIndex, std::string_view token, TRtfBuffer& output) {
   FormatMarkupToken(colorIndex, token, output);
 }
 

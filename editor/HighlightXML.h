@@ -54,15 +54,15 @@ enum TXmlScanState : std::uint8_t {
   xsDocType,
 };
 
-class THighlightXML : public THighlightRichSyntax {
+class THighlightXML final : public THighlightRichSyntax {
  public:
   explicit THighlightXML(const TScreenMetrics& screen = TScreenMetrics::Default());
 
   using THighlightRichSyntax::SetSource;
   using THighlightRichSyntax::SetText;
 
-  void EscapeText(std::string& token) override;
-  void FormatToken(int colorIndex, std::string_view token, std::string& output) override;
+  std::string_view EscapeText(std::string_view token, std::string& scratch) override;
+  void FormatToken(int colorIndex, std::string_view token, TRtfBuffer& output) override;
   void NextToken() override;
   bool AtEnd() const override;
   std::string_view TokenText() const override;
@@ -76,6 +76,9 @@ class THighlightXML : public THighlightRichSyntax {
 
   // Default colours, by colour index 1 to 11 (the same list as for HTML).
   static const std::vector<TColor>& DefaultColors();
+
+ protected:
+  void WriteBody(TRtfBuffer& out, std::ostream* stream) override;
 
  private:
   unsigned char Cur() const { return static_cast<unsigned char>(FSource[FPos]); }
