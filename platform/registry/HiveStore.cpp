@@ -139,16 +139,25 @@ bool Query::isNull(int column) const
     return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
 }
 
-Hive& Hive::For(HKEY root)
+std::shared_ptr<Hive> Hive::For(HKEY root)
 {
     static std::mutex mapMutex;
-    static std::map<QString, std::unique_ptr<Hive>> hives;
+    static std::map<QString, std::shared_ptr<Hive>> hives;
     const QString file = ProfileFolder() + QLatin1Char('/') + hiveFileName(root);
     std::lock_guard lock(mapMutex);
     auto& hive = hives[file];
-    if (!hive)
-        hive.reset(new Hive(file));
-    return *hive;
+    if (!hive) {
+        // Profiles that were removed (temporary ones) give back their files.
+        std::erase_if(hives, [](const auto& entry) {
+            return entry.second && !QFileInfo::exists(entry.second->m_file);
+        });
+        hive = std::make_shared<Hive>(file);
+    } else {
+        std::lock_guard hiveLock(hive->mutex);
+        if (hive->stale())
+            hive->close();
+    }
+    return hive;
 }
 
 Hive::Hive(const QString& file)
@@ -159,6 +168,18 @@ Hive::Hive(const QString& file)
 Hive::~Hive()
 {
     close();
+}
+
+// True when the open database is no longer the file at the hive's path:
+// writing on would go to a file nobody else sees.
+bool Hive::stale() const
+{
+    if (!m_db)
+        return false;
+    struct stat st {};
+    if (::stat(QFile::encodeName(m_file).constData(), &st) != 0)
+        return true;
+    return std::uint64_t(st.st_dev) != m_device || std::uint64_t(st.st_ino) != m_inode;
 }
 
 void Hive::close()
@@ -198,6 +219,7 @@ void Hive::open(bool writable)
         throw ERegistryException(QStringLiteral("Cannot open registry hive %1: %2").arg(m_file, reason));
     }
     m_writable = writable;
+    rememberIdentity();
     sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
     if (!writable) {
         openReadOnlyFallback();
@@ -228,6 +250,15 @@ void Hive::openReadOnlyFallback()
     if (sqlite3_open_v2(uri.constData(), &m_db, flags, nullptr) != SQLITE_OK
         || sqlite3_exec(m_db, "SELECT 1 FROM keys LIMIT 0", nullptr, nullptr, nullptr) != SQLITE_OK)
         close(); // not a hive (or an empty file): reads find nothing
+}
+
+void Hive::rememberIdentity()
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(m_file).constData(), &st) == 0) {
+        m_device = st.st_dev;
+        m_inode = st.st_ino;
+    }
 }
 
 bool Hive::readable()

@@ -7,7 +7,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -45,8 +47,11 @@ private:
 
 class Hive {
 public:
-    // The hive of this root in the current profile folder, opened on first use.
-    static Hive& For(HKEY root);
+    // The hive of this root in the current profile folder, opened on first
+    // use and kept open. A hive whose file was replaced or removed since is
+    // reopened; hives whose files are gone are let go.
+    static std::shared_ptr<Hive> For(HKEY root);
+    explicit Hive(const QString& file);
     ~Hive();
 
     // Held for every operation, so that one registry call is atomic even when
@@ -70,9 +75,10 @@ public:
 
 private:
     friend class Query;
-    explicit Hive(const QString& file);
+    bool stale() const;
     void open(bool writable);
     void openReadOnlyFallback();
+    void rememberIdentity();
     void close();
     void exec(const char* sql);
     sqlite3_stmt* statement(const char* sql);
@@ -80,7 +86,19 @@ private:
     QString m_file;
     sqlite3* m_db = nullptr;
     bool m_writable = false;
+    std::uint64_t m_device = 0, m_inode = 0; // identity of the opened file
     std::unordered_map<std::string, sqlite3_stmt*> m_statements;
+};
+
+// A hive held and locked for the length of one registry operation.
+class HiveUse {
+public:
+    explicit HiveUse(HKEY root) : m_hive(Hive::For(root)), m_lock(m_hive->mutex) {}
+    Hive& operator*() const { return *m_hive; }
+
+private:
+    std::shared_ptr<Hive> m_hive;
+    std::unique_lock<std::recursive_mutex> m_lock;
 };
 
 // Key paths as stored: names folded to one case, joined by "\".

@@ -89,7 +89,8 @@ std::vector<Seed> classesRootSeeds()
 
 void seedHive(HKEY root, const std::vector<Seed>& seeds)
 {
-    auto& hive = registry_detail::Hive::For(root);
+    registry_detail::HiveUse held(root);
+    registry_detail::Hive& hive = *held;
     if (!HiveWritable(root) || hive.hasMark(kSeededMark))
         return;
     TRegistry reg(root);

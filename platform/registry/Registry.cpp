@@ -8,6 +8,7 @@
 
 using registry_detail::foldPath;
 using registry_detail::Hive;
+using registry_detail::HiveUse;
 using registry_detail::Query;
 
 ERegistryException::ERegistryException(const QString& message)
@@ -63,8 +64,8 @@ struct StoredValue {
 
 StoredValue readValue(HKEY root, const QString& keyPath, const QString& name)
 {
-    Hive& hive = Hive::For(root);
-    std::lock_guard lock(hive.mutex);
+    HiveUse held(root);
+    Hive& hive = *held;
     StoredValue value;
     if (!hive.readable())
         return value;
@@ -110,8 +111,8 @@ QString TRegistry::resolve(const QString& key) const
 bool TRegistry::openKey(const QString& key, bool canCreate, bool readOnly)
 {
     const QString path = resolve(key);
-    Hive& hive = Hive::For(RootKey);
-    std::lock_guard lock(hive.mutex);
+    HiveUse held(RootKey);
+    Hive& hive = *held;
     if (!(hive.readable() && keyExists(hive, foldPath(path)))) {
         if (!canCreate || !HiveWritable(RootKey))
             return false;
@@ -145,8 +146,8 @@ QString TRegistry::CurrentPath() const
 
 bool TRegistry::KeyExists(const QString& key)
 {
-    Hive& hive = Hive::For(RootKey);
-    std::lock_guard lock(hive.mutex);
+    HiveUse held(RootKey);
+    Hive& hive = *held;
     return hive.readable() && keyExists(hive, foldPath(resolve(key)));
 }
 
@@ -170,7 +171,8 @@ namespace {
 
 void writeValue(HKEY root, const QString& keyPath, const QString& name, int type, const QByteArray& data)
 {
-    Hive& hive = Hive::For(root);
+    HiveUse held(root);
+    Hive& hive = *held;
     hive.write([&] {
         if (!keyExists(hive, foldPath(keyPath)))
             throw ERegistryException(QStringLiteral("Failed to set data for '%1': the key %2 does not exist")
@@ -225,8 +227,8 @@ void TRegistry::WriteBinaryData(const QString& name, const QByteArray& value)
 
 QStringList TRegistry::GetKeyNames()
 {
-    Hive& hive = Hive::For(RootKey);
-    std::lock_guard lock(hive.mutex);
+    HiveUse held(RootKey);
+    Hive& hive = *held;
     QStringList names;
     if (!hive.readable())
         return names;
@@ -239,8 +241,8 @@ QStringList TRegistry::GetKeyNames()
 
 QStringList TRegistry::GetValueNames()
 {
-    Hive& hive = Hive::For(RootKey);
-    std::lock_guard lock(hive.mutex);
+    HiveUse held(RootKey);
+    Hive& hive = *held;
     QStringList names;
     if (!hive.readable())
         return names;
@@ -258,7 +260,8 @@ bool TRegistry::DeleteKey(const QString& key)
         return false;
     if (m_readOnly)
         throw ERegistryException(QStringLiteral("Failed to delete key '%1': the key is open for reading only").arg(key));
-    Hive& hive = Hive::For(RootKey);
+    HiveUse held(RootKey);
+    Hive& hive = *held;
     bool deleted = false; // another process may have deleted it meanwhile
     hive.write([&] {
         Query(hive, kDeleteValues).bind(1, folded).run();
@@ -273,7 +276,8 @@ bool TRegistry::DeleteValue(const QString& name)
     if (!ValueExists(name))
         return false;
     requireWritableKey(name);
-    Hive& hive = Hive::For(RootKey);
+    HiveUse held(RootKey);
+    Hive& hive = *held;
     bool deleted = false;
     hive.write([&] {
         Query(hive, "DELETE FROM reg_values WHERE key = ?1 AND folded = ?2")
@@ -296,7 +300,8 @@ void TRegistry::MoveKey(const QString& oldName, const QString& newName, bool del
         throw ERegistryException(QStringLiteral("Cannot move key '%1' into itself").arg(from));
     if (m_readOnly)
         throw ERegistryException(QStringLiteral("Failed to move key '%1': the key is open for reading only").arg(from));
-    Hive& hive = Hive::For(RootKey);
+    HiveUse held(RootKey);
+    Hive& hive = *held;
     hive.write([&] {
         // Checked again inside the transaction: another process may have
         // changed either key since.

@@ -3,6 +3,7 @@
 #include "platform/registry/Registry.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -132,6 +133,21 @@ TEST_F(HiveFiles, UnwritableFolderRefusesWritesAndCreatesNoHive)
     EXPECT_FALSE(classes.KeyExists("\\htmlfile"));
     EXPECT_TRUE(classes.GetKeyNames().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(HiveFilePath(HKEY_CLASSES_ROOT)));
+}
+
+TEST_F(HiveFiles, ProfileRemovedAndMadeAgainStartsEmpty)
+{
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("\\Old", true));
+    reg.WriteString("v", "old");
+    ASSERT_TRUE(QDir(home.path()).removeRecursively());
+    ASSERT_TRUE(QDir().mkpath(home.path()));
+    // The open database belonged to the removed file; the new one is empty.
+    EXPECT_FALSE(reg.KeyExists("\\Old"));
+    ASSERT_TRUE(reg.OpenKey("\\New", true));
+    reg.WriteString("v", "new");
+    EXPECT_TRUE(QFileInfo::exists(HiveFilePath(HKEY_CURRENT_USER)));
+    EXPECT_EQ(reg.ReadString("v"), "new");
 }
 
 }
