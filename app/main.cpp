@@ -1,0 +1,44 @@
+// ZarnWeb: starts the application, shows the main window maximised and runs
+// the message loop until the window closes.
+#include "app/unitZarnWeb.h"
+#include "platform/registry/Profile.h"
+#include "platform/ui/Application.h"
+#include "platform/webcontrol/WebEngineEnvironment.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include <cstdio>
+
+namespace {
+// With ZARNWEB_EXIT_AFTER_LOAD=1 the program reports how long the main
+// browser took from program start to its first complete page, then quits.
+void exitAfterFirstPage(TfrmMain& window, const QElapsedTimer& started)
+{
+    if (qEnvironmentVariable("ZARNWEB_EXIT_AFTER_LOAD") != QLatin1String("1"))
+        return;
+    QObject::connect(&window, &TfrmMain::MainDocumentComplete, &window,
+                     [&started](const QString& url) {
+                         std::printf("ZarnWeb: document complete after %lld ms: %s\n",
+                                     static_cast<long long>(started.elapsed()),
+                                     qUtf8Printable(url));
+                         std::fflush(stdout);
+                         QCoreApplication::quit();
+                     });
+}
+}
+
+int main(int argc, char** argv)
+{
+    QElapsedTimer started;
+    started.start();
+    PrepareWebEngineEnvironment();
+    QApplication app(argc, argv);
+    EnsureProfileDefaults();
+
+    TfrmMain frmMain;
+    SetApplicationMainForm(&frmMain);
+    exitAfterFirstPage(frmMain, started);
+    frmMain.showMaximized();
+    return app.exec();
+}

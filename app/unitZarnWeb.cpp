@@ -1,0 +1,723 @@
+#include "app/unitZarnWeb.h"
+
+#include "app/ImageLists.h"
+#include "app/MainMenus.h"
+#include "browserhost/Sextant.h"
+#include "tools/FormPlacement.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTextStream>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+const QString Caption = QStringLiteral("Sextant Component Pack - Mega Demo");
+// Where the Local Folders tab starts: the root of the file system.
+const QString DriveRoot = QStringLiteral("/");
+
+enum BrowserTab { tabWebBrowser, tabEditorIndex, tabPageImage, tabLinksChecker };
+enum AccessoryTab { tabEventsLog, tabFavoritesLV, tabFavoritesTV, tabHistoryLV, tabLocalFolders };
+
+QWidget* panel(QWidget* parent, const QString& name)
+{
+    auto* widget = new QWidget(parent);
+    widget->setObjectName(name);
+    return widget;
+}
+
+template <class Layout>
+Layout* tightLayout(QWidget* owner)
+{
+    auto* layout = new Layout(owner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    return layout;
+}
+
+QToolButton* speedButton(QWidget* parent, const QString& name, const QString& caption,
+                         const QString& hint = {})
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setText(caption);
+    button->setToolTip(hint);
+    button->setAutoRaise(true);
+    return button;
+}
+
+QTreeWidget* emptyView(QWidget* parent, const QString& name)
+{
+    auto* view = new QTreeWidget(parent);
+    view->setObjectName(name);
+    view->setHeaderHidden(true);
+    return view;
+}
+
+QStringList readLines(const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    QStringList lines;
+    QTextStream in(&file);
+    while (!in.atEnd())
+        lines.append(in.readLine());
+    return lines;
+}
+}
+
+TfrmMain::TfrmMain(QWidget* parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(Caption);
+    QFont tahoma(QStringLiteral("Tahoma"));
+    tahoma.setPixelSize(11);
+    setFont(tahoma);
+    resize(981, 770);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    createImageLists();
+    createTopPanel();
+    auto* central = panel(this, QStringLiteral("PanelClient"));
+    auto* layout = tightLayout<QVBoxLayout>(central);
+    layout->addWidget(PanelTop);
+    SplitterACC = new QSplitter(Qt::Horizontal, central);
+    SplitterACC->setObjectName(QStringLiteral("SplitterACC"));
+    SplitterACC->setChildrenCollapsible(false);
+    SplitterACC->addWidget(createAccessoriesPanel());
+    SplitterACC->addWidget(createBrowserPanel());
+    SplitterACC->setStretchFactor(1, 1);
+    SplitterACC->setSizes({401, 580});
+    PanelAcc->hide();
+    layout->addWidget(SplitterACC, 1);
+    setCentralWidget(central);
+    createStatusBar();
+    createMenus();
+    bindCommands();
+    bindSextant1Events();
+    bindSextant2Events();
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain()
+{
+    FormDestroy();
+}
+
+// --- layout -----------------------------------------------------------------
+
+void TfrmMain::createImageLists()
+{
+    ilToolBar = ToolBarImages();
+    ilFavoritesTree = FavoritesTreeImages();
+    ilsSmilies = SmileyImages();
+}
+
+void TfrmMain::createTopPanel()
+{
+    PanelTop = panel(this, QStringLiteral("PanelTop"));
+    PanelTop->setFixedHeight(110);
+    auto* layout = tightLayout<QVBoxLayout>(PanelTop);
+    layout->addWidget(createToolBar());
+    layout->addWidget(createMiddlePanel());
+    createLinksBar();
+    layout->addWidget(LinksBar1);
+    layout->addStretch();
+}
+
+QWidget* TfrmMain::createToolBar()
+{
+    MainToolBar = new QToolBar(PanelTop);
+    MainToolBar->setObjectName(QStringLiteral("MainToolBar"));
+    MainToolBar->setIconSize(QSize(16, 16));
+    MainToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    MainToolBar->setMovable(false);
+    MainToolBar->setFloatable(false);
+    auto button = [this](const QString& name, const QString& caption, const QString& hint,
+                         int image) {
+        QAction* action = MainToolBar->addAction(ilToolBar.value(image), caption);
+        action->setObjectName(name);
+        action->setToolTip(hint);
+        QWidget* widget = MainToolBar->widgetForAction(action);
+        widget->setObjectName(name + QStringLiteral("Button"));
+        widget->setFixedSize(69, 36);
+        widget->setCursor(Qt::PointingHandCursor);
+        return action;
+    };
+    ToolbtnBack = button(QStringLiteral("ToolbtnBack"), QStringLiteral("Back"),
+                         QStringLiteral("Navigate Back"), 4);
+    ToolBtnForward = button(QStringLiteral("ToolBtnForward"), QStringLiteral("Forward"),
+                            QStringLiteral("Navigate Forward"), 3);
+    ToolBtnStop = button(QStringLiteral("ToolBtnStop"), QStringLiteral(" Stop"),
+                         QStringLiteral("Stop loading"), 0);
+    MainToolBar->addSeparator();
+    ToolBtnRefresh = button(QStringLiteral("ToolBtnRefresh"), QStringLiteral("Refresh"),
+                            QStringLiteral("Refresh Active Tab"), 2);
+    ToolBtnHome = button(QStringLiteral("ToolBtnHome"), QStringLiteral("Home"),
+                         QStringLiteral("Go Home"), 1);
+    MainToolBar->addSeparator();
+    ToolBtnSearch = button(QStringLiteral("ToolBtnSearch"), QStringLiteral("Search"),
+                           QStringLiteral("Search..."), 5);
+    ToolBtnAccesories = button(QStringLiteral("ToolBtnAccesories"), QStringLiteral("Accessories"),
+                               QStringLiteral("Show Favorites"), 8);
+    tbBlock = button(QStringLiteral("tbBlock"), QStringLiteral("Block Popups"),
+                     QStringLiteral("Block Popups"), 9);
+    ToolBtnAccesories->setCheckable(true);
+    tbBlock->setCheckable(true);
+    for (QAction* action : {ToolbtnBack, ToolBtnForward, ToolBtnStop})
+        action->setEnabled(false);
+
+    auto* spacer = new QWidget(MainToolBar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    MainToolBar->addWidget(spacer);
+    MainToolBar->addWidget(createSecurityPanel());
+    BtnZarn = new QPushButton(QStringLiteral("Zarn"), MainToolBar);
+    BtnZarn->setObjectName(QStringLiteral("BtnZarn"));
+    BtnTags = new QPushButton(QStringLiteral("Tags"), MainToolBar);
+    BtnTags->setObjectName(QStringLiteral("BtnTags"));
+    for (QPushButton* b : {BtnZarn, BtnTags}) {
+        b->setFixedSize(58, 36);
+        MainToolBar->addWidget(b);
+    }
+    return MainToolBar;
+}
+
+QWidget* TfrmMain::createSecurityPanel()
+{
+    PanelSecurity = panel(MainToolBar, QStringLiteral("PanelSecurity"));
+    PanelSecurity->setFixedWidth(298);
+    auto* outer = tightLayout<QHBoxLayout>(PanelSecurity);
+    GroupBox1 = new QGroupBox(QStringLiteral("Page Security Status:"), PanelSecurity);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    outer->addWidget(GroupBox1);
+    auto* row = new QHBoxLayout(GroupBox1);
+    row->setContentsMargins(4, 0, 4, 2);
+    auto label = [this](const QString& name) {
+        auto* l = new QLabel(GroupBox1);
+        l->setObjectName(name);
+        return l;
+    };
+    imgZone = label(QStringLiteral("imgZone"));
+    imgZone->setFixedSize(16, 16);
+    lblZone = label(QStringLiteral("lblZone"));
+    ImgSSL = label(QStringLiteral("ImgSSL"));
+    ImgSSL->setPixmap(PadlockImage(true).pixmap(16, 16));
+    imgUn = label(QStringLiteral("imgUn"));
+    imgUn->setPixmap(PadlockImage(false).pixmap(16, 16));
+    lblSSL = label(QStringLiteral("lblSSL"));
+    lblLevel = label(QStringLiteral("lblLevel"));
+    ImgSSL->hide();
+    imgUn->hide();
+    row->addWidget(imgZone);
+    row->addWidget(lblZone, 1);
+    row->addWidget(ImgSSL);
+    // The unsecured picture takes the SSL label's place when shown.
+    row->addWidget(imgUn);
+    row->addWidget(lblSSL, 1);
+    row->addWidget(lblLevel, 1);
+    return PanelSecurity;
+}
+
+QWidget* TfrmMain::createMiddlePanel()
+{
+    PanelMiddle = panel(PanelTop, QStringLiteral("PanelMiddle"));
+    PanelMiddle->setFixedHeight(36);
+    auto* layout = tightLayout<QHBoxLayout>(PanelMiddle);
+    layout->setContentsMargins(4, 4, 4, 4);
+
+    auto* address = panel(PanelMiddle, QStringLiteral("PanelAddress"));
+    auto* addressRow = tightLayout<QHBoxLayout>(address);
+    IEAddress1 = new QComboBox(address);
+    IEAddress1->setObjectName(QStringLiteral("IEAddress1"));
+    IEAddress1->setEditable(true);
+    IEAddress1->setInsertPolicy(QComboBox::NoInsert);
+    IEAddress1->setFixedWidth(430);
+    btnGo = speedButton(address, QStringLiteral("btnGo"), QStringLiteral("GO"),
+                        QStringLiteral("Navigate to a Webpage"));
+    btnGo->setIcon(ilToolBar.value(3));
+    btnGo->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    ProgressBar1 = new QProgressBar(address);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->hide();
+    addressRow->addWidget(IEAddress1);
+    addressRow->addWidget(btnGo);
+    addressRow->addWidget(ProgressBar1, 1);
+    layout->addWidget(address, 1);
+
+    auto* search = panel(PanelMiddle, QStringLiteral("PanelSearch"));
+    search->setFixedWidth(216);
+    auto* searchRow = tightLayout<QHBoxLayout>(search);
+    edtSearch = new QLineEdit(QStringLiteral("Search In Google"), search);
+    edtSearch->setObjectName(QStringLiteral("edtSearch"));
+    edtSearch->installEventFilter(this);
+    spdBtnGoogleSearch = speedButton(search, QStringLiteral("spdBtnGoogleSearch"),
+                                     QStringLiteral("GO"), QStringLiteral("Navigate to a Webpage"));
+    spdBtnGoogleSearch->setIcon(ilToolBar.value(5));
+    spdBtnGoogleSearch->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    searchRow->addWidget(edtSearch, 1);
+    searchRow->addWidget(spdBtnGoogleSearch);
+    layout->addWidget(search);
+    return PanelMiddle;
+}
+
+void TfrmMain::createLinksBar()
+{
+    LinksBar1 = new QToolBar(PanelTop);
+    LinksBar1->setObjectName(QStringLiteral("LinksBar1"));
+    LinksBar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    LinksBar1->setMovable(false);
+    LinksBar1->setMinimumHeight(24);
+    LinksBar1->setContextMenuPolicy(Qt::CustomContextMenu);
+    LinksBar1->addWidget(new QLabel(QStringLiteral(" Links "), LinksBar1));
+}
+
+QWidget* TfrmMain::createAccessoriesPanel()
+{
+    PanelAcc = panel(this, QStringLiteral("PanelAcc"));
+    PanelAcc->resize(401, PanelAcc->height());
+    auto* layout = tightLayout<QVBoxLayout>(PanelAcc);
+    auto* strip = panel(PanelAcc, QStringLiteral("PanelRebuild"));
+    auto* stripRow = tightLayout<QHBoxLayout>(strip);
+    sbRebuildView = speedButton(strip, QStringLiteral("sbRebuildView"), QStringLiteral("Rebuild"),
+                                QStringLiteral("Rebuild the active view"));
+    sbRebuildView->setIcon(ilToolBar.value(2));
+    sbRebuildView->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    stripRow->addWidget(sbRebuildView);
+    stripRow->addStretch();
+    layout->addWidget(strip);
+
+    PageCtrl = new QTabWidget(PanelAcc);
+    PageCtrl->setObjectName(QStringLiteral("PageCtrl"));
+    lvEventLog = new QListWidget(PageCtrl);
+    lvEventLog->setObjectName(QStringLiteral("lvEventLog"));
+    FavoritesListView1 = emptyView(PageCtrl, QStringLiteral("FavoritesListView1"));
+    FavoritesTree1 = emptyView(PageCtrl, QStringLiteral("FavoritesTree1"));
+    HistoryListView1 = emptyView(PageCtrl, QStringLiteral("HistoryListView1"));
+    PageCtrl->addTab(lvEventLog, QStringLiteral("Events Log"));
+    PageCtrl->addTab(FavoritesListView1, QStringLiteral("FavoritesLV"));
+    PageCtrl->addTab(FavoritesTree1, QStringLiteral("FavoritesTV"));
+    PageCtrl->addTab(HistoryListView1, QStringLiteral("HistoryLV"));
+    PageCtrl->addTab(createLocalFoldersTab(), QStringLiteral("Local Folders"));
+    PageCtrl->setCurrentIndex(tabFavoritesTV);
+    layout->addWidget(PageCtrl, 1);
+    return PanelAcc;
+}
+
+QWidget* TfrmMain::createLocalFoldersTab()
+{
+    auto* tab = panel(PageCtrl, QStringLiteral("tabLocalFolders"));
+    auto* layout = tightLayout<QVBoxLayout>(tab);
+    Panel1 = panel(tab, QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(49);
+    auto* row = tightLayout<QHBoxLayout>(Panel1);
+    row->setContentsMargins(2, 2, 2, 2);
+    sbUp = speedButton(Panel1, QStringLiteral("sbUp"), QStringLiteral("Up"),
+                       QStringLiteral("Back to the previous folder"));
+    sbUp->setIcon(ilToolBar.value(4));
+    sbUp->setEnabled(false);
+    sbRefresh = speedButton(Panel1, QStringLiteral("sbRefresh"), QStringLiteral("Refresh"));
+    sbRefresh->setIcon(ilToolBar.value(2));
+    sbConnect = speedButton(Panel1, QStringLiteral("sbConnect"), QStringLiteral("Connect"));
+    sbConnect->setIcon(ilToolBar.value(6));
+    for (QToolButton* b : {sbUp, sbRefresh, sbConnect}) {
+        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        row->addWidget(b);
+    }
+    auto* boxes = new QGridLayout;
+    boxes->setSpacing(1);
+    edtUser = new QLineEdit(QStringLiteral("anonymous"), Panel1);
+    edtUser->setObjectName(QStringLiteral("edtUser"));
+    edtPassword = new QLineEdit(QStringLiteral("anonymous"), Panel1);
+    edtPassword->setObjectName(QStringLiteral("edtPassword"));
+    edtPassword->setEchoMode(QLineEdit::Password);
+    edtUser->setFixedWidth(121);
+    edtPassword->setFixedWidth(121);
+    boxes->addWidget(new QLabel(QStringLiteral("User:"), Panel1), 0, 0);
+    boxes->addWidget(edtUser, 0, 1);
+    boxes->addWidget(new QLabel(QStringLiteral("Password:"), Panel1), 1, 0);
+    boxes->addWidget(edtPassword, 1, 1);
+    row->addStretch();
+    row->addLayout(boxes);
+    layout->addWidget(Panel1);
+    Sextant2 = new TSextant(tab);
+    Sextant2->setObjectName(QStringLiteral("Sextant2"));
+    layout->addWidget(Sextant2, 1);
+    return tab;
+}
+
+QWidget* TfrmMain::createBrowserPanel()
+{
+    PanelWEB = panel(this, QStringLiteral("PanelWEB"));
+    auto* layout = tightLayout<QVBoxLayout>(PanelWEB);
+    pctrlWB = new QTabWidget(PanelWEB);
+    pctrlWB->setObjectName(QStringLiteral("pctrlWB"));
+
+    auto* web = panel(pctrlWB, QStringLiteral("tabWebBrowser"));
+    auto* webRow = tightLayout<QHBoxLayout>(web);
+    Sextant1 = new TSextant(web);
+    Sextant1->setObjectName(QStringLiteral("Sextant1"));
+    Memo1 = new QPlainTextEdit(web);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setFixedWidth(185);
+    Memo1->hide();
+    webRow->addWidget(Sextant1, 1);
+    webRow->addWidget(Memo1);
+
+    tabEditor = panel(pctrlWB, QStringLiteral("tabEditor"));
+    ImageViewer = new QLabel(pctrlWB);
+    ImageViewer->setObjectName(QStringLiteral("ImageViewer"));
+    ImageViewer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    pctrlWB->addTab(web, QStringLiteral("Web Browser"));
+    pctrlWB->addTab(tabEditor, QStringLiteral("Editor"));
+    pctrlWB->addTab(ImageViewer, QStringLiteral("Page Image"));
+    pctrlWB->addTab(createLinksCheckerTab(), QStringLiteral("Links Checker"));
+    for (int tab : {tabEditorIndex, tabPageImage, tabLinksChecker})
+        pctrlWB->setTabVisible(tab, false);
+    layout->addWidget(pctrlWB);
+    return PanelWEB;
+}
+
+QWidget* TfrmMain::createLinksCheckerTab()
+{
+    auto* tab = panel(pctrlWB, QStringLiteral("tabLinksChecker"));
+    auto* layout = tightLayout<QVBoxLayout>(tab);
+    // Row 0 is the grid's fixed heading row, as the links checker addresses it.
+    StringGrid1 = new QTableWidget(1, 3, tab);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->horizontalHeader()->hide();
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->verticalHeader()->setDefaultSectionSize(15);
+    StringGrid1->verticalHeader()->setMinimumSectionSize(15);
+    const int widths[] = {258, 263, 118};
+    for (int column = 0; column < 3; ++column)
+        StringGrid1->setColumnWidth(column, widths[column]);
+    layout->addWidget(StringGrid1, 1);
+
+    auto* row = new QHBoxLayout;
+    RadioButton2 = new QRadioButton(QStringLiteral("Asynchronous"), tab);
+    RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
+    RadioButton2->setChecked(true);
+    RadioButton1 = new QRadioButton(QStringLiteral("Synchronous"), tab);
+    RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
+    Button1 = new QPushButton(QStringLiteral("Check Links"), tab);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    row->addWidget(RadioButton2);
+    row->addWidget(RadioButton1);
+    row->addWidget(Button1);
+    row->addStretch();
+    layout->addLayout(row);
+    return tab;
+}
+
+void TfrmMain::createStatusBar()
+{
+    auto* bar = new QStatusBar(this);
+    bar->setObjectName(QStringLiteral("stBar"));
+    bar->setSizeGripEnabled(true);
+    for (int width : {500, 50, 50, 50, 50}) {
+        auto* label = new QLabel(bar);
+        label->setFixedWidth(width);
+        label->setFrameShape(QFrame::StyledPanel);
+        label->setFrameShadow(QFrame::Sunken);
+        bar->addWidget(label);
+        m_statusPanels.append(label);
+    }
+    setStatusBar(bar);
+}
+
+void TfrmMain::createMenus()
+{
+    for (const TMenuEntry& top : MainMenuEntries()) {
+        QMenu* menu = menuBar()->addMenu(top.caption);
+        m_menuItems.insert(top.caption, menu->menuAction());
+        BuildMenu(menu, top.items, top.caption, m_menuItems);
+    }
+    HistoryMenu = menuBar()->addMenu(QStringLiteral("History"));
+    HistoryMenu->setObjectName(QStringLiteral("HistoryMenu"));
+    FavoritesMenu1 = menuBar()->addMenu(QStringLiteral("Favorites"));
+    FavoritesMenu1->setObjectName(QStringLiteral("FavoritesMenu1"));
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    BuildMenu(PopupMenu1, LinksBarPopupEntries(), QStringLiteral("PopupMenu1"), m_menuItems);
+    GoBack1 = MenuItem(QStringLiteral("Navigation|Go Back"));
+    GoForward1 = MenuItem(QStringLiteral("Navigation|Go Forward"));
+    Stop1 = MenuItem(QStringLiteral("Navigation|Stop"));
+    for (QAction* item : {GoBack1, GoForward1, Stop1})
+        item->setEnabled(false);
+}
+
+QAction* TfrmMain::MenuItem(const QString& captionPath) const
+{
+    return m_menuItems.value(captionPath);
+}
+
+// --- commands ---------------------------------------------------------------
+
+void TfrmMain::bindCommands()
+{
+    connect(btnGo, &QToolButton::clicked, this, &TfrmMain::btnGoClick);
+    connect(ToolbtnBack, &QAction::triggered, this, &TfrmMain::ToolbtnBackClick);
+    connect(ToolBtnForward, &QAction::triggered, this, &TfrmMain::ToolBtnForwardClick);
+    connect(ToolBtnStop, &QAction::triggered, this, &TfrmMain::StopIfBusy);
+    connect(ToolBtnRefresh, &QAction::triggered, this, &TfrmMain::ToolBtnRefreshClick);
+    connect(ToolBtnHome, &QAction::triggered, this, &TfrmMain::ToolBtnHomeClick);
+    connect(ToolBtnAccesories, &QAction::toggled, this, &TfrmMain::ToolBtnAccesoriesClick);
+    connect(sbRebuildView, &QToolButton::clicked, this, &TfrmMain::RebuildActiveView);
+    connect(PageCtrl, &QTabWidget::currentChanged, this, &TfrmMain::RebuildActiveView);
+    connect(sbUp, &QToolButton::clicked, this, [this] { Sextant2->GoBack(); });
+    connect(sbRefresh, &QToolButton::clicked, this, [this] { Sextant2->Refresh(); });
+    connect(LinksBar1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu1->popup(LinksBar1->mapToGlobal(at)); });
+
+    connect(MenuItem(QStringLiteral("&File|&Exit")), &QAction::triggered, this, &QWidget::close);
+    connect(MenuItem(QStringLiteral("Navigation|Go Home")), &QAction::triggered, this,
+            &TfrmMain::ToolBtnHomeClick);
+    connect(GoBack1, &QAction::triggered, this, &TfrmMain::ToolbtnBackClick);
+    connect(GoForward1, &QAction::triggered, this, &TfrmMain::ToolBtnForwardClick);
+    connect(Stop1, &QAction::triggered, this, &TfrmMain::StopIfBusy);
+    connect(MenuItem(QStringLiteral("Navigation|Refresh")), &QAction::triggered, this,
+            &TfrmMain::ToolBtnRefreshClick);
+}
+
+void TfrmMain::btnGoClick()
+{
+    StopIfBusy();
+    Sextant1->Go(IEAddress1->currentText().trimmed());
+}
+
+void TfrmMain::ToolbtnBackClick()
+{
+    StopIfBusy();
+    Sextant1->GoBack();
+}
+
+void TfrmMain::ToolBtnForwardClick()
+{
+    StopIfBusy();
+    Sextant1->GoForward();
+}
+
+void TfrmMain::ToolBtnRefreshClick()
+{
+    StopIfBusy();
+    Sextant1->Refresh();
+}
+
+void TfrmMain::ToolBtnHomeClick()
+{
+    StopIfBusy();
+    Sextant1->GoHome();
+}
+
+void TfrmMain::ToolBtnAccesoriesClick(bool down)
+{
+    PanelAcc->setVisible(down);
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == edtSearch && event->type() == QEvent::MouseButtonDblClick) {
+        edtSearch->selectAll();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// --- shared routines --------------------------------------------------------
+
+void TfrmMain::AddEventLog(const QString& text)
+{
+    lvEventLog->addItem(text);
+    lvEventLog->setCurrentRow(lvEventLog->count() - 1);
+}
+
+void TfrmMain::StopIfBusy()
+{
+    if (Sextant1 && Sextant1->Busy())
+        Sextant1->Stop();
+}
+
+void TfrmMain::UpdateStopState()
+{
+    const bool busy = Sextant1 && Sextant1->Busy();
+    ToolBtnStop->setEnabled(busy);
+    Stop1->setEnabled(busy);
+}
+
+void TfrmMain::ShowEditorTab()
+{
+    pctrlWB->setTabVisible(tabEditorIndex, true);
+    pctrlWB->setCurrentIndex(tabEditorIndex);
+}
+
+void TfrmMain::ShowImageTab()
+{
+    pctrlWB->setTabVisible(tabPageImage, true);
+    pctrlWB->setCurrentIndex(tabPageImage);
+}
+
+void TfrmMain::ShowLinksTab()
+{
+    pctrlWB->setTabVisible(tabLinksChecker, true);
+    pctrlWB->setCurrentIndex(tabLinksChecker);
+}
+
+void TfrmMain::RebuildActiveView()
+{
+    // The favorites and history views rebuild themselves here once they
+    // are in place; the Events Log has nothing to rebuild.
+    if (PageCtrl->currentIndex() == tabLocalFolders)
+        Sextant2->Navigate(DriveRoot.toStdU16String());
+}
+
+QString TfrmMain::StatusPanelText(int index) const
+{
+    return index >= 0 && index < m_statusPanels.size() ? m_statusPanels[index]->text() : QString();
+}
+
+void TfrmMain::SetStatusPanelText(int index, const QString& text)
+{
+    if (index >= 0 && index < m_statusPanels.size())
+        m_statusPanels[index]->setText(text);
+}
+
+// --- browser events ---------------------------------------------------------
+
+void TfrmMain::bindSextant1Events()
+{
+    Sextant1->OnCommandStateChange = [this](QObject*, int command, WordBool enable) {
+        if (command == CSC_UPDATECOMMANDS) {
+            UpdateStopState();
+        } else if (command == CSC_NAVIGATEFORWARD) {
+            ToolBtnForward->setEnabled(enable);
+            GoForward1->setEnabled(enable);
+        } else if (command == CSC_NAVIGATEBACK) {
+            ToolbtnBack->setEnabled(enable);
+            GoBack1->setEnabled(enable);
+        }
+    };
+    Sextant1->OnDownloadBegin = [this](QObject*) { UpdateStopState(); };
+    Sextant1->OnDownloadComplete = [this](QObject*) { UpdateStopState(); };
+    Sextant1->OnProgressChange = [this](QObject*, int, int) { UpdateStopState(); };
+    Sextant1->OnPropertyChange = [this](QObject*, const WideString&) { UpdateStopState(); };
+    Sextant1->OnNavigateComplete2 = [this](QObject*, IDispatch*, OleVariant&) {
+        IEAddress1->setEditText(QString::fromStdU16String(Sextant1->LocationURL()));
+    };
+    Sextant1->OnDocumentComplete = [this](QObject*, IDispatch* pDisp, OleVariant& url) {
+        UpdateStopState();
+        if (pDisp == Sextant1->Application())
+            emit MainDocumentComplete(QString::fromStdU16String(url.toWideString()));
+    };
+}
+
+void TfrmMain::bindSextant2Events()
+{
+    Sextant2->OnCommandStateChange = [this](QObject*, int command, WordBool enable) {
+        if (command == CSC_NAVIGATEBACK)
+            sbUp->setEnabled(enable);
+    };
+}
+
+// --- life cycle -------------------------------------------------------------
+
+QStringList TfrmMain::linksBarUrls() const
+{
+    // The links bar holds no stored links yet.
+    return {};
+}
+
+void TfrmMain::FormCreate()
+{
+    LinksList = readLines(QStringLiteral("links.txt"));
+    LinksList.append(QString());
+    LinksList.append(linksBarUrls());
+}
+
+void TfrmMain::fillLinksGrid()
+{
+    const QStringList headings{QStringLiteral("Url"), QStringLiteral("Status"),
+                               QStringLiteral("Result")};
+    StringGrid1->setRowCount(LinksList.size() + 1);
+    for (int column = 0; column < 3; ++column) {
+        auto* heading = new QTableWidgetItem(headings[column]);
+        heading->setFlags(Qt::ItemIsEnabled);
+        heading->setBackground(palette().button());
+        StringGrid1->setItem(0, column, heading);
+    }
+    for (int i = 0; i < LinksList.size(); ++i)
+        StringGrid1->setItem(i + 1, 0, new QTableWidgetItem(LinksList[i]));
+}
+
+void TfrmMain::FormShow()
+{
+    Sextant2->Go(DriveRoot);
+    fillLinksGrid();
+    pctrlWB->setCurrentIndex(tabWebBrowser);
+    RestoreFormPlacement();
+    QString lastPage;
+    if (GetLastVisitedPage(lastPage) && lastPage.contains(QLatin1String("http")))
+        Sextant1->Navigate(lastPage.toStdU16String());
+    else
+        Sextant1->GoHome();
+}
+
+void TfrmMain::FormCloseQuery(bool& canClose)
+{
+    SaveLastVisitedPage(Sextant1, QString::fromStdU16String(Sextant1->LocationURL()));
+    SaveFormPlacement();
+    StopIfBusy();
+    const QString siteFile = QStringLiteral("Site.html");
+    if (QFile::exists(QDir(QCoreApplication::applicationDirPath()).filePath(siteFile)))
+        QFile::remove(QDir::current().filePath(siteFile));
+    canClose = Sextant1 && !Sextant1->Busy();
+}
+
+void TfrmMain::FormDestroy()
+{
+    LinksList.clear();
+}
+
+void TfrmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    bool canClose = true;
+    FormCloseQuery(canClose);
+    if (canClose)
+        event->accept();
+    else
+        event->ignore();
+}

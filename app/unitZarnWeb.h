@@ -1,0 +1,194 @@
+#pragma once
+// TfrmMain, the one main window of ZarnWeb. It owns every component for its
+// whole life and connects them: the main browser Sextant1 in the "Web
+// Browser" tab, the second browser Sextant2 in the "Local Folders" tab, the
+// address box, the links bar, the favorites and history views, the toolbar,
+// the menus and the status bar.
+//
+// Controls are public members named as the window's components, so that the
+// commands of every part of the window, and tests, reach them by name.
+//
+// Start-up and shut-down:
+// - construction (FormCreate) reads "links.txt" of the current folder into
+//   LinksList, then appends an empty line and the links bar's addresses;
+// - every show (FormShow) sends Sextant2 to the file-system root, fills the
+//   links checker's first column, restores the window's placement and opens
+//   the last visited page when it contains "http", otherwise the home page;
+// - a close request (FormCloseQuery) stores the current address and the
+//   placement, stops a loading page and refuses to close while the main
+//   browser is still busy.
+//
+// ZARNWEB_EXIT_AFTER_LOAD=1 in the environment makes the program (main.cpp)
+// print "ZarnWeb: document complete after <ms> ms" on standard output at the
+// main browser's first document-complete of a top-level page and quit; the
+// start-up benchmark uses it.
+#include "platform/com/ComTypes.h"
+
+#include <QHash>
+#include <QIcon>
+#include <QList>
+#include <QMainWindow>
+#include <QStringList>
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSplitter;
+class QTabWidget;
+class QTableWidget;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class TSextant;
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TfrmMain(QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // Shared routines of the window's commands.
+    void AddEventLog(const QString& text);
+    void StopIfBusy();
+    void UpdateStopState();
+    void ShowEditorTab();
+    void ShowImageTab();
+    void ShowLinksTab();
+    void RebuildActiveView();
+
+    // Text of status bar panel index (0 to 4); empty for other indexes.
+    QString StatusPanelText(int index) const;
+    void SetStatusPanelText(int index, const QString& text);
+
+    // Addresses for the links checker: "links.txt", an empty line, the links
+    // bar's addresses.
+    QStringList LinksList;
+    QString SecureLevelText;
+    WideString PopupUrl;
+
+    // Image lists: toolbar pictures (16 x 16), favorites tree pictures and
+    // the editor's smilies (19 x 19).
+    QList<QIcon> ilToolBar;
+    QList<QIcon> ilFavoritesTree;
+    QList<QIcon> ilsSmilies;
+
+    // Top panel: toolbar, address and search row, links bar.
+    QWidget* PanelTop = nullptr;
+    QToolBar* MainToolBar = nullptr;
+    QAction* ToolbtnBack = nullptr;
+    QAction* ToolBtnForward = nullptr;
+    QAction* ToolBtnStop = nullptr;
+    QAction* ToolBtnRefresh = nullptr;
+    QAction* ToolBtnHome = nullptr;
+    QAction* ToolBtnSearch = nullptr;
+    QAction* ToolBtnAccesories = nullptr;
+    QAction* tbBlock = nullptr;
+    QWidget* PanelSecurity = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QLabel* lblZone = nullptr;
+    QLabel* imgZone = nullptr;
+    QLabel* lblSSL = nullptr;
+    QLabel* ImgSSL = nullptr;
+    QLabel* imgUn = nullptr;
+    QLabel* lblLevel = nullptr;
+    QPushButton* BtnZarn = nullptr;
+    QPushButton* BtnTags = nullptr;
+    QWidget* PanelMiddle = nullptr;
+    QComboBox* IEAddress1 = nullptr;
+    QToolButton* btnGo = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QLineEdit* edtSearch = nullptr;
+    QToolButton* spdBtnGoogleSearch = nullptr;
+    QToolBar* LinksBar1 = nullptr;
+
+    // Accessories panel on the left, its splitter and its tabs.
+    QSplitter* SplitterACC = nullptr;
+    QWidget* PanelAcc = nullptr;
+    QToolButton* sbRebuildView = nullptr;
+    QTabWidget* PageCtrl = nullptr;
+    QListWidget* lvEventLog = nullptr;
+    QTreeWidget* FavoritesListView1 = nullptr;
+    QTreeWidget* FavoritesTree1 = nullptr;
+    QTreeWidget* HistoryListView1 = nullptr;
+    QWidget* Panel1 = nullptr;
+    QToolButton* sbUp = nullptr;
+    QToolButton* sbRefresh = nullptr;
+    QToolButton* sbConnect = nullptr;
+    QLineEdit* edtUser = nullptr;
+    QLineEdit* edtPassword = nullptr;
+    TSextant* Sextant2 = nullptr;
+
+    // Browser panel and its tabs.
+    QWidget* PanelWEB = nullptr;
+    QTabWidget* pctrlWB = nullptr;
+    TSextant* Sextant1 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QWidget* tabEditor = nullptr;
+    QLabel* ImageViewer = nullptr;
+    QTableWidget* StringGrid1 = nullptr;
+    QRadioButton* RadioButton1 = nullptr;
+    QRadioButton* RadioButton2 = nullptr;
+    QPushButton* Button1 = nullptr;
+
+    // Menus. Items are found by their caption path ("&File|&Exit").
+    QMenu* HistoryMenu = nullptr;
+    QMenu* FavoritesMenu1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* GoBack1 = nullptr;
+    QAction* GoForward1 = nullptr;
+    QAction* Stop1 = nullptr;
+    QAction* MenuItem(const QString& captionPath) const;
+
+signals:
+    // The main browser completed a top-level document.
+    void MainDocumentComplete(const QString& url);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void FormCloseQuery(bool& canClose);
+    void FormDestroy();
+
+    void btnGoClick();
+    void ToolbtnBackClick();
+    void ToolBtnForwardClick();
+    void ToolBtnRefreshClick();
+    void ToolBtnHomeClick();
+    void ToolBtnAccesoriesClick(bool down);
+
+    void bindSextant1Events();
+    void bindSextant2Events();
+
+    void createImageLists();
+    void createTopPanel();
+    QWidget* createToolBar();
+    QWidget* createSecurityPanel();
+    QWidget* createMiddlePanel();
+    void createLinksBar();
+    QWidget* createAccessoriesPanel();
+    QWidget* createLocalFoldersTab();
+    QWidget* createBrowserPanel();
+    QWidget* createLinksCheckerTab();
+    void createStatusBar();
+    void createMenus();
+    void bindCommands();
+    void fillLinksGrid();
+    QStringList linksBarUrls() const;
+
+    QList<QLabel*> m_statusPanels;
+    QHash<QString, QAction*> m_menuItems;
+};

@@ -1,0 +1,209 @@
+// The main window on the real engine: start-up with "links.txt", GO, Back and
+// Forward, the Accessories panel, and placement and last page kept between
+// two windows (and not kept when the local-machine hive is read-only).
+#include "app/unitZarnWeb.h"
+#include "browserhost/Sextant.h"
+#include "platform/registry/Profile.h"
+#include "platform/registry/Registry.h"
+#include "platform/ui/Application.h"
+#include "platform/webcontrol/WebEngineEnvironment.h"
+
+#include "FixtureServer.h"
+#include "ScriptedDialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QToolButton>
+
+#include <functional>
+#include <memory>
+
+namespace {
+FixtureServer* server = nullptr;
+ScriptedDialogs* dialogs = nullptr;
+
+QString pageUrl(const char* path)
+{
+    return QString::fromStdString(server->url(path));
+}
+
+QString location(TSextant* browser)
+{
+    return QString::fromStdU16String(browser->LocationURL());
+}
+
+bool waitUntil(const std::function<bool()>& condition, int ms = 15000)
+{
+    QDeadlineTimer deadline(ms);
+    while (!condition() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(2);
+    }
+    return condition();
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        TRegistry reg(HKEY_LOCAL_MACHINE);
+        if (HiveWritable(HKEY_LOCAL_MACHINE))
+            reg.DeleteKey("\\SOFTWARE\\" + ApplicationTitle());
+        dialogs->Clear();
+    }
+
+    // A shown window whose first page has loaded.
+    static std::unique_ptr<TfrmMain> openWindow()
+    {
+        auto window = std::make_unique<TfrmMain>();
+        SetApplicationMainForm(window.get());
+        window->show();
+        EXPECT_TRUE(waitUntil([&] { return !location(window->Sextant1).isEmpty(); }));
+        EXPECT_TRUE(window->Sextant1->Wait(15000));
+        return window;
+    }
+
+    static void go(TfrmMain& window, const QString& typed)
+    {
+        window.IEAddress1->setEditText(typed);
+        window.btnGo->click();
+        window.Sextant1->Wait(15000);
+    }
+};
+
+TEST_F(MainWindow, StartsWithItsLayoutTheLinksListAndTheHomePage)
+{
+    TfrmMain window;
+    EXPECT_EQ(window.windowTitle(), "Sextant Component Pack - Mega Demo");
+    EXPECT_EQ(window.LinksList, QStringList({"http://one.test/", "http://two.test/",
+                                             "http://three.test/", ""}));
+    for (QAction* disabled : {window.ToolbtnBack, window.ToolBtnForward, window.ToolBtnStop})
+        EXPECT_FALSE(disabled->isEnabled()) << disabled->text().toStdString();
+    EXPECT_EQ(window.PageCtrl->currentIndex(), 2);
+    EXPECT_EQ(window.PageCtrl->tabText(2), "FavoritesTV");
+    for (int tab = 1; tab < 4; ++tab)
+        EXPECT_FALSE(window.pctrlWB->isTabVisible(tab)) << tab;
+
+    SetApplicationMainForm(&window);
+    window.show();
+    EXPECT_FALSE(window.PanelAcc->isVisible());
+    ASSERT_TRUE(waitUntil([&] { return location(window.Sextant1) == StartPageUrl(); }))
+        << location(window.Sextant1).toStdString();
+    EXPECT_TRUE(window.MenuItem("&Tools|Cookies|Get Cookies Path"));
+}
+
+TEST_F(MainWindow, GoNavigatesToTheTrimmedAddressAndBackAndForwardFollowTheHistory)
+{
+    auto window = openWindow();
+    go(*window, "  " + pageUrl("/one.html") + " ");
+    EXPECT_EQ(location(window->Sextant1), pageUrl("/one.html"));
+    go(*window, pageUrl("/two.html"));
+    EXPECT_EQ(location(window->Sextant1), pageUrl("/two.html"));
+
+    go(*window, "   ");
+    EXPECT_EQ(location(window->Sextant1), pageUrl("/two.html"));
+    EXPECT_FALSE(window->Sextant1->Busy());
+
+    ASSERT_TRUE(waitUntil([&] { return window->ToolbtnBack->isEnabled(); }));
+    EXPECT_FALSE(window->ToolBtnForward->isEnabled());
+    window->ToolbtnBack->trigger();
+    EXPECT_TRUE(waitUntil([&] { return location(window->Sextant1) == pageUrl("/one.html"); }));
+    ASSERT_TRUE(waitUntil([&] { return window->ToolBtnForward->isEnabled(); }));
+    window->ToolBtnForward->trigger();
+    EXPECT_TRUE(waitUntil([&] { return location(window->Sextant1) == pageUrl("/two.html"); }));
+    EXPECT_TRUE(window->close());
+}
+
+TEST_F(MainWindow, AccessoriesButtonShowsAndHidesTheLeftPanel)
+{
+    auto window = openWindow();
+    window->ToolBtnAccesories->trigger();
+    ASSERT_TRUE(window->PanelAcc->isVisible());
+    const QWidget* handle = window->SplitterACC->handle(1);
+    EXPECT_TRUE(handle->isVisible());
+    EXPECT_LE(window->PanelAcc->geometry().right(), handle->geometry().left());
+    EXPECT_LE(handle->geometry().right(), window->PanelWEB->geometry().left());
+    window->ToolBtnAccesories->trigger();
+    EXPECT_FALSE(window->PanelAcc->isVisible());
+    EXPECT_TRUE(window->close());
+}
+
+TEST_F(MainWindow, ClosingStoresPlacementAndLastPageForTheNextWindow)
+{
+    const QRect placement(40, 50, 900, 700);
+    {
+        auto window = openWindow();
+        window->setGeometry(placement);
+        go(*window, pageUrl("/one.html"));
+        ASSERT_TRUE(window->close());
+    }
+    auto next = openWindow();
+    EXPECT_EQ(next->geometry(), placement);
+    EXPECT_EQ(location(next->Sextant1), pageUrl("/one.html"));
+    EXPECT_TRUE(dialogs->Calls().empty());
+    EXPECT_TRUE(next->close());
+}
+
+TEST_F(MainWindow, ReadOnlyMachineHiveKeepsNothingAndShowsNothing)
+{
+    const QString hive = HiveFilePath(HKEY_LOCAL_MACHINE);
+    TRegistry(HKEY_LOCAL_MACHINE).OpenKey("\\SOFTWARE", true);
+    const auto permissions = QFile::permissions(hive);
+    QFile::setPermissions(hive, QFile::ReadOwner | QFile::ReadOther);
+    {
+        auto window = openWindow();
+        window->setGeometry(40, 50, 900, 700);
+        go(*window, pageUrl("/one.html"));
+        EXPECT_TRUE(window->close());
+    }
+    auto next = openWindow();
+    EXPECT_NE(next->geometry(), QRect(40, 50, 900, 700));
+    EXPECT_EQ(location(next->Sextant1), StartPageUrl());
+    EXPECT_TRUE(dialogs->Calls().empty());
+    EXPECT_TRUE(next->close());
+    next.reset();
+    QFile::setPermissions(hive, permissions);
+}
+}
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir profile;
+    QTemporaryDir work;
+    qputenv("ZARNWEB_HOME", profile.path().toUtf8());
+    QDir::setCurrent(work.path());
+    QFile links(work.filePath("links.txt"));
+    links.open(QIODevice::WriteOnly);
+    links.write("http://one.test/\nhttp://two.test/\nhttp://three.test/\n");
+    links.close();
+
+    PrepareWebEngineEnvironment();
+    QApplication app(argc, argv);
+    EnsureProfileDefaults();
+    ScriptedDialogs recorded;
+    dialogs = &recorded;
+    FixtureServer fixture;
+    for (const char* page : {"one", "two"}) {
+        const std::string html = std::string("<html><head><title>") + page
+            + "</title></head><body><p>page " + page + "</p></body></html>";
+        fixture.server().Get(std::string("/") + page + ".html",
+                             [html](const httplib::Request&, httplib::Response& res) {
+                                 res.set_content(html, "text/html");
+                             });
+    }
+    fixture.start();
+    server = &fixture;
+
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
