@@ -252,6 +252,14 @@ bool InputQuery(const QString& caption, const QString& prompt, QString& value)
     return Dialogs().InputQuery(caption, prompt, value);
 }
 
+void ShowException(const QString& message)
+{
+    QString text = message.trimmed();
+    if (!text.isEmpty() && !text.endsWith(QLatin1Char('.')))
+        text += QLatin1Char('.');
+    Dialogs().MessageBox(text, ApplicationTitle(), MB_OK | MB_ICONERROR);
+}
+
 QStringList QtNameFilters(const QString& filter)
 {
     static const QRegularExpression separators(QStringLiteral("[;\\s()]+"));

@@ -110,6 +110,10 @@ int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons);
 void ShowMessage(const QString& text);
 QString InputBox(const QString& caption, const QString& prompt, const QString& defaultValue);
 bool InputQuery(const QString& caption, const QString& prompt, QString& value);
+// The application's box for an error nobody handled: the message, with a full
+// stop added when it ends without one, under the application title with the
+// error icon and an OK button.
+void ShowException(const QString& message);
 
 // Turns a "description|patterns|..." filter into Qt's name filters
 // ("description (*.a *.b)"); line breaks and blanks around patterns are

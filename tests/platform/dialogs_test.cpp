@@ -88,6 +88,18 @@ TEST(ScriptedDialogs, CommonDialogsGiveBackTheScriptedChoice)
     EXPECT_EQ(color, QColor(255, 255, 0));
 }
 
+TEST(ScriptedDialogs, UnhandledErrorsShowUnderTheApplicationTitle)
+{
+    ScriptedDialogs dialogs;
+    QCoreApplication::setApplicationName("ZarnWeb");
+    ShowException("Access denied");
+    ShowException("Already ends.");
+    EXPECT_EQ(dialogs.Texts(), (QStringList{"Access denied.", "Already ends."}));
+    EXPECT_EQ(dialogs.Last().Kind, "MessageBox");
+    EXPECT_EQ(dialogs.Last().Caption, "ZarnWeb");
+    EXPECT_EQ(dialogs.Last().Type, int(MB_OK | MB_ICONERROR));
+}
+
 TEST(ScriptedDialogs, OnAskAnswersOnceTheScriptIsUsedUp)
 {
     ScriptedDialogs dialogs;
