@@ -587,6 +587,8 @@ HRESULT IMoniker::BindToStorage(IBindCtx* ctx, IStream** stream)
     return binding_->begin();
 }
 
+IBinding* IMoniker::Binding() const { return binding_.get(); }
+
 HRESULT CreateURLMonikerEx(IMoniker*, const std::u16string& url, std::unique_ptr<IMoniker>& moniker, DWORD)
 {
     if (url.empty())

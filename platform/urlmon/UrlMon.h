@@ -166,6 +166,9 @@ public:
     // flag BINDF_ASYNCHRONOUS): answers MK_S_ASYNCHRONOUS at once. Otherwise
     // returns when the binding stopped, with its result.
     HRESULT BindToStorage(IBindCtx* ctx, IStream** stream);
+    // The binding of the last BindToStorage, also before the callback got it
+    // at OnStartBinding (so that a client can abort it early); null before.
+    IBinding* Binding() const;
 
 private:
     std::u16string url_;

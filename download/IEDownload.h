@@ -1,0 +1,257 @@
+#pragma once
+// TIEDownload fetches one web address at a time into a file of a download
+// folder, or into memory, over the asynchronous URL binding, and reports
+// every step through its events. A download blocks the calling thread and
+// keeps its Qt events flowing while it waits; every event runs on that
+// thread, inside the call. TBSCB (BindStatusCallback.h) carries out the
+// binding itself.
+#include "download/MemoryStream.h"
+#include "platform/com/ComTypes.h"
+#include "platform/urlmon/UrlMon.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+class TBSCB;
+class TBSCBList;
+struct TInfoData;
+
+enum class TBindF {
+    Asynchronous, AsyncStorage, NoProgressiveRendering, OfflineOperation, GetNewestVersion, NoWriteCache,
+    NeedFile, PullData, IgnoreSecurityProblem, Resynchronize, AllowHyperlink, No_UI, SilentOperation,
+    Pragma_No_Cache, GetClassObject, Reserved_1, Free_Threaded, DirectReadIgnoreSize, HandleAsFormsSubmit,
+    GetFromCacheIfNetFail, FromUrlmon, FisrtTryCache, PreferDefaultHandler, RestrictedSitesZone
+};
+enum class TBindF2 { DisableBasicAuth, DisableAutoCookie, DisableRedirectUnlessSID, ReadDataOver4GB, Reserved_2, Reserved_11 };
+enum class TBindInfoF { PostData, ExtraInfo };
+enum class TBindInfoOption {
+    UseBindInfoOptions, EnableUtf8, DisableUtf8, UseIE_Encoding, BindToObject, SecurityOptOut,
+    IgnoreMimeTextPlain, UseBindStrCredentials, IgnoreHttp2HttpsRedirect, IgnoreSslErrOnce,
+    WpcDownloadBlocked, WpcLoggingEnabled, DisableAutoRedirect, ShDocVw_Reserved, AllowConnectMessages
+};
+enum class TBindVerb { Get, Post, Put, Custom };
+enum class TCodePageOption { Ansi, OEM, Mac, ThreadsAnsi, Symbol, UTF7, UTF8 };
+enum TDownloadMethod { dmStream, dmFile };
+enum TFileExistsOption { feOverWrite, feSkip, feRename };
+enum TState { sBusy, sReady, sStopped };
+
+using TBindFSet = std::set<TBindF>;
+using TBindF2Set = std::set<TBindF2>;
+using TBindInfoFSet = std::set<TBindInfoF>;
+using TBindInfoOptionSet = std::set<TBindInfoOption>;
+
+// The platform's flag value of a set: the sum of its elements' values.
+DWORD FlagValue(const TBindFSet& set);
+DWORD FlagValue(const TBindF2Set& set);
+DWORD FlagValue(const TBindInfoFSet& set);
+DWORD FlagValue(const TBindInfoOptionSet& set);
+DWORD VerbValue(TBindVerb verb);
+DWORD CodePageValue(TCodePageOption codePage);
+
+struct TProxySettings {
+    bool AutoLoadProxy = false;
+    int Port = 80;
+    std::string Server;
+};
+
+struct TRange {
+    int RangeBegin = 0;
+    int RangeEnd = 0;
+};
+
+struct TSecurity {
+    bool InheritHandle = false;
+    std::string Descriptor;
+};
+
+struct AUTHENTICATEINFO {
+    DWORD dwFlags = 0;
+    DWORD dwReserved = 0;
+};
+
+// A manual-reset event of one wait loop.
+struct TWaitEvent {
+    bool Signalled = false;
+};
+
+class TCustomIEDownload {
+public:
+    TCustomIEDownload();
+    virtual ~TCustomIEDownload();
+    TCustomIEDownload(const TCustomIEDownload&) = delete;
+    TCustomIEDownload& operator=(const TCustomIEDownload&) = delete;
+
+    // Downloads Address; shows the folder afterwards when OpenDownloadFolder.
+    void Go(const std::string& address);
+    // The whole download: true when a binding ran, false when it was refused
+    // (empty address, invalid address, skipped existing file). Exactly one
+    // OnComplete either way.
+    bool Download(const std::string& address, const std::string& fileName = {}, IBindCtx* bindContext = nullptr,
+        IMoniker* moniker = nullptr, const std::string& folder = {});
+    // True when the address answers 200 or 401; otherwise OnError.
+    bool CheckUrl(const std::string& address);
+    // Opens the download folder in the desktop's file manager (dmFile only).
+    bool OpenFolder(const std::string& folder);
+    // After the component's settings were read from a stored form: a 0
+    // TimeOut becomes the longest wait, and the proxy is applied.
+    void Loaded();
+    // Writes a proxy into the internet settings this process's downloads use
+    // ("host:port"; empty: no proxy).
+    bool SetProxy(const std::string& proxy);
+
+    // One pass of a wait loop: waits for the event, network activity or Qt
+    // events at most TimeOut ms, delivers them, and reports time-outs through
+    // OnError (they never stop anything). True when the event is signalled.
+    bool ProcessEvents(TWaitEvent& event, std::chrono::steady_clock::time_point startTick, int timeOut);
+
+    // Properties.
+    const std::string& About() const { return about_; }
+    void SetAbout(const std::string&) {}
+    std::vector<std::string> AdditionalHeader{"Content-Type: application/x-www-form-urlencoded "};
+    const TBindFSet& BindF() const { return bindF_; }
+    void SetBindF(const TBindFSet& value);
+    const TBindF2Set& BindF2() const { return bindF2_; }
+    void SetBindF2(const TBindF2Set& value);
+    const TBindInfoFSet& BindInfoF() const { return bindInfoF_; }
+    void SetBindInfoF(const TBindInfoFSet& value);
+    TBindVerb BindVerb() const { return bindVerb_; }
+    void SetBindVerb(TBindVerb value);
+    const TBindInfoOptionSet& BindInfoOptions() const { return bindInfoOptions_; }
+    void SetBindInfoOptions(const TBindInfoOptionSet& value);
+    TCodePageOption CodePage() const { return codePage_; }
+    void SetCodePage(TCodePageOption value);
+    std::string CustomVerb;
+    const std::string& DefaultProtocol() const { return defaultProtocol_; }
+    void SetDefaultProtocol(const std::string& value);
+    std::string DefaultUrlFileName = "index.html";
+    std::string DownloadFolder;
+    TDownloadMethod DownloadMethod = dmFile;
+    std::string ExtraInfo;
+    TFileExistsOption FileExistsOption = feOverWrite;
+    std::string FileName;
+    bool OpenDownloadFolder = false;
+    std::string Password;
+    std::string PostData;
+    TProxySettings ProxySettings;
+    std::string PutFileName;
+    TRange Range;
+    TSecurity Security;
+    int TimeOut = 0;
+    std::string Url;
+    std::string UserAgent;
+    std::string UserName;
+    bool UseSystemDownloadFolder = false;
+    bool ValidateUrl = false;
+
+    // Platform values of the flag properties, kept by UpdateFlags.
+    DWORD BindFValue() const { return bindFValue_; }
+    DWORD BindF2Value() const { return bindF2Value_; }
+    DWORD BindInfoFValue() const { return bindInfoFValue_; }
+    DWORD BindInfoOptionsValue() const { return bindInfoOptionsValue_; }
+    DWORD BindVerbValue() const { return bindVerbValue_; }
+    DWORD CodePageValue() const { return codePageValue_; }
+
+    // Run-time state.
+    bool Busy = false;
+    bool Cancelled = false;
+    bool BindingDone = false;
+    bool NewNameChosen = false;
+    int ActiveConnections = 0;
+    TState State = sReady;
+    std::string FileNameAndPath;
+    std::string FileExtension;
+    std::uint32_t FileSize = 0;
+    std::string MimeType;
+    std::string ServerAddress;
+    std::string DownloadUrl;
+    int AsyncBindings = 0;
+    TBSCBList& BSCBList() { return *bscbList_; }
+
+    // Events; an unassigned event is skipped.
+    std::function<void(TBSCB* Sender, void*& hwnd, WideString& UserName, WideString& Password, HRESULT& Result)> OnAuthenticate;
+    std::function<void(TBSCB* Sender, void*& hwnd, WideString& UserName, WideString& Password,
+        const AUTHENTICATEINFO& AuthInfo, HRESULT& Result)> OnAuthenticateEx;
+    std::function<HRESULT(TBSCB* Sender, DWORD mkp, const WideString& val)> OnPutProperty;
+    std::function<void(TInfoData* Sender, const std::string& Url, const std::string& FileName,
+        const std::string& FileExtension, const std::string& Host, const std::string& DownloadFolder,
+        int FileSize, bool& Cancel)> OnBeforeDownload;
+    std::function<HRESULT(TBSCB* Sender, const WideString& szURL, const WideString& szHeaders, DWORD dwReserved,
+        char16_t*& szAdditionalHeaders)> OnBeginningTransaction;
+    std::function<HRESULT(TBSCB* Sender, ULONG ulStatusCode, const WideString& szDestination,
+        const WideString& szSource, DWORD dwReserved, const std::string& stResult)> OnCodeInstallProblem;
+    std::function<void(TBSCB* Sender, std::vector<char>& Buffer, DWORD& BufLength)> OnDataAvailable;
+    std::function<void(TBSCB* Sender, DWORD grfBSCF, const std::string& Status)> OnDataAvailableInfo;
+    std::function<void(TBSCB* Sender, HRESULT Res, const std::string& stMessage)> OnConnect;
+    std::function<void(TCustomIEDownload* Sender, const WideString& aFileNameAndPath, const WideString& aFileName,
+        const WideString& aFolderName, const WideString& aExtension, int ActiveConnections)> OnComplete;
+    std::function<void(TBSCB* Sender, TMemoryStream& Stream, HRESULT Result)> OnStreamComplete;
+    std::function<void(int ErrorCode, const std::string& stError)> OnError;
+    std::function<void(TBSCB*& Sender, GUID& clsidProtocol, DWORD& dwResult, WideString& szResult,
+        const std::string& stResult)> OnGetBindResults;
+    std::function<HRESULT(TBSCB* Sender, DWORD& grfBINDF, BINDINFO& pbindinfo)> OnGetBindInfo;
+    std::function<HRESULT(TBSCB* Sender, DWORD& grfBINDF, BINDINFO& pbindinfo, DWORD& grfBINDF2)> OnGetBindInfoEx;
+    std::function<HRESULT(TBSCB*& Sender, std::vector<std::uint8_t>& ppbCert, DWORD& pcbCert)> OnGetSerializedClientCertContext;
+    std::function<HRESULT(std::vector<std::uint8_t>& SecurityIdBuffer, DWORD& pcbSecurityId)> OnGetRootSecurityId;
+    std::function<HRESULT(TBSCB* Sender, const GUID& rguidReason, void*& phwnd)> OnGetWindow;
+    std::function<void(TFileExistsOption& Action, const WideString& aFileName, WideString& NewFileName)> OnFileExists;
+    std::function<void(TBSCB* Sender, ULONG ulProgress, ULONG ulProgressMax, ULONG ulStatusCode, ULONG FileSize,
+        const WideString& szStatusText, const std::string& Downloaded, const std::string& ElapsedTime,
+        const std::string& Speed, const std::string& RemainingTime, const std::string& Status,
+        const std::string& Percent)> OnProgress;
+    std::function<HRESULT(const GUID& IID, void*& Obj)> OnQueryInterface;
+    std::function<void(TBSCB* Sender, const GUID& guidService, const GUID& riid, void*& Obj)> OnQueryService;
+    std::function<void(TBSCB* Sender, bool& AbortRedirect, const std::string& FromUrl, const std::string& DestUrl)> OnRedirect;
+    std::function<HRESULT(TBSCB* Sender, DWORD dwResponseCode, const WideString& szResponseHeaders,
+        const WideString& szRequestHeaders, char16_t*& szAdditionalRequestHeaders)> OnResponse;
+    std::function<void(TBSCB* Sender, const std::string& FileName, DWORD& Action)> OnResume;
+    std::function<HRESULT(TBSCB* Sender, DWORD dwProblem, const std::string& Problem)> OnSecurityProblem;
+    std::function<void(TBSCB* Sender, bool& Cancel, IBinding* pib, const WideString& FileName, int FileSize)> OnStartBinding;
+    std::function<void(TState State)> OnStateChange;
+    std::function<void(TBSCB* Sender, int ThreadId, const WideString& aFileName, bool& bCancel)> OnTerminate;
+    std::function<void(TBSCB* Sender, HRESULT hresult, const WideString& szError)> OnStopBinding;
+
+private:
+    friend class TBSCB;
+
+    void ResetState();
+    bool PrepareDownload(const std::string& address, const std::string& fileName, const std::string& folder);
+    std::string CheckProtocol(const std::string& address) const;
+    std::string PrepareFolder(const std::string& folder);
+    std::string GetFileNameFromUrl(const std::string& address);
+    void DoComplete();
+    void UpdateFlags();
+    void SetState(TState state);
+    void ReportError(int code, const std::string& text);
+
+    std::string about_ = "TIEDownload - downloads web addresses into files or memory";
+    TBindFSet bindF_{TBindF::Asynchronous, TBindF::AsyncStorage, TBindF::GetNewestVersion, TBindF::NoWriteCache,
+        TBindF::PullData};
+    TBindF2Set bindF2_{TBindF2::ReadDataOver4GB};
+    TBindInfoFSet bindInfoF_;
+    TBindVerb bindVerb_ = TBindVerb::Get;
+    TBindInfoOptionSet bindInfoOptions_{TBindInfoOption::UseBindInfoOptions, TBindInfoOption::AllowConnectMessages};
+    TCodePageOption codePage_ = TCodePageOption::Ansi;
+    std::string defaultProtocol_ = "http://";
+    DWORD bindFValue_ = 0;
+    DWORD bindF2Value_ = 0;
+    DWORD bindInfoFValue_ = 0;
+    DWORD bindInfoOptionsValue_ = 0;
+    DWORD bindVerbValue_ = 0;
+    DWORD codePageValue_ = 0;
+
+    std::chrono::steady_clock::time_point startTick_;
+    std::chrono::steady_clock::time_point lastActivity_;
+    TBSCB* callback_ = nullptr;
+    TWaitEvent* downloadEvent_ = nullptr;
+    std::unique_ptr<TBSCBList> bscbList_;
+    char savedTimeSeparator_;
+};
+
+// The published component.
+class TIEDownload : public TCustomIEDownload {
+};
