@@ -48,7 +48,7 @@ run_zarnweb() {
 run_falkon() {
   rm -rf "$work/falkon" && mkdir -p "$work/falkon"
   HOME="$work/falkon" XDG_CONFIG_HOME="$work/falkon/config" XDG_DATA_HOME="$work/falkon/data" \
-    XDG_CACHE_HOME="$work/falkon/cache" measure --name Falkon -- falkon --no-remote "$page"
+    XDG_CACHE_HOME="$work/falkon/cache" measure --name Falkon -- falkon "$page"
 }
 
 # Run 0 warms the file cache for both and is not counted.
