@@ -3,6 +3,7 @@
 // are translated into these so that the host's window procedure reads as its
 // rules do: key messages reflected to the control, close requests, sizes,
 // focus and mouse-button notifications.
+#include <QEvent>
 #include <QFlags>
 
 #include <cstdint>
@@ -65,6 +66,45 @@ struct TMessage {
     LPARAM LParam = 0;
     LRESULT Result = 0;
 };
+
+// A message posted to a component through the Qt event queue
+// (QCoreApplication::postEvent); the component runs it through its window
+// procedure.
+class TMessageEvent : public QEvent {
+public:
+    explicit TMessageEvent(const TMessage& message) : QEvent(eventType()), Message(message) {}
+    static QEvent::Type eventType();
+    TMessage Message;
+};
+
+// Virtual-key codes the host's rules name.
+constexpr std::uint16_t VK_BACK = 0x08;
+constexpr std::uint16_t VK_TAB = 0x09;
+constexpr std::uint16_t VK_RETURN = 0x0D;
+constexpr std::uint16_t VK_SHIFT = 0x10;
+constexpr std::uint16_t VK_CONTROL = 0x11;
+constexpr std::uint16_t VK_MENU = 0x12;
+constexpr std::uint16_t VK_ESCAPE = 0x1B;
+constexpr std::uint16_t VK_SPACE = 0x20;
+constexpr std::uint16_t VK_PRIOR = 0x21;
+constexpr std::uint16_t VK_NEXT = 0x22;
+constexpr std::uint16_t VK_END = 0x23;
+constexpr std::uint16_t VK_HOME = 0x24;
+constexpr std::uint16_t VK_LEFT = 0x25;
+constexpr std::uint16_t VK_UP = 0x26;
+constexpr std::uint16_t VK_RIGHT = 0x27;
+constexpr std::uint16_t VK_DOWN = 0x28;
+constexpr std::uint16_t VK_INSERT = 0x2D;
+constexpr std::uint16_t VK_DELETE = 0x2E;
+constexpr std::uint16_t VK_F1 = 0x70;
+
+// The virtual-key code of a Qt key (letters as upper-case codes); 0 for keys
+// without one.
+std::uint16_t VirtualKeyFromQtKey(int qtKey);
+
+// Milliseconds from a monotonic clock, wrapping at 2^32 like the system tick
+// count; differences are taken in unsigned arithmetic.
+unsigned GetTickCount();
 
 enum class TShiftStateFlag { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32 };
 Q_DECLARE_FLAGS(TShiftState, TShiftStateFlag)

@@ -188,7 +188,7 @@ protected:
     static void Check(HRESULT hr);
 
 private:
-    WordBool boolProperty(DISPID dispId) const { return toWordBool(property(dispId).toBool()); }
+    WordBool boolProperty(DISPID dispId) const { return toWordBool(GetDispProperty(dispId).toBool()); }
 
     std::unique_ptr<IWebBrowser2> intf_;
 };

@@ -82,7 +82,8 @@ public:
     // Makes this component the form's focused control and UI-activates it;
     // Form defaults to the parent form.
     void ActivateBrowserFocus(QWidget* Form = nullptr);
-    bool CanFocus() const;
+    // True when the widget with the keyboard focus is this component or lies
+    // inside it.
     bool Focused() const;
     void SetFocus();
 
@@ -96,21 +97,22 @@ public:
 
 protected:
     void ViewCreated() override;
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
     void customEvent(QEvent* event) override;
 
 private:
     template <class Condition> bool WaitLoop(Condition condition, unsigned TimeOut);
     bool HandleKeyMessage(TMessage& Message, const TKeyEventEx& handler, bool folderKeys);
-    bool FilterInnerEvent(QWidget* receiver, QEvent* event);
+    bool IsRepeatedInput(const QInputEvent* event, int detail);
     bool ForwardKey(QKeyEvent* key);
-    bool ForwardClick(QWidget* receiver, QMouseEvent* mouse);
+    void ForwardClick(QMouseEvent* mouse);
     void VisibilityChanged(bool shown);
+    bool HandleAllocated() const;
+    bool IsHooked(const QWidget* window) const;
+    void Hook(QWidget* window);
     QAbstractItemView* FolderListView() const;
 
     bool visible_ = true;
@@ -120,14 +122,16 @@ private:
     // systems, so the window procedure does not track them.
     const bool isXPSP2OrLater_ = true;
     bool moveTracking_ = !isXPSP2OrLater_;
+    bool activating_ = false;
     QList<QPointer<QWidget>> hooked_;
-    // The last key event seen, so that one press travelling up the widget
-    // chain (or re-sent by the engine as unhandled) is handled once.
-    struct KeyStamp {
+    // Modifier keys of the key event being run through WindowProc.
+    Qt::KeyboardModifiers keyModifiers_;
+    // The last input event seen, so that one press travelling up the widget
+    // chain (or handed back by the engine as unhandled) is handled once.
+    struct InputStamp {
         int type = 0;
-        int key = 0;
+        int detail = 0;
         quint64 timestamp = 0;
-        bool operator==(const KeyStamp&) const = default;
-    } lastKey_;
-    const QEvent* lastMouse_ = nullptr;
+        bool operator==(const InputStamp&) const = default;
+    } lastInput_;
 };

@@ -24,6 +24,9 @@ public:
     // is loaded) and makes this component the parent form's focused control.
     void UIActivate();
 
+    // Enabled and shown, so that it can take the keyboard focus.
+    bool CanFocus() const { return isEnabled() && isVisible(); }
+
     // The focus-change permission answered to the control; True from creation.
     bool FocusChangeAllowed() const { return focusChangeAllowed_; }
 
