@@ -20,7 +20,10 @@ public:
     {
         port_ = server_.bind_to_any_port("127.0.0.1");
         thread_ = std::thread([this] { server_.listen_after_bind(); });
-        server_.wait_until_ready();
+        // The socket already listens; wait until the accept loop runs so that
+        // stop() cannot race it (this httplib has no wait_until_ready).
+        while (!server_.is_running())
+            std::this_thread::yield();
     }
 
     void stop()
