@@ -103,23 +103,35 @@ TRegistry::~TRegistry() = default;
 
 QString TRegistry::resolve(const QString& key) const
 {
-    if (key.startsWith(kSeparator) || m_path.isEmpty())
+    if (key.startsWith(kSeparator) || path().isEmpty())
         return normalize(key);
-    return normalize(m_path + kSeparator + key);
+    return normalize(path() + kSeparator + key);
 }
 
-bool TRegistry::openKey(const QString& key, bool canCreate, bool readOnly)
+// Changing RootKey closes the current key, as it belongs to the other hive.
+QString TRegistry::path() const
 {
-    const QString path = resolve(key);
+    return RootKey == m_pathRoot ? m_path : QString();
+}
+
+bool TRegistry::readOnly() const
+{
+    return RootKey == m_pathRoot && m_readOnly;
+}
+
+bool TRegistry::openKey(const QString& key, bool canCreate, bool forReading)
+{
+    const QString target = resolve(key);
     HiveUse held(RootKey);
     Hive& hive = *held;
-    if (!(hive.readable() && keyExists(hive, foldPath(path)))) {
+    if (!(hive.readable() && keyExists(hive, foldPath(target)))) {
         if (!canCreate || !HiveWritable(RootKey))
             return false;
-        hive.write([&] { createKey(hive, path); });
+        hive.write([&] { createKey(hive, target); });
     }
-    m_path = path;
-    m_readOnly = readOnly;
+    m_path = target;
+    m_pathRoot = RootKey;
+    m_readOnly = forReading;
     return true;
 }
 
@@ -141,7 +153,7 @@ void TRegistry::CloseKey()
 
 QString TRegistry::CurrentPath() const
 {
-    return m_path;
+    return path();
 }
 
 bool TRegistry::KeyExists(const QString& key)
@@ -153,17 +165,17 @@ bool TRegistry::KeyExists(const QString& key)
 
 bool TRegistry::ValueExists(const QString& name)
 {
-    return readValue(RootKey, m_path, name).type != REG_NONE;
+    return readValue(RootKey, path(), name).type != REG_NONE;
 }
 
 int TRegistry::GetDataType(const QString& name)
 {
-    return readValue(RootKey, m_path, name).type;
+    return readValue(RootKey, path(), name).type;
 }
 
 void TRegistry::requireWritableKey(const QString& name) const
 {
-    if (m_readOnly)
+    if (readOnly())
         throw ERegistryException(QStringLiteral("Failed to set data for '%1': the key is open for reading only").arg(name));
 }
 
@@ -188,18 +200,18 @@ void writeValue(HKEY root, const QString& keyPath, const QString& name, int type
 
 QString TRegistry::ReadString(const QString& name)
 {
-    return QString::fromUtf8(readTyped(RootKey, m_path, name, {REG_SZ, REG_EXPAND_SZ}).data);
+    return QString::fromUtf8(readTyped(RootKey, path(), name, {REG_SZ, REG_EXPAND_SZ}).data);
 }
 
 void TRegistry::WriteString(const QString& name, const QString& value)
 {
     requireWritableKey(name);
-    writeValue(RootKey, m_path, name, REG_SZ, value.toUtf8());
+    writeValue(RootKey, path(), name, REG_SZ, value.toUtf8());
 }
 
 int TRegistry::ReadInteger(const QString& name)
 {
-    const QByteArray data = readTyped(RootKey, m_path, name, {REG_DWORD}).data;
+    const QByteArray data = readTyped(RootKey, path(), name, {REG_DWORD}).data;
     if (data.size() != sizeof(std::int32_t))
         throw ERegistryException(QStringLiteral("Invalid data type for '%1'").arg(name));
     std::int32_t value = 0;
@@ -211,18 +223,18 @@ void TRegistry::WriteInteger(const QString& name, int value)
 {
     requireWritableKey(name);
     const std::int32_t dword = value;
-    writeValue(RootKey, m_path, name, REG_DWORD, QByteArray(reinterpret_cast<const char*>(&dword), sizeof dword));
+    writeValue(RootKey, path(), name, REG_DWORD, QByteArray(reinterpret_cast<const char*>(&dword), sizeof dword));
 }
 
 QByteArray TRegistry::ReadBinaryData(const QString& name)
 {
-    return readTyped(RootKey, m_path, name, {REG_BINARY}).data;
+    return readTyped(RootKey, path(), name, {REG_BINARY}).data;
 }
 
 void TRegistry::WriteBinaryData(const QString& name, const QByteArray& value)
 {
     requireWritableKey(name);
-    writeValue(RootKey, m_path, name, REG_BINARY, value);
+    writeValue(RootKey, path(), name, REG_BINARY, value);
 }
 
 QStringList TRegistry::GetKeyNames()
@@ -233,7 +245,7 @@ QStringList TRegistry::GetKeyNames()
     if (!hive.readable())
         return names;
     Query q(hive, "SELECT name FROM keys WHERE parent = ?1 ORDER BY path");
-    q.bind(1, foldPath(m_path));
+    q.bind(1, foldPath(path()));
     while (q.next())
         names << q.text(0);
     return names;
@@ -247,7 +259,7 @@ QStringList TRegistry::GetValueNames()
     if (!hive.readable())
         return names;
     Query q(hive, "SELECT name FROM reg_values WHERE key = ?1 ORDER BY rowid");
-    q.bind(1, foldPath(m_path));
+    q.bind(1, foldPath(path()));
     while (q.next())
         names << q.text(0);
     return names;
@@ -258,7 +270,7 @@ bool TRegistry::DeleteKey(const QString& key)
     const QString folded = foldPath(resolve(key));
     if (folded.isEmpty() || !KeyExists(key))
         return false;
-    if (m_readOnly)
+    if (readOnly())
         throw ERegistryException(QStringLiteral("Failed to delete key '%1': the key is open for reading only").arg(key));
     HiveUse held(RootKey);
     Hive& hive = *held;
@@ -281,7 +293,7 @@ bool TRegistry::DeleteValue(const QString& name)
     bool deleted = false;
     hive.write([&] {
         Query(hive, "DELETE FROM reg_values WHERE key = ?1 AND folded = ?2")
-            .bind(1, foldPath(m_path)).bind(2, foldPath(name)).run();
+            .bind(1, foldPath(path())).bind(2, foldPath(name)).run();
         deleted = hive.changes() > 0;
     });
     return deleted;
@@ -298,7 +310,7 @@ void TRegistry::MoveKey(const QString& oldName, const QString& newName, bool del
         return;
     if (newFolded.startsWith(oldFolded + kSeparator))
         throw ERegistryException(QStringLiteral("Cannot move key '%1' into itself").arg(from));
-    if (m_readOnly)
+    if (readOnly())
         throw ERegistryException(QStringLiteral("Failed to move key '%1': the key is open for reading only").arg(from));
     HiveUse held(RootKey);
     Hive& hive = *held;

@@ -48,6 +48,7 @@ public:
     explicit TRegistry(HKEY rootKey = HKEY_CURRENT_USER);
     ~TRegistry();
 
+    // Assigning another root closes the current key.
     HKEY RootKey = HKEY_CURRENT_USER;
 
     // Makes the key current. With canCreate a missing key is created together
@@ -90,10 +91,13 @@ public:
     void MoveKey(const QString& oldName, const QString& newName, bool deleteOld);
 
 private:
+    QString path() const;
+    bool readOnly() const;
     QString resolve(const QString& key) const;
-    bool openKey(const QString& key, bool canCreate, bool readOnly);
+    bool openKey(const QString& key, bool canCreate, bool forReading);
     void requireWritableKey(const QString& name) const;
 
     QString m_path;          // current key as written, from the root
+    HKEY m_pathRoot = 0;     // the root m_path belongs to
     bool m_readOnly = false; // the current key was opened with OpenKeyReadOnly
 };

@@ -82,6 +82,13 @@ TEST_F(RegistryTest, TypedValuesRoundTripAndWrongTypesRaise)
 
 TEST_F(RegistryTest, HivesAreSeparate)
 {
+    TRegistry switching;
+    ASSERT_TRUE(switching.OpenKey("\\Only\\InUser", true));
+    switching.RootKey = HKEY_LOCAL_MACHINE; // another root closes the key
+    EXPECT_EQ(switching.CurrentPath(), "");
+    EXPECT_FALSE(switching.KeyExists("Only"));
+    EXPECT_THROW(switching.ReadString("x"), ERegistryException);
+
     TRegistry user(HKEY_CURRENT_USER), machine(HKEY_LOCAL_MACHINE), classes(HKEY_CLASSES_ROOT);
     ASSERT_TRUE(user.OpenKey("Shared", true));
     user.WriteString("Where", "user");
