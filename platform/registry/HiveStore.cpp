@@ -3,7 +3,6 @@
 #include "platform/registry/Profile.h"
 
 #include <QFileInfo>
-#include <QStringList>
 #include <QUrl>
 
 #include <sqlite3.h>
@@ -225,15 +224,17 @@ void Hive::open(bool writable)
         openReadOnlyFallback();
         return;
     }
-    // WAL lets readers of other processes go on while one process writes.
-    exec("PRAGMA journal_mode=WAL");
-    exec("PRAGMA synchronous=NORMAL");
-    exec("BEGIN IMMEDIATE");
     try {
+        // WAL lets readers of other processes go on while one process writes.
+        exec("PRAGMA journal_mode=WAL");
+        exec("PRAGMA synchronous=NORMAL");
+        exec("BEGIN IMMEDIATE");
         exec(kSchema);
         exec("COMMIT");
     } catch (...) {
+        // Not a usable hive (a damaged file): stay closed, try again next time.
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        close();
         throw;
     }
 }

@@ -135,6 +135,19 @@ TEST_F(HiveFiles, UnwritableFolderRefusesWritesAndCreatesNoHive)
     EXPECT_FALSE(QFileInfo::exists(HiveFilePath(HKEY_CLASSES_ROOT)));
 }
 
+TEST_F(HiveFiles, DamagedHiveFileRaisesRegistryErrors)
+{
+    QFile damaged(HiveFilePath(HKEY_CLASSES_ROOT));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(QByteArray(4096, 'x'));
+    damaged.close();
+    TRegistry reg(HKEY_CLASSES_ROOT);
+    EXPECT_THROW(reg.KeyExists("\\htmlfile"), ERegistryException);
+    EXPECT_THROW(reg.OpenKey("\\htmlfile", true), ERegistryException);
+    ASSERT_TRUE(QFile::remove(HiveFilePath(HKEY_CLASSES_ROOT)));
+    EXPECT_TRUE(reg.OpenKey("\\htmlfile", true)); // a new file is made
+}
+
 TEST_F(HiveFiles, ProfileRemovedAndMadeAgainStartsEmpty)
 {
     TRegistry reg;
