@@ -348,8 +348,6 @@ bool TCustomIEDownload::ProcessEvents(TWaitEvent& event, std::chrono::steady_clo
         input |= dispatcher->processEvents(QEventLoop::AllEvents);
     if (callback_)
         callback_->CheckTimer();
-    if (event.Signalled)
-        return true;
     const auto now = std::chrono::steady_clock::now();
     const auto limit = std::chrono::milliseconds(std::max(timeOut, 0));
     if (input) {
@@ -358,10 +356,10 @@ bool TCustomIEDownload::ProcessEvents(TWaitEvent& event, std::chrono::steady_clo
             SetLastError(ERROR_TIMEOUT);
             ReportError(static_cast<int>(ERROR_TIMEOUT), "Error: Timeout.");
         }
-    } else if (now - lastActivity_ >= limit) {
+    } else if (!event.Signalled && now - lastActivity_ >= limit) {
         lastActivity_ = now;
         SetLastError(WAIT_TIMEOUT);
         ReportError(static_cast<int>(WAIT_TIMEOUT), SysErrorMessage(WAIT_TIMEOUT));
     }
-    return false;
+    return event.Signalled;
 }

@@ -356,6 +356,13 @@ private:
             next_ = Next::Redirect;
             return;
         }
+        if (code == 401 && !userName_.empty()) {
+            // curl answers the challenge itself; a 401 that stays the last
+            // answer is handed over when the transfer ends.
+            discardBody_ = true;
+            return;
+        }
+        discardBody_ = false;
         if (code == 401 && !authAsked_) {
             authAsked_ = true;
             void* window = nullptr;
@@ -425,7 +432,7 @@ private:
     {
         auto* b = static_cast<UrlBinding*>(self);
         const std::size_t n = size * count;
-        if (b->next_ != Next::Deliver)
+        if (b->next_ != Next::Deliver || b->discardBody_)
             return n; // the body of an answer that is followed or retried
         if (!b->responding_)
             b->startResponse(); // answers without HTTP headers (file, ftp)
@@ -551,6 +558,7 @@ private:
     bool responding_ = false;
     bool firstData_ = true;
     bool authAsked_ = false;
+    bool discardBody_ = false;
     bool insecure_ = false;
 
     friend class IMoniker;

@@ -1,0 +1,416 @@
+#include "download/BindStatusCallback.h"
+#include "download/DownloadStatus.h"
+#include "download/IEDownload.h"
+#include "download/ProgramInfo.h"
+#include "FixtureServer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const fs::path& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+const std::string kBig(2 * 1024 * 1024, 'b');
+
+class IEDownloadTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/zarn-download-XXXXXX";
+        folder_ = mkdtemp(pattern);
+        folder_ += "/";
+        auto& s = fixture_.server();
+        // One request per connection: the server's stop then waits for no
+        // idle keep-alive connection.
+        s.set_keep_alive_max_count(1);
+        s.Get("/file.txt", [](const httplib::Request&, httplib::Response& res) { res.set_content("hello world", "text/plain"); });
+        s.Get("/plain.txt", [](const httplib::Request&, httplib::Response& res) { res.set_content("plain", "text/plain"); });
+        s.Get("/redirect", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/file.txt"); });
+        s.Get("/missing", [](const httplib::Request&, httplib::Response& res) {
+            res.status = 404;
+            res.set_content("not here", "text/plain");
+        });
+        s.Get("/secret.txt", [](const httplib::Request& req, httplib::Response& res) {
+            if (req.get_header_value("Authorization") == "Basic bWU6cHc=") {
+                res.set_content("secret", "text/plain");
+                return;
+            }
+            res.status = 401;
+            res.set_header("WWW-Authenticate", "Basic realm=\"fixture\"");
+            res.set_content("denied", "text/plain");
+        });
+        s.Get("/slow.txt", [](const httplib::Request&, httplib::Response& res) {
+            res.set_chunked_content_provider("text/plain", [](size_t offset, httplib::DataSink& sink) {
+                if (offset == 0)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+                sink.write("late", 4);
+                sink.done();
+                return true;
+            });
+        });
+        s.Get("/big.bin", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content(kBig, "application/octet-stream");
+        });
+        s.Get("/get.php", [](const httplib::Request&, httplib::Response& res) { res.set_content("zip", "application/zip"); });
+        s.Get("/attachment", [](const httplib::Request&, httplib::Response& res) {
+            res.set_header("Content-Disposition", "attachment; filename=\"a b.zip\"; size=10");
+            res.set_content("zip", "application/zip");
+        });
+        s.Post("/echo", [](const httplib::Request& req, httplib::Response& res) { res.set_content(req.body, "text/plain"); });
+        s.Put("/upload.txt", [this](const httplib::Request& req, httplib::Response& res) {
+            uploaded_ = req.body;
+            res.status = 201;
+            res.set_content("stored", "text/plain");
+        });
+        fixture_.start();
+
+        dl_.TimeOut = 10000;
+        dl_.OnError = [this](int code, const std::string& text) { errors_.emplace_back(code, text); };
+        dl_.OnStateChange = [this](TState state) { states_.push_back(state); };
+        dl_.OnComplete = [this](TCustomIEDownload*, const WideString& path, const WideString&, const WideString&,
+                             const WideString&, int) { completed_.push_back(fromWide(path)); };
+        dl_.OnStopBinding = [this](TBSCB*, HRESULT hr, const WideString&) { stopResults_.push_back(hr); };
+    }
+
+    void TearDown() override
+    {
+        fixture_.stop();
+        fs::remove_all(folder_);
+    }
+
+    bool download(const std::string& path, const std::string& name = {})
+    {
+        return dl_.Download(fixture_.url(path), name, nullptr, nullptr, folder_);
+    }
+
+    bool hasError(int code, const std::string& text) const
+    {
+        for (const auto& [c, t] : errors_)
+            if (c == code && t == text)
+                return true;
+        return false;
+    }
+
+    // Nothing in the folder but the named files.
+    std::vector<std::string> folderFiles() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder_))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    FixtureServer fixture_;
+    std::string folder_;
+    TIEDownload dl_;
+    std::vector<std::pair<int, std::string>> errors_;
+    std::vector<TState> states_;
+    std::vector<std::string> completed_;
+    std::vector<HRESULT> stopResults_;
+    std::string uploaded_;
+};
+
+TEST_F(IEDownloadTest, SavesFileAndReportsStepsInOrder)
+{
+    std::vector<std::string> connects;
+    std::vector<ULONG> statuses;
+    std::vector<std::string> doneTexts;
+    dl_.OnConnect = [&](TBSCB*, HRESULT, const std::string& message) { connects.push_back(message); };
+    dl_.OnProgress = [&](TBSCB*, ULONG progress, ULONG max, ULONG status, ULONG, const WideString&,
+                         const std::string& downloaded, const std::string&, const std::string& speed,
+                         const std::string& remaining, const std::string& statusText, const std::string& percent) {
+        statuses.push_back(status);
+        if (status == 6)
+            doneTexts = {downloaded, speed, remaining, statusText, percent, std::to_string(progress + max)};
+    };
+
+    ASSERT_TRUE(download("/file.txt"));
+
+    EXPECT_EQ(readFile(folder_ + "file.txt"), "hello world");
+    EXPECT_EQ(folderFiles(), std::vector<std::string>{"file.txt"});
+    EXPECT_EQ(dl_.FileNameAndPath, folder_ + "file.txt");
+    EXPECT_EQ(dl_.FileExtension, ".txt");
+    EXPECT_EQ(dl_.MimeType, "text/plain");
+    EXPECT_EQ(dl_.ServerAddress, "127.0.0.1");
+    EXPECT_EQ(dl_.ActiveConnections, 0);
+    EXPECT_FALSE(dl_.Busy);
+    EXPECT_EQ(states_, (std::vector<TState>{sBusy, sStopped, sReady}));
+    EXPECT_EQ(completed_, std::vector<std::string>{folder_ + "file.txt"});
+    EXPECT_EQ(stopResults_, std::vector<HRESULT>{S_OK});
+    EXPECT_TRUE(errors_.empty());
+    EXPECT_EQ(connects, (std::vector<std::string>{"CreateURLMonikerEx: The operation was successful",
+                            "CreateAsyncBindCtx: The operation was successful",
+                            "RegisterBindStatusCallback: The operation was successful",
+                            "MonikerBindToStorage: Asynchronous mode.",
+                            "RevokeBindStatusCallback: The operation was successful"}));
+    EXPECT_EQ(statuses, (std::vector<ULONG>{1, 2, 11, 13, 4, 5, 6}));
+    EXPECT_EQ(doneTexts, (std::vector<std::string>{"Done.", "0/00kb/sec", "00.00.00", "Done.", "100%", "0"}));
+}
+
+TEST_F(IEDownloadTest, FollowsRedirectUnlessHandlerAbortsIt)
+{
+    std::string from, to;
+    dl_.OnRedirect = [&](TBSCB*, bool&, const std::string& f, const std::string& t) { from = f, to = t; };
+    ASSERT_TRUE(download("/redirect", "moved.txt"));
+    EXPECT_EQ(readFile(folder_ + "moved.txt"), "hello world");
+    EXPECT_EQ(from, fixture_.url("/redirect"));
+    EXPECT_EQ(to, fixture_.url("/file.txt"));
+
+    std::vector<ULONG> statuses;
+    dl_.OnProgress = [&](TBSCB*, ULONG, ULONG, ULONG status, ULONG, const WideString&, const std::string&,
+                         const std::string&, const std::string&, const std::string&, const std::string&,
+                         const std::string&) { statuses.push_back(status); };
+    dl_.OnRedirect = [&](TBSCB*, bool& abort, const std::string&, const std::string&) { abort = true; };
+    ASSERT_TRUE(download("/redirect", "stopped.txt"));
+    EXPECT_TRUE(dl_.Cancelled);
+    EXPECT_EQ(std::count(statuses.begin(), statuses.end(), 3u), 0);
+    EXPECT_FALSE(fs::exists(folder_ + "stopped.txt"));
+    EXPECT_EQ(dl_.ActiveConnections, 0);
+    EXPECT_EQ(folderFiles(), std::vector<std::string>{"moved.txt"});
+}
+
+TEST_F(IEDownloadTest, ErrorAnswerIsReportedAndSavedOnlyWhenResponseHandlerAccepts)
+{
+    ASSERT_TRUE(download("/missing", "missing.txt"));
+    EXPECT_TRUE(hasError(404, "Not Found"));
+    EXPECT_EQ(stopResults_, std::vector<HRESULT>{E_ABORT});
+    EXPECT_TRUE(folderFiles().empty());
+
+    dl_.OnResponse = [](TBSCB*, DWORD, const WideString&, const WideString&, char16_t*&) { return S_OK; };
+    ASSERT_TRUE(download("/missing", "missing.txt"));
+    EXPECT_EQ(readFile(folder_ + "missing.txt"), "not here");
+}
+
+TEST_F(IEDownloadTest, AuthenticationAnswersA401)
+{
+    ASSERT_TRUE(download("/secret.txt"));
+    EXPECT_TRUE(hasError(401, "Unauthorized"));
+    EXPECT_TRUE(folderFiles().empty());
+
+    int asked = 0;
+    dl_.OnAuthenticate = [&](TBSCB*, void*&, WideString& user, WideString& password, HRESULT&) {
+        ++asked;
+        user = u"me";
+        password = u"pw";
+    };
+    errors_.clear();
+    ASSERT_TRUE(download("/secret.txt"));
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(errors_.empty());
+    EXPECT_EQ(readFile(folder_ + "secret.txt"), "secret");
+}
+
+TEST_F(IEDownloadTest, BodySlowerThanTimeOutIsReportedButKept)
+{
+    dl_.TimeOut = 150;
+    ASSERT_TRUE(download("/slow.txt"));
+    EXPECT_TRUE(hasError(static_cast<int>(INET_E_CONNECTION_TIMEOUT), "The Internet connection has timed out."));
+    EXPECT_TRUE(hasError(static_cast<int>(ERROR_TIMEOUT), "Error: Timeout."));
+    EXPECT_EQ(stopResults_, std::vector<HRESULT>{INET_E_CONNECTION_TIMEOUT});
+    EXPECT_EQ(readFile(folder_ + "slow.txt"), "late");
+}
+
+TEST_F(IEDownloadTest, CancelFromProgressStopsAndLeavesNoFile)
+{
+    int progressEvents = 0;
+    dl_.OnProgress = [&](TBSCB*, ULONG, ULONG, ULONG status, ULONG, const WideString&, const std::string&,
+                         const std::string&, const std::string&, const std::string&, const std::string&,
+                         const std::string&) {
+        if (status == 5 && ++progressEvents == 1)
+            dl_.Cancelled = true;
+    };
+    ASSERT_TRUE(download("/big.bin"));
+    EXPECT_EQ(progressEvents, 1);
+    EXPECT_EQ(stopResults_, std::vector<HRESULT>{E_ABORT});
+    EXPECT_EQ(completed_.size(), 1u);
+    EXPECT_TRUE(folderFiles().empty());
+    EXPECT_EQ(dl_.ActiveConnections, 0);
+    EXPECT_FALSE(dl_.Busy);
+
+    // The component is whole again for the next download.
+    dl_.OnProgress = nullptr;
+    ASSERT_TRUE(download("/big.bin"));
+    EXPECT_EQ(readFile(folder_ + "big.bin"), kBig);
+}
+
+TEST_F(IEDownloadTest, ExistingTargetIsOverwrittenSkippedOrRenamed)
+{
+    writeFile(folder_ + "file.txt", "old");
+
+    dl_.SetBindF({TBindF::Asynchronous});
+    dl_.FileExistsOption = feOverWrite;
+    ASSERT_TRUE(download("/file.txt"));
+    EXPECT_EQ(readFile(folder_ + "file.txt"), "hello world");
+    EXPECT_TRUE(dl_.BindF().count(TBindF::GetNewestVersion));
+    EXPECT_EQ(dl_.BindFValue(), 0x11u);
+
+    writeFile(folder_ + "file.txt", "old");
+    dl_.FileExistsOption = feSkip;
+    states_.clear();
+    completed_.clear();
+    EXPECT_FALSE(download("/file.txt"));
+    EXPECT_EQ(readFile(folder_ + "file.txt"), "old");
+    EXPECT_EQ(states_, (std::vector<TState>{sBusy, sReady}));
+    EXPECT_EQ(completed_.size(), 1u);
+
+    dl_.FileExistsOption = feRename;
+    ASSERT_TRUE(download("/file.txt"));
+    EXPECT_EQ(readFile(folder_ + "file.txt"), "old");
+    EXPECT_TRUE(std::regex_match(dl_.FileName, std::regex(R"(\d\d_\d\d\.\d{3}_file\.txt)"))) << dl_.FileName;
+    EXPECT_EQ(readFile(folder_ + dl_.FileName), "hello world");
+
+    std::string asked;
+    dl_.OnFileExists = [&](TFileExistsOption& action, const WideString& name, WideString& newName) {
+        asked = fromWide(name);
+        action = feRename;
+        newName = u"chosen.txt";
+    };
+    dl_.FileExistsOption = feSkip;
+    ASSERT_TRUE(download("/file.txt"));
+    EXPECT_EQ(asked, folder_ + "file.txt");
+    EXPECT_EQ(readFile(folder_ + "chosen.txt"), "hello world");
+}
+
+TEST_F(IEDownloadTest, FileNameComesFromQueryOrContentDisposition)
+{
+    ASSERT_TRUE(download("/get.php?name=a.zip"));
+    EXPECT_EQ(readFile(folder_ + "_name=a.zip"), "zip");
+    EXPECT_EQ(dl_.FileNameAndPath, folder_ + "?name=a.zip");
+
+    ASSERT_TRUE(download("/attachment"));
+    EXPECT_EQ(dl_.FileName, "a b.zip");
+    EXPECT_EQ(readFile(folder_ + "a b.zip"), "zip");
+}
+
+TEST_F(IEDownloadTest, PostIntoMemoryEchoesBody)
+{
+    dl_.DownloadMethod = dmStream;
+    dl_.SetBindVerb(TBindVerb::Post);
+    dl_.PostData = "a=1&b=two";
+    std::string received;
+    dl_.OnStreamComplete = [&](TBSCB*, TMemoryStream& stream, HRESULT) { received = std::string(stream.View()); };
+    ASSERT_TRUE(download("/echo"));
+    EXPECT_EQ(received, "a=1&b=two");
+    EXPECT_TRUE(folderFiles().empty());
+}
+
+TEST_F(IEDownloadTest, PutSendsFileBytes)
+{
+    const std::string body("line one\n\0binary", 16);
+    writeFile(folder_ + "source.bin", body);
+    dl_.SetBindVerb(TBindVerb::Put);
+    dl_.PutFileName = folder_ + "source.bin";
+    ASSERT_TRUE(download("/upload.txt", "answer.txt"));
+    EXPECT_EQ(uploaded_, body);
+    EXPECT_EQ(readFile(folder_ + "answer.txt"), "stored");
+}
+
+TEST_F(IEDownloadTest, RangeRequestsPartOfBody)
+{
+    dl_.Range.RangeBegin = 2;
+    dl_.Range.RangeEnd = 6;
+    std::string requestHeaders;
+    dl_.OnResponse = [&](TBSCB*, DWORD code, const WideString&, const WideString& sent, char16_t*&) {
+        requestHeaders = fromWide(sent);
+        return code == 206 ? S_OK : E_FAIL;
+    };
+    ASSERT_TRUE(download("/file.txt"));
+    EXPECT_NE(requestHeaders.find("Range: bytes=2-6\r\n"), std::string::npos);
+    EXPECT_EQ(readFile(folder_ + "file.txt"), "llo w");
+}
+
+TEST_F(IEDownloadTest, EmptyAddressIsRefusedWithOneCompletion)
+{
+    int connects = 0;
+    dl_.OnConnect = [&](TBSCB*, HRESULT, const std::string&) { ++connects; };
+    dl_.Go("");
+    EXPECT_EQ(states_, (std::vector<TState>{sBusy, sReady}));
+    EXPECT_EQ(completed_, std::vector<std::string>{""});
+    EXPECT_EQ(connects, 0);
+    EXPECT_EQ(dl_.ActiveConnections, 0);
+    EXPECT_FALSE(dl_.Busy);
+}
+
+TEST_F(IEDownloadTest, UnreachableServerIsReported)
+{
+    const std::string url = fixture_.url("/file.txt");
+    fixture_.stop();
+    ASSERT_TRUE(dl_.Download(url, {}, nullptr, nullptr, folder_));
+    EXPECT_TRUE(hasError(static_cast<int>(INET_E_CANNOT_CONNECT), "The attempt to connect to the Internet has failed."));
+    ASSERT_EQ(stopResults_.size(), 1u);
+    EXPECT_EQ(stopResults_[0], INET_E_CANNOT_CONNECT);
+    EXPECT_TRUE(folderFiles().empty());
+}
+
+TEST_F(IEDownloadTest, ValidationRefusesAddressThatDoesNotAnswer200)
+{
+    dl_.ValidateUrl = true;
+    EXPECT_FALSE(download("/missing"));
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_NE(errors_[0].second.find(fixture_.url("/missing")), std::string::npos);
+    EXPECT_TRUE(download("/file.txt"));
+}
+
+TEST_F(IEDownloadTest, AddressWithoutAnyKnownSchemeNameGetsHttp)
+{
+    dl_.DownloadMethod = dmStream;
+    const std::string bare = "127.0.0.1:" + std::to_string(fixture_.port());
+    ASSERT_TRUE(dl_.Download(bare + "/plain.txt"));
+    EXPECT_EQ(dl_.Url, "http://" + bare + "/plain.txt");
+    // "file" anywhere in the address counts as a scheme name.
+    dl_.Download(bare + "/file.txt");
+    EXPECT_EQ(dl_.Url, bare + "/file.txt");
+}
+
+TEST(IEDownloadFolderTest, DefaultFolderIsDownloadsBesideProgram)
+{
+    TIEDownload dl;
+    dl.DownloadMethod = dmFile;
+    const std::string expected = ProgramFolder() + "Downloads/";
+    const bool existed = fs::exists(expected);
+    dl.Download("http://127.0.0.1:1/nothing.txt");
+    EXPECT_EQ(dl.DownloadFolder, expected);
+    EXPECT_TRUE(fs::is_directory(expected));
+    if (!existed)
+        fs::remove_all(expected);
+}
+
+TEST(IEDownloadSettingsTest, DefaultsAndProcessWideTimeFormat)
+{
+    const char before = FormatSettings().TimeSeparator;
+    {
+        TIEDownload dl;
+        EXPECT_EQ(FormatSettings().TimeSeparator, '_');
+        EXPECT_EQ(dl.BindFValue(), 179u);
+        EXPECT_EQ(dl.BindF2Value(), 8u);
+        EXPECT_EQ(dl.BindInfoOptionsValue(), 0x20010000u);
+        EXPECT_EQ(dl.TimeOut, 0);
+        dl.Loaded();
+        EXPECT_EQ(dl.TimeOut, 2147483647);
+        dl.SetDefaultProtocol("");
+        EXPECT_EQ(dl.DefaultProtocol(), "http://");
+        EXPECT_EQ(dl.AdditionalHeader, std::vector<std::string>{"Content-Type: application/x-www-form-urlencoded "});
+    }
+    EXPECT_EQ(FormatSettings().TimeSeparator, before);
+}
+
+} // namespace
