@@ -11,6 +11,9 @@
 #include <QPointer>
 
 class QAbstractItemView;
+class QInputEvent;
+class QKeyEvent;
+class QMouseEvent;
 
 class TSextant;
 
