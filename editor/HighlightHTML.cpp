@@ -3,7 +3,7 @@
 
 #include <vector>
 
-const std::array<std::string_view, 151> HtmlEntities = {
+constexpr std::array<std::string_view, 151> HtmlEntities = {
     "&amp;", "&lt;", "&gt;", "&quot;", "&trade;", "&nbsp;", "&copy;", "&reg;", "&Agrave;",
     "&Aacute;", "&Acirc;", "&Atilde;", "&Auml;", "&Aring;", "&AElig;", "&Ccedil;", "&Egrave;",
     "&Eacute;", "&Ecirc;", "&Euml;", "&Igrave;", "&Iacute;", "&Icirc;", "&Iuml;", "&ETH;",
@@ -24,7 +24,7 @@ const std::array<std::string_view, 151> HtmlEntities = {
     "&#184;", "&#185;", "&#186;", "&#188;", "&#189;", "&#190;", "&#191;", "&#215;",
 };
 
-const std::array<std::string_view, 198> HtmlTagNames = {
+constexpr std::array<std::string_view, 198> HtmlTagNames = {
     "!DOCTYPE", "A", "ABBR", "ACRONYM", "ADDRESS", "APPLET", "AREA", "B", "BASE", "BASEFONT",
     "BGSOUND", "BIG", "BLINK", "BLOCKQUOTE", "BODY", "BR", "BUTTON", "CAPTION", "CENTER", "CITE",
     "CODE", "COL", "COLGROUP", "COMMENT", "DD", "DEL", "DFN", "DIR", "DIV", "DL", "DT", "EM",
@@ -94,22 +94,30 @@ constexpr std::array<int, 12> kKindColors = {11, 1, 2, 3, 4, 11, 5, 6, 7, 8, 9, 
 
 constexpr unsigned char Lower(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
 
-std::uint64_t HashOfName(std::string_view name) {
-  std::uint64_t h = 0;
-  for (unsigned char c : name) h += c >= '0' && c <= '9' ? c - '0' : KeywordCharValue[c];
+constexpr std::uint32_t HashOfName(std::string_view name) {
+  std::uint32_t h = 0;
+  for (char ch : name) {
+    const auto c = static_cast<unsigned char>(ch);
+    h += c >= '0' && c <= '9' ? c - '0' : KeywordCharValue[c];
+  }
   return h;
 }
 
-// Names of known tags by hash value (no bucket holds more than three).
-const std::array<std::vector<std::uint8_t>, kKeywordBuckets>& TagBuckets() {
-  static const auto buckets = [] {
-    std::array<std::vector<std::uint8_t>, kKeywordBuckets> b;
-    for (std::size_t i = 0; i < HtmlTagNames.size(); ++i)
-      b[HashOfName(HtmlTagNames[i])].push_back(static_cast<std::uint8_t>(i));
-    return b;
-  }();
-  return buckets;
+// Known tag names by hash value: up to three indices into HtmlTagNames.
+struct TagBucket {
+  std::uint8_t count;
+  std::array<std::uint8_t, 3> names;
+};
+
+constexpr std::array<TagBucket, kKeywordBuckets> MakeTagBuckets() {
+  std::array<TagBucket, kKeywordBuckets> b{};
+  for (std::size_t i = 0; i < HtmlTagNames.size(); ++i) {
+    TagBucket& bucket = b[HashOfName(HtmlTagNames[i])];
+    bucket.names[bucket.count++] = static_cast<std::uint8_t>(i);
+  }
+  return b;
 }
+constexpr auto kTagBuckets = MakeTagBuckets();
 
 // Entities by the lower-cased character after "&", in table order, so that a
 // lookup only compares names that can match.
@@ -126,7 +134,6 @@ const std::array<std::vector<std::uint8_t>, 256>& EntityBuckets() {
 }  // namespace
 
 THighlightHTML::THighlightHTML(const TScreenMetrics& screen) : THighlightRichSyntax(screen) {
-  TagBuckets();
   EntityBuckets();
   SetColors(DefaultColors());
   FEntityIndex = -1;
@@ -144,7 +151,9 @@ std::string_view THighlightHTML::EscapeText(std::string_view token, std::string&
   return EscapeMarkup(token, scratch);
 }
 
-void THighlightHTML::WriteBody(TRtfBuffer& out, std::ostream* stream) { WriteTokens(*this, out, stream); }
+void THighlightHTML::WriteBody(TRtfBuffer& out, std::ostream* stream) {
+  WriteMarkupTokens(*this, out, stream);
+}
 
 void THighlightHTML::FormatToken(int colorIndex, std::string_view token, TRtfBuffer& output) {
   FormatMarkupToken(colorIndex, token, output);
@@ -337,8 +346,9 @@ THtmlTokenKind THighlightHTML::KeywordKind() {
   for (; At(i) >= '0' && At(i) <= '9'; ++i) hash += At(i) - '0';
   FKeyLength = i - start;
   if (hash >= kKeywordBuckets) return hkName;
-  for (std::uint8_t index : TagBuckets()[hash]) {
-    const std::string_view name = HtmlTagNames[index];
+  const TagBucket& bucket = kTagBuckets[hash];
+  for (std::size_t b = 0; b < bucket.count; ++b) {
+    const std::string_view name = HtmlTagNames[bucket.names[b]];
     if (name.size() != FKeyLength) continue;
     std::size_t k = 0;
     while (k < FKeyLength &&

@@ -150,6 +150,10 @@ class THighlightRichSyntax {
   // The token loop (defined in editor/HighlightTokenLoop.h).
   template <class Self>
   static void WriteTokens(Self& self, TRtfBuffer& out, std::ostream* stream);
+  // The same loop for a final language class whose EscapeText and FormatToken
+  // are EscapeMarkup and FormatMarkupToken: it escapes while copying.
+  template <class Self>
+  static void WriteMarkupTokens(Self& self, TRtfBuffer& out, std::ostream* stream);
 
   // Markup escaping shared by the languages: "\" "{" "}" get a backslash,
   // non-ASCII UTF-8 becomes \uN? (a surrogate pair above U+FFFF), bytes that
@@ -160,6 +164,7 @@ class THighlightRichSyntax {
   // starts with "//" takes colour 2 (script comment lines); with colour 10 a
   // token starting with a double quote takes colour 6.
   static void FormatMarkupToken(int colorIndex, std::string_view token, TRtfBuffer& output);
+  static int MarkupColor(int colorIndex, std::string_view token);
   static void AppendColorWord(int colorIndex, TRtfBuffer& output);
   static void Flush(TRtfBuffer& out, std::ostream& stream);
 

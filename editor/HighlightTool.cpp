@@ -12,7 +12,11 @@
 #include <memory>
 #include <string>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include "editor/HighlightHTML.h"
 #include "editor/HighlightXML.h"
@@ -26,30 +30,39 @@ int Fail(const std::string& message) {
   return 1;
 }
 
-bool ReadAll(std::FILE* f, std::string& text) {
-  char buf[1 << 16];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-  return !std::ferror(f);
+// Reads everything from `fd` into `text`, straight into the string's storage;
+// `expected` sizes the first read.
+bool ReadAll(int fd, std::string& text, std::size_t expected = 0) {
+  text.resize(expected);
+  std::size_t used = 0;
+  for (;;) {
+    if (text.size() - used < 65536) text.resize(std::max<std::size_t>(text.size() * 2, used + 65536));
+    const ssize_t n = ::read(fd, text.data() + used, text.size() - used);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      text.resize(used);
+      return n == 0;
+    }
+    used += static_cast<std::size_t>(n);
+  }
 }
 
 // Reads the whole of `path` ("" for standard input); errno is kept on failure.
 bool ReadInput(const std::string& path, std::string& text) {
-  if (path.empty()) return ReadAll(stdin, text);
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
+  if (path.empty()) return ReadAll(STDIN_FILENO, text);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
   struct stat st {};
-  if (fstat(fileno(f), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) {
-      std::fclose(f);
-      errno = EISDIR;
-      return false;
-    }
-    if (S_ISREG(st.st_mode)) text.reserve(static_cast<std::size_t>(st.st_size));
+  bool ok = ::fstat(fd, &st) == 0;
+  if (ok && S_ISDIR(st.st_mode)) {
+    errno = EISDIR;
+    ok = false;
   }
-  const bool ok = ReadAll(f, text);
+  // One byte more than the file so that the second read sees the end at once.
+  const std::size_t expected = ok && S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) + 1 : 0;
+  ok = ok && ReadAll(fd, text, expected);
   const int err = errno;
-  std::fclose(f);
+  ::close(fd);
   errno = err;
   return ok;
 }

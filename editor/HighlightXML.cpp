@@ -67,7 +67,9 @@ std::string_view THighlightXML::EscapeText(std::string_view token, std::string& 
   return EscapeMarkup(token, scratch);
 }
 
-void THighlightXML::WriteBody(TRtfBuffer& out, std::ostream* stream) { WriteTokens(*this, out, stream); }
+void THighlightXML::WriteBody(TRtfBuffer& out, std::ostream* stream) {
+  WriteMarkupTokens(*this, out, stream);
+}
 
 void THighlightXML::FormatToken(int colorIndex, std::string_view token, TRtfBuffer& output) {
   FormatMarkupToken(colorIndex, token, output);
