@@ -97,19 +97,33 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
   return 0;
 }
 
-void AppendUnicodeEscape(char16_t unit, std::string& out) {
-  char buf[8];
-  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, static_cast<std::int16_t>(unit));
-  out += "\\u";
-  out.append(buf, end);
-  out += '?';
+// "\uN?" with N the signed 16-bit value of the UTF-16 unit.
+char* PutUnicodeEscape(char16_t unit, char* w) {
+  *w++ = '\\';
+  *w++ = 'u';
+  int n = static_cast<std::int16_t>(unit);
+  if (n < 0) {
+    *w++ = '-';
+    n = -n;
+  }
+  char digits[5];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + n % 10);
+    n /= 10;
+  } while (n > 0);
+  while (count > 0) *w++ = digits[--count];
+  *w++ = '?';
+  return w;
 }
 
-void AppendHexEscape(unsigned char c, std::string& out) {
+char* PutHexEscape(unsigned char c, char* w) {
   static constexpr char kHex[] = "0123456789abcdef";
-  out += "\\'";
-  out += kHex[c >> 4];
-  out += kHex[c & 15];
+  *w++ = '\\';
+  *w++ = '\'';
+  *w++ = kHex[c >> 4];
+  *w++ = kHex[c & 15];
+  return w;
 }
 
 }  // namespace
@@ -229,40 +243,43 @@ void TRtfBuffer::Grow(std::size_t n) {
   FData.resize(std::max({FData.size() * 2, FLength + n, std::size_t{4096}}));
 }
 
-std::string_view THighlightRichSyntax::EscapeMarkupSlow(std::string_view s, std::string& out) {
-  out.clear();
+// At most five output bytes per input byte: a lone byte gives "\'hh", four
+// UTF-8 bytes at most a surrogate pair "\u-NNNNN?\u-NNNNN?" and "{}".
+char* THighlightRichSyntax::PutEscapedMarkup(std::string_view s, char* w) {
   for (std::size_t i = 0; i < s.size();) {
     const unsigned char c = s[i];
-    if (c == '\\' || c == '{' || c == '}') {
-      out += '\\';
-      out += static_cast<char>(c);
+    if (!highlight_detail::kEscapeBytes[c]) {
+      *w++ = static_cast<char>(c);
       ++i;
       continue;
     }
-    if (c != 0 && c < 128) {
-      out += static_cast<char>(c);
+    if (c == '\\' || c == '{' || c == '}') {
+      *w++ = '\\';
+      *w++ = static_cast<char>(c);
       ++i;
       continue;
     }
     char32_t cp = 0;
     const std::size_t len = c == 0 ? 0 : DecodeUtf8(s, i, cp);
     if (len == 0) {
-      AppendHexEscape(c, out);
+      w = PutHexEscape(c, w);
       ++i;
       continue;
     }
     if (cp > 0xFFFF) {
       cp -= 0x10000;
-      AppendUnicodeEscape(static_cast<char16_t>(0xD800 + (cp >> 10)), out);
-      AppendUnicodeEscape(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)), out);
+      w = PutUnicodeEscape(static_cast<char16_t>(0xD800 + (cp >> 10)), w);
+      w = PutUnicodeEscape(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)), w);
     } else {
-      AppendUnicodeEscape(static_cast<char16_t>(cp), out);
+      w = PutUnicodeEscape(static_cast<char16_t>(cp), w);
     }
     i += len;
     // An empty group ends the escape's word, so readers that take the letters
     // after "\uN?" as part of the skipped fallback still show them.
-    if (i < s.size() && !highlight_detail::kEscapeBytes[static_cast<unsigned char>(s[i])]) out += "{}";
+    if (i < s.size() && !highlight_detail::kEscapeBytes[static_cast<unsigned char>(s[i])]) {
+      *w++ = '{';
+      *w++ = '}';
+    }
   }
-  return out;
+  return w;
 }
-

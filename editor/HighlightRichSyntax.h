@@ -159,7 +159,10 @@ class THighlightRichSyntax {
   // non-ASCII UTF-8 becomes \uN? (a surrogate pair above U+FFFF), bytes that
   // are not valid UTF-8 and NUL become \'hh.
   static std::string_view EscapeMarkup(std::string_view token, std::string& scratch);
-  static std::string_view EscapeMarkupSlow(std::string_view token, std::string& scratch);
+  // Writes the escaped token at `w`, which has room for kMaxEscapedGrowth
+  // times its length plus 8 bytes; gives the end of what was written.
+  static char* PutEscapedMarkup(std::string_view token, char* w);
+  static constexpr std::size_t kMaxEscapedGrowth = 5;
   // Markup formatting shared by the languages: a token whose trimmed text
   // starts with "//" takes colour 2 (script comment lines); with colour 10 a
   // token starting with a double quote takes colour 6.

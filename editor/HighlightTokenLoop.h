@@ -4,6 +4,7 @@
 // Included by the highlighter sources only.
 
 #include <array>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <ostream>
@@ -47,17 +48,38 @@ constexpr std::array<ColorWord, 100> MakeColorWords() {
   return words;
 }
 inline constexpr auto kColorWords = MakeColorWords();
+inline constexpr std::size_t kMaxColorWord = 16;  // "\cf-2147483648 "
 
-// Appends `s` when none of its bytes needs escaping; otherwise leaves `out`
-// unchanged and returns false.
-inline bool AppendIfPlain(std::string_view s, TRtfBuffer& out) {
-  char* w = out.Reserve(s.size());
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (kEscapeBytes[static_cast<unsigned char>(s[i])]) return false;
-    w[i] = s[i];
+// Writes "\cf<index> " at `w` (room for kMaxColorWord bytes); gives its end.
+inline char* PutColorWord(int index, char* w) {
+  if (index >= 0 && index < static_cast<int>(kColorWords.size())) {
+    std::memcpy(w, kColorWords[index].text, sizeof(ColorWord::text));
+    return w + kColorWords[index].length;
   }
-  out.Commit(s.size());
-  return true;
+  std::memcpy(w, "\\cf", 3);
+  w = std::to_chars(w + 3, w + kMaxColorWord - 1, index).ptr;
+  *w++ = ' ';
+  return w;
+}
+
+// True when one of the eight bytes in `x` needs escaping.
+inline bool HasEscapeByte(std::uint64_t x) {
+  constexpr std::uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+  const auto hasZero = [](std::uint64_t v) { return (v - ones) & ~v & highs; };
+  return (x & highs) || hasZero(x) || hasZero(x ^ (ones * '\\')) || hasZero(x ^ (ones * '{')) ||
+         hasZero(x ^ (ones * '}'));
+}
+
+// The first byte in [p, end) that needs escaping, or `end`.
+inline const char* FindEscapeByte(const char* p, const char* end) {
+  for (; end - p >= 8; p += 8) {
+    std::uint64_t x;
+    std::memcpy(&x, p, 8);
+    if (HasEscapeByte(x)) break;
+  }
+  for (; p < end; ++p)
+    if (kEscapeBytes[static_cast<unsigned char>(*p)]) return p;
+  return end;
 }
 
 }  // namespace highlight_detail
@@ -77,17 +99,46 @@ void THighlightRichSyntax::WriteTokens(Self& self, TRtfBuffer& out, std::ostream
   }
 }
 
+// Tokens follow each other through the source, so one forward search for
+// bytes that need escaping serves them all: a token ending before the next
+// such byte is copied as it is.
 template <class Self>
+#if defined(__GNUC__)
+[[gnu::flatten]]  // the scanner's routines are inlined into the loop
+#endif
 void THighlightRichSyntax::WriteMarkupTokens(Self& self, TRtfBuffer& out, std::ostream* stream) {
-  std::string scratch;
+  using namespace highlight_detail;
+  const std::string_view source = self.Source();
+  const char* const sourceEnd = source.data() + source.size();
+  const char* nextEscape = source.data();
   while (!self.AtEnd()) {
     const std::string_view text = self.TokenText();
+    const char* const tokenEnd = text.data() + text.size();
+    if (nextEscape < text.data()) nextEscape = FindEscapeByte(text.data(), sourceEnd);
+    // Room for "\par ", the colour word and the token with a copy's overrun.
+    char* const start = out.Reserve(5 + kMaxColorWord + text.size() + 16);
+    char* w = start;
     // Escaping leaves line breaks, blanks, "/" and quotes as they are, so the
     // raw token decides the paragraph break and the colour.
-    if (text == "\r\n" || text == "\r") out.Append("\\par ");
-    AppendColorWord(MarkupColor(self.TokenColor(), text), out);
-    if (!highlight_detail::AppendIfPlain(text, out)) out.Append(EscapeMarkupSlow(text, scratch));
-    if (stream && out.Size() >= highlight_detail::kStreamChunk) Flush(out, *stream);
+    if (text.size() <= 2 && (text == "\r\n" || text == "\r")) {
+      std::memcpy(w, "\\par ", 5);
+      w += 5;
+    }
+    w = PutColorWord(MarkupColor(self.TokenColor(), text), w);
+    if (tokenEnd <= nextEscape) {
+      // The source is readable up to its terminating NUL.
+      if (text.size() <= 16 && sourceEnd - text.data() >= 15)
+        std::memcpy(w, text.data(), 16);
+      else
+        std::memcpy(w, text.data(), text.size());
+      out.Commit(w + text.size() - start);
+    } else {
+      out.Commit(w - start);
+      char* const escaped = out.Reserve(kMaxEscapedGrowth * text.size() + 8);
+      out.Commit(PutEscapedMarkup(text, escaped) - escaped);
+      nextEscape = FindEscapeByte(tokenEnd, sourceEnd);
+    }
+    if (stream && out.Size() >= kStreamChunk) Flush(out, *stream);
     self.NextToken();
   }
 }
@@ -95,28 +146,27 @@ void THighlightRichSyntax::WriteMarkupTokens(Self& self, TRtfBuffer& out, std::o
 inline std::string_view THighlightRichSyntax::EscapeMarkup(std::string_view token,
                                                            std::string& scratch) {
   for (char c : token)
-    if (highlight_detail::kEscapeBytes[static_cast<unsigned char>(c)])
-      return EscapeMarkupSlow(token, scratch);
+    if (highlight_detail::kEscapeBytes[static_cast<unsigned char>(c)]) {
+      scratch.resize(kMaxEscapedGrowth * token.size() + 8);
+      scratch.resize(PutEscapedMarkup(token, scratch.data()) - scratch.data());
+      return scratch;
+    }
   return token;
 }
 
 inline void THighlightRichSyntax::AppendColorWord(int colorIndex, TRtfBuffer& output) {
-  if (colorIndex < 0 || colorIndex >= static_cast<int>(highlight_detail::kColorWords.size())) {
-    output.Append("\\cf" + std::to_string(colorIndex) + " ");
-    return;
-  }
-  const highlight_detail::ColorWord& word = highlight_detail::kColorWords[colorIndex];
-  std::memcpy(output.Reserve(sizeof word.text), word.text, sizeof word.text);
-  output.Commit(word.length);
+  char* const start = output.Reserve(highlight_detail::kMaxColorWord);
+  output.Commit(highlight_detail::PutColorWord(colorIndex, start) - start);
 }
 
 inline int THighlightRichSyntax::MarkupColor(int colorIndex, std::string_view token) {
-  int written = colorIndex;
+  if (token.empty()) return colorIndex;
+  const auto first = static_cast<unsigned char>(token.front());
+  if (colorIndex == 10 && first == '"') return 6;
+  if (first > 32 && first != '/') return colorIndex;
   std::size_t i = 0;
   while (i < token.size() && static_cast<unsigned char>(token[i]) <= 32) ++i;
-  if (token.size() - i >= 2 && token[i] == '/' && token[i + 1] == '/') written = 2;
-  if (colorIndex == 10 && !token.empty() && token.front() == '"') written = 6;
-  return written;
+  return token.size() - i >= 2 && token[i] == '/' && token[i + 1] == '/' ? 2 : colorIndex;
 }
 
 inline void THighlightRichSyntax::FormatMarkupToken(int colorIndex, std::string_view token,

@@ -36,7 +36,7 @@ bool ReadAll(int fd, std::string& text, std::size_t expected = 0) {
   text.resize(expected);
   std::size_t used = 0;
   for (;;) {
-    if (text.size() - used < 65536) text.resize(std::max<std::size_t>(text.size() * 2, used + 65536));
+    if (used == text.size()) text.resize(std::max<std::size_t>(text.size() * 2, used + 65536));
     const ssize_t n = ::read(fd, text.data() + used, text.size() - used);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {

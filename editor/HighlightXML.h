@@ -66,6 +66,8 @@ class THighlightXML final : public THighlightRichSyntax {
   void NextToken() override;
   bool AtEnd() const override;
   std::string_view TokenText() const override;
+  // The text handed to SetSource.
+  std::string_view Source() const { return {FSource, FLength}; }
   int TokenColor() const override;
   // The scan state is not reset: a highlighter scans one text.
   void SetSource(const std::string& text, int lineNumber) override;
