@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -414,25 +417,40 @@ bool TBSCB::OpenTarget(bool append)
     std::error_code ec;
     if (append && fs::is_regular_file(finalPath_, ec))
         fs::copy_file(finalPath_, partPath_, fs::copy_options::overwrite_existing, ec);
-    file_ = std::fopen(partPath_.c_str(), append ? "ab" : "wb");
-    if (!file_) {
+    file_ = ::open(partPath_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC), 0644);
+    if (file_ < 0) {
         SetLastErrorFromErrno(errno);
         Error(static_cast<int>(GetLastError()), lastErrorText() + " while creating " + finalPath_);
         if (binding_)
             binding_->Abort();
         return false;
     }
-    std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
     writeFailed_ = false;
+    return true;
+}
+
+bool TBSCB::WriteTarget(const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(file_, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            SetLastErrorFromErrno(written < 0 ? errno : ENOSPC);
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
     return true;
 }
 
 void TBSCB::CloseTarget(bool keep)
 {
-    if (!file_)
+    if (file_ < 0)
         return;
-    const bool flushed = std::fclose(file_) == 0 && !writeFailed_;
-    file_ = nullptr;
+    const bool flushed = ::close(file_) == 0 && !writeFailed_;
+    file_ = -1;
     std::error_code ec;
     if (keep && flushed) {
         fs::rename(partPath_, finalPath_, ec);
@@ -541,10 +559,9 @@ HRESULT TBSCB::OnDataAvailable(DWORD bscf, DWORD size, IStream* stream)
         if (owner_->OnDataAvailable)
             owner_->OnDataAvailable(this, buffer_, length);
         length = std::min<DWORD>(length, static_cast<DWORD>(buffer_.size()));
-        if (!info_->FileName.empty() && file_) {
-            if (std::fwrite(buffer_.data(), 1, length, file_) != length && !writeFailed_) {
+        if (!info_->FileName.empty() && file_ >= 0) {
+            if (!WriteTarget(buffer_.data(), length) && !writeFailed_) {
                 writeFailed_ = true;
-                SetLastErrorFromErrno(errno);
                 Error(static_cast<int>(GetLastError()), lastErrorText() + " while writing " + finalPath_);
                 if (binding_)
                     binding_->Abort();

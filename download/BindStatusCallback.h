@@ -8,7 +8,6 @@
 #include "download/IEDownload.h"
 
 #include <chrono>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -104,6 +103,7 @@ private:
     bool QueryInfoText(DWORD item, std::string& text);
     bool AbortIfCancelled();
     bool OpenTarget(bool append);
+    bool WriteTarget(const char* data, std::size_t size);
     void CloseTarget(bool keep);
     void ProgressTexts(ULONG progress, ULONG maximum, std::string& downloaded, std::string& elapsed,
         std::string& speed, std::string& remaining, std::string& percent);
@@ -120,7 +120,7 @@ private:
     TMemoryStream memoryStream_;
     std::vector<char> buffer_;
     std::uint64_t bytesRead_ = 0;
-    std::FILE* file_ = nullptr;
+    int file_ = -1; // the target under its temporary name
     std::string finalPath_;
     std::string partPath_;
     bool writeFailed_ = false;

@@ -53,30 +53,106 @@ std::string takeTaskText(char16_t* text)
 }
 
 // Bytes made available to the client; it reads them out in OnDataAvailable.
+// A block is lent from the transfer's own buffer while the client reads it,
+// and copied only when the client leaves part of it unread.
 class BindingStream final : public IStream {
 public:
-    void append(const char* data, std::size_t size)
+    void lend(const char* data, std::size_t size)
     {
-        if (read_ == data_.size()) {
-            data_.clear();
-            read_ = 0;
+        lent_ = data;
+        lentSize_ = size;
+        lentRead_ = 0;
+    }
+    // Keeps what the client did not read of the lent block.
+    void keepUnread()
+    {
+        if (lentRead_ < lentSize_) {
+            if (read_ == kept_.size()) {
+                kept_.clear();
+                read_ = 0;
+            }
+            kept_.insert(kept_.end(), lent_ + lentRead_, lent_ + lentSize_);
         }
-        data_.insert(data_.end(), data, data + size);
+        lent_ = nullptr;
+        lentSize_ = lentRead_ = 0;
     }
     HRESULT Read(void* buffer, ULONG cb, ULONG* read) override
     {
-        const std::size_t n = std::min<std::size_t>(cb, data_.size() - read_);
-        std::memcpy(buffer, data_.data() + read_, n);
+        auto* out = static_cast<char*>(buffer);
+        std::size_t n = std::min<std::size_t>(cb, kept_.size() - read_);
+        std::memcpy(out, kept_.data() + read_, n);
         read_ += n;
+        const std::size_t m = std::min<std::size_t>(cb - n, lentSize_ - lentRead_);
+        if (m)
+            std::memcpy(out + n, lent_ + lentRead_, m);
+        lentRead_ += m;
+        n += m;
         if (read)
             *read = static_cast<ULONG>(n);
         return n < cb ? S_FALSE : S_OK;
     }
 
 private:
-    std::vector<char> data_;
+    std::vector<char> kept_;
     std::size_t read_ = 0;
+    const char* lent_ = nullptr;
+    std::size_t lentSize_ = 0;
+    std::size_t lentRead_ = 0;
 };
+
+// Transfer handles are kept for the next binding of the thread: a new multi
+// handle costs a socket pair, which matters when many small files are fetched.
+struct HandlePool {
+    std::vector<CURLM*> multis;
+    std::vector<CURL*> easies;
+    ~HandlePool()
+    {
+        for (CURL* easy : easies)
+            curl_easy_cleanup(easy);
+        for (CURLM* multi : multis)
+            curl_multi_cleanup(multi);
+    }
+};
+
+HandlePool& handlePool()
+{
+    thread_local HandlePool pool;
+    return pool;
+}
+
+CURLM* takeMulti()
+{
+    auto& pool = handlePool().multis;
+    if (pool.empty())
+        return curl_multi_init();
+    CURLM* multi = pool.back();
+    pool.pop_back();
+    return multi;
+}
+
+CURL* takeEasy()
+{
+    auto& pool = handlePool().easies;
+    if (pool.empty())
+        return curl_easy_init();
+    CURL* easy = pool.back();
+    pool.pop_back();
+    return easy;
+}
+
+void giveBack(CURLM* multi, CURL* easy)
+{
+    constexpr std::size_t kKept = 4;
+    auto& pool = handlePool();
+    if (pool.multis.size() < kKept)
+        pool.multis.push_back(multi);
+    else
+        curl_multi_cleanup(multi);
+    if (pool.easies.size() < kKept)
+        pool.easies.push_back(easy);
+    else
+        curl_easy_cleanup(easy);
+}
 
 std::vector<UrlBinding*>& runningBindings()
 {
@@ -97,8 +173,8 @@ public:
     UrlBinding(std::string url, IBindStatusCallback* callback)
         : url_(std::move(url))
         , callback_(callback)
-        , multi_(curl_multi_init())
-        , easy_(curl_easy_init())
+        , multi_(takeMulti())
+        , easy_(takeEasy())
     {
     }
 
@@ -106,9 +182,9 @@ public:
     {
         unregister();
         detach();
+        curl_easy_reset(easy_);
         curl_slist_free_all(headers_);
-        curl_easy_cleanup(easy_);
-        curl_multi_cleanup(multi_);
+        giveBack(multi_, easy_);
     }
 
     HRESULT begin()
@@ -241,7 +317,6 @@ private:
         curl_easy_setopt(easy_, CURLOPT_XFERINFOFUNCTION, &UrlBinding::onTick);
         curl_easy_setopt(easy_, CURLOPT_XFERINFODATA, this);
         curl_easy_setopt(easy_, CURLOPT_NOPROGRESS, 0L);
-        curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "");
         if (insecure_) {
             curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYPEER, 0L);
             curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYHOST, 0L);
@@ -423,8 +498,7 @@ private:
             callback_->OnProgress(0, 0, BINDSTATUS_MIMETYPEAVAILABLE, toWide(type));
         callback_->OnProgress(0, 0, BINDSTATUS_BEGINDOWNLOADDATA, toWide(url_));
         DWORD length = 0;
-        if (response_.QueryInfoNumber(HTTP_QUERY_CONTENT_LENGTH, length) && response_.header("Content-Encoding", type))
-            length = 0; // a compressed answer's length is not the length of what the client gets
+        response_.QueryInfoNumber(HTTP_QUERY_CONTENT_LENGTH, length);
         expected_ = length;
     }
 
@@ -445,17 +519,20 @@ private:
     void deliver(const char* data, std::size_t n)
     {
         ++events_;
-        stream_.append(data, n);
+        stream_.lend(data, n);
         total_ += n;
         const auto progress = static_cast<ULONG>(total_);
         callback_->OnProgress(progress, std::max<ULONG>(expected_, progress), BINDSTATUS_DOWNLOADINGDATA, toWide(url_));
-        if (aborted_)
+        if (aborted_) {
+            stream_.keepUnread();
             return;
+        }
         DWORD flags = firstData_ ? BSCF_FIRSTDATANOTIFICATION : BSCF_INTERMEDIATEDATANOTIFICATION;
         if (expected_ == 0)
             flags |= BSCF_AVAILABLEDATASIZEUNKNOWN;
         firstData_ = false;
         callback_->OnDataAvailable(flags, progress, &stream_);
+        stream_.keepUnread();
     }
 
     void finishDone()

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Downloads side by side from a loopback server: one 1 GiB file by
+# TIEDownload (zarn-download), curl -o and wget -O; and 1,000 small files one
+# after another by one TIEDownload and by one curl process. Prints wall time,
+# throughput and peak memory of each. Usage: bench/bench-download.sh [build]
+set -euo pipefail
+build="$(cd "${1:-build}" && pwd)"
+here="$(cd "$(dirname "$0")" && pwd)"
+"$here/../scripts/install-deps.sh" curl wget
+cmake --build "$build" --target zarn-download download-many download-bench-server >/dev/null
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/zarn-bench-download.XXXXXX")"
+server_pid=""
+cleanup() {
+  [[ -n "$server_pid" ]] && kill "$server_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+"$build/bench/download-bench-server" > "$work/port" &
+server_pid=$!
+for _ in $(seq 50); do [[ -s "$work/port" ]] && break; sleep 0.1; done
+base="http://127.0.0.1:$(head -1 "$work/port")"
+big=$((1024 * 1024 * 1024))
+small_count=1000
+
+# measure CMD...: best of three runs (the machine may be busy); sets secs and rss_kb.
+measure() {
+  local best_secs="" best_rss=""
+  for _ in 1 2 3; do
+    rm -rf "$work/out" && mkdir -p "$work/out"
+    /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>"$work/stderr" \
+      || { echo "bench-download: $1 failed:" >&2; cat "$work/stderr" >&2; exit 1; }
+    read -r s m < <(tail -1 "$work/time")
+    if [[ -z "$best_secs" ]] || awk "BEGIN{exit !($s < $best_secs)}"; then best_secs=$s; best_rss=$m; fi
+  done
+  secs=$best_secs
+  rss_kb=$best_rss
+}
+
+check_size() {
+  local size
+  size=$(stat -c %s "$1")
+  [[ "$size" -eq "$2" ]] || { echo "bench-download: $1 has $size bytes, expected $2" >&2; exit 1; }
+}
+
+printf '%-34s %9s %11s %10s\n' "run" "seconds" "MiB/s" "peak MiB"
+row() { awk -v n="$1" -v s="$2" -v m="$3" -v b="$4" \
+  'BEGIN{printf "%-34s %9.2f %11.1f %10.1f\n", n, s, (s > 0 ? b / 1048576 / s : 0), m / 1024}'; }
+
+measure "$build/download/zarn-download" "$base/big.bin" -o "$work/out/big.bin"
+check_size "$work/out/big.bin" $big
+zarn_big=$secs; row "1 GiB, TIEDownload" "$secs" "$rss_kb" $big
+zarn_rss=$rss_kb
+measure curl -s -o "$work/out/big.bin" "$base/big.bin"
+check_size "$work/out/big.bin" $big
+curl_big=$secs; row "1 GiB, curl -o" "$secs" "$rss_kb" $big
+measure wget -q -O "$work/out/big.bin" "$base/big.bin"
+check_size "$work/out/big.bin" $big
+row "1 GiB, wget -O" "$secs" "$rss_kb" $big
+
+quarter=$((big / 8))
+measure "$build/download/zarn-download" "$base/big.bin?size=$quarter" -o "$work/out/part.bin"
+row "128 MiB, TIEDownload (memory check)" "$secs" "$rss_kb" $quarter
+zarn_small_rss=$rss_kb
+
+measure "$build/bench/download-many" "$base" $small_count "$work/out"
+[[ $(ls "$work/out" | wc -l) -eq $small_count ]] || { echo "bench-download: files missing" >&2; exit 1; }
+zarn_many=$secs; row "1,000 x 2 KiB, TIEDownload" "$secs" "$rss_kb" $((small_count * 2048))
+measure curl -s "$base/small/[1-$small_count].txt" -o "$work/out/#1.txt"
+curl_many=$secs; row "1,000 x 2 KiB, one curl" "$secs" "$rss_kb" $((small_count * 2048))
+
+awk -v zb="$zarn_big" -v cb="$curl_big" -v zm="$zarn_many" -v cm="$curl_many" -v r1="$zarn_rss" -v r2="$zarn_small_rss" 'BEGIN{
+  printf "throughput TIEDownload / curl (goal >= 0.9): %.2f\n", cb / zb
+  printf "per-address cost TIEDownload / curl (goal <= 1.2): %.2f (%.2f ms vs %.2f ms)\n", zm / cm, zm, cm
+  printf "peak memory 1 GiB / 128 MiB (flat when about 1): %.2f\n", r1 / r2
+}'
