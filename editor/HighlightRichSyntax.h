@@ -144,14 +144,15 @@ class THighlightRichSyntax {
  protected:
   // Writes the tokens, from the current one to the end, through the
   // operations above; a stream gets the output in chunks as it grows.
-  // Languages override it to run WriteTokens on their own (final) type, so
-  // that the per-token calls are direct.
+  // Languages override it to run WriteMarkupTokens on their own (final)
+  // type, so that the per-token calls are direct.
   virtual void WriteBody(TRtfBuffer& out, std::ostream* stream);
   // The token loop (defined in editor/HighlightTokenLoop.h).
   template <class Self>
   static void WriteTokens(Self& self, TRtfBuffer& out, std::ostream* stream);
   // The same loop for a final language class whose EscapeText and FormatToken
-  // are EscapeMarkup and FormatMarkupToken: it escapes while copying.
+  // are EscapeMarkup and FormatMarkupToken, with the same output: it escapes
+  // while copying. Self::Source() gives the text that the tokens come from.
   template <class Self>
   static void WriteMarkupTokens(Self& self, TRtfBuffer& out, std::ostream* stream);
 
