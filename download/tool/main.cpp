@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 
+#include <chrono>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -59,20 +61,25 @@ int main(int argc, char** argv)
         return code >= 400 ? E_ABORT : S_OK;
     };
     download.OnError = [&](int code, const std::string& text) {
+        char number[16];
+        std::snprintf(number, sizeof number, code < 0 ? "0x%08X" : "%d", code < 0 ? static_cast<unsigned>(code) : code);
         if (firstError.empty())
-            firstError = text + " (" + std::to_string(code) + ")";
+            firstError = text + " (" + number + ")";
     };
     auto lastDraw = std::chrono::steady_clock::now() - std::chrono::seconds(1);
-    download.OnProgress = [&](TBSCB*, ULONG progress, ULONG, ULONG status, ULONG, const WideString&,
+    download.OnProgress = [&](TBSCB*, ULONG progress, ULONG maximum, ULONG status, ULONG, const WideString&,
                               const std::string& downloaded, const std::string& elapsed, const std::string& speed,
                               const std::string& remaining, const std::string&, const std::string& percent) {
         const auto now = std::chrono::steady_clock::now();
         if (status != 5 || now - lastDraw < std::chrono::milliseconds(200))
             return;
         lastDraw = now;
-        std::fprintf(stderr, "%s%-10s %-14s %-16s elapsed %s  left %s%s", tty ? "\r" : "",
-            percent.empty() ? "" : percent.c_str(), downloaded.c_str(), speed.c_str(), elapsed.c_str(),
-            remaining.c_str(), tty ? "   " : "\n");
+        constexpr int width = 24;
+        const int filled = maximum > 0 ? static_cast<int>(static_cast<double>(progress) / maximum * width) : 0;
+        const std::string bar = maximum > 0 ? "[" + std::string(filled, '#') + std::string(width - filled, ' ') + "] " : "";
+        std::fprintf(stderr, "%s%s%-8s %-12s %-16s elapsed %s  left %s%s", tty ? "\r" : "", bar.c_str(),
+            percent.c_str(), downloaded.c_str(), speed.c_str(), elapsed.c_str(), remaining.c_str(),
+            tty ? "   " : "\n");
     };
     download.OnStopBinding = [&](TBSCB*, HRESULT hr, const WideString&) { result = hr; };
 
