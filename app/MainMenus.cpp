@@ -6,19 +6,19 @@
 namespace {
 using E = TMenuEntry;
 
-E sub(const QString& caption, std::vector<E> items)
+E sub(const char* caption, std::vector<E> items)
 {
-    return E{caption, std::move(items)};
+    return E(caption, std::move(items));
 }
 
-E check(const QString& caption, bool checked = false)
+E check(const char* caption, bool checked = false)
 {
-    return E{caption, {}, E::Check, checked};
+    return E(caption, {}, E::Check, checked);
 }
 
-E radio(const QString& caption, const QString& hint, bool checked = false)
+E radio(const char* caption, const char* hint, bool checked = false)
 {
-    return E{caption, {}, E::Radio, checked, hint};
+    return E(caption, {}, E::Radio, checked, hint);
 }
 
 std::vector<E> fileMenu()

@@ -14,10 +14,18 @@ class QMenu;
 // checkedAtStart; radio items of one submenu form one exclusive group;
 // hint carries the item's data (an encoding item's charset name).
 struct TMenuEntry {
+    enum Kind { Plain, Check, Radio };
+    TMenuEntry(const char* caption, std::vector<TMenuEntry> items = {}, Kind kind = Plain,
+               bool checkedAtStart = false, const char* hint = "")
+        : caption(QString::fromUtf8(caption)), items(std::move(items)), kind(kind),
+          checkedAtStart(checkedAtStart), hint(QString::fromUtf8(hint))
+    {
+    }
+
     QString caption;
     std::vector<TMenuEntry> items;
-    enum Kind { Plain, Check, Radio } kind = Plain;
-    bool checkedAtStart = false;
+    Kind kind;
+    bool checkedAtStart;
     QString hint;
 };
 

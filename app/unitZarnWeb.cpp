@@ -158,6 +158,7 @@ QWidget* TfrmMain::createToolBar()
     MainToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     MainToolBar->setMovable(false);
     MainToolBar->setFloatable(false);
+    MainToolBar->setStyleSheet(QStringLiteral("QToolBar { spacing: 0px; padding: 0px; }"));
     auto button = [this](const QString& name, const QString& caption, const QString& hint,
                          int image) {
         QAction* action = MainToolBar->addAction(ilToolBar.value(image), caption);
@@ -165,7 +166,9 @@ QWidget* TfrmMain::createToolBar()
         action->setToolTip(hint);
         QWidget* widget = MainToolBar->widgetForAction(action);
         widget->setObjectName(name + QStringLiteral("Button"));
-        widget->setFixedSize(69, 36);
+        // At least the buttons' designed size; wider where the system font
+        // needs more room for the caption.
+        widget->setMinimumSize(69, 36);
         widget->setCursor(Qt::PointingHandCursor);
         return action;
     };
@@ -269,6 +272,7 @@ QWidget* TfrmMain::createMiddlePanel()
     addressRow->addWidget(IEAddress1);
     addressRow->addWidget(btnGo);
     addressRow->addWidget(ProgressBar1, 1);
+    addressRow->addStretch(0); // takes the room while the progress bar is hidden
     layout->addWidget(address, 1);
 
     auto* search = panel(PanelMiddle, QStringLiteral("PanelSearch"));
