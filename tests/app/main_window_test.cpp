@@ -130,7 +130,7 @@ TEST_F(MainWindow, AccessoriesButtonShowsAndHidesTheLeftPanel)
     window->ToolBtnAccesories->trigger();
     ASSERT_TRUE(window->PanelAcc->isVisible());
     const QWidget* handle = window->SplitterACC->handle(1);
-    EXPECT_TRUE(handle->isVisible());
+    ASSERT_TRUE(waitUntil([&] { return handle->isVisible() && window->PanelWEB->x() > 0; }));
     EXPECT_LE(window->PanelAcc->geometry().right(), handle->geometry().left());
     EXPECT_LE(handle->geometry().right(), window->PanelWEB->geometry().left());
     window->ToolBtnAccesories->trigger();
