@@ -307,7 +307,7 @@ private:
         curl_easy_setopt(easy_, CURLOPT_SHARE, sharedState());
         curl_easy_setopt(easy_, CURLOPT_URL, url_.c_str());
         curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, 256L * 1024L);
+        curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, 512L * 1024L);
         curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &UrlBinding::onHeader);
         curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
         curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &UrlBinding::onWrite);
@@ -496,7 +496,8 @@ private:
         std::string type;
         if (response_.header("Content-Type", type))
             callback_->OnProgress(0, 0, BINDSTATUS_MIMETYPEAVAILABLE, toWide(type));
-        callback_->OnProgress(0, 0, BINDSTATUS_BEGINDOWNLOADDATA, toWide(url_));
+        wideUrl_ = toWide(url_);
+        callback_->OnProgress(0, 0, BINDSTATUS_BEGINDOWNLOADDATA, wideUrl_);
         DWORD length = 0;
         response_.QueryInfoNumber(HTTP_QUERY_CONTENT_LENGTH, length);
         expected_ = length;
@@ -522,7 +523,7 @@ private:
         stream_.lend(data, n);
         total_ += n;
         const auto progress = static_cast<ULONG>(total_);
-        callback_->OnProgress(progress, std::max<ULONG>(expected_, progress), BINDSTATUS_DOWNLOADINGDATA, toWide(url_));
+        callback_->OnProgress(progress, std::max<ULONG>(expected_, progress), BINDSTATUS_DOWNLOADINGDATA, wideUrl_);
         if (aborted_) {
             stream_.keepUnread();
             return;
@@ -606,6 +607,7 @@ private:
     }
 
     std::string url_;
+    std::u16string wideUrl_; // url_ as reported with each block of data
     IBindStatusCallback* callback_;
     CURLM* multi_;
     CURL* easy_;
