@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -12,11 +13,19 @@ std::string narrow(const std::u16string& text) { return fromWide(text); }
 
 // Connections, DNS answers and TLS sessions are shared by every binding of
 // the process, so consecutive downloads from one server reuse a connection.
+// Bindings of different threads take turns on each shared part.
+std::mutex shareLocks[CURL_LOCK_DATA_LAST];
+
+void lockShare(CURL*, curl_lock_data data, curl_lock_access, void*) { shareLocks[data].lock(); }
+void unlockShare(CURL*, curl_lock_data data, void*) { shareLocks[data].unlock(); }
+
 CURLSH* sharedState()
 {
     static CURLSH* share = [] {
         InternetInitialize();
         CURLSH* s = curl_share_init();
+        curl_share_setopt(s, CURLSHOPT_LOCKFUNC, lockShare);
+        curl_share_setopt(s, CURLSHOPT_UNLOCKFUNC, unlockShare);
         curl_share_setopt(s, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
         curl_share_setopt(s, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
         curl_share_setopt(s, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
