@@ -377,6 +377,7 @@ HRESULT TBSCB::OnResponse(DWORD responseCode, const std::u16string& responseHead
 {
     if (AbortIfCancelled())
         return E_ABORT;
+    answered_ = true;
     HRESULT result = S_OK;
     DWORD number = 1;
     const bool noContent = (QueryInfoNumber(HTTP_QUERY_CUSTOM, number) && number == 0)
@@ -548,6 +549,9 @@ HRESULT TBSCB::OnDataAvailable(DWORD bscf, DWORD size, IStream* stream)
     if (owner_->OnDataAvailableInfo)
         owner_->OnDataAvailableInfo(this, bscf, DataFlagsText(bscf));
     timerStart_ = std::chrono::steady_clock::now();
+    // Addresses without HTTP answers (file, ftp) get their target here.
+    if ((bscf & BSCF_FIRSTDATANOTIFICATION) && !answered_ && owner_->DownloadMethod == dmFile && file_ < 0)
+        OpenTarget(false);
     while (stream && size != bytesRead_) {
         buffer_.resize(static_cast<std::size_t>(size - bytesRead_));
         ULONG read = 0;

@@ -124,6 +124,7 @@ private:
     std::string finalPath_;
     std::string partPath_;
     bool writeFailed_ = false;
+    bool answered_ = false; // an HTTP answer came (OnResponse opened the target)
     bool timerEnabled_ = false;
     std::chrono::steady_clock::time_point timerStart_;
     std::chrono::steady_clock::time_point startCounter_;

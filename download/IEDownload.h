@@ -141,6 +141,9 @@ public:
     std::string PutFileName;
     TRange Range;
     TSecurity Security;
+    // Milliseconds. 0 (a component created in code) reports a time-out
+    // through OnError at every pass of a wait; Loaded() turns 0 into the
+    // longest wait.
     int TimeOut = 0;
     std::string Url;
     std::string UserAgent;

@@ -143,8 +143,14 @@ TEST_F(IEDownloadTest, SavesFileAndReportsStepsInOrder)
             doneTexts = {downloaded, speed, remaining, statusText, percent, std::to_string(progress + max)};
     };
 
+    std::vector<std::string> before;
+    dl_.OnBeforeDownload = [&](TInfoData*, const std::string& url, const std::string& name, const std::string&,
+                               const std::string& host, const std::string&, int size, bool&) {
+        before = {url, name, host, std::to_string(size)};
+    };
     ASSERT_TRUE(download("/file.txt"));
 
+    EXPECT_EQ(before, (std::vector<std::string>{fixture_.url("/file.txt"), "file.txt", "127.0.0.1", "11"}));
     EXPECT_EQ(readFile(folder_ + "file.txt"), "hello world");
     EXPECT_EQ(folderFiles(), std::vector<std::string>{"file.txt"});
     EXPECT_EQ(dl_.FileNameAndPath, folder_ + "file.txt");
@@ -379,6 +385,15 @@ TEST_F(IEDownloadTest, AddressWithoutAnyKnownSchemeNameGetsHttp)
     // "file" anywhere in the address counts as a scheme name.
     dl_.Download(bare + "/file.txt");
     EXPECT_EQ(dl_.Url, bare + "/file.txt");
+}
+
+TEST_F(IEDownloadTest, LocalFileAddressIsSavedToo)
+{
+    fs::create_directories(folder_ + "src");
+    writeFile(folder_ + "src/local.txt", "from disk");
+    ASSERT_TRUE(dl_.Download("file://" + folder_ + "src/local.txt", {}, nullptr, nullptr, folder_));
+    EXPECT_EQ(stopResults_, std::vector<HRESULT>{S_OK});
+    EXPECT_EQ(readFile(folder_ + "local.txt"), "from disk");
 }
 
 TEST(IEDownloadFolderTest, DefaultFolderIsDownloadsBesideProgram)
