@@ -62,6 +62,7 @@ TSextant::~TSextant()
 
 bool TSextant::Go(const QString& Url, unsigned TimeOut)
 {
+    ForgetIdleStop();
     if (!Url.isEmpty() && QFileInfo(Url).isDir()) {
         Navigate((QStringLiteral("file:///") + Url).toStdU16String());
         return true;
@@ -77,6 +78,7 @@ bool TSextant::Go(const QString& Url, unsigned TimeOut)
 template <class Condition> bool TSextant::WaitLoop(Condition condition, unsigned TimeOut)
 {
     QPointer<TSextant> self(this);
+    ++waitDepth_;
     bool Cancel = false;
     const unsigned Start = GetTickCount();
     bool Aborted = false;
@@ -91,8 +93,18 @@ template <class Condition> bool TSextant::WaitLoop(Condition condition, unsigned
             return true; // destroyed by a handler: the loop ends as on the destroying flag
         QThread::msleep(1);
     }
+    --waitDepth_;
     stopRequested_ = false;
     return !Aborted;
+}
+
+// A Stop while no wait ran has no wait to end; kept, it would make the wait
+// of the next navigation fail at once. A Stop that a handler makes during the
+// navigation is kept.
+void TSextant::ForgetIdleStop()
+{
+    if (waitDepth_ == 0)
+        stopRequested_ = false;
 }
 
 bool TSextant::Wait(unsigned TimeOut)
@@ -125,8 +137,21 @@ void TSextant::Stop()
     }
 }
 
+void TSextant::GoHome()
+{
+    ForgetIdleStop();
+    TSXT::GoHome();
+}
+
+void TSextant::Refresh()
+{
+    ForgetIdleStop();
+    TSXT::Refresh();
+}
+
 void TSextant::GoBack()
 {
+    ForgetIdleStop();
     try {
         TSXT::GoBack();
     } catch (const EOleException&) {
@@ -135,6 +160,7 @@ void TSextant::GoBack()
 
 void TSextant::GoForward()
 {
+    ForgetIdleStop();
     try {
         TSXT::GoForward();
     } catch (const EOleException&) {
@@ -143,6 +169,7 @@ void TSextant::GoForward()
 
 void TSextant::AssignEmptyDocument(bool WaitForIt)
 {
+    ForgetIdleStop();
     Navigate(u"about:blank");
     if (WaitForIt)
         Wait(0);

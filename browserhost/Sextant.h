@@ -45,6 +45,11 @@ public:
     // Errors (no history entry) are swallowed.
     void GoBack();
     void GoForward();
+    // A Stop made while no wait ran is forgotten when the next navigation
+    // starts (Go, GoHome, GoBack, GoForward, Refresh, AssignEmptyDocument);
+    // one that a handler makes during a navigation or wait ends that wait.
+    void GoHome();
+    void Refresh();
     // Navigates to about:blank and, when WaitForIt, waits without a limit.
     void AssignEmptyDocument(bool WaitForIt);
     // The loaded HTML document; nullptr without one (or for a folder view).
@@ -114,12 +119,14 @@ private:
     void ForwardClick(QMouseEvent* mouse);
     void VisibilityChanged(bool shown);
     bool HandleAllocated() const;
+    void ForgetIdleStop();
     bool IsHooked(const QWidget* window) const;
     void Hook(QWidget* window);
     QAbstractItemView* FolderListView() const;
 
     bool visible_ = true;
     bool stopRequested_ = false;
+    int waitDepth_ = 0;
     bool destroying_ = false;
     // Script moves reach the host through window services on current
     // systems, so the window procedure does not track them.

@@ -124,6 +124,7 @@ QtWebBrowser::QtWebBrowser()
     page_ = new Page(this);
     view_->setPage(page_);
     stack_->addWidget(view_);
+    container_->setFocusProxy(view_);
 
     connect(page_, &QWebEnginePage::loadingChanged, this, &QtWebBrowser::loadingChanged);
     connect(page_, &QWebEnginePage::loadProgress, this, [this](int progress) {
@@ -199,7 +200,7 @@ HRESULT QtWebBrowser::Navigate2(const Variant& url, const Variant& flags, const 
         request.setPostData(body);
     }
     applyHeaders(request, toQString(headers.toWideString()));
-    announced_ = true;
+    announced_ = generation_;
     load(request);
     return S_OK;
 }
@@ -209,12 +210,19 @@ void QtWebBrowser::load(const QWebEngineHttpRequest& request)
     showWebView();
     refreshing_ = false;
     stopping_ = false;
-    startLoading();
+    downloadBegun_ = false;
+    refused_.clear();
+    // The engine may finish the page it replaces inside load(); the new
+    // navigation is busy from here on.
+    const unsigned generation = generation_;
     page_->load(request);
+    if (generation == generation_) // not stopped by a handler meanwhile
+        startLoading();
 }
 
 void QtWebBrowser::startLoading()
 {
+    stopping_ = false;
     busy_ = true;
     readyState_ = READYSTATE_LOADING;
 }
@@ -223,39 +231,64 @@ bool QtWebBrowser::acceptNavigation(const QUrl& url, int type, bool isMainFrame)
 {
     if (!isMainFrame)
         return !beforeNavigate(frames_.get(), url, 0, WideString(), Variant(), WideString());
+    if (type == QWebEnginePage::NavigationTypeRedirect)
+        return true;
     if (type == QWebEnginePage::NavigationTypeTyped && announced_) {
-        announced_ = false;
-        return true;
-    }
-    if (type == QWebEnginePage::NavigationTypeReload || type == QWebEnginePage::NavigationTypeRedirect)
-        return true;
-    if (beforeNavigate(this, url, 0, WideString(), Variant(), WideString()))
-        return false;
-    ++generation_;
-    if (const QString folder = folderOf(url); !folder.isEmpty()) {
-        showFolder(folder, url);
-        return false;
+        // Announced by Navigate; refused when stopped or superseded since.
+        if (std::exchange(announced_, 0u) != generation_)
+            return false;
+    } else if (type != QWebEnginePage::NavigationTypeReload) {
+        if (beforeNavigate(this, url, 0, WideString(), Variant(), WideString())) {
+            refused_ = url;
+            return false;
+        }
+        ++generation_;
+        if (const QString folder = folderOf(url); !folder.isEmpty()) {
+            showFolder(folder, url);
+            return false;
+        }
+        downloadBegun_ = false;
     }
     startLoading();
+    beginDownload(url);
     return true;
+}
+
+// Download-begin, first progress and the status text of a main-frame
+// navigation, once per navigation. The engine's own start report is not
+// relied on: after a stopped page it may not come.
+void QtWebBrowser::beginDownload(const QUrl& url)
+{
+    if (std::exchange(downloadBegun_, true))
+        return;
+    fireNotify(DISPID_DOWNLOADBEGIN);
+    std::vector<Variant> args{std::int32_t(0), std::int32_t(100)};
+    fire(DISPID_PROGRESSCHANGE, args);
+    statusText(url.toString());
 }
 
 void QtWebBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
 {
-    if (info.isErrorPage())
+    // Folder views and engine error pages are not the page's own loads.
+    if (info.isErrorPage() || folderPending_ || !folderPath_.isEmpty())
         return;
     switch (info.status()) {
     case QWebEngineLoadingInfo::LoadStartedStatus:
+        if (stopping_) {
+            page_->triggerAction(QWebEnginePage::Stop);
+            return;
+        }
+        if (info.url() == refused_)
+            return;
         startLoading();
-        fireNotify(DISPID_DOWNLOADBEGIN);
-        statusText(info.url().toString());
+        beginDownload(info.url());
         break;
     case QWebEngineLoadingInfo::LoadSucceededStatus:
         completeNavigation(info.url());
         break;
     case QWebEngineLoadingInfo::LoadFailedStatus:
         if (stopping_ || info.errorCode() == NetErrorAborted) {
-            finishLoading();
+            stopped(info.url());
             break;
         }
         {
@@ -266,9 +299,22 @@ void QtWebBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
         completeNavigation(info.url());
         break;
     case QWebEngineLoadingInfo::LoadStoppedStatus:
-        finishLoading();
+        stopped(info.url());
         break;
     }
+}
+
+void QtWebBrowser::stopped(const QUrl& url)
+{
+    // A navigation the host refused, or a page replaced by a newer
+    // navigation, reports its end late: not ours.
+    if (url == std::exchange(refused_, QUrl()) || (!stopping_ && url != page_->requestedUrl()))
+        return;
+    // Aborted by the engine itself (a download, window.stop()): the page
+    // that stays is complete.
+    if (!stopping_ && busy_)
+        readyState_ = READYSTATE_COMPLETE;
+    finishLoading();
 }
 
 void QtWebBrowser::completeNavigation(const QUrl& url)
@@ -302,9 +348,7 @@ void QtWebBrowser::finishLoading()
         return;
     busy_ = false;
     refreshing_ = false;
-    stopping_ = false;
-    if (readyState_ != READYSTATE_COMPLETE && document_)
-        readyState_ = READYSTATE_COMPLETE;
+    downloadBegun_ = false;
     fireNotify(DISPID_DOWNLOADCOMPLETE);
 }
 
@@ -408,15 +452,19 @@ QWebEnginePage* QtWebBrowser::newWindow()
 
 void QtWebBrowser::showWebView()
 {
+    folderPending_ = false;
     if (stack_->currentWidget() != view_) {
         stack_->setCurrentWidget(view_);
         view_->lower();
+        container_->setFocusProxy(view_);
     }
     folderPath_.clear();
 }
 
 void QtWebBrowser::showFolder(const QString& path, const QUrl& url)
 {
+    folderPending_ = true;
+    page_->triggerAction(QWebEnginePage::Stop);
     startLoading();
     const unsigned generation = generation_;
     // The folder is listed after Navigate returns, as a page loads.
@@ -427,6 +475,7 @@ void QtWebBrowser::loadFolder(const QString& path, const QUrl& url, unsigned gen
 {
     if (generation != generation_ || !busy_)
         return;
+    folderPending_ = false;
     fireNotify(DISPID_DOWNLOADBEGIN);
     if (!folder_) {
         folder_ = new QListWidget(container_);
@@ -440,7 +489,6 @@ void QtWebBrowser::loadFolder(const QString& path, const QUrl& url, unsigned gen
         connect(folder_, &QListWidget::itemActivated, this, &QtWebBrowser::openFolderItem);
         stack_->addWidget(folder_);
     }
-    page_->triggerAction(QWebEnginePage::Stop);
     folder_->clear();
     QFileIconProvider icons;
     const QFileInfoList entries = QDir(path).entryInfoList(
@@ -453,6 +501,7 @@ void QtWebBrowser::loadFolder(const QString& path, const QUrl& url, unsigned gen
         folder_->setCurrentRow(0, QItemSelectionModel::NoUpdate);
     stack_->setCurrentWidget(folder_);
     folder_->lower();
+    container_->setFocusProxy(folder_);
     folderPath_ = path;
     locationUrl_ = QUrl::fromLocalFile(path).toString();
     document_ = std::make_unique<FolderDocument>();
@@ -541,13 +590,15 @@ HRESULT QtWebBrowser::Stop()
 {
     ++generation_;
     stopping_ = true;
-    announced_ = false;
+    folderPending_ = false;
     page_->triggerAction(QWebEnginePage::Stop);
     if (auto* target = dynamic_cast<IOleCommandTarget*>(site_)) {
         Variant out;
         target->Exec(nullptr, OLECMDID_STOP, 0, Variant(), out);
     }
-    readyState_ = READYSTATE_COMPLETE;
+    // A stopped page is not complete: what arrived of it stays interactive.
+    if (readyState_ == READYSTATE_LOADING && document_)
+        readyState_ = READYSTATE_INTERACTIVE;
     finishLoading();
     return S_OK;
 }

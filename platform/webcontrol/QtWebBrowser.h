@@ -66,9 +66,11 @@ private:
         const Variant& postData, const WideString& headers);
     bool acceptNavigation(const QUrl& url, int type, bool isMainFrame);
     void startLoading();
+    void beginDownload(const QUrl& url);
     void loadingChanged(const QWebEngineLoadingInfo& info);
     void completeNavigation(const QUrl& url);
     void finishLoading();
+    void stopped(const QUrl& url);
     void fireCommandStates();
     void notifyViewCreated();
     void titleChanged(const QString& title);
@@ -102,9 +104,16 @@ private:
     QString reportedTitle_;
     // A navigation that Navigate already announced with before-navigate, so
     // that the engine's own request for it is not announced twice.
-    bool announced_ = false;
+    unsigned announced_ = 0; // the generation of that navigation; 0: none
     bool refreshing_ = false;
+    bool downloadBegun_ = false;
+    // Stop was called; the engine's late reports of the stopped page are
+    // dropped until the next navigation.
     bool stopping_ = false;
+    bool folderPending_ = false;
+    // The last main-frame navigation the host refused; the engine still
+    // reports its start and abort, which are dropped.
+    QUrl refused_;
     // Counts navigations, so that a folder load queued before a newer
     // navigation is dropped.
     unsigned generation_ = 0;

@@ -1,0 +1,303 @@
+// TSextant on the real Qt WebEngine control, offscreen, against pages of a
+// loopback server: event order of a navigation, time-outs, Stop from a
+// handler, cancelled navigations, folder views, history and the home page.
+#include "browserhost/Sextant.h"
+#include "FixtureServer.h"
+#include "platform/registry/Registry.h"
+#include "platform/webcontrol/QtWebBrowser.h"
+#include "platform/webcontrol/WebEngineEnvironment.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+const char* const PageHtml = "<html><head><title>Fixture</title></head>"
+                             "<body><p>page</p><iframe src=\"/frame\"></iframe></body></html>";
+
+class SextantEngineTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        server = new FixtureServer;
+        auto& s = server->server();
+        s.Get("/page", [](const httplib::Request&, httplib::Response& res) { res.set_content(PageHtml, "text/html"); });
+        s.Get("/frame", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content("<html><body>frame</body></html>", "text/html");
+        });
+        s.Get("/second", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content("<html><head><title>Second</title></head><body>2</body></html>", "text/html");
+        });
+        s.Get("/counted", [](const httplib::Request&, httplib::Response& res) {
+            ++counted;
+            res.set_content("<html><body>counted</body></html>", "text/html");
+        });
+        // Sends the start of a page and then nothing until the test ends.
+        s.Get("/never", [](const httplib::Request&, httplib::Response& res) {
+            const int test = testNumber;
+            res.set_chunked_content_provider("text/html", [test](size_t offset, httplib::DataSink& sink) {
+                if (offset == 0) {
+                    const std::string head = "<html><head><title>Never</title></head><body>";
+                    sink.write(head.data(), head.size());
+                }
+                for (int i = 0; i < 20 && test == testNumber; ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                if (test != testNumber) {
+                    sink.done();
+                    return true;
+                }
+                return sink.is_writable();
+            });
+        });
+        server->start();
+        form = new QWidget;
+        form->resize(640, 480);
+        sextant = new TSextant(form);
+        sextant->setGeometry(0, 0, 640, 480);
+        form->show();
+    }
+
+    static void TearDownTestSuite()
+    {
+        ++testNumber;
+        delete form;
+        delete server;
+    }
+
+    void SetUp() override { ClearHandlers(); }
+
+    void TearDown() override
+    {
+        ++testNumber;
+        sextant->Stop();
+        ClearHandlers();
+    }
+
+    static void ClearHandlers()
+    {
+        sextant->OnBeforeNavigate2 = nullptr;
+        sextant->OnProgressChange = nullptr;
+        sextant->OnDownloadBegin = nullptr;
+        sextant->OnDownloadComplete = nullptr;
+        sextant->OnNavigateComplete2 = nullptr;
+        sextant->OnDocumentComplete = nullptr;
+        sextant->OnTitleChange = nullptr;
+        sextant->OnCommandStateChange = nullptr;
+        sextant->OnStatusTextChange = nullptr;
+    }
+
+    static QString url(const char* path) { return QString::fromStdString(server->url(path)); }
+    static QWebEnginePage* page() { return dynamic_cast<QtWebBrowser*>(sextant->DefaultInterface())->page(); }
+
+    // Records the events of a navigation by name.
+    void record(std::vector<std::string>& log)
+    {
+        IDispatch* self = sextant->Application();
+        sextant->OnBeforeNavigate2 = [&log, self](TObject*, IDispatch* disp, OleVariant&, OleVariant&, OleVariant&,
+                                         OleVariant&, OleVariant&, WordBool&) {
+            log.push_back(disp == self ? "BeforeNavigate2" : "BeforeNavigate2(frame)");
+        };
+        sextant->OnDownloadBegin = [&log](TObject*) { log.push_back("DownloadBegin"); };
+        sextant->OnProgressChange = [&log](TObject*, int, int) { log.push_back("ProgressChange"); };
+        sextant->OnStatusTextChange = [&log](TObject*, const WideString&) { log.push_back("StatusTextChange"); };
+        sextant->OnTitleChange = [&log](TObject*, const WideString&) { log.push_back("TitleChange"); };
+        sextant->OnCommandStateChange = [&log](TObject*, int, WordBool) { log.push_back("CommandStateChange"); };
+        sextant->OnNavigateComplete2 = [&log](TObject*, IDispatch*, OleVariant&) { log.push_back("NavigateComplete2"); };
+        sextant->OnDocumentComplete = [&log](TObject*, IDispatch*, OleVariant&) { log.push_back("DocumentComplete"); };
+        sextant->OnDownloadComplete = [&log](TObject*) { log.push_back("DownloadComplete"); };
+    }
+
+    static inline FixtureServer* server = nullptr;
+    static inline QWidget* form = nullptr;
+    static inline TSextant* sextant = nullptr;
+    // Pages that never complete end when the test that asked for them ends.
+    static inline std::atomic<int> testNumber{0};
+    static inline std::atomic<int> counted{0};
+};
+
+std::ptrdiff_t positionOf(const std::vector<std::string>& log, const std::string& name)
+{
+    const auto found = std::find(log.begin(), log.end(), name);
+    return found == log.end() ? -1 : found - log.begin();
+}
+
+std::ptrdiff_t lastPositionOf(const std::vector<std::string>& log, const std::string& name)
+{
+    const auto found = std::find(log.rbegin(), log.rend(), name);
+    return found == log.rend() ? -1 : log.rend() - found - 1;
+}
+
+TEST_F(SextantEngineTest, NavigationRaisesItsEventsInOrder)
+{
+    std::vector<std::string> log;
+    record(log);
+    ASSERT_TRUE(sextant->Go(url("/page"), 20000));
+    QTest::qWait(100); // late frame and title events would show up here
+
+    const std::vector<std::string> order = {"BeforeNavigate2", "DownloadBegin", "ProgressChange",
+        "StatusTextChange", "NavigateComplete2", "DocumentComplete", "DownloadComplete"};
+    std::ptrdiff_t previous = -1;
+    for (const std::string& name : order) {
+        const auto at = positionOf(log, name);
+        EXPECT_GT(at, previous) << name;
+        previous = at;
+    }
+    EXPECT_EQ(log.front(), "BeforeNavigate2");
+    EXPECT_LT(lastPositionOf(log, "CommandStateChange"), positionOf(log, "NavigateComplete2"));
+    EXPECT_LT(positionOf(log, "TitleChange"), positionOf(log, "NavigateComplete2"));
+    EXPECT_GE(positionOf(log, "BeforeNavigate2(frame)"), 0);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "DocumentComplete"), 1);
+
+    EXPECT_EQ(QString::fromStdU16String(sextant->LocationURL()), url("/page"));
+    EXPECT_EQ(sextant->LocationName(), u"Fixture");
+    EXPECT_FALSE(sextant->Busy());
+    EXPECT_EQ(sextant->ReadyState(), READYSTATE_COMPLETE);
+    ASSERT_NE(sextant->GetDocument(), nullptr);
+    EXPECT_EQ(sextant->GetDocument()->get_title(), u"Fixture");
+}
+
+TEST_F(SextantEngineTest, GoWithTimeOutOnAPageThatNeverCompletesReturnsFalse)
+{
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(sextant->Go(url("/never?timeout"), 1500));
+    EXPECT_GE(clock.elapsed(), 1500);
+    EXPECT_TRUE(sextant->Busy());
+}
+
+TEST_F(SextantEngineTest, StopFromAHandlerEndsWaitWithFalse)
+{
+    sextant->OnDownloadBegin = [](TObject*) { sextant->Stop(); };
+    sextant->Go(url("/never?stop"));
+    EXPECT_FALSE(sextant->Wait(20000));
+    EXPECT_FALSE(sextant->StopRequested());
+    EXPECT_FALSE(sextant->Busy());
+}
+
+TEST_F(SextantEngineTest, CancelInBeforeNavigateStopsTheNavigation)
+{
+    ASSERT_TRUE(sextant->Go(url("/second"), 20000));
+    int completes = 0;
+    sextant->OnBeforeNavigate2 = [](TObject*, IDispatch*, OleVariant& target, OleVariant&, OleVariant&, OleVariant&,
+                                     OleVariant&, WordBool& cancel) {
+        cancel = toWordBool(QString::fromStdU16String(target.toWideString()).endsWith(u"/counted"));
+    };
+    sextant->OnNavigateComplete2 = [&](TObject*, IDispatch*, OleVariant&) { ++completes; };
+    counted = 0;
+    sextant->Go(url("/counted"));
+    // The same from the page itself, through the engine's navigation request.
+    page()->runJavaScript(QStringLiteral("location.href = '/counted';"));
+    QTest::qWait(700);
+    EXPECT_EQ(counted, 0);
+    EXPECT_EQ(completes, 0);
+    EXPECT_EQ(QString::fromStdU16String(sextant->LocationURL()), url("/second"));
+    EXPECT_TRUE(sextant->Wait(5000));
+}
+
+TEST_F(SextantEngineTest, AFolderPathShowsTheFolderView)
+{
+    QTemporaryDir dir;
+    QFile(dir.filePath(QStringLiteral("a.txt"))).open(QIODevice::WriteOnly);
+    QFile(dir.filePath(QStringLiteral("b.html"))).open(QIODevice::WriteOnly);
+    QDir(dir.path()).mkdir(QStringLiteral("sub"));
+    QString navigated;
+    sextant->OnBeforeNavigate2 = [&](TObject*, IDispatch*, OleVariant& target, OleVariant&, OleVariant&, OleVariant&,
+                                     OleVariant&, WordBool&) { navigated = QString::fromStdU16String(target.toWideString()); };
+    int completes = 0;
+    sextant->OnDocumentComplete = [&](TObject*, IDispatch*, OleVariant&) { ++completes; };
+
+    EXPECT_TRUE(sextant->Go(dir.path(), 10000)); // a folder is not waited for
+    EXPECT_TRUE(sextant->Wait(10000));
+    EXPECT_EQ(QUrl(navigated), QUrl(QStringLiteral("file:///") + dir.path()));
+    EXPECT_EQ(completes, 1);
+    auto* list = qobject_cast<QListWidget*>(sextant->FindChildWindow(QStringLiteral("SysListView32")));
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(list->isVisible());
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("sub"));
+    EXPECT_EQ(QString::fromStdU16String(sextant->LocationURL()), QUrl::fromLocalFile(dir.path()).toString());
+    EXPECT_EQ(sextant->GetDocument(), nullptr); // a folder is not an HTML document
+
+    // Back to pages: the web view returns in front.
+    ASSERT_TRUE(sextant->Go(url("/second"), 20000));
+    EXPECT_EQ(sextant->FindChildWindow(QStringLiteral("SysListView32")), nullptr);
+    EXPECT_NE(sextant->GetDocument(), nullptr);
+}
+
+TEST_F(SextantEngineTest, GoBackWithoutHistoryDoesNothingAndHistoryIsFollowed)
+{
+    QWidget otherForm;
+    auto* fresh = new TSextant(&otherForm);
+    otherForm.show();
+    int navigations = 0;
+    fresh->OnBeforeNavigate2 = [&](TObject*, IDispatch*, OleVariant&, OleVariant&, OleVariant&, OleVariant&,
+                                   OleVariant&, WordBool&) { ++navigations; };
+    EXPECT_NO_THROW(fresh->GoBack());
+    EXPECT_NO_THROW(fresh->GoForward());
+    EXPECT_FALSE(fresh->Busy());
+    EXPECT_EQ(navigations, 0);
+
+    ASSERT_TRUE(fresh->Go(url("/page"), 20000));
+    ASSERT_TRUE(fresh->Go(url("/second"), 20000));
+    fresh->GoBack();
+    EXPECT_TRUE(fresh->Wait(20000));
+    EXPECT_EQ(QString::fromStdU16String(fresh->LocationURL()), url("/page"));
+    fresh->GoForward();
+    EXPECT_TRUE(fresh->Wait(20000));
+    EXPECT_EQ(QString::fromStdU16String(fresh->LocationURL()), url("/second"));
+}
+
+TEST_F(SextantEngineTest, GoHomeOpensTheStartPageOrABlankPage)
+{
+    TRegistry registry(HKEY_CURRENT_USER);
+    ASSERT_TRUE(registry.OpenKey(QStringLiteral("Software\\Microsoft\\Internet Explorer\\Main"), true));
+    registry.WriteString(QStringLiteral("Start Page"), url("/second"));
+    sextant->GoHome();
+    EXPECT_TRUE(sextant->Wait(20000));
+    EXPECT_EQ(QString::fromStdU16String(sextant->LocationURL()), url("/second"));
+
+    registry.DeleteValue(QStringLiteral("Start Page"));
+    sextant->GoHome();
+    EXPECT_TRUE(sextant->Wait(20000));
+    EXPECT_EQ(sextant->LocationURL(), u"about:blank");
+}
+
+TEST_F(SextantEngineTest, ReparentingKeepsTheLoadedPage)
+{
+    ASSERT_TRUE(sextant->Go(url("/page"), 20000));
+    QWidget* view = dynamic_cast<QtWebBrowser*>(sextant->DefaultInterface())->view();
+    QWidget other;
+    other.resize(300, 200);
+    sextant->setParent(&other);
+    other.show();
+    QTest::qWait(50);
+    EXPECT_EQ(dynamic_cast<QtWebBrowser*>(sextant->DefaultInterface())->view(), view);
+    EXPECT_EQ(page()->url().toString(), url("/page"));
+    EXPECT_EQ(sextant->ReadyState(), READYSTATE_COMPLETE);
+    sextant->setParent(form);
+    sextant->show();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir home;
+    qputenv("ZARNWEB_HOME", home.path().toUtf8());
+    PrepareWebEngineEnvironment();
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
