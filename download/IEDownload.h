@@ -176,6 +176,8 @@ public:
     TBSCBList& BSCBList() { return *bscbList_; }
 
     // Events; an unassigned event is skipped.
+    // A 401 answer: user name and password to send. Without a handler (or
+    // with an empty user name) the 401 answer is final.
     std::function<void(TBSCB* Sender, void*& hwnd, WideString& UserName, WideString& Password, HRESULT& Result)> OnAuthenticate;
     std::function<void(TBSCB* Sender, void*& hwnd, WideString& UserName, WideString& Password,
         const AUTHENTICATEINFO& AuthInfo, HRESULT& Result)> OnAuthenticateEx;
@@ -190,6 +192,9 @@ public:
     std::function<void(TBSCB* Sender, std::vector<char>& Buffer, DWORD& BufLength)> OnDataAvailable;
     std::function<void(TBSCB* Sender, DWORD grfBSCF, const std::string& Status)> OnDataAvailableInfo;
     std::function<void(TBSCB* Sender, HRESULT Res, const std::string& stMessage)> OnConnect;
+    // Once at the end of every download, also a refused one. The file, when
+    // the binding succeeded, is under its own name by then; a failed or
+    // cancelled download leaves none (its data went to a temporary name).
     std::function<void(TCustomIEDownload* Sender, const WideString& aFileNameAndPath, const WideString& aFileName,
         const WideString& aFolderName, const WideString& aExtension, int ActiveConnections)> OnComplete;
     std::function<void(TBSCB* Sender, TMemoryStream& Stream, HRESULT Result)> OnStreamComplete;
@@ -201,14 +206,22 @@ public:
     std::function<HRESULT(TBSCB*& Sender, std::vector<std::uint8_t>& ppbCert, DWORD& pcbCert)> OnGetSerializedClientCertContext;
     std::function<HRESULT(std::vector<std::uint8_t>& SecurityIdBuffer, DWORD& pcbSecurityId)> OnGetRootSecurityId;
     std::function<HRESULT(TBSCB* Sender, const GUID& rguidReason, void*& phwnd)> OnGetWindow;
+    // The target exists: Action starts as FileExistsOption; an empty
+    // NewFileName for feRename becomes the current time text + "_" + name.
     std::function<void(TFileExistsOption& Action, const WideString& aFileName, WideString& NewFileName)> OnFileExists;
+    // Each status report of the binding; the texts are filled for
+    // downloading (5) and end of download (6). Setting Cancelled stops it.
     std::function<void(TBSCB* Sender, ULONG ulProgress, ULONG ulProgressMax, ULONG ulStatusCode, ULONG FileSize,
         const WideString& szStatusText, const std::string& Downloaded, const std::string& ElapsedTime,
         const std::string& Speed, const std::string& RemainingTime, const std::string& Status,
         const std::string& Percent)> OnProgress;
     std::function<HRESULT(const GUID& IID, void*& Obj)> OnQueryInterface;
     std::function<void(TBSCB* Sender, const GUID& guidService, const GUID& riid, void*& Obj)> OnQueryService;
+    // Before a redirect is followed; AbortRedirect cancels the download.
     std::function<void(TBSCB* Sender, bool& AbortRedirect, const std::string& FromUrl, const std::string& DestUrl)> OnRedirect;
+    // The HTTP answer; its result decides. Without a handler an answer of
+    // 400 or more, or one with a zero Content-Length, is reported by OnError
+    // and refused (E_ABORT), so nothing is saved.
     std::function<HRESULT(TBSCB* Sender, DWORD dwResponseCode, const WideString& szResponseHeaders,
         const WideString& szRequestHeaders, char16_t*& szAdditionalRequestHeaders)> OnResponse;
     std::function<void(TBSCB* Sender, const std::string& FileName, DWORD& Action)> OnResume;
