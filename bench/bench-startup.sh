@@ -25,8 +25,7 @@ cleanup() {
 trap cleanup EXIT
 
 port="$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
-sed "s/@BEACON_PORT@/$port/" "$here/startup-page.html" > "$work/page.html"
-page="file://$work/page.html"
+page="http://127.0.0.1:$port/page.html"
 
 # One display for every run; -displayfd picks a free display number.
 Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
@@ -37,7 +36,7 @@ export DISPLAY=":$(cat "$work/display")"
 [[ $(id -u) -eq 0 ]] && export QTWEBENGINE_DISABLE_SANDBOX=1
 unset QT_QPA_PLATFORM
 
-measure() { python3 "$here/startup-measure.py" --port "$port" "$@"; }
+measure() { python3 "$here/startup-measure.py" --port "$port" --page "$here/startup-page.html" "$@"; }
 
 run_zarnweb() {
   rm -rf "$work/zarnweb" && mkdir -p "$work/zarnweb"
@@ -64,10 +63,11 @@ python3 - "$work/results" "$runs" <<'PY'
 import json, statistics, sys
 rows = [json.loads(line) for line in open(sys.argv[1])]
 print(f"Start-up to the loaded page, {sys.argv[2]} runs each (median, min-max):")
-print(f"{'browser':<10} {'time ms':>8} {'range ms':>12} {'peak RSS MiB':>13} {'range MiB':>14}")
+print(f"{'browser':<10} {'time ms':>8} {'range ms':>12} {'peak RSS MiB':>13} {'range MiB':>14} {'PSS MiB':>8}")
 for name in ("ZarnWeb", "Falkon"):
     ms = [r["ms"] for r in rows if r["name"] == name]
     mib = [r["peak_rss_mib"] for r in rows if r["name"] == name]
+    pss = [r["pss_at_load_mib"] for r in rows if r["name"] == name]
     print(f"{name:<10} {statistics.median(ms):>8.0f} {min(ms):>5}-{max(ms):<6} "
-          f"{statistics.median(mib):>13.1f} {min(mib):>6.1f}-{max(mib):<7.1f}")
+          f"{statistics.median(mib):>13.1f} {min(mib):>6.1f}-{max(mib):<7.1f} {statistics.median(pss):>8.1f}")
 PY

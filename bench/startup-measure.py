@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """Runs one browser command and measures its start-up.
 
-The page the browser opens sends a request to /loaded on a loopback server
-that this script runs; the time from launching the command to that request is
-the start-up time. Meanwhile the resident memory of the command's whole
+This script serves the benchmark page on a loopback server; the page, once
+loaded, sends a request to /loaded on the same server. The time from
+launching the command to that request is the start-up time. Meanwhile the resident memory of the command's whole
 process tree (the browser and its engine's helper processes) is summed every
-10 ms; the peak up to the load is reported. The browser is then ended.
-Prints one JSON line: name, ms, peak_rss_mib, output (first stdout line).
+10 ms; the peak up to the load is reported, with the tree's proportional set
+size at the load. The browser is then ended. Prints one JSON line: name, ms,
+peak_rss_mib, pss_at_load_mib, output (its first line on standard output).
 """
 import argparse
 import http.server
@@ -22,22 +23,35 @@ import time
 PAGE_KIB = os.sysconf("SC_PAGE_SIZE") // 1024
 
 
-def serve_beacon(port, loaded):
+def serve(port, page, loaded):
+    with open(page, "rb") as f:
+        html = f.read()
+
     class Handler(http.server.BaseHTTPRequestHandler):
         def do_GET(self):
-            if self.path.startswith("/loaded") and not loaded.is_set():
+            body, kind = b"", "text/plain"
+            if self.path == "/page.html":
+                body, kind = html, "text/html; charset=utf-8"
+            elif self.path.startswith("/loaded") and not loaded.is_set():
                 loaded.at = time.monotonic()
                 loaded.set()
             self.send_response(200)
-            self.send_header("Access-Control-Allow-Origin", "*")
-            self.send_header("Content-Length", "0")
+            self.send_header("Content-Type", kind)
+            self.send_header("Content-Length", str(len(body)))
+            self.send_header("Cache-Control", "no-store")
             self.end_headers()
+            self.wfile.write(body)
 
         def log_message(self, *args):
             pass
 
-    http.server.ThreadingHTTPServer.allow_reuse_address = True
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", port), Handler)
+    class Server(http.server.ThreadingHTTPServer):
+        allow_reuse_address = True
+
+        def handle_error(self, request, client_address):
+            pass  # a browser ended mid-request
+
+    server = Server(("127.0.0.1", port), Handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server
 
@@ -58,6 +72,23 @@ def process_table():
         parent = int(stat[stat.rindex(")") + 2:].split()[1])
         table[int(entry)] = (parent, resident)
     return table
+
+
+def proportional_kib(pids):
+    """Proportional set size of the processes: shared pages are split
+    between the processes that share them, so the sum does not count the
+    engine's forked helpers' common pages twice."""
+    total = 0
+    for pid in pids:
+        try:
+            with open(f"/proc/{pid}/smaps_rollup") as f:
+                for line in f:
+                    if line.startswith("Pss:"):
+                        total += int(line.split()[1])
+                        break
+        except OSError:
+            pass
+    return total
 
 
 def tree(root, table):
@@ -96,13 +127,14 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--name", required=True)
     parser.add_argument("--port", type=int, required=True)
+    parser.add_argument("--page", required=True, help="served as /page.html")
     parser.add_argument("--timeout", type=float, default=60)
     parser.add_argument("command", nargs=argparse.REMAINDER)
     args = parser.parse_args()
     command = args.command[1:] if args.command[:1] == ["--"] else args.command
 
     loaded = threading.Event()
-    server = serve_beacon(args.port, loaded)
+    server = serve(args.port, args.page, loaded)
     with tempfile.TemporaryFile("w+") as output:
         start = time.monotonic()
         process = subprocess.Popen(command, stdout=output, stderr=subprocess.DEVNULL,
@@ -116,8 +148,10 @@ def main():
             loaded.wait(0.01)
         table = process_table()
         pids = tree(process.pid, table)
+        pss = 0
         if loaded.is_set():
             peak = max(peak, sum(table[pid][1] for pid in pids))
+            pss = proportional_kib(pids)
         try:
             process.wait(timeout=2)  # a browser told to quit after loading does so
         except subprocess.TimeoutExpired:
@@ -130,6 +164,7 @@ def main():
     result = {"name": args.name,
               "ms": round((loaded.at - start) * 1000) if loaded.is_set() else None,
               "peak_rss_mib": round(peak / 1024, 1),
+              "pss_at_load_mib": round(pss / 1024, 1),
               "output": first_line}
     print(json.dumps(result))
     return 0 if loaded.is_set() else 1
