@@ -258,6 +258,42 @@ TEST_F(IEDownloadTest, CancelFromProgressStopsAndLeavesNoFile)
     EXPECT_EQ(readFile(folder_ + "big.bin"), kBig);
 }
 
+TEST_F(IEDownloadTest, CancelFromAnyStepEndsCleanly)
+{
+    enum Step { AtConnect, BeforeDownload, AtStartBinding, AtData, AtStateChange };
+    for (Step step : {AtConnect, BeforeDownload, AtStartBinding, AtData, AtStateChange}) {
+        SCOPED_TRACE(step);
+        TIEDownload dl;
+        dl.TimeOut = 10000;
+        int completions = 0;
+        HRESULT stop = S_OK;
+        dl.OnComplete = [&](TCustomIEDownload*, const WideString&, const WideString&, const WideString&,
+                            const WideString&, int) { ++completions; };
+        dl.OnStopBinding = [&](TBSCB*, HRESULT hr, const WideString&) { stop = hr; };
+        auto cancelAt = [&](Step here) {
+            if (here == step)
+                dl.Cancelled = true;
+        };
+        dl.OnConnect = [&](TBSCB*, HRESULT, const std::string&) { cancelAt(AtConnect); };
+        dl.OnBeforeDownload = [&](TInfoData*, const std::string&, const std::string&, const std::string&,
+                                  const std::string&, const std::string&, int, bool& cancel) {
+            cancel = step == BeforeDownload;
+        };
+        dl.OnStartBinding = [&](TBSCB*, bool&, IBinding*, const WideString&, int) { cancelAt(AtStartBinding); };
+        dl.OnDataAvailable = [&](TBSCB*, std::vector<char>&, DWORD&) { cancelAt(AtData); };
+        dl.OnStateChange = [&](TState state) {
+            if (state == sBusy)
+                cancelAt(AtStateChange);
+        };
+        ASSERT_TRUE(dl.Download(fixture_.url("/big.bin"), {}, nullptr, nullptr, folder_));
+        EXPECT_TRUE(FAILED(stop));
+        EXPECT_EQ(completions, 1);
+        EXPECT_EQ(dl.ActiveConnections, 0);
+        EXPECT_FALSE(dl.Busy);
+        EXPECT_TRUE(folderFiles().empty());
+    }
+}
+
 TEST_F(IEDownloadTest, ExistingTargetIsOverwrittenSkippedOrRenamed)
 {
     writeFile(folder_ + "file.txt", "old");
