@@ -6,7 +6,7 @@
 set -euo pipefail
 build="$(cd "${1:-build}" && pwd)"
 here="$(cd "$(dirname "$0")" && pwd)"
-"$here/../scripts/install-deps.sh" curl wget
+"$here/../scripts/install-deps.sh" curl wget time
 cmake --build "$build" --target zarn-download download-many download-bench-server >/dev/null
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/zarn-bench-download.XXXXXX")"
