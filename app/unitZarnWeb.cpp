@@ -299,7 +299,6 @@ void TfrmMain::createLinksBar()
     LinksBar1->setMovable(false);
     LinksBar1->setMinimumHeight(24);
     LinksBar1->setContextMenuPolicy(Qt::CustomContextMenu);
-    LinksBar1->addWidget(new QLabel(QStringLiteral(" Links "), LinksBar1));
 }
 
 QWidget* TfrmMain::createAccessoriesPanel()
@@ -372,6 +371,7 @@ QWidget* TfrmMain::createLocalFoldersTab()
     layout->addWidget(Panel1);
     Sextant2 = new TSextant(tab);
     Sextant2->setObjectName(QStringLiteral("Sextant2"));
+    Sextant2->SetSilent(false);
     layout->addWidget(Sextant2, 1);
     return tab;
 }
@@ -387,6 +387,7 @@ QWidget* TfrmMain::createBrowserPanel()
     auto* webRow = tightLayout<QHBoxLayout>(web);
     Sextant1 = new TSextant(web);
     Sextant1->setObjectName(QStringLiteral("Sextant1"));
+    Sextant1->SetSilent(false);
     Memo1 = new QPlainTextEdit(web);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setFixedWidth(185);

@@ -21,11 +21,13 @@
 #include <memory>
 
 namespace {
+// The control's method calls, without property reads and writes.
 std::vector<std::string> methods(const FakeWebBrowser& control)
 {
     std::vector<std::string> names;
     for (const auto& call : control.calls)
-        names.push_back(call.method);
+        if (call.method != "GetProperty" && call.method != "PutProperty")
+            names.push_back(call.method);
     return names;
 }
 
@@ -101,9 +103,8 @@ TEST_F(MainWindowCommands, FirstShowOpensTheLastPageOnlyWhenItIsAWebAddress)
         shown.show();
         FakeWebBrowser* control = controlOf(shown.Sextant1);
         ASSERT_EQ(methods(*control), std::vector<std::string>{c.expectedCall}) << c.expectedCall;
-        if (control->calls[0].method == "Navigate") {
-            EXPECT_EQ(fromWide(control->calls[0].args[0].toWideString()), c.stored);
-        }
+        for (const auto& call : control->callsOf("Navigate"))
+            EXPECT_EQ(fromWide(call.args[0].toWideString()), c.stored);
         EXPECT_EQ(controlOf(shown.Sextant2)->callsOf("Navigate").size(), 1u) << "Local Folders opens the root";
     }
 }
