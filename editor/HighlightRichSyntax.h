@@ -73,6 +73,10 @@ class TRtfBuffer {
     return FData.data() + FLength;
   }
   void Commit(std::size_t n) { FLength += n; }
+  // Room left before the buffer has to grow.
+  std::size_t Available() const { return FData.size() - FLength; }
+  // Commits everything written up to `end` (a pointer into the reserved room).
+  void CommitTo(const char* end) { FLength = static_cast<std::size_t>(end - FData.data()); }
   std::size_t Size() const { return FLength; }
   std::string_view View() const { return {FData.data(), FLength}; }
   void Clear() { FLength = 0; }

@@ -116,7 +116,9 @@ void THighlightRichSyntax::WriteTokens(Self& self, TRtfBuffer& out, std::ostream
 
 // Tokens follow each other through the source, so one forward search for
 // bytes that need escaping serves them all: a token ending before the next
-// such byte is copied as it is.
+// such byte is copied as it is. The write position lives in locals and is
+// committed to `out` only when the buffer grows or is flushed, so that the
+// byte stores do not force the buffer's fields to be reloaded.
 template <class Self>
 #if defined(__GNUC__)
 [[gnu::flatten]]  // the scanner's routines are inlined into the loop
@@ -126,13 +128,27 @@ void THighlightRichSyntax::WriteMarkupTokens(Self& self, TRtfBuffer& out, std::o
   const std::string_view source = self.Source();
   const char* const sourceEnd = source.data() + source.size();
   const char* nextEscape = source.data();
+  char* w = nullptr;           // write position
+  char* limit = nullptr;       // end of the reserved room
+  char* bufferStart = nullptr;
+  const auto reserve = [&](std::size_t n) {
+    w = out.Reserve(n);
+    limit = w + out.Available();
+    bufferStart = w - out.Size();
+  };
+  const auto room = [&](std::size_t n) {
+    if (static_cast<std::size_t>(limit - w) < n) {
+      out.CommitTo(w);
+      reserve(n);
+    }
+  };
+  reserve(0);
   while (!self.AtEnd()) {
     const std::string_view text = self.TokenText();
     const char* const tokenEnd = text.data() + text.size();
     if (nextEscape < text.data()) nextEscape = FindEscapeByte(text.data(), sourceEnd);
-    // Room for "\par ", the colour word and the token with a copy's overrun.
-    char* const start = out.Reserve(5 + kMaxColorWord + text.size() + 16);
-    char* w = start;
+    // "\par ", the colour word and the token with a copy's overrun.
+    room(5 + kMaxColorWord + text.size() + 16);
     // Escaping leaves line breaks, blanks, "/" and quotes as they are, so the
     // raw token decides the paragraph break and the colour.
     if (text.size() <= 2 && (text == "\r\n" || text == "\r")) {
@@ -146,16 +162,20 @@ void THighlightRichSyntax::WriteMarkupTokens(Self& self, TRtfBuffer& out, std::o
         std::memcpy(w, text.data(), 16);
       else
         std::memcpy(w, text.data(), text.size());
-      out.Commit(w + text.size() - start);
+      w += text.size();
     } else {
-      out.Commit(w - start);
-      char* const escaped = out.Reserve(kMaxEscapedGrowth * text.size() + 8);
-      out.Commit(PutEscapedMarkup(text, escaped) - escaped);
+      room(kMaxEscapedGrowth * text.size() + 8);
+      w = PutEscapedMarkup(text, w);
       nextEscape = FindEscapeByte(tokenEnd, sourceEnd);
     }
-    if (stream && out.Size() >= kStreamChunk) Flush(out, *stream);
+    if (stream && static_cast<std::size_t>(w - bufferStart) >= kStreamChunk) {
+      out.CommitTo(w);
+      Flush(out, *stream);
+      reserve(0);
+    }
     self.NextToken();
   }
+  out.CommitTo(w);
 }
 
 inline std::string_view THighlightRichSyntax::EscapeMarkup(std::string_view token,
