@@ -230,6 +230,12 @@ TEST_F(SextantEngineTest, AFolderPathShowsTheFolderView)
     EXPECT_EQ(QString::fromStdU16String(sextant->LocationURL()), QUrl::fromLocalFile(dir.path()).toString());
     EXPECT_EQ(sextant->GetDocument(), nullptr); // a folder is not an HTML document
 
+    list->setCurrentRow(0);
+    QTest::keyClick(list, Qt::Key_Right);
+    EXPECT_EQ(list->currentRow(), 1);
+    EXPECT_FALSE(list->item(0)->isSelected());
+    EXPECT_TRUE(list->item(1)->isSelected());
+
     // Back to pages: the web view returns in front.
     ASSERT_TRUE(sextant->Go(url("/second"), 20000));
     EXPECT_EQ(sextant->FindChildWindow(QStringLiteral("SysListView32")), nullptr);
@@ -272,6 +278,24 @@ TEST_F(SextantEngineTest, GoHomeOpensTheStartPageOrABlankPage)
     sextant->GoHome();
     EXPECT_TRUE(sextant->Wait(20000));
     EXPECT_EQ(sextant->LocationURL(), u"about:blank");
+}
+
+TEST_F(SextantEngineTest, PropertiesAreReadAndWrittenByDispId)
+{
+    EXPECT_FALSE(sextant->Silent());
+    EXPECT_TRUE(sextant->RegisterAsDropTarget());
+    EXPECT_FALSE(sextant->RegisterAsBrowser());
+    EXPECT_EQ(sextant->Application(), static_cast<IDispatch*>(sextant->DefaultInterface()));
+
+    std::vector<WordBool> statusBars;
+    sextant->OnStatusBar = [&](TObject*, WordBool visible) { statusBars.push_back(visible); };
+    sextant->SetStatusBar(VARIANT_TRUE);
+    EXPECT_EQ(sextant->StatusBar(), VARIANT_TRUE);
+    EXPECT_EQ(statusBars, std::vector<WordBool>{VARIANT_TRUE});
+    sextant->OnStatusBar = nullptr;
+
+    EXPECT_THROW(sextant->GetDispProperty(9999), EOleException);
+    EXPECT_THROW(sextant->SetDispProperty(DISPID_BUSY, Variant::fromBool(true)), EOleException);
 }
 
 TEST_F(SextantEngineTest, ReparentingKeepsTheLoadedPage)
