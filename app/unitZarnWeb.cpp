@@ -38,8 +38,8 @@ const QString Caption = QStringLiteral("Sextant Component Pack - Mega Demo");
 // Where the Local Folders tab starts: the root of the file system.
 const QString DriveRoot = QStringLiteral("/");
 
-enum BrowserTab { tabWebBrowser, tabEditorIndex, tabPageImage, tabLinksChecker };
-enum AccessoryTab { tabEventsLog, tabFavoritesLV, tabFavoritesTV, tabHistoryLV, tabLocalFolders };
+enum BrowserTab { btWebBrowser, btEditor, btPageImage, btLinksChecker };
+enum AccessoryTab { atEventsLog, atFavoritesLV, atFavoritesTV, atHistoryLV, atLocalFolders };
 
 QWidget* panel(QWidget* parent, const QString& name)
 {
@@ -128,8 +128,6 @@ TfrmMain::~TfrmMain()
 {
     FormDestroy();
 }
-
-// --- layout -----------------------------------------------------------------
 
 void TfrmMain::createImageLists()
 {
@@ -328,7 +326,7 @@ QWidget* TfrmMain::createAccessoriesPanel()
     PageCtrl->addTab(FavoritesTree1, QStringLiteral("FavoritesTV"));
     PageCtrl->addTab(HistoryListView1, QStringLiteral("HistoryLV"));
     PageCtrl->addTab(createLocalFoldersTab(), QStringLiteral("Local Folders"));
-    PageCtrl->setCurrentIndex(tabFavoritesTV);
+    PageCtrl->setCurrentIndex(atFavoritesTV);
     layout->addWidget(PageCtrl, 1);
     return PanelAcc;
 }
@@ -404,7 +402,7 @@ QWidget* TfrmMain::createBrowserPanel()
     pctrlWB->addTab(tabEditor, QStringLiteral("Editor"));
     pctrlWB->addTab(ImageViewer, QStringLiteral("Page Image"));
     pctrlWB->addTab(createLinksCheckerTab(), QStringLiteral("Links Checker"));
-    for (int tab : {tabEditorIndex, tabPageImage, tabLinksChecker})
+    for (int tab : {btEditor, btPageImage, btLinksChecker})
         pctrlWB->setTabVisible(tab, false);
     layout->addWidget(pctrlWB);
     return PanelWEB;
@@ -484,8 +482,6 @@ QAction* TfrmMain::MenuItem(const QString& captionPath) const
     return m_menuItems.value(captionPath);
 }
 
-// --- commands ---------------------------------------------------------------
-
 void TfrmMain::bindCommands()
 {
     connect(btnGo, &QToolButton::clicked, this, &TfrmMain::btnGoClick);
@@ -556,8 +552,6 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-// --- shared routines --------------------------------------------------------
-
 void TfrmMain::AddEventLog(const QString& text)
 {
     lvEventLog->addItem(text);
@@ -579,27 +573,27 @@ void TfrmMain::UpdateStopState()
 
 void TfrmMain::ShowEditorTab()
 {
-    pctrlWB->setTabVisible(tabEditorIndex, true);
-    pctrlWB->setCurrentIndex(tabEditorIndex);
+    pctrlWB->setTabVisible(btEditor, true);
+    pctrlWB->setCurrentIndex(btEditor);
 }
 
 void TfrmMain::ShowImageTab()
 {
-    pctrlWB->setTabVisible(tabPageImage, true);
-    pctrlWB->setCurrentIndex(tabPageImage);
+    pctrlWB->setTabVisible(btPageImage, true);
+    pctrlWB->setCurrentIndex(btPageImage);
 }
 
 void TfrmMain::ShowLinksTab()
 {
-    pctrlWB->setTabVisible(tabLinksChecker, true);
-    pctrlWB->setCurrentIndex(tabLinksChecker);
+    pctrlWB->setTabVisible(btLinksChecker, true);
+    pctrlWB->setCurrentIndex(btLinksChecker);
 }
 
 void TfrmMain::RebuildActiveView()
 {
     // The favorites and history views rebuild themselves here once they
     // are in place; the Events Log has nothing to rebuild.
-    if (PageCtrl->currentIndex() == tabLocalFolders)
+    if (PageCtrl->currentIndex() == atLocalFolders)
         Sextant2->Navigate(DriveRoot.toStdU16String());
 }
 
@@ -613,8 +607,6 @@ void TfrmMain::SetStatusPanelText(int index, const QString& text)
     if (index >= 0 && index < m_statusPanels.size())
         m_statusPanels[index]->setText(text);
 }
-
-// --- browser events ---------------------------------------------------------
 
 void TfrmMain::bindSextant1Events()
 {
@@ -651,8 +643,6 @@ void TfrmMain::bindSextant2Events()
     };
 }
 
-// --- life cycle -------------------------------------------------------------
-
 QStringList TfrmMain::linksBarUrls() const
 {
     // The links bar holds no stored links yet.
@@ -685,7 +675,7 @@ void TfrmMain::FormShow()
 {
     Sextant2->Go(DriveRoot);
     fillLinksGrid();
-    pctrlWB->setCurrentIndex(tabWebBrowser);
+    pctrlWB->setCurrentIndex(btWebBrowser);
     RestoreFormPlacement();
     QString lastPage;
     if (GetLastVisitedPage(lastPage) && lastPage.contains(QLatin1String("http")))
