@@ -6,6 +6,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/webcontrol/QtWebBrowser.h"
 #include "platform/webcontrol/WebEngineEnvironment.h"
+#include "platform/webcontrol/WindowClass.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -278,6 +279,43 @@ TEST_F(SextantEngineTest, GoHomeOpensTheStartPageOrABlankPage)
     sextant->GoHome();
     EXPECT_TRUE(sextant->Wait(20000));
     EXPECT_EQ(sextant->LocationURL(), u"about:blank");
+}
+
+TEST_F(SextantEngineTest, NewWindowIsCancelledOrHandedToAnotherBrowser)
+{
+    ASSERT_TRUE(sextant->Go(url("/page"), 20000));
+    auto openWindow = [] {
+        page()->runJavaScript(QStringLiteral("window.open('/second?popup', '_blank');"));
+        QTest::qWait(500);
+    };
+    auto popups = [] {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        return std::count_if(windows.begin(), windows.end(), [](QWidget* w) {
+            return w->isVisible() && WindowClassName(w) == QLatin1String(WC_SHELLEMBEDDING);
+        });
+    };
+    sextant->OnNewWindow2 = [](TObject*, IDispatch*&, WordBool& cancel) { cancel = VARIANT_TRUE; };
+    openWindow();
+    EXPECT_EQ(popups(), 0);
+
+    QWidget otherForm;
+    auto* other = new TSextant(&otherForm);
+    otherForm.show();
+    sextant->OnNewWindow2 = [other](TObject*, IDispatch*& ppDisp, WordBool&) { ppDisp = other->Application(); };
+    openWindow();
+    EXPECT_TRUE(other->Wait(20000));
+    EXPECT_EQ(QString::fromStdU16String(other->LocationURL()), url("/second?popup"));
+
+    // Unhandled, the page gets a window of its own.
+    sextant->OnNewWindow2 = nullptr;
+    openWindow();
+    EXPECT_EQ(popups(), 1);
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (WindowClassName(w) == QLatin1String(WC_SHELLEMBEDDING))
+            w->close();
+    }
+    QTest::qWait(50);
+    EXPECT_EQ(popups(), 0);
 }
 
 TEST_F(SextantEngineTest, PropertiesAreReadAndWrittenByDispId)

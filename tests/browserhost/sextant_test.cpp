@@ -3,6 +3,7 @@
 // query, visibility, moves), folder-view arrow keys, focus tracking and
 // window re-creation.
 #include "browserhost/Sextant.h"
+#include "browserhost/SxtUnit.h"
 #include "FakeWebBrowser.h"
 
 #include <QApplication>
@@ -389,6 +390,19 @@ TEST_F(SextantTest, ScriptMovesReachOnMoveThroughWindowServicesOnly)
     top.show();
     EXPECT_EQ(floating->resizeTo(321, 234), S_OK);
     EXPECT_EQ(top.size(), QSize(321, 234));
+}
+
+TEST(SxtUnitTest, UnitEndUndoesWhatWasRecordedOnce)
+{
+    SxtUnitStart();
+    int proxies = 0, sounds = 0;
+    SxtUnit().ResetProxy = [&] { ++proxies; };
+    SxtUnit().RestoreSounds = [&] { ++sounds; };
+    SxtUnitEnd();
+    SxtUnitEnd();
+    EXPECT_EQ(proxies, 1);
+    EXPECT_EQ(sounds, 1);
+    SxtUnitStart();
 }
 
 class FolderViewTest : public SextantTest {
