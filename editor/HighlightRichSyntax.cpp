@@ -101,18 +101,7 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
 char* PutUnicodeEscape(char16_t unit, char* w) {
   *w++ = '\\';
   *w++ = 'u';
-  int n = static_cast<std::int16_t>(unit);
-  if (n < 0) {
-    *w++ = '-';
-    n = -n;
-  }
-  char digits[5];
-  int count = 0;
-  do {
-    digits[count++] = static_cast<char>('0' + n % 10);
-    n /= 10;
-  } while (n > 0);
-  while (count > 0) *w++ = digits[--count];
+  w = std::to_chars(w, w + 6, static_cast<std::int16_t>(unit)).ptr;
   *w++ = '?';
   return w;
 }
