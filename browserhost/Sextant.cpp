@@ -399,13 +399,18 @@ void TSextant::SetFocus()
         setFocus(Qt::OtherFocusReason);
 }
 
-bool TSextant::IsRepeatedInput(const QInputEvent* event, int detail)
+// Input that a widget ignores travels on to its parents, and the engine hands
+// keys the page did not use back to its view; only the widget the input was
+// meant for counts: for keys the focused widget of its window, for mouse
+// buttons the innermost widget under the pointer.
+bool TSextant::IsFirstReceiver(const QWidget* widget, const QEvent* event)
 {
-    const InputStamp stamp{int(event->type()), detail, event->timestamp()};
-    if (stamp == lastInput_)
+    if (event->type() == QEvent::MouseButtonPress)
+        return !widget->childAt(static_cast<const QMouseEvent*>(event)->position().toPoint());
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
         return true;
-    lastInput_ = stamp;
-    return false;
+    const QWidget* focus = widget->window()->focusWidget();
+    return !focus || focus == widget;
 }
 
 // A key for the page becomes a key message reflected to the control; True
@@ -413,7 +418,7 @@ bool TSextant::IsRepeatedInput(const QInputEvent* event, int detail)
 bool TSextant::ForwardKey(QKeyEvent* key)
 {
     const std::uint16_t vk = VirtualKeyFromQtKey(key->key());
-    if (vk == 0 || IsRepeatedInput(key, key->key()))
+    if (vk == 0)
         return false;
     const bool down = key->type() == QEvent::KeyPress;
     const bool alt = key->modifiers() & Qt::AltModifier;
@@ -433,8 +438,6 @@ bool TSextant::ForwardKey(QKeyEvent* key)
 // notification the control's inner windows send.
 void TSextant::ForwardClick(QMouseEvent* mouse)
 {
-    if (IsRepeatedInput(mouse, int(mouse->button())))
-        return;
     WPARAM keys = 0;
     if (mouse->modifiers() & Qt::ShiftModifier)
         keys |= MK_SHIFT;
@@ -457,7 +460,7 @@ bool TSextant::eventFilter(QObject* watched, QEvent* event)
     const bool interesting = type == QEvent::KeyPress || type == QEvent::KeyRelease
         || type == QEvent::MouseButtonPress || type == QEvent::FocusIn;
     auto* widget = interesting ? qobject_cast<QWidget*>(watched) : nullptr;
-    if (!widget || destroying_ || !isAncestorOf(widget))
+    if (!widget || destroying_ || !isAncestorOf(widget) || !IsFirstReceiver(widget, event))
         return false;
     switch (type) {
     case QEvent::KeyPress:

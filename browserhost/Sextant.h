@@ -11,7 +11,6 @@
 #include <QPointer>
 
 class QAbstractItemView;
-class QInputEvent;
 class QKeyEvent;
 class QMouseEvent;
 
@@ -114,7 +113,7 @@ protected:
 private:
     template <class Condition> bool WaitLoop(Condition condition, unsigned TimeOut);
     bool HandleKeyMessage(TMessage& Message, const TKeyEventEx& handler, bool folderKeys);
-    bool IsRepeatedInput(const QInputEvent* event, int detail);
+    static bool IsFirstReceiver(const QWidget* widget, const QEvent* event);
     bool ForwardKey(QKeyEvent* key);
     void ForwardClick(QMouseEvent* mouse);
     void VisibilityChanged(bool shown);
@@ -136,12 +135,4 @@ private:
     QList<QPointer<QWidget>> hooked_;
     // Modifier keys of the key event being run through WindowProc.
     Qt::KeyboardModifiers keyModifiers_;
-    // The last input event seen, so that one press travelling up the widget
-    // chain (or handed back by the engine as unhandled) is handled once.
-    struct InputStamp {
-        int type = 0;
-        int detail = 0;
-        quint64 timestamp = 0;
-        bool operator==(const InputStamp&) const = default;
-    } lastInput_;
 };

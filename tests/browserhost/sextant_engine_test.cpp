@@ -41,6 +41,9 @@ protected:
         s.Get("/second", [](const httplib::Request&, httplib::Response& res) {
             res.set_content("<html><head><title>Second</title></head><body>2</body></html>", "text/html");
         });
+        s.Get("/form", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content("<html><body><input autofocus></body></html>", "text/html");
+        });
         s.Get("/counted", [](const httplib::Request&, httplib::Response& res) {
             ++counted;
             res.set_content("<html><body>counted</body></html>", "text/html");
@@ -316,6 +319,46 @@ TEST_F(SextantEngineTest, NewWindowIsCancelledOrHandedToAnotherBrowser)
     }
     QTest::qWait(50);
     EXPECT_EQ(popups(), 0);
+}
+
+// Counts the key presses that reach a widget past the application's filters.
+class KeyCounter : public QObject {
+public:
+    std::vector<int> keys;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress)
+            keys.push_back(static_cast<QKeyEvent*>(event)->key());
+        return false;
+    }
+};
+
+TEST_F(SextantEngineTest, KeyDownHandlerKeepsKeysFromThePageAndEnterReachesIt)
+{
+    ASSERT_TRUE(sextant->Go(url("/form"), 20000));
+    form->activateWindow();
+    sextant->SetFocus();
+    QTest::qWait(50);
+    QWidget* view = QApplication::focusWidget(); // the engine's widget of the page
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(sextant->isAncestorOf(view));
+    KeyCounter reached;
+    view->installEventFilter(&reached);
+    std::vector<std::uint16_t> seen;
+    sextant->OnKeyDown = [&seen](TObject*, std::uint16_t& key, std::uint16_t, TShiftState) {
+        seen.push_back(key);
+        if (key == 'B')
+            key = 0;
+    };
+    for (Qt::Key key : {Qt::Key_A, Qt::Key_B, Qt::Key_A, Qt::Key_Return})
+        QTest::keyClick(view, key);
+    QTest::qWait(50);
+    EXPECT_EQ(seen, (std::vector<std::uint16_t>{'A', 'B', 'A', VK_RETURN}));
+    EXPECT_EQ(reached.keys, (std::vector<int>{Qt::Key_A, Qt::Key_A, Qt::Key_Return}));
+    view->removeEventFilter(&reached);
+    sextant->OnKeyDown = nullptr;
 }
 
 TEST_F(SextantEngineTest, PropertiesAreReadAndWrittenByDispId)

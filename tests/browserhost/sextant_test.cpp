@@ -298,13 +298,15 @@ TEST_F(SextantTest, KeyDownHandlerKeepsTheKeyFromThePageWhenItClearsKey)
     };
     int ups = 0;
     sextant->OnKeyUp = [&](TObject*, std::uint16_t&, std::uint16_t, TShiftState) { ++ups; };
+    page->setFocus();
+    QTest::keyClick(page, Qt::Key_A);
     QTest::keyClick(page, Qt::Key_A);
     QTest::keyClick(page, Qt::Key_B);
     QTest::keyClick(page, Qt::Key_C, Qt::ShiftModifier);
-    EXPECT_EQ(page->text(), QStringLiteral("ac"));
-    EXPECT_EQ(seen, (std::vector<std::uint16_t>{'A', 'B', VK_SHIFT, 'C'}));
+    EXPECT_EQ(page->text(), QStringLiteral("aac"));
+    EXPECT_EQ(seen, (std::vector<std::uint16_t>{'A', 'A', 'B', VK_SHIFT, 'C'}));
     EXPECT_TRUE(lastShift & ssShift);
-    EXPECT_EQ(ups, 4);
+    EXPECT_EQ(ups, 5);
 }
 
 TEST_F(SextantTest, EnterReachesThePageAndOnMessageMayConsumeAKey)
