@@ -77,6 +77,42 @@ TEST(HighlightInvariants, EveryDocumentIsOneGroupHoldingTheWholeInput) {
           << language << " input: " << input;
 }
 
+// The document body spelled out through the public token operations, the way
+// a caller driving a highlighter by hand would write it.
+template <class Highlighter>
+std::string BodyThroughTokenOperations(const std::string& text) {
+  Highlighter h;
+  h.SetText(text);
+  TRtfBuffer out;
+  std::string scratch;
+  for (; !h.AtEnd(); h.NextToken()) {
+    const std::string_view token = h.EscapeText(h.TokenText(), scratch);
+    if (token == "\r\n" || token == "\r") out.Append("\\par ");
+    h.FormatToken(h.TokenColor(), token, out);
+  }
+  return std::string(out.View());
+}
+
+template <class Highlighter>
+std::string BodyOfDocument(const std::string& text) {
+  Highlighter h;
+  h.SetText(text);
+  const std::string rtf = h.GetRtf();
+  const std::string start = "\\fs20\\f0 ";
+  const std::size_t from = rtf.find(start) + start.size();
+  return rtf.substr(from, rtf.size() - 2 - from);
+}
+
+TEST(HighlightInvariants, WriterMatchesTheTokenOperations) {
+  std::vector<std::string> inputs = {ReadFile(kData / "sample.html"), ReadFile(kData / "sample.xml")};
+  std::mt19937 rng(7);
+  for (int i = 0; i < 1000; ++i) inputs.push_back(RandomMarkup(rng));
+  for (const std::string& input : inputs) {
+    ASSERT_EQ(BodyOfDocument<THighlightHTML>(input), BodyThroughTokenOperations<THighlightHTML>(input)) << input;
+    ASSERT_EQ(BodyOfDocument<THighlightXML>(input), BodyThroughTokenOperations<THighlightXML>(input)) << input;
+  }
+}
+
 // unrtf --html output, reduced to plain text: tags dropped, entities decoded,
 // whitespace runs folded to one blank (unrtf folds them too).
 class UnrtfReader {
