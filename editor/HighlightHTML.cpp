@@ -134,7 +134,7 @@ const std::array<std::vector<std::uint8_t>, 256>& EntityBuckets() {
 }  // namespace
 
 THighlightHTML::THighlightHTML(const TScreenMetrics& screen) : THighlightRichSyntax(screen) {
-  EntityBuckets();
+  EntityBuckets();  // the shared entity index exists before the first scan
   SetColors(DefaultColors());
   FEntityIndex = -1;
 }
