@@ -18,6 +18,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QOpenGLContext>
+#include <QOpenGLWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -100,6 +102,13 @@ TfrmMain::TfrmMain(QWidget* parent)
     resize(981, 770);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+
+    // Where the page engine draws through OpenGL, Qt re-creates a shown
+    // window that gets its first OpenGL child, and the window loses its
+    // maximised state; a hidden OpenGL widget makes the window OpenGL-ready
+    // from the start.
+    if (QOpenGLContext().create())
+        (new QOpenGLWidget(this))->hide();
 
     createImageLists();
     createTopPanel();
