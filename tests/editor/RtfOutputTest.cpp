@@ -13,6 +13,7 @@
 
 #include "editor/HighlightHTML.h"
 #include "editor/HighlightXML.h"
+#include "tests/editor/BodyOf.h"
 #include "tests/editor/RtfInvariants.h"
 
 namespace {
@@ -93,23 +94,13 @@ std::string BodyThroughTokenOperations(const std::string& text) {
   return std::string(out.View());
 }
 
-template <class Highlighter>
-std::string BodyOfDocument(const std::string& text) {
-  Highlighter h;
-  h.SetText(text);
-  const std::string rtf = h.GetRtf();
-  const std::string start = "\\fs20\\f0 ";
-  const std::size_t from = rtf.find(start) + start.size();
-  return rtf.substr(from, rtf.size() - 2 - from);
-}
-
 TEST(HighlightInvariants, WriterMatchesTheTokenOperations) {
   std::vector<std::string> inputs = {ReadFile(kData / "sample.html"), ReadFile(kData / "sample.xml")};
   std::mt19937 rng(7);
   for (int i = 0; i < 1000; ++i) inputs.push_back(RandomMarkup(rng));
   for (const std::string& input : inputs) {
-    ASSERT_EQ(BodyOfDocument<THighlightHTML>(input), BodyThroughTokenOperations<THighlightHTML>(input)) << input;
-    ASSERT_EQ(BodyOfDocument<THighlightXML>(input), BodyThroughTokenOperations<THighlightXML>(input)) << input;
+    ASSERT_EQ(BodyOf<THighlightHTML>(input), BodyThroughTokenOperations<THighlightHTML>(input)) << input;
+    ASSERT_EQ(BodyOf<THighlightXML>(input), BodyThroughTokenOperations<THighlightXML>(input)) << input;
   }
 }
 
