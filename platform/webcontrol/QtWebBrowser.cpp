@@ -1,5 +1,6 @@
 #include "platform/webcontrol/QtWebBrowser.h"
 
+#include "platform/registry/Profile.h"
 #include "platform/registry/Registry.h"
 #include "platform/webcontrol/WindowClass.h"
 
@@ -9,11 +10,14 @@
 #include <QListWidget>
 #include <QStackedLayout>
 #include <QTimer>
+#include <QStandardPaths>
 #include <QWebEngineCertificateError>
+#include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
 #include <QWebEngineHttpRequest>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 namespace {
@@ -67,6 +71,18 @@ void applyHeaders(QWebEngineHttpRequest& request, const QString& headers)
 
 } // namespace
 
+QWebEngineProfile* EngineProfile()
+{
+    static QPointer<QWebEngineProfile> profile;
+    if (!profile) {
+        const QString folder = ProfileFolder();
+        profile = new QWebEngineProfile(QStringLiteral("ZarnWeb"), qApp);
+        profile->setPersistentStoragePath(folder + QStringLiteral("/Engine"));
+        profile->setCachePath(folder + QStringLiteral("/Cache/Engine"));
+    }
+    return profile;
+}
+
 // The object that stands for a frame of the page in frame events (pDisp):
 // Qt WebEngine does not expose frames, so all of them share one.
 class QtWebBrowser::FrameDispatch : public IDispatch {};
@@ -86,7 +102,7 @@ class QtWebBrowser::FolderDocument : public IDispatch {};
 
 class QtWebBrowser::Page : public QWebEnginePage {
 public:
-    explicit Page(QtWebBrowser* owner) : QWebEnginePage(owner), owner_(owner) {}
+    explicit Page(QtWebBrowser* owner) : QWebEnginePage(EngineProfile(), owner), owner_(owner) {}
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override
@@ -137,6 +153,7 @@ QtWebBrowser::QtWebBrowser()
     connect(page_, &QWebEnginePage::linkHovered, this, &QtWebBrowser::statusText);
     connect(page_, &QWebEnginePage::geometryChangeRequested, this, &QtWebBrowser::geometryRequested);
     connect(page_, &QWebEnginePage::windowCloseRequested, this, &QtWebBrowser::closeRequested);
+    connect(EngineProfile(), &QWebEngineProfile::downloadRequested, this, &QtWebBrowser::downloadRequested);
     connect(page_, &QWebEnginePage::certificateError, this, [this](QWebEngineCertificateError error) {
         std::vector<Variant> args{static_cast<IDispatch*>(this), toVariant(error.url().toString()),
             Variant(WideString()), Variant(INET_E_INVALID_CERTIFICATE), Variant::fromBool(false)};
@@ -215,6 +232,7 @@ void QtWebBrowser::load(const QWebEngineHttpRequest& request)
     // The engine may finish the page it replaces inside load(); the new
     // navigation is busy from here on.
     const unsigned generation = generation_;
+    navigating_ = request.url();
     page_->load(request);
     if (generation == generation_) // not stopped by a handler meanwhile
         startLoading();
@@ -231,8 +249,10 @@ bool QtWebBrowser::acceptNavigation(const QUrl& url, int type, bool isMainFrame)
 {
     if (!isMainFrame)
         return !beforeNavigate(frames_.get(), url, 0, WideString(), Variant(), WideString());
-    if (type == QWebEnginePage::NavigationTypeRedirect)
+    if (type == QWebEnginePage::NavigationTypeRedirect) {
+        navigating_ = url;
         return true;
+    }
     if (type == QWebEnginePage::NavigationTypeTyped && announced_) {
         // Announced by Navigate; refused when stopped or superseded since.
         if (std::exchange(announced_, 0u) != generation_)
@@ -249,6 +269,7 @@ bool QtWebBrowser::acceptNavigation(const QUrl& url, int type, bool isMainFrame)
         }
         downloadBegun_ = false;
     }
+    navigating_ = url;
     startLoading();
     beginDownload(url);
     return true;
@@ -308,7 +329,7 @@ void QtWebBrowser::stopped(const QUrl& url)
 {
     // A navigation the host refused, or a page replaced by a newer
     // navigation, reports its end late: not ours.
-    if (url == std::exchange(refused_, QUrl()) || (!stopping_ && url != page_->requestedUrl()))
+    if (url == std::exchange(refused_, QUrl()) || (!stopping_ && url != navigating_))
         return;
     // Aborted by the engine itself (a download, window.stop()): the page
     // that stays is complete.
@@ -448,6 +469,27 @@ QWebEnginePage* QtWebBrowser::newWindow()
     window->resize(800, 600);
     window->show();
     return popup->page_;
+}
+
+// A response the page cannot show: OnFileDownload may cancel it; otherwise it
+// is saved in the user's download folder.
+void QtWebBrowser::downloadRequested(QWebEngineDownloadRequest* download)
+{
+    if (download->page() != page_ || download->state() != QWebEngineDownloadRequest::DownloadRequested)
+        return;
+    std::vector<Variant> args{Variant::fromBool(false)};
+    fire(DISPID_FILEDOWNLOAD, args);
+    if (args[0].toBool()) {
+        download->cancel();
+    } else {
+        download->setDownloadDirectory(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation));
+        download->accept();
+    }
+    // The navigation ends here; the page shown before stays, complete.
+    if (busy_ && download->url() == navigating_) {
+        readyState_ = READYSTATE_COMPLETE;
+        finishLoading();
+    }
 }
 
 void QtWebBrowser::showWebView()

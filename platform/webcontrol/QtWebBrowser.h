@@ -16,10 +16,16 @@
 class QListWidget;
 class QListWidgetItem;
 class QStackedLayout;
+class QWebEngineDownloadRequest;
 class QWebEngineLoadingInfo;
+class QWebEngineProfile;
 class QWebEngineView;
 class QWebEnginePage;
 class QWebEngineHttpRequest;
+
+// The engine profile every control uses: storage and cache in the user's
+// profile folder.
+QWebEngineProfile* EngineProfile();
 
 class QtWebBrowser : public QObject, public IWebBrowser2 {
     Q_OBJECT
@@ -77,6 +83,7 @@ private:
     void statusText(const QString& text);
     void geometryRequested(const QRect& geometry);
     void closeRequested();
+    void downloadRequested(QWebEngineDownloadRequest* download);
     QWebEnginePage* newWindow();
 
     void showFolder(const QString& path, const QUrl& url);
@@ -114,6 +121,8 @@ private:
     // The last main-frame navigation the host refused; the engine still
     // reports its start and abort, which are dropped.
     QUrl refused_;
+    // The address the current main-frame navigation is loading.
+    QUrl navigating_;
     // Counts navigations, so that a folder load queued before a newer
     // navigation is dropped.
     unsigned generation_ = 0;

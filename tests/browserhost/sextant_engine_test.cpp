@@ -44,6 +44,10 @@ protected:
         s.Get("/form", [](const httplib::Request&, httplib::Response& res) {
             res.set_content("<html><body><input autofocus></body></html>", "text/html");
         });
+        s.Get("/file.bin", [](const httplib::Request&, httplib::Response& res) {
+            res.set_header("Content-Disposition", "attachment; filename=\"file.bin\"");
+            res.set_content(std::string(1024, 'x'), "application/octet-stream");
+        });
         s.Get("/counted", [](const httplib::Request&, httplib::Response& res) {
             ++counted;
             res.set_content("<html><body>counted</body></html>", "text/html");
@@ -359,6 +363,21 @@ TEST_F(SextantEngineTest, KeyDownHandlerKeepsKeysFromThePageAndEnterReachesIt)
     EXPECT_EQ(reached.keys, (std::vector<int>{Qt::Key_A, Qt::Key_A, Qt::Key_Return}));
     view->removeEventFilter(&reached);
     sextant->OnKeyDown = nullptr;
+}
+
+TEST_F(SextantEngineTest, ADownloadRaisesOnFileDownloadAndEndsTheNavigation)
+{
+    ASSERT_TRUE(sextant->Go(url("/second"), 20000));
+    int downloads = 0;
+    sextant->OnFileDownload = [&](TObject*, WordBool& cancel) {
+        ++downloads;
+        cancel = VARIANT_TRUE;
+    };
+    EXPECT_TRUE(sextant->Go(url("/file.bin"), 20000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return downloads == 1; }, 5000));
+    EXPECT_FALSE(sextant->Busy());
+    EXPECT_EQ(QString::fromStdU16String(sextant->LocationURL()), url("/second"));
+    sextant->OnFileDownload = nullptr;
 }
 
 TEST_F(SextantEngineTest, PropertiesAreReadAndWrittenByDispId)
