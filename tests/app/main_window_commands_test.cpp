@@ -14,8 +14,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QMenuBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <QToolButton>
 
 #include <memory>
@@ -79,6 +81,23 @@ protected:
     FakeWebBrowser* main = nullptr;
     FakeWebBrowser* folders = nullptr;
 };
+
+TEST_F(MainWindowCommands, ToolbarAndMenusCarryTheirCaptionsInOrder)
+{
+    QStringList toolbar;
+    for (QAction* action : window->MainToolBar->actions())
+        if (!action->text().isEmpty())
+            toolbar << action->text() + "=" + action->toolTip();
+    EXPECT_EQ(toolbar, QStringList({"Back=Navigate Back", "Forward=Navigate Forward",
+                                    " Stop=Stop loading", "Refresh=Refresh Active Tab",
+                                    "Home=Go Home", "Search=Search...",
+                                    "Accessories=Show Favorites", "Block Popups=Block Popups"}));
+    QStringList menus;
+    for (QAction* action : window->menuBar()->actions())
+        menus << action->text();
+    EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&View", "Navigation", "&Tools", "History",
+                                  "Favorites"}));
+}
 
 TEST_F(MainWindowCommands, FirstShowOpensTheLastPageOnlyWhenItIsAWebAddress)
 {
