@@ -282,6 +282,7 @@ void QtWebBrowser::beginDownload(const QUrl& url)
 {
     if (std::exchange(downloadBegun_, true))
         return;
+    reportedTitle_.clear(); // every navigation reports its title
     fireNotify(DISPID_DOWNLOADBEGIN);
     std::vector<Variant> args{std::int32_t(0), std::int32_t(100)};
     fire(DISPID_PROGRESSCHANGE, args);
@@ -301,6 +302,8 @@ void QtWebBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
         }
         if (info.url() == refused_)
             return;
+        if (!busy_) // started by the engine itself (a reload from the page)
+            navigating_ = info.url();
         startLoading();
         beginDownload(info.url());
         break;
