@@ -132,8 +132,11 @@ public:
 };
 
 // Host-side interfaces. The control asks its client site for each of them with
-// dynamic_cast; a site that does not implement one gets the control's own
-// behaviour, noted at each method.
+// dynamic_cast at the engine hook where the question arises; a site that does
+// not implement one gets the control's own behaviour, noted at each method.
+// Further host questions (context menus, accelerators, messages, new windows,
+// downloads, authentication) attach the same way: one small interface here,
+// asked by QtWebBrowser, implemented by the browser host.
 class IOleClientSite {
 public:
     virtual ~IOleClientSite() = default;

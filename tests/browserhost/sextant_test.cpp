@@ -480,11 +480,16 @@ TEST_F(FolderViewTest, ViewCreatedHooksTheListAndItsFocusUIActivates)
     EXPECT_EQ(control->callsOf("DoVerb").size(), 1u);
     EXPECT_TRUE(sextant->Focused());
 
+    // The focus fix's restore message activates the browser that has the focus.
+    QCoreApplication::postEvent(sextant, new TMessageEvent({WM_RESTOREBROWSERFOCUS, 0, 0, 0}));
+    QApplication::processEvents();
+    EXPECT_EQ(control->callsOf("DoVerb").size(), 2u);
+
     control->document = nullptr; // without a document there is nothing to activate
     elsewhere.setFocus();
     list->setFocus();
     QApplication::processEvents();
-    EXPECT_EQ(control->callsOf("DoVerb").size(), 1u);
+    EXPECT_EQ(control->callsOf("DoVerb").size(), 2u);
 }
 
 TEST_F(SextantTest, ReparentingKeepsTheControlWindow)
