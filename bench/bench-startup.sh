@@ -63,11 +63,12 @@ python3 - "$work/results" "$runs" <<'PY'
 import json, statistics, sys
 rows = [json.loads(line) for line in open(sys.argv[1])]
 print(f"Start-up to the loaded page, {sys.argv[2]} runs each (median, min-max):")
-print(f"{'browser':<10} {'time ms':>8} {'range ms':>12} {'peak RSS MiB':>13} {'range MiB':>14} {'PSS MiB':>8}")
+print(f"{'browser':<10} {'time ms':>8} {'range ms':>12} {'peak RSS MiB':>13} {'range MiB':>14} {'PSS MiB':>8} {'range MiB':>14}")
 for name in ("ZarnWeb", "Falkon"):
     ms = [r["ms"] for r in rows if r["name"] == name]
     mib = [r["peak_rss_mib"] for r in rows if r["name"] == name]
     pss = [r["pss_at_load_mib"] for r in rows if r["name"] == name]
     print(f"{name:<10} {statistics.median(ms):>8.0f} {min(ms):>5}-{max(ms):<6} "
-          f"{statistics.median(mib):>13.1f} {min(mib):>6.1f}-{max(mib):<7.1f} {statistics.median(pss):>8.1f}")
+          f"{statistics.median(mib):>13.1f} {min(mib):>6.1f}-{max(mib):<7.1f} "
+          f"{statistics.median(pss):>8.1f} {min(pss):>6.1f}-{max(pss):<7.1f}")
 PY
