@@ -367,6 +367,16 @@ void TSextant::UnhookChildWindows()
     hooked_.clear();
 }
 
+HRESULT TSextant::Invoke(DISPID dispId, std::vector<Variant>& args)
+{
+    if (dispId == DISPID_BEFORENAVIGATE2 && !args.empty()) {
+        const auto* disp = args[0].get<IDispatch*>();
+        if (disp && *disp == Application())
+            ForgetIdleStop();
+    }
+    return TCustomSextant::Invoke(dispId, args);
+}
+
 void TSextant::ViewCreated()
 {
     const bool documentHooked = IsHooked(FindDescendantWindow(this, WC_DOCOBJECTVIEW));

@@ -37,6 +37,8 @@ public:
     // Waits until ReadyState is complete (Wait) or while Busy (WaitWhileBusy),
     // processing events and sleeping 1 ms per pass. False when stopped,
     // cancelled by OnBusyWait or timed out (TimeOut 0: no limit). Never throws.
+    // Wait answers True at once while the component has no window (its form
+    // was never shown, or the control's window is parked).
     bool Wait(unsigned TimeOut = 0);
     bool WaitWhileBusy(unsigned TimeOut = 0);
     // Sets StopRequested and stops the control; errors are swallowed.
@@ -61,7 +63,9 @@ public:
     bool Visible() const { return visible_; }
     void SetVisible(bool value);
 
-    // The control's properties of the same DISPIDs (defaults True, True, False).
+    // The control's properties of the same DISPIDs, read from and written to
+    // the control (which starts with Silent off, RegisterAsDropTarget on and
+    // RegisterAsBrowser off).
     bool Silent() const { return TSXT::Silent() != VARIANT_FALSE; }
     void SetSilent(bool value) { TSXT::SetSilent(toWordBool(value)); }
     bool RegisterAsDropTarget() const { return TSXT::RegisterAsDropTarget() != VARIANT_FALSE; }
@@ -103,6 +107,9 @@ public:
     TCloseQueryEvent OnCloseQuery;
 
 protected:
+    // A navigation of the page starting forgets a Stop made while idle,
+    // before its handlers run.
+    HRESULT Invoke(DISPID dispId, std::vector<Variant>& args) override;
     void ViewCreated() override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

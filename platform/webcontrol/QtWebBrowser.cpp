@@ -291,8 +291,11 @@ void QtWebBrowser::beginDownload(const QUrl& url)
 
 void QtWebBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
 {
-    // Folder views and engine error pages are not the page's own loads.
-    if (info.isErrorPage() || folderPending_ || !folderPath_.isEmpty())
+    // Folder views are not the engine's loads; the engine reports a failure
+    // as its error page, and only the failure itself counts.
+    if (folderPending_ || !folderPath_.isEmpty())
+        return;
+    if (info.isErrorPage() && info.status() != QWebEngineLoadingInfo::LoadFailedStatus)
         return;
     switch (info.status()) {
     case QWebEngineLoadingInfo::LoadStartedStatus:

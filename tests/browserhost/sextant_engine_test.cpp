@@ -48,6 +48,11 @@ protected:
             res.set_header("Content-Disposition", "attachment; filename=\"file.bin\"");
             res.set_content(std::string(1024, 'x'), "application/octet-stream");
         });
+        s.Post("/echo", [](const httplib::Request& req, httplib::Response& res) {
+            res.set_content("<html><head><title>" + req.body + " " + req.get_header_value("X-Zarn")
+                    + "</title></head></html>",
+                "text/html");
+        });
         s.Get("/counted", [](const httplib::Request&, httplib::Response& res) {
             ++counted;
             res.set_content("<html><body>counted</body></html>", "text/html");
@@ -378,6 +383,35 @@ TEST_F(SextantEngineTest, ADownloadRaisesOnFileDownloadAndEndsTheNavigation)
     EXPECT_FALSE(sextant->Busy());
     EXPECT_EQ(QString::fromStdU16String(sextant->LocationURL()), url("/second"));
     sextant->OnFileDownload = nullptr;
+}
+
+TEST_F(SextantEngineTest, NavigateSendsPostDataAndHeaders)
+{
+    OleVariant flags(0), target{WideString()}, headers(u"X-Zarn: yes\r\n");
+    OleVariant postData(Variant::Bytes{'a', '=', '1'});
+    sextant->Navigate(url("/echo").toStdU16String(), flags, target, postData, headers);
+    EXPECT_TRUE(sextant->Wait(20000));
+    EXPECT_EQ(sextant->LocationName(), u"a=1 yes");
+}
+
+TEST_F(SextantEngineTest, AnUnreachableAddressRaisesOnNavigateErrorAndCompletes)
+{
+    FixtureServer closed;
+    closed.start();
+    const QString address = QString::fromStdString(closed.url("/gone"));
+    closed.stop();
+    std::vector<std::int32_t> codes;
+    sextant->OnNavigateError = [&](TObject*, IDispatch*, OleVariant& failed, OleVariant&, OleVariant& status, WordBool&) {
+        EXPECT_EQ(QString::fromStdU16String(failed.toWideString()), address);
+        codes.push_back(status.toInt());
+    };
+    int completes = 0;
+    sextant->OnDocumentComplete = [&](TObject*, IDispatch*, OleVariant&) { ++completes; };
+    EXPECT_TRUE(sextant->Go(address, 20000));
+    ASSERT_EQ(codes.size(), 1u);
+    EXPECT_LT(codes[0], 0);
+    EXPECT_EQ(completes, 1);
+    sextant->OnNavigateError = nullptr;
 }
 
 TEST_F(SextantEngineTest, PropertiesAreReadAndWrittenByDispId)
