@@ -2,12 +2,17 @@
 
 #include "platform/registry/Profile.h"
 #include "platform/registry/Registry.h"
+#include "platform/ui/Dialogs.h"
 #include "platform/webcontrol/WindowClass.h"
 
 #include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QEventLoop>
 #include <QListWidget>
+#include <QPageSetupDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QStackedLayout>
 #include <QTimer>
 #include <QStandardPaths>
@@ -154,6 +159,7 @@ QtWebBrowser::QtWebBrowser()
     connect(page_, &QWebEnginePage::geometryChangeRequested, this, &QtWebBrowser::geometryRequested);
     connect(page_, &QWebEnginePage::windowCloseRequested, this, &QtWebBrowser::closeRequested);
     connect(EngineProfile(), &QWebEngineProfile::downloadRequested, this, &QtWebBrowser::downloadRequested);
+    connect(view_, &QWebEngineView::printFinished, this, [this](bool) { printing_ = false; });
     connect(page_, &QWebEnginePage::certificateError, this, [this](QWebEngineCertificateError error) {
         std::vector<Variant> args{static_cast<IDispatch*>(this), toVariant(error.url().toString()),
             Variant(WideString()), Variant(INET_E_INVALID_CERTIFICATE), Variant::fromBool(false)};
@@ -651,11 +657,64 @@ HRESULT QtWebBrowser::Stop()
     return S_OK;
 }
 
-HRESULT QtWebBrowser::ExecWB(std::int32_t cmdId, std::int32_t, const Variant&, Variant&)
+HRESULT QtWebBrowser::ExecWB(std::int32_t cmdId, std::int32_t cmdExecOpt, const Variant&, Variant&)
 {
-    if (cmdId == OLECMDID_STOP)
+    switch (cmdId) {
+    case OLECMDID_STOP:
         return Stop();
+    case OLECMDID_PRINT:
+        return print(cmdExecOpt != OLECMDEXECOPT_DONTPROMPTUSER);
+    case OLECMDID_PRINTPREVIEW:
+        return printPreview();
+    case OLECMDID_PAGESETUP:
+        return pageSetup();
+    }
     return OLECMDERR_E_NOTSUPPORTED;
+}
+
+QPrinter* QtWebBrowser::printer()
+{
+    if (!printer_)
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return printer_.get();
+}
+
+// Printing runs on in the engine after the call returns; the printer stays
+// with the control, so a page setup applies to the next print.
+HRESULT QtWebBrowser::print(bool prompt)
+{
+    if (!dynamic_cast<HtmlDocument*>(document_.get()) || printing_)
+        return OLECMDERR_E_DISABLED;
+    if (prompt && !Dialogs().PrintDialog(*printer(), container_))
+        return OLECMDERR_E_CANCELED;
+    if (!printer()->isValid())
+        return E_FAIL;
+    printing_ = true;
+    view_->print(printer());
+    return S_OK;
+}
+
+HRESULT QtWebBrowser::printPreview()
+{
+    if (!dynamic_cast<HtmlDocument*>(document_.get()) || printing_)
+        return OLECMDERR_E_DISABLED;
+    QPrintPreviewDialog preview(printer(), container_);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* target) {
+        // The preview paints synchronously; the engine prints asynchronously.
+        QEventLoop loop;
+        connect(view_, &QWebEngineView::printFinished, &loop, &QEventLoop::quit);
+        printing_ = true;
+        view_->print(target);
+        loop.exec();
+    });
+    preview.exec();
+    return S_OK;
+}
+
+HRESULT QtWebBrowser::pageSetup()
+{
+    QPageSetupDialog dialog(printer(), container_);
+    return dialog.exec() == QDialog::Accepted ? S_OK : OLECMDERR_E_CANCELED;
 }
 
 HRESULT QtWebBrowser::GetProperty(DISPID dispId, Variant& value)

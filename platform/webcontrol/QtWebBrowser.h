@@ -14,6 +14,7 @@
 #include <map>
 
 class QListWidget;
+class QPrinter;
 class QListWidgetItem;
 class QStackedLayout;
 class QWebEngineDownloadRequest;
@@ -57,6 +58,8 @@ public:
     QWebEngineView* view() const { return view_; }
     // The folder view while one is shown, else nullptr.
     QListWidget* folderView() const;
+    // The printer that ExecWB prints to and page setup configures.
+    QPrinter* printer();
 
 private:
     class Page;
@@ -85,6 +88,9 @@ private:
     void closeRequested();
     void downloadRequested(QWebEngineDownloadRequest* download);
     QWebEnginePage* newWindow();
+    HRESULT print(bool prompt);
+    HRESULT printPreview();
+    HRESULT pageSetup();
 
     void showFolder(const QString& path, const QUrl& url);
     void loadFolder(const QString& path, const QUrl& url, unsigned generation);
@@ -127,4 +133,6 @@ private:
     // navigation is dropped.
     unsigned generation_ = 0;
     QString folderPath_;
+    std::unique_ptr<QPrinter> printer_;
+    bool printing_ = false;
 };

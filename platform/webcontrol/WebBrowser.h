@@ -106,6 +106,8 @@ constexpr std::int32_t OLECMDEXECOPT_DODEFAULT = 0;
 constexpr std::int32_t OLECMDEXECOPT_PROMPTUSER = 1;
 constexpr std::int32_t OLECMDEXECOPT_DONTPROMPTUSER = 2;
 constexpr HRESULT OLECMDERR_E_NOTSUPPORTED = makeHResult(0x80040100);
+constexpr HRESULT OLECMDERR_E_DISABLED = makeHResult(0x80040101);
+constexpr HRESULT OLECMDERR_E_CANCELED = makeHResult(0x80040103);
 
 // Command of CGID_Explorer with which the control tells its host that it has
 // (re)created its view window.
@@ -195,6 +197,11 @@ public:
     virtual HRESULT Refresh() = 0;
     virtual HRESULT Refresh2(const Variant& level) = 0;
     virtual HRESULT Stop() = 0;
+    // OLECMDID_PRINT (prompting unless OLECMDEXECOPT_DONTPROMPTUSER; printing
+    // goes on after the call), OLECMDID_PRINTPREVIEW, OLECMDID_PAGESETUP and
+    // OLECMDID_STOP; OLECMDERR_E_DISABLED without an HTML page,
+    // OLECMDERR_E_CANCELED when the user cancels, OLECMDERR_E_NOTSUPPORTED
+    // for other commands.
     virtual HRESULT ExecWB(std::int32_t cmdId, std::int32_t cmdExecOpt, const Variant& in, Variant& out) = 0;
 
     // Property access by DISPID: DISP_E_MEMBERNOTFOUND for an unknown DISPID,

@@ -3,6 +3,7 @@
 // handler, cancelled navigations, folder views, history and the home page.
 #include "browserhost/Sextant.h"
 #include "FixtureServer.h"
+#include "ScriptedDialogs.h"
 #include "platform/registry/Registry.h"
 #include "platform/webcontrol/QtWebBrowser.h"
 #include "platform/webcontrol/WebEngineEnvironment.h"
@@ -10,6 +11,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QPrinter>
 #include <QFile>
 #include <QListWidget>
 #include <QTemporaryDir>
@@ -412,6 +415,29 @@ TEST_F(SextantEngineTest, AnUnreachableAddressRaisesOnNavigateErrorAndCompletes)
     EXPECT_LT(codes[0], 0);
     EXPECT_EQ(completes, 1);
     sextant->OnNavigateError = nullptr;
+}
+
+TEST_F(SextantEngineTest, ExecWBPrintsThePageUnlessTheUserCancels)
+{
+    ASSERT_TRUE(sextant->Go(url("/page"), 20000));
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
+    dynamic_cast<QtWebBrowser*>(sextant->DefaultInterface())->printer()->setOutputFileName(pdf);
+    ScriptedDialogs dialogs;
+    dialogs.Cancel();
+    OleVariant in, out;
+    try {
+        sextant->ExecWB(OLECMDID_PRINT, OLECMDEXECOPT_PROMPTUSER, in, out);
+        ADD_FAILURE() << "a cancelled print reports success";
+    } catch (const EOleException& e) {
+        EXPECT_EQ(e.ErrorCode, OLECMDERR_E_CANCELED);
+    }
+    ASSERT_EQ(dialogs.Calls().size(), 1u);
+    EXPECT_EQ(dialogs.Calls()[0].Kind, QStringLiteral("PrintDialog"));
+
+    sextant->ExecWB(OLECMDID_PRINT, OLECMDEXECOPT_DONTPROMPTUSER, in, out);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo(pdf).size() > 0; }, 20000));
+    EXPECT_EQ(dialogs.Calls().size(), 1u);
 }
 
 TEST_F(SextantEngineTest, PropertiesAreReadAndWrittenByDispId)
