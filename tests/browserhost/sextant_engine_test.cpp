@@ -321,6 +321,15 @@ TEST_F(SextantEngineTest, NewWindowIsCancelledOrHandedToAnotherBrowser)
     EXPECT_TRUE(other->Wait(20000));
     EXPECT_EQ(QString::fromStdU16String(other->LocationURL()), url("/second?popup"));
 
+    // A script-opened window may move and size itself: the host hears of it.
+    std::vector<std::pair<int, int>> moves, sizes;
+    other->OnMove = [&](TObject*, int x, int y) { moves.emplace_back(x, y); };
+    other->OnResize = [&](TObject*, int cx, int cy) { sizes.emplace_back(cx, cy); };
+    auto* otherPage = dynamic_cast<QtWebBrowser*>(other->DefaultInterface())->page();
+    otherPage->runJavaScript(QStringLiteral("window.moveTo(15, 25); window.resizeTo(300, 200);"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !moves.empty() && !sizes.empty(); }, 3000));
+    EXPECT_EQ(moves.front(), std::make_pair(15, 25));
+
     // Unhandled, the page gets a window of its own.
     sextant->OnNewWindow2 = nullptr;
     openWindow();
@@ -377,7 +386,8 @@ TEST_F(SextantEngineTest, ADownloadRaisesOnFileDownloadAndEndsTheNavigation)
 {
     ASSERT_TRUE(sextant->Go(url("/second"), 20000));
     int downloads = 0;
-    sextant->OnFileDownload = [&](TObject*, WordBool& cancel) {
+    // The control's own download event (a derived host may declare its own).
+    sextant->TSXT::OnFileDownload = [&](TObject*, WordBool& cancel) {
         ++downloads;
         cancel = VARIANT_TRUE;
     };
@@ -385,7 +395,7 @@ TEST_F(SextantEngineTest, ADownloadRaisesOnFileDownloadAndEndsTheNavigation)
     EXPECT_TRUE(QTest::qWaitFor([&] { return downloads == 1; }, 5000));
     EXPECT_FALSE(sextant->Busy());
     EXPECT_EQ(QString::fromStdU16String(sextant->LocationURL()), url("/second"));
-    sextant->OnFileDownload = nullptr;
+    sextant->TSXT::OnFileDownload = nullptr;
 }
 
 TEST_F(SextantEngineTest, NavigateSendsPostDataAndHeaders)
