@@ -252,10 +252,24 @@ TEST_F(SextantEngineTest, AFolderPathShowsTheFolderView)
     EXPECT_FALSE(list->item(0)->isSelected());
     EXPECT_TRUE(list->item(1)->isSelected());
 
+    // Opening a sub-folder item navigates into it.
+    Q_EMIT list->itemActivated(list->item(0));
+    EXPECT_TRUE(sextant->Wait(10000));
+    EXPECT_EQ(QString::fromStdU16String(sextant->LocationURL()), QUrl::fromLocalFile(dir.filePath(QStringLiteral("sub"))).toString());
+    EXPECT_EQ(list->count(), 0);
+
     // Back to pages: the web view returns in front.
     ASSERT_TRUE(sextant->Go(url("/second"), 20000));
     EXPECT_EQ(sextant->FindChildWindow(QStringLiteral("SysListView32")), nullptr);
     EXPECT_NE(sextant->GetDocument(), nullptr);
+
+    // Going back from a folder view shows the page it stood in front of.
+    EXPECT_TRUE(sextant->Go(dir.path()));
+    EXPECT_TRUE(sextant->Wait(10000));
+    sextant->GoBack();
+    EXPECT_TRUE(sextant->Wait(10000));
+    EXPECT_EQ(sextant->FindChildWindow(QStringLiteral("SysListView32")), nullptr);
+    EXPECT_EQ(QString::fromStdU16String(sextant->LocationURL()), url("/second"));
 }
 
 TEST_F(SextantEngineTest, GoBackWithoutHistoryDoesNothingAndHistoryIsFollowed)
