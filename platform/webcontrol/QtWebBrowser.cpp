@@ -23,6 +23,7 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 
 namespace {
@@ -32,6 +33,9 @@ namespace {
 constexpr int NetErrorAborted = -3;
 // The control's status code for a page whose certificate failed.
 constexpr std::int32_t INET_E_INVALID_CERTIFICATE = makeHResult(0x800C0019);
+// How long the page may take to name its frames before the page's
+// document-complete goes out without them.
+constexpr int FrameQueryTimeoutMs = 2000;
 // The grid of the folder view's icons.
 constexpr QSize FolderGridSize(96, 72);
 
@@ -171,7 +175,11 @@ QtWebBrowser::QtWebBrowser()
 QtWebBrowser::~QtWebBrowser()
 {
     sink_ = nullptr;
+    busy_ = false;
+    // The view goes before its page, and the page before this object's
+    // members, since the page answers pending script calls as it dies.
     delete container_;
+    delete page_;
 }
 
 QWidget* QtWebBrowser::window() { return container_; }
@@ -369,8 +377,30 @@ void QtWebBrowser::completeNavigation(const QUrl& url)
     notifyViewCreated();
     std::vector<Variant> args{static_cast<IDispatch*>(this), toVariant(locationUrl_)};
     fire(DISPID_NAVIGATECOMPLETE2, args);
+    // The frames' document-complete events come before the page's; the
+    // engine names no frames, so the page is asked for its frames' addresses
+    // (in an isolated script world that the page's scripts cannot alter).
+    QPointer<QtWebBrowser> self(this);
+    const unsigned generation = generation_;
+    auto answered = std::make_shared<bool>(false);
+    auto complete = [self, generation, answered](const QVariant& frameUrls) {
+        if (std::exchange(*answered, true) || !self || generation != self->generation_ || !self->busy_)
+            return;
+        self->completeDocument(frameUrls.toStringList());
+    };
+    page_->runJavaScript(QStringLiteral("Array.from(document.querySelectorAll('iframe, frame'), f => f.src)"),
+        QWebEngineScript::ApplicationWorld, complete);
+    QTimer::singleShot(FrameQueryTimeoutMs, this, [complete] { complete(QVariant()); });
+}
+
+void QtWebBrowser::completeDocument(const QStringList& frameUrls)
+{
+    for (const QString& frameUrl : frameUrls) {
+        std::vector<Variant> args{static_cast<IDispatch*>(frames_.get()), toVariant(frameUrl)};
+        fire(DISPID_DOCUMENTCOMPLETE, args);
+    }
     readyState_ = READYSTATE_COMPLETE;
-    args = {static_cast<IDispatch*>(this), toVariant(locationUrl_)};
+    std::vector<Variant> args{static_cast<IDispatch*>(this), toVariant(locationUrl_)};
     fire(DISPID_DOCUMENTCOMPLETE, args);
     finishLoading();
 }

@@ -78,6 +78,7 @@ private:
     void beginDownload(const QUrl& url);
     void loadingChanged(const QWebEngineLoadingInfo& info);
     void completeNavigation(const QUrl& url);
+    void completeDocument(const QStringList& frameUrls);
     void finishLoading();
     void stopped(const QUrl& url);
     void fireCommandStates();

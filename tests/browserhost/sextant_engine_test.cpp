@@ -131,7 +131,9 @@ protected:
         sextant->OnTitleChange = [&log](TObject*, const WideString&) { log.push_back("TitleChange"); };
         sextant->OnCommandStateChange = [&log](TObject*, int, WordBool) { log.push_back("CommandStateChange"); };
         sextant->OnNavigateComplete2 = [&log](TObject*, IDispatch*, OleVariant&) { log.push_back("NavigateComplete2"); };
-        sextant->OnDocumentComplete = [&log](TObject*, IDispatch*, OleVariant&) { log.push_back("DocumentComplete"); };
+        sextant->OnDocumentComplete = [&log, self](TObject*, IDispatch* disp, OleVariant&) {
+            log.push_back(disp == self ? "DocumentComplete" : "DocumentComplete(frame)");
+        };
         sextant->OnDownloadComplete = [&log](TObject*) { log.push_back("DownloadComplete"); };
     }
 
@@ -175,6 +177,9 @@ TEST_F(SextantEngineTest, NavigationRaisesItsEventsInOrder)
     EXPECT_LT(positionOf(log, "TitleChange"), positionOf(log, "NavigateComplete2"));
     EXPECT_GE(positionOf(log, "BeforeNavigate2(frame)"), 0);
     EXPECT_EQ(std::count(log.begin(), log.end(), "DocumentComplete"), 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "DocumentComplete(frame)"), 1);
+    EXPECT_GT(positionOf(log, "DocumentComplete(frame)"), positionOf(log, "NavigateComplete2"));
+    EXPECT_LT(positionOf(log, "DocumentComplete(frame)"), positionOf(log, "DocumentComplete"));
 
     EXPECT_EQ(QString::fromStdU16String(sextant->LocationURL()), url("/page"));
     EXPECT_EQ(sextant->LocationName(), u"Fixture");
