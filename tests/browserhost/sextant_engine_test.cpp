@@ -349,6 +349,24 @@ TEST_F(SextantEngineTest, NewWindowIsCancelledOrHandedToAnotherBrowser)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !moves.empty() && !sizes.empty(); }, 3000));
     EXPECT_EQ(moves.front(), std::make_pair(15, 25));
 
+    // Its script closing the window asks the control's handlers, then the host.
+    int closings = 0, queries = 0;
+    other->OnWindowClosing = [&](TObject*, WordBool isChild, WordBool& cancel) {
+        EXPECT_EQ(isChild, VARIANT_FALSE);
+        cancel = toWordBool(++closings == 1);
+    };
+    other->OnCloseQuery = [&](TObject*, bool& canClose) {
+        ++queries;
+        canClose = false;
+    };
+    otherPage->runJavaScript(QStringLiteral("window.close();"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closings == 1; }, 3000));
+    QTest::qWait(50);
+    EXPECT_EQ(queries, 0); // cancelled by the control's handler
+    otherPage->runJavaScript(QStringLiteral("window.close();"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return queries == 1; }, 3000));
+    EXPECT_TRUE(other->isVisible()); // the close query refused
+
     // Unhandled, the page gets a window of its own.
     sextant->OnNewWindow2 = nullptr;
     openWindow();
