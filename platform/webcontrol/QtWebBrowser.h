@@ -3,8 +3,9 @@
 // overrides become the control's events, in the order the control raises them
 // for a navigation: before-navigate (page and frames), download-begin,
 // progress, status text, title, back/forward command state, navigate-complete,
-// document-complete, download-complete. A file:// address of a local folder
-// shows a folder view (a list of the folder's items) in place of the page.
+// document-complete (frames, then the page), download-complete. A file://
+// address of a local folder shows a folder view (a list of the folder's
+// items) in place of the page.
 #include "platform/webcontrol/WebBrowser.h"
 
 #include <QObject>
