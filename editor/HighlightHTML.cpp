@@ -1,5 +1,5 @@
 #include "editor/HighlightHTML.h"
-#include "editor/HighlightTokenLoop.h"
+#include "editor/HighlightMarkupScan.h"
 
 #include <vector>
 
@@ -63,15 +63,12 @@ constexpr std::array<std::uint32_t, 256> MakeKeywordCharValue() {
 constexpr auto KeywordCharValue = MakeKeywordCharValue();
 
 enum CharClass : std::uint8_t {
-  ccNull, ccSpace, ccLF, ccCR, ccString, ccEntity, ccTagOpen, ccEquals, ccTagClose, ccWord,
+  ccBlank, ccString, ccEntity, ccTagOpen, ccEquals, ccTagClose, ccWord,
 };
 
 constexpr std::array<std::uint8_t, 256> MakeCharClasses() {
   std::array<std::uint8_t, 256> t{};
-  for (int c = 0; c < 256; ++c) t[c] = c <= 32 ? ccSpace : ccWord;
-  t[0] = ccNull;
-  t['\n'] = ccLF;
-  t['\r'] = ccCR;
+  for (int c = 0; c < 256; ++c) t[c] = c <= 32 ? ccBlank : ccWord;
   t['"'] = ccString;
   t['&'] = ccEntity;
   t['<'] = ccTagOpen;
@@ -80,15 +77,6 @@ constexpr std::array<std::uint8_t, 256> MakeCharClasses() {
   return t;
 }
 constexpr auto kCharClasses = MakeCharClasses();
-
-// Characters that end a text token or need a closer look inside one.
-constexpr std::array<bool, 256> MakeTextStops() {
-  std::array<bool, 256> t{};
-  for (int c = 0; c < 32; ++c) t[c] = true;
-  t['<'] = t['&'] = true;
-  return t;
-}
-constexpr auto kTextStops = MakeTextStops();
 
 constexpr std::array<int, 12> kKindColors = {11, 1, 2, 3, 4, 11, 5, 6, 7, 8, 9, 10};
 
@@ -133,55 +121,34 @@ const std::array<std::vector<std::uint8_t>, 256>& EntityBuckets() {
 
 }  // namespace
 
-THighlightHTML::THighlightHTML(const TScreenMetrics& screen) : THighlightRichSyntax(screen) {
+template class THighlightMarkup<THtmlTokenKind, hkSpace, hkEnd>;
+
+THighlightHTML::THighlightHTML(const TScreenMetrics& screen) : THighlightMarkup(screen) {
   EntityBuckets();  // the shared entity index exists before the first scan
-  SetColors(DefaultColors());
-  FEntityIndex = -1;
-}
-
-const std::vector<TColor>& THighlightHTML::DefaultColors() {
-  static const std::vector<TColor> colors = {clGreen, clMaroon, clBlack, clBlue,  clBlack, clGreen,
-                                             clBlue,  clBlack,  clRed,   clBlack, clBlack};
-  return colors;
-}
-
-void THighlightHTML::ResetColors() { SetColors(DefaultColors()); }
-
-std::string_view THighlightHTML::EscapeText(std::string_view token, std::string& scratch) {
-  return EscapeMarkup(token, scratch);
 }
 
 void THighlightHTML::WriteBody(TRtfBuffer& out, std::ostream* stream) {
   WriteMarkupTokens(*this, out, stream);
 }
 
-void THighlightHTML::FormatToken(int colorIndex, std::string_view token, TRtfBuffer& output) {
-  FormatMarkupToken(colorIndex, token, output);
-}
-
 void THighlightHTML::SetSource(const std::string& text, int lineNumber) {
-  FSource = text.c_str();
-  FLength = text.size();
-  FPos = 0;
-  FLineNumber = lineNumber;
-  // The first token keeps this kind when it is the empty one of a leading "&".
   FTokenKind = hkEntity;
-  NextToken();
+  THighlightMarkup::SetSource(text, lineNumber);
 }
-
-std::string_view THighlightHTML::TokenText() const {
-  return {FSource + FTokenStart, FPos - FTokenStart};
-}
-
-bool THighlightHTML::AtEnd() const { return FTokenKind == hkEnd; }
 
 int THighlightHTML::TokenColor() const { return kKindColors[FTokenKind]; }
 
+// In comments and server scripts a token is a line, the last one up to and
+// including the closing ">"; line breaks inside are blank tokens.
 void THighlightHTML::NextToken() {
   FTokenStart = FPos;
   switch (FState) {
-    case hsServerScript: ScanBlock(hkServerScript, &THighlightHTML::AtServerScriptEnd); break;
-    case hsComment: ScanBlock(hkComment, &THighlightHTML::AtCommentEnd); break;
+    case hsServerScript:
+      if (ScanBlockLine(hkServerScript, "%>")) FState = hsText;
+      break;
+    case hsComment:
+      if (ScanBlockLine(hkComment, "-->")) FState = hsText;
+      break;
     case hsText: ScanText(); break;
     default: ScanByChar(); break;
   }
@@ -189,11 +156,7 @@ void THighlightHTML::NextToken() {
 
 void THighlightHTML::ScanByChar() {
   switch (kCharClasses[Cur()]) {
-    // A NUL inside the text is a blank; only the one after the text ends it.
-    case ccNull: FPos >= FLength ? ScanNull() : ScanSpace(); break;
-    case ccSpace: ScanSpace(); break;
-    case ccLF: ScanLF(); break;
-    case ccCR: ScanCR(); break;
+    case ccBlank: ScanBlank(); break;
     case ccString: ScanString(); break;
     case ccEntity: ScanEntity(); break;
     case ccTagOpen: ScanTagOpen(); break;
@@ -201,26 +164,6 @@ void THighlightHTML::ScanByChar() {
     case ccTagClose: ScanTagClose(); break;
     default: ScanWord(); break;
   }
-}
-
-void THighlightHTML::ScanNull() { FTokenKind = hkEnd; }
-
-void THighlightHTML::ScanSpace() {
-  ++FPos;
-  FTokenKind = hkSpace;
-  for (unsigned char c = Cur(); c <= 32 && c != 0 && c != '\t' && c != '\n' && c != '\r'; c = Cur())
-    ++FPos;
-}
-
-void THighlightHTML::ScanLF() {
-  FTokenKind = hkSpace;
-  ++FPos;
-}
-
-void THighlightHTML::ScanCR() {
-  FTokenKind = hkSpace;
-  ++FPos;
-  if (Cur() == '\n') ++FPos;
 }
 
 void THighlightHTML::ScanEquals() {
@@ -293,15 +236,13 @@ void THighlightHTML::ScanWord() {
   }
 }
 
+// Text up to a tag or a known entity; an "&" that starts none stays in the text.
 void THighlightHTML::ScanText() {
-  if (Cur() < 32 || Cur() == '<') {
+  if (!ScanTextRun(hkText)) {
     ScanByChar();
     return;
   }
-  FTokenKind = hkText;
-  for (;;) {
-    while (!kTextStops[Cur()]) ++FPos;
-    if (Cur() != '&') return;
+  while (Cur() == '&') {
     const int entity = FindEntity();
     if (entity >= 0) {
       FEntityIndex = entity;
@@ -309,33 +250,9 @@ void THighlightHTML::ScanText() {
       return;
     }
     ++FPos;
+    SkipText();
   }
 }
-
-// Comments and server scripts: one token per line, up to and including the
-// closing ">"; line breaks inside are blank tokens and keep the state.
-void THighlightHTML::ScanBlock(THtmlTokenKind kind, bool (THighlightHTML::*isEnd)() const) {
-  FTokenKind = kind;
-  unsigned char c = Cur();
-  if (c == 0 || c == '\n' || c == '\r') {
-    ScanByChar();
-    return;
-  }
-  for (; c != 0 && c != '\n' && c != '\r'; c = Cur()) {
-    if (c == '>' && (this->*isEnd)()) {
-      FState = hsText;
-      ++FPos;
-      return;
-    }
-    ++FPos;
-  }
-}
-
-bool THighlightHTML::AtCommentEnd() const {
-  return FPos >= 2 && At(FPos - 1) == '-' && At(FPos - 2) == '-';
-}
-
-bool THighlightHTML::AtServerScriptEnd() const { return FPos >= 1 && At(FPos - 1) == '%'; }
 
 // Colour kind of the tag name at FPos; sets FKeyLength to the word's length.
 THtmlTokenKind THighlightHTML::KeywordKind() {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "editor/HighlightRichSyntax.h"
+#include "editor/HighlightMarkup.h"
 
 enum THtmlTokenKind : std::uint8_t {
   hkEntity,
@@ -38,44 +38,30 @@ extern const std::array<std::string_view, 151> HtmlEntities;
 // The 198 known tag names (opening, then closing forms).
 extern const std::array<std::string_view, 198> HtmlTagNames;
 
+extern template class THighlightMarkup<THtmlTokenKind, hkSpace, hkEnd>;
+
 // Colour indices: 1 server script, 2 comment, 3 name, 4 tag, 5 blank,
 // 6 string, 7 symbol, 8 text, 9 unknown tag, 10 value, 11 entity.
-class THighlightHTML final : public THighlightRichSyntax {
+// The token operations, Source, TokenKind and DefaultColors are those of
+// THighlightMarkup (editor/HighlightMarkup.h).
+class THighlightHTML final : public THighlightMarkup<THtmlTokenKind, hkSpace, hkEnd> {
  public:
   explicit THighlightHTML(const TScreenMetrics& screen = TScreenMetrics::Default());
 
-  using THighlightRichSyntax::SetSource;
-  using THighlightRichSyntax::SetText;
-
-  std::string_view EscapeText(std::string_view token, std::string& scratch) override;
-  void FormatToken(int colorIndex, std::string_view token, TRtfBuffer& output) override;
-  void NextToken() override;
-  bool AtEnd() const override;
-  std::string_view TokenText() const override;
-  // The text handed to SetSource.
-  std::string_view Source() const { return {FSource, FLength}; }
-  int TokenColor() const override;
-  // The scan state is not reset: a highlighter scans one text.
+  using THighlightMarkup::SetSource;
+  // The first token keeps the entity kind when it is the empty one of a
+  // leading "&".
   void SetSource(const std::string& text, int lineNumber) override;
-  void ResetColors() override;
+  void NextToken() override;
+  int TokenColor() const override;
 
-  THtmlTokenKind TokenKind() const { return FTokenKind; }
   THtmlScanState State() const { return FState; }
-
-  // Default colours, by colour index 1 to 11.
-  static const std::vector<TColor>& DefaultColors();
 
  protected:
   void WriteBody(TRtfBuffer& out, std::ostream* stream) override;
 
  private:
-  unsigned char Cur() const { return static_cast<unsigned char>(FSource[FPos]); }
-  unsigned char At(std::size_t i) const { return static_cast<unsigned char>(FSource[i]); }
   void ScanByChar();
-  void ScanNull();
-  void ScanSpace();
-  void ScanLF();
-  void ScanCR();
   void ScanEquals();
   void ScanTagClose();
   void ScanTagOpen();
@@ -83,19 +69,10 @@ class THighlightHTML final : public THighlightRichSyntax {
   void ScanEntity();
   void ScanWord();
   void ScanText();
-  void ScanBlock(THtmlTokenKind kind, bool (THighlightHTML::*isEnd)() const);
-  bool AtCommentEnd() const;
-  bool AtServerScriptEnd() const;
   THtmlTokenKind KeywordKind();
   int FindEntity() const;
 
   int FEntityIndex = -1;
   THtmlScanState FState = hsEntity;
-  const char* FSource = "";
-  std::size_t FLength = 0;
-  std::size_t FPos = 0;
   std::size_t FKeyLength = 0;
-  std::size_t FTokenStart = 0;
-  THtmlTokenKind FTokenKind = hkEnd;  // nothing to write until SetSource
-  int FLineNumber = 0;
 };

@@ -1,19 +1,15 @@
 #include "editor/HighlightXML.h"
-#include "editor/HighlightTokenLoop.h"
+#include "editor/HighlightMarkupScan.h"
 
 #include <array>
-#include <vector>
 
 namespace {
 
-enum CharClass : std::uint8_t { ccNull, ccSpace, ccLF, ccCR, ccTagOpen, ccTagClose, ccByState };
+enum CharClass : std::uint8_t { ccBlank, ccTagOpen, ccTagClose, ccByState };
 
 constexpr std::array<std::uint8_t, 256> MakeCharClasses() {
   std::array<std::uint8_t, 256> t{};
-  for (int c = 0; c < 256; ++c) t[c] = c <= 32 ? ccSpace : ccByState;
-  t[0] = ccNull;
-  t['\n'] = ccLF;
-  t['\r'] = ccCR;
+  for (int c = 0; c < 256; ++c) t[c] = c <= 32 ? ccBlank : ccByState;
   t['<'] = ccTagOpen;
   t['>'] = ccTagClose;
   return t;
@@ -30,18 +26,8 @@ constexpr std::array<bool, 256> MakeNameChars() {
 }
 constexpr auto XmlNameChars = MakeNameChars();
 
-constexpr std::array<bool, 256> MakeTextStops() {
-  std::array<bool, 256> t{};
-  for (int c = 0; c < 32; ++c) t[c] = true;
-  t['<'] = t['&'] = true;
-  return t;
-}
-constexpr auto kTextStops = MakeTextStops();
-
 constexpr std::array<int, 22> kKindColors = {1, 1, 2, 10, 11, 1, 6, 7, 6, 7, 2,
                                              3, 9, 10, 4, 3, 8, 9, 4, 5, 5, 8};
-
-constexpr bool IsLineEnd(unsigned char c) { return c == 0 || c == '\n' || c == '\r'; }
 
 bool IsNamespaceState(TXmlScanState s) {
   return s == xsNsEquals || s == xsNsQuotedValue || s == xsNsApostropheValue ||
@@ -50,44 +36,13 @@ bool IsNamespaceState(TXmlScanState s) {
 
 }  // namespace
 
-THighlightXML::THighlightXML(const TScreenMetrics& screen) : THighlightRichSyntax(screen) {
-  SetColors(DefaultColors());
-  FState = xsText;
-}
+template class THighlightMarkup<TXmlTokenKind, xkSpace, xkEnd>;
 
-const std::vector<TColor>& THighlightXML::DefaultColors() {
-  static const std::vector<TColor> colors = {clGreen, clMaroon, clBlack, clBlue,  clBlack, clGreen,
-                                             clBlue,  clBlack,  clRed,   clBlack, clBlack};
-  return colors;
-}
-
-void THighlightXML::ResetColors() { SetColors(DefaultColors()); }
-
-std::string_view THighlightXML::EscapeText(std::string_view token, std::string& scratch) {
-  return EscapeMarkup(token, scratch);
-}
+THighlightXML::THighlightXML(const TScreenMetrics& screen) : THighlightMarkup(screen) {}
 
 void THighlightXML::WriteBody(TRtfBuffer& out, std::ostream* stream) {
   WriteMarkupTokens(*this, out, stream);
 }
-
-void THighlightXML::FormatToken(int colorIndex, std::string_view token, TRtfBuffer& output) {
-  FormatMarkupToken(colorIndex, token, output);
-}
-
-void THighlightXML::SetSource(const std::string& text, int lineNumber) {
-  FSource = text.c_str();
-  FLength = text.size();
-  FPos = 0;
-  FLineNumber = lineNumber;
-  NextToken();
-}
-
-std::string_view THighlightXML::TokenText() const {
-  return {FSource + FTokenStart, FPos - FTokenStart};
-}
-
-bool THighlightXML::AtEnd() const { return FTokenKind == xkEnd; }
 
 int THighlightXML::TokenColor() const { return kKindColors[FTokenKind]; }
 
@@ -95,10 +50,10 @@ void THighlightXML::NextToken() {
   FTokenStart = FPos;
   switch (FState) {
     case xsText: ScanText(); break;
-    case xsCData: ScanUntilClose(xkCData, ']', xsText); break;
-    case xsInstruction: ScanUntilClose(xkInstruction, '?', xsText); break;
+    case xsCData: ScanUntilClose(xkCData, "]>", xsText); break;
+    case xsInstruction: ScanUntilClose(xkInstruction, "?>", xsText); break;
     case xsComment: ScanComment(); break;
-    case xsDocType: ScanUntilClose(xkDocType, ']', xsAttribute); break;
+    case xsDocType: ScanUntilClose(xkDocType, "]>", xsAttribute); break;
     default: ScanByChar(); break;
   }
 }
@@ -111,35 +66,11 @@ bool THighlightXML::MatchesAhead(std::string_view word) const {
 
 void THighlightXML::ScanByChar() {
   switch (kCharClasses[Cur()]) {
-    // A NUL inside the text is a blank; only the one after the text ends it.
-    case ccNull: FPos >= FLength ? ScanNull() : ScanSpace(); break;
-    case ccSpace: ScanSpace(); break;
-    case ccLF: ScanLF(); break;
-    case ccCR: ScanCR(); break;
+    case ccBlank: ScanBlank(); break;
     case ccTagOpen: ScanTagOpen(); break;
     case ccTagClose: ScanTagClose(); break;
     default: ScanByState(); break;
   }
-}
-
-void THighlightXML::ScanNull() { FTokenKind = xkEnd; }
-
-void THighlightXML::ScanSpace() {
-  ++FPos;
-  FTokenKind = xkSpace;
-  for (unsigned char c = Cur(); c <= 32 && c != 0 && c != '\t' && c != '\n' && c != '\r'; c = Cur())
-    ++FPos;
-}
-
-void THighlightXML::ScanLF() {
-  FTokenKind = xkSpace;
-  ++FPos;
-}
-
-void THighlightXML::ScanCR() {
-  FTokenKind = xkSpace;
-  ++FPos;
-  if (Cur() == '\n') ++FPos;
 }
 
 void THighlightXML::ScanTagClose() {
@@ -279,12 +210,10 @@ void THighlightXML::ScanEntity() {
 }
 
 void THighlightXML::ScanText() {
-  if (Cur() < 32 || Cur() == '<') {
+  if (!ScanTextRun(xkText)) {
     ScanByChar();
     return;
   }
-  FTokenKind = xkText;
-  while (!kTextStops[Cur()]) ++FPos;
   if (Cur() == '&') FState = xsEntity;
 }
 
@@ -308,19 +237,8 @@ void THighlightXML::ScanComment() {
 }
 
 // Instructions, CDATA sections and DOCTYPE declarations: one token per line,
-// the last one up to and including the ">" that follows `before`.
-void THighlightXML::ScanUntilClose(TXmlTokenKind kind, char before, TXmlScanState after) {
-  FTokenKind = kind;
-  if (IsLineEnd(Cur())) {
-    ScanByChar();
-    return;
-  }
-  for (unsigned char c = Cur(); !IsLineEnd(c); c = Cur()) {
-    if (c == '>' && FPos > 0 && At(FPos - 1) == static_cast<unsigned char>(before)) {
-      FState = after;
-      ++FPos;
-      return;
-    }
-    ++FPos;
-  }
+// the last one up to and including the `closer`.
+void THighlightXML::ScanUntilClose(TXmlTokenKind kind, std::string_view closer,
+                                   TXmlScanState after) {
+  if (ScanBlockLine(kind, closer)) FState = after;
 }

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "editor/HighlightRichSyntax.h"
+#include "editor/HighlightMarkup.h"
 
 enum TXmlTokenKind : std::uint8_t {
   xkEnd,
@@ -54,43 +54,25 @@ enum TXmlScanState : std::uint8_t {
   xsDocType,
 };
 
-class THighlightXML final : public THighlightRichSyntax {
+extern template class THighlightMarkup<TXmlTokenKind, xkSpace, xkEnd>;
+
+// The token operations, Source, TokenKind and DefaultColors are those of
+// THighlightMarkup (editor/HighlightMarkup.h).
+class THighlightXML final : public THighlightMarkup<TXmlTokenKind, xkSpace, xkEnd> {
  public:
   explicit THighlightXML(const TScreenMetrics& screen = TScreenMetrics::Default());
 
-  using THighlightRichSyntax::SetSource;
-  using THighlightRichSyntax::SetText;
-
-  std::string_view EscapeText(std::string_view token, std::string& scratch) override;
-  void FormatToken(int colorIndex, std::string_view token, TRtfBuffer& output) override;
   void NextToken() override;
-  bool AtEnd() const override;
-  std::string_view TokenText() const override;
-  // The text handed to SetSource.
-  std::string_view Source() const { return {FSource, FLength}; }
   int TokenColor() const override;
-  // The scan state is not reset: a highlighter scans one text.
-  void SetSource(const std::string& text, int lineNumber) override;
-  void ResetColors() override;
 
-  TXmlTokenKind TokenKind() const { return FTokenKind; }
   TXmlScanState State() const { return FState; }
-
-  // Default colours, by colour index 1 to 11 (the same list as for HTML).
-  static const std::vector<TColor>& DefaultColors();
 
  protected:
   void WriteBody(TRtfBuffer& out, std::ostream* stream) override;
 
  private:
-  unsigned char Cur() const { return static_cast<unsigned char>(FSource[FPos]); }
-  unsigned char At(std::size_t i) const { return static_cast<unsigned char>(FSource[i]); }
   bool MatchesAhead(std::string_view word) const;
   void ScanByChar();
-  void ScanNull();
-  void ScanSpace();
-  void ScanLF();
-  void ScanCR();
   void ScanTagOpen();
   void ScanTagClose();
   void ScanByState();
@@ -102,13 +84,7 @@ class THighlightXML final : public THighlightRichSyntax {
   void ScanEntity();
   void ScanText();
   void ScanComment();
-  void ScanUntilClose(TXmlTokenKind kind, char before, TXmlScanState after);
+  void ScanUntilClose(TXmlTokenKind kind, std::string_view closer, TXmlScanState after);
 
   TXmlScanState FState = xsText;
-  const char* FSource = "";
-  std::size_t FLength = 0;
-  std::size_t FPos = 0;
-  std::size_t FTokenStart = 0;
-  TXmlTokenKind FTokenKind = xkEnd;
-  int FLineNumber = 0;
 };

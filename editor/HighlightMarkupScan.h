@@ -1,0 +1,133 @@
+#pragma once
+// Definitions of THighlightMarkup's members, inline so that they compile into
+// a language's token loop. Included by the highlighter sources only, each of
+// which instantiates THighlightMarkup for its own token kinds.
+
+#include <array>
+
+#include "editor/HighlightMarkup.h"
+#include "editor/HighlightTokenLoop.h"
+
+namespace highlight_detail {
+
+// Characters that end a text token or need a closer look inside one.
+constexpr std::array<bool, 256> MakeTextStops() {
+  std::array<bool, 256> t{};
+  for (int c = 0; c < 32; ++c) t[c] = true;
+  t['<'] = t['&'] = true;
+  return t;
+}
+inline constexpr auto kTextStops = MakeTextStops();
+
+}  // namespace highlight_detail
+
+template <class Kind, Kind kSpace, Kind kEnd>
+THighlightMarkup<Kind, kSpace, kEnd>::THighlightMarkup(const TScreenMetrics& screen)
+    : THighlightRichSyntax(screen) {
+  SetColors(DefaultColors());
+}
+
+template <class Kind, Kind kSpace, Kind kEnd>
+const std::vector<TColor>& THighlightMarkup<Kind, kSpace, kEnd>::DefaultColors() {
+  static const std::vector<TColor> colors = {clGreen, clMaroon, clBlack, clBlue,  clBlack, clGreen,
+                                             clBlue,  clBlack,  clRed,   clBlack, clBlack};
+  return colors;
+}
+
+template <class Kind, Kind kSpace, Kind kEnd>
+void THighlightMarkup<Kind, kSpace, kEnd>::ResetColors() {
+  SetColors(DefaultColors());
+}
+
+template <class Kind, Kind kSpace, Kind kEnd>
+inline std::string_view THighlightMarkup<Kind, kSpace, kEnd>::EscapeText(std::string_view token,
+                                                                        std::string& scratch) {
+  return EscapeMarkup(token, scratch);
+}
+
+template <class Kind, Kind kSpace, Kind kEnd>
+inline void THighlightMarkup<Kind, kSpace, kEnd>::FormatToken(int colorIndex, std::string_view token,
+                                                              TRtfBuffer& output) {
+  FormatMarkupToken(colorIndex, token, output);
+}
+
+template <class Kind, Kind kSpace, Kind kEnd>
+void THighlightMarkup<Kind, kSpace, kEnd>::SetSource(const std::string& text, int lineNumber) {
+  FSource = text.c_str();
+  FLength = text.size();
+  FPos = 0;
+  FLineNumber = lineNumber;
+  NextToken();
+}
+
+template <class Kind, Kind kSpace, Kind kEnd>
+inline void THighlightMarkup<Kind, kSpace, kEnd>::ScanBlank() {
+  switch (Cur()) {
+    case 0:
+      // A NUL inside the text is a blank; only the one after the text ends it.
+      if (FPos >= FLength)
+        FTokenKind = kEnd;
+      else
+        ScanSpace();
+      break;
+    case '\n':
+      FTokenKind = kSpace;
+      ++FPos;
+      break;
+    case '\r':
+      FTokenKind = kSpace;
+      ++FPos;
+      if (Cur() == '\n') ++FPos;
+      break;
+    default: ScanSpace(); break;
+  }
+}
+
+template <class Kind, Kind kSpace, Kind kEnd>
+inline void THighlightMarkup<Kind, kSpace, kEnd>::ScanSpace() {
+  ++FPos;
+  FTokenKind = kSpace;
+  for (unsigned char c = Cur(); c <= 32 && c != 0 && c != '\t' && c != '\n' && c != '\r'; c = Cur())
+    ++FPos;
+}
+
+template <class Kind, Kind kSpace, Kind kEnd>
+inline bool THighlightMarkup<Kind, kSpace, kEnd>::ScanTextRun(Kind kind) {
+  if (Cur() < 32 || Cur() == '<') return false;
+  FTokenKind = kind;
+  SkipText();
+  return true;
+}
+
+template <class Kind, Kind kSpace, Kind kEnd>
+inline void THighlightMarkup<Kind, kSpace, kEnd>::SkipText() {
+  while (!highlight_detail::kTextStops[Cur()]) ++FPos;
+}
+
+template <class Kind, Kind kSpace, Kind kEnd>
+inline bool THighlightMarkup<Kind, kSpace, kEnd>::ScanBlockLine(Kind kind, std::string_view closer) {
+  FTokenKind = kind;
+  if (IsLineEnd(Cur())) {
+    ScanBlank();
+    return false;
+  }
+  for (unsigned char c = Cur(); !IsLineEnd(c); c = Cur()) {
+    if (c == '>' && ClosedBy(closer)) {
+      ++FPos;
+      return true;
+    }
+    ++FPos;
+  }
+  return false;
+}
+
+// True when `closer` without its ">" stands just before FPos; it may reach
+// back into the tokens before this one.
+template <class Kind, Kind kSpace, Kind kEnd>
+inline bool THighlightMarkup<Kind, kSpace, kEnd>::ClosedBy(std::string_view closer) const {
+  const std::size_t n = closer.size() - 1;
+  if (FPos < n) return false;
+  for (std::size_t k = 0; k < n; ++k)
+    if (At(FPos - n + k) != static_cast<unsigned char>(closer[k])) return false;
+  return true;
+}
