@@ -548,7 +548,9 @@ void QtWebBrowser::showWebView()
 void QtWebBrowser::showFolder(const QString& path, const QUrl& url)
 {
     folderPending_ = true;
-    page_->triggerAction(QWebEnginePage::Stop);
+    // A page that never loaded has no renderer yet; asking it to stop would start one.
+    if (!page_->url().isEmpty())
+        page_->triggerAction(QWebEnginePage::Stop);
     startLoading();
     const unsigned generation = generation_;
     // The folder is listed after Navigate returns, as a page loads.
