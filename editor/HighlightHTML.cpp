@@ -202,7 +202,7 @@ void THighlightHTML::ScanString() {
     FTokenKind = hkString;
   }
   ++FPos;
-  for (unsigned char c = Cur(); c != 0 && c != '\n' && c != '\r' && c != '"'; c = Cur()) ++FPos;
+  SkipToStop<false, '\0', '\n', '\r', '"'>();
   if (Cur() == '"') ++FPos;
 }
 
@@ -226,12 +226,12 @@ void THighlightHTML::ScanWord() {
       FState = hsInTag;
       FTokenKind = hkValue;
       ++FPos;
-      for (unsigned char c = Cur(); c > 32 && c != '>'; c = Cur()) ++FPos;
+      SkipToStop<true, ' ', '>'>();
       break;
     default:
       FTokenKind = hkName;
       ++FPos;
-      for (unsigned char c = Cur(); c > 32 && c != '"' && c != '=' && c != '>'; c = Cur()) ++FPos;
+      SkipToStop<true, ' ', '"', '=', '>'>();
       break;
   }
 }

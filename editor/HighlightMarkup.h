@@ -54,6 +54,11 @@ class THighlightMarkup : public THighlightRichSyntax {
   bool ScanTextRun(Kind kind);
   // Moves on to the next control character, "<" or "&".
   void SkipText();
+  // Moves on to the next byte that is one of `kStops` or, with `kBelowSpace`,
+  // under 32; the stops must hold the NUL after the text (see FindStop in
+  // editor/HighlightMarkupScan.h).
+  template <bool kBelowSpace, char... kStops>
+  void SkipToStop();
   // One line of a block that `closer` ends (a comment, a script, a section):
   // a token of `kind` up to the line end, or up to and including the closer's
   // ">", and then true. At a line end the token is the line break.

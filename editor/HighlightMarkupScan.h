@@ -10,14 +10,26 @@
 
 namespace highlight_detail {
 
-// Characters that end a text token or need a closer look inside one.
-constexpr std::array<bool, 256> MakeTextStops() {
-  std::array<bool, 256> t{};
-  for (int c = 0; c < 32; ++c) t[c] = true;
-  t['<'] = t['&'] = true;
-  return t;
+// The first byte at or after `p` that is one of `kStops` or, with
+// `kBelowSpace`, under 32. `end` points at the text's terminating NUL, which
+// must be a stop (a NUL in `kStops` or kBelowSpace): the sixteen-byte steps
+// read no further than it, and the byte loop after them ends there at last.
+template <bool kBelowSpace, char... kStops>
+inline const char* FindStop(const char* p, const char* end) {
+#if defined(__SSE2__)
+  for (; end - p >= 15; p += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i hit = _mm_setzero_si128();
+    if constexpr (kBelowSpace) hit = _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(31)), v);
+    ((hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8(kStops)))), ...);
+    if (const int mask = _mm_movemask_epi8(hit)) return p + __builtin_ctz(mask);
+  }
+#endif
+  for (;; ++p) {
+    const auto c = static_cast<unsigned char>(*p);
+    if ((kBelowSpace && c < 32) || ((c == static_cast<unsigned char>(kStops)) || ...)) return p;
+  }
 }
-inline constexpr auto kTextStops = MakeTextStops();
 
 }  // namespace highlight_detail
 
@@ -101,7 +113,14 @@ inline bool THighlightMarkup<Kind, kSpace, kEnd>::ScanTextRun(Kind kind) {
 
 template <class Kind, Kind kSpace, Kind kEnd>
 inline void THighlightMarkup<Kind, kSpace, kEnd>::SkipText() {
-  while (!highlight_detail::kTextStops[Cur()]) ++FPos;
+  SkipToStop<true, '<', '&'>();
+}
+
+template <class Kind, Kind kSpace, Kind kEnd>
+template <bool kBelowSpace, char... kStops>
+inline void THighlightMarkup<Kind, kSpace, kEnd>::SkipToStop() {
+  FPos = static_cast<std::size_t>(
+      highlight_detail::FindStop<kBelowSpace, kStops...>(FSource + FPos, FSource + FLength) - FSource);
 }
 
 template <class Kind, Kind kSpace, Kind kEnd>
@@ -111,12 +130,11 @@ inline bool THighlightMarkup<Kind, kSpace, kEnd>::ScanBlockLine(Kind kind, std::
     ScanBlank();
     return false;
   }
-  for (unsigned char c = Cur(); !IsLineEnd(c); c = Cur()) {
-    if (c == '>' && ClosedBy(closer)) {
-      ++FPos;
-      return true;
-    }
+  for (SkipToStop<false, '\0', '\n', '\r', '>'>(); Cur() == '>';
+       SkipToStop<false, '\0', '\n', '\r', '>'>()) {
+    const bool closed = ClosedBy(closer);
     ++FPos;
+    if (closed) return true;
   }
   return false;
 }

@@ -182,8 +182,11 @@ void THighlightXML::ScanQuotedValue(char quote) {
   const bool dbl = quote == '"';
   FTokenKind = dbl ? (ns ? xkNsQuotedValue : xkQuotedValue)
                    : (ns ? xkNsApostropheValue : xkApostropheValue);
-  unsigned char c = Cur();
-  for (; !IsLineEnd(c) && c != static_cast<unsigned char>(quote) && c != '&'; c = Cur()) ++FPos;
+  if (dbl)
+    SkipToStop<false, '\0', '\n', '\r', '"', '&'>();
+  else
+    SkipToStop<false, '\0', '\n', '\r', '\'', '&'>();
+  const unsigned char c = Cur();
   if (c == '&')
     FState = dbl ? (ns ? xsNsQuotedEntity : xsQuotedEntity)
                  : (ns ? xsNsApostropheEntity : xsApostropheEntity);
@@ -196,7 +199,7 @@ void THighlightXML::ScanValueEntity() {
   const bool dbl = FState == xsQuotedEntity || FState == xsNsQuotedEntity;
   FTokenKind = dbl ? (ns ? xkNsQuotedEntity : xkQuotedEntity)
                    : (ns ? xkNsApostropheEntity : xkApostropheEntity);
-  for (unsigned char c = Cur(); c > 32 && c != ';'; c = Cur()) ++FPos;
+  SkipToStop<true, ' ', ';'>();
   if (Cur() == ';') ++FPos;
   FState = dbl ? (ns ? xsNsQuotedValue : xsQuotedValue)
                : (ns ? xsNsApostropheValue : xsApostropheValue);
@@ -204,7 +207,7 @@ void THighlightXML::ScanValueEntity() {
 
 void THighlightXML::ScanEntity() {
   FTokenKind = xkEntity;
-  for (unsigned char c = Cur(); c > 32 && c != ';'; c = Cur()) ++FPos;
+  SkipToStop<true, ' ', ';'>();
   if (Cur() == ';') ++FPos;
   FState = xsText;
 }
@@ -230,8 +233,9 @@ void THighlightXML::ScanComment() {
     ScanByChar();
     return;
   }
-  for (unsigned char c = Cur(); !IsLineEnd(c); c = Cur()) {
-    if (c == '-' && At(FPos + 1) == '-' && At(FPos + 2) == '>') return;
+  for (SkipToStop<false, '\0', '\n', '\r', '-'>(); Cur() == '-';
+       SkipToStop<false, '\0', '\n', '\r', '-'>()) {
+    if (At(FPos + 1) == '-' && At(FPos + 2) == '>') return;
     ++FPos;
   }
 }
