@@ -5,6 +5,7 @@
 // leaves a truncated document behind.
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include <string>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,8 +33,14 @@ int Fail(const std::string& message) {
 }
 
 // Reads everything from `fd` into `text`, straight into the string's storage;
-// `expected` sizes the first read.
+// `expected` sizes the first read. A large text is asked for in huge pages,
+// which saves the kernel thousands of page faults while it is filled.
 bool ReadAll(int fd, std::string& text, std::size_t expected = 0) {
+  text.reserve(expected);
+  constexpr std::uintptr_t kHugePage = 2 << 20;
+  const auto start = (reinterpret_cast<std::uintptr_t>(text.data()) + kHugePage - 1) & ~(kHugePage - 1);
+  const auto end = (reinterpret_cast<std::uintptr_t>(text.data()) + text.capacity()) & ~(kHugePage - 1);
+  if (start < end) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
   text.resize(expected);
   std::size_t used = 0;
   for (;;) {
