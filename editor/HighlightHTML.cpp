@@ -131,7 +131,7 @@ void THighlightHTML::WriteBody(TRtfBuffer& out, std::ostream* stream) {
   WriteMarkupTokens(*this, out, stream);
 }
 
-void THighlightHTML::SetSource(const std::string& text, int lineNumber) {
+void THighlightHTML::SetSource(std::string_view text, int lineNumber) {
   FTokenKind = hkEntity;
   THighlightMarkup::SetSource(text, lineNumber);
 }

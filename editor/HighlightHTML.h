@@ -51,7 +51,7 @@ class THighlightHTML final : public THighlightMarkup<THtmlTokenKind, hkSpace, hk
   using THighlightMarkup::SetSource;
   // The first token keeps the entity kind when it is the empty one of a
   // leading "&".
-  void SetSource(const std::string& text, int lineNumber) override;
+  void SetSource(std::string_view text, int lineNumber) override;
   void NextToken() override;
   int TokenColor() const override;
 

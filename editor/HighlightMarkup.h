@@ -29,7 +29,7 @@ class THighlightMarkup : public THighlightRichSyntax {
   // The text handed to SetSource.
   std::string_view Source() const { return {FSource, FLength}; }
   // The scan state is not reset: a highlighter scans one text.
-  void SetSource(const std::string& text, int lineNumber) override;
+  void SetSource(std::string_view text, int lineNumber) override;
   void ResetColors() override;
 
   Kind TokenKind() const { return FTokenKind; }

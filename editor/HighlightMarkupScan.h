@@ -64,8 +64,8 @@ inline void THighlightMarkup<Kind, kSpace, kEnd>::FormatToken(int colorIndex, st
 }
 
 template <class Kind, Kind kSpace, Kind kEnd>
-void THighlightMarkup<Kind, kSpace, kEnd>::SetSource(const std::string& text, int lineNumber) {
-  FSource = text.c_str();
+void THighlightMarkup<Kind, kSpace, kEnd>::SetSource(std::string_view text, int lineNumber) {
+  FSource = text.data();
   FLength = text.size();
   FPos = 0;
   FLineNumber = lineNumber;

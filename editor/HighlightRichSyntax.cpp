@@ -167,7 +167,7 @@ std::string THighlightRichSyntax::ColorToRtf(TColor color) const {
          "\\blue" + std::to_string((color >> 16) & 0xFF) + ";";
 }
 
-void THighlightRichSyntax::SetSource(const std::string&, int) {}
+void THighlightRichSyntax::SetSource(std::string_view, int) {}
 
 void THighlightRichSyntax::SetText(const std::string& text) { SetSource(text, 1); }
 

@@ -119,8 +119,12 @@ class THighlightRichSyntax {
   virtual std::string ColorToRtf(TColor color) const;
 
   // Hands over the whole text and scans its first token. The highlighter keeps
-  // a reference: `text` must stay alive and unchanged while it is used.
-  virtual void SetSource(const std::string& text, int lineNumber);
+  // a reference: `text` must stay alive and unchanged while it is used, and a
+  // NUL byte must follow it (as one follows a std::string's characters).
+  virtual void SetSource(std::string_view text, int lineNumber);
+  void SetSource(const std::string& text, int lineNumber) {
+    SetSource(std::string_view(text), lineNumber);
+  }
   void SetSource(std::string&&, int) = delete;
   // SetSource with line number 1.
   virtual void SetText(const std::string& text);

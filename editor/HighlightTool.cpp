@@ -5,13 +5,13 @@
 // leaves a truncated document behind.
 
 #include <cerrno>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -32,48 +32,82 @@ int Fail(const std::string& message) {
   return 1;
 }
 
-// Reads everything from `fd` into `text`, straight into the string's storage;
-// `expected` sizes the first read. A large text is asked for in huge pages,
-// which saves the kernel thousands of page faults while it is filled.
-bool ReadAll(int fd, std::string& text, std::size_t expected = 0) {
-  text.reserve(expected);
-  constexpr std::uintptr_t kHugePage = 2 << 20;
-  const auto start = (reinterpret_cast<std::uintptr_t>(text.data()) + kHugePage - 1) & ~(kHugePage - 1);
-  const auto end = (reinterpret_cast<std::uintptr_t>(text.data()) + text.capacity()) & ~(kHugePage - 1);
-  if (start < end) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
-  text.resize(expected);
-  std::size_t used = 0;
-  for (;;) {
-    if (used == text.size()) text.resize(std::max<std::size_t>(text.size() * 2, used + 65536));
-    const ssize_t n = ::read(fd, text.data() + used, text.size() - used);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      text.resize(used);
-      return n == 0;
-    }
-    used += static_cast<std::size_t>(n);
+// The input text, followed by a NUL as the highlighters require. A regular
+// file is mapped into memory, which spares copying it; anything else is read
+// into a string.
+class TInput {
+ public:
+  TInput() = default;
+  TInput(const TInput&) = delete;
+  TInput& operator=(const TInput&) = delete;
+  ~TInput() {
+    if (FMap) ::munmap(FMap, FMapSize);
   }
-}
 
-// Reads the whole of `path` ("" for standard input); errno is kept on failure.
-bool ReadInput(const std::string& path, std::string& text) {
-  if (path.empty()) return ReadAll(STDIN_FILENO, text);
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st {};
-  bool ok = ::fstat(fd, &st) == 0;
-  if (ok && S_ISDIR(st.st_mode)) {
-    errno = EISDIR;
-    ok = false;
+  // Reads `path` ("" for standard input); errno is kept on failure.
+  bool Open(const std::string& path) {
+    const int fd = path.empty() ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0;
+    if (ok && S_ISDIR(st.st_mode)) {
+      errno = EISDIR;
+      ok = false;
+    }
+    // Standard input may stand anywhere in its file, and files that report no
+    // size (those under /proc) have their text only for reading.
+    const bool mappable = !path.empty() && S_ISREG(st.st_mode) && st.st_size > 0;
+    ok = ok && ((mappable && Map(fd, static_cast<std::size_t>(st.st_size))) || ReadAll(fd));
+    const int err = errno;
+    if (fd != STDIN_FILENO) ::close(fd);
+    errno = err;
+    return ok;
   }
-  // One byte more than the file so that the second read sees the end at once.
-  const std::size_t expected = ok && S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) + 1 : 0;
-  ok = ok && ReadAll(fd, text, expected);
-  const int err = errno;
-  ::close(fd);
-  errno = err;
-  return ok;
-}
+
+  std::string_view Text() const { return FText; }
+
+ private:
+  // Maps the file over a zeroed range at least one byte longer, so that a
+  // NUL follows the text even when it fills its last page. False when the
+  // file cannot be mapped; it is read instead. (A file cut short by another
+  // program during the run stops it with SIGBUS; the output keeps its old
+  // contents, as it is only renamed into place at the end.)
+  bool Map(int fd, std::size_t size) {
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::size_t span = (size / page + 1) * page;
+    void* map = ::mmap(nullptr, span, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (map == MAP_FAILED) return false;
+    if (::mmap(map, size, PROT_READ, MAP_PRIVATE | MAP_FIXED | MAP_POPULATE, fd, 0) == MAP_FAILED) {
+      ::munmap(map, span);
+      return false;
+    }
+    FMap = map;
+    FMapSize = span;
+    FText = {static_cast<const char*>(map), size};
+    return true;
+  }
+
+  // Reads everything from `fd`, straight into the string's storage.
+  bool ReadAll(int fd) {
+    std::size_t used = 0;
+    for (;;) {
+      if (used == FRead.size()) FRead.resize(std::max<std::size_t>(FRead.size() * 2, used + 65536));
+      const ssize_t n = ::read(fd, FRead.data() + used, FRead.size() - used);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        FRead.resize(used);
+        FText = FRead;
+        return n == 0;
+      }
+      used += static_cast<std::size_t>(n);
+    }
+  }
+
+  std::string FRead;
+  void* FMap = nullptr;
+  std::size_t FMapSize = 0;
+  std::string_view FText;
+};
 
 bool WriteOutput(THighlightRichSyntax& highlighter, const std::string& path) {
   if (path.empty()) {
@@ -134,11 +168,11 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  std::string text;
-  if (!ReadInput(in, text))
+  TInput input;
+  if (!input.Open(in))
     return Fail("cannot read " + (in.empty() ? std::string("standard input") : "'" + in + "'") +
                 ": " + std::strerror(errno));
-  highlighter->SetText(text);
+  highlighter->SetSource(input.Text(), 1);
   if (!WriteOutput(*highlighter, out))
     return Fail("cannot write " + (out.empty() ? std::string("standard output") : "'" + out + "'") +
                 ": " + std::strerror(errno));
