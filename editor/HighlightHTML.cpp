@@ -107,6 +107,19 @@ constexpr std::array<TagBucket, kKeywordBuckets> MakeTagBuckets() {
 }
 constexpr auto kTagBuckets = MakeTagBuckets();
 
+// A word as tag names are compared: the letter values of its characters
+// (digits count 0), padded with zeros. Longer words match no known name.
+using TagKey = std::array<std::uint8_t, 16>;
+
+constexpr std::array<TagKey, HtmlTagNames.size()> MakeTagKeys() {
+  std::array<TagKey, HtmlTagNames.size()> keys{};
+  for (std::size_t i = 0; i < HtmlTagNames.size(); ++i)
+    for (std::size_t k = 0; k < HtmlTagNames[i].size(); ++k)
+      keys[i][k] = static_cast<std::uint8_t>(KeywordCharValue[static_cast<unsigned char>(HtmlTagNames[i][k])]);
+  return keys;
+}
+constexpr auto kTagKeys = MakeTagKeys();
+
 // Entities by the lower-cased character after "&", in table order, so that a
 // lookup only compares names that can match.
 const std::array<std::vector<std::uint8_t>, 256>& EntityBuckets() {
@@ -259,20 +272,18 @@ THtmlTokenKind THighlightHTML::KeywordKind() {
   const std::size_t start = FPos;
   std::size_t i = start;
   std::uint64_t hash = 0;
-  for (; KeywordCharValue[At(i)] != 0; ++i) hash += KeywordCharValue[At(i)];
+  TagKey key{};  // a word longer than the key wraps round in it, but has no name's length
+  for (std::uint32_t value; (value = KeywordCharValue[At(i)]) != 0; ++i) {
+    hash += value;
+    key[(i - start) % key.size()] = static_cast<std::uint8_t>(value);
+  }
   for (; At(i) >= '0' && At(i) <= '9'; ++i) hash += At(i) - '0';
   FKeyLength = i - start;
   if (hash >= kKeywordBuckets) return hkName;
   const TagBucket& bucket = kTagBuckets[hash];
-  for (std::size_t b = 0; b < bucket.count; ++b) {
-    const std::string_view name = HtmlTagNames[bucket.names[b]];
-    if (name.size() != FKeyLength) continue;
-    std::size_t k = 0;
-    while (k < FKeyLength &&
-           KeywordCharValue[At(start + k)] == KeywordCharValue[static_cast<unsigned char>(name[k])])
-      ++k;
-    if (k == FKeyLength) return hkTag;
-  }
+  for (std::size_t b = 0; b < bucket.count; ++b)
+    if (HtmlTagNames[bucket.names[b]].size() == FKeyLength && kTagKeys[bucket.names[b]] == key)
+      return hkTag;
   return hkUnknownTag;
 }
 
