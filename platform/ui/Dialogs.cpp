@@ -77,30 +77,6 @@ QMessageBox::Icon iconOf(TMsgDlgType type)
     return QMessageBox::NoIcon;
 }
 
-QString captionOf(TMsgDlgType type)
-{
-    switch (type) {
-    case mtWarning: return QStringLiteral("Warning");
-    case mtError: return QStringLiteral("Error");
-    case mtInformation: return QStringLiteral("Information");
-    case mtConfirmation: return QStringLiteral("Confirm");
-    case mtCustom: break;
-    }
-    return ApplicationTitle();
-}
-
-TMsgDlgButtons buttonsOfStyle(unsigned style)
-{
-    switch (style & 0xF) {
-    case MB_OKCANCEL: return mbOKCancel;
-    case MB_ABORTRETRYIGNORE: return mbAbort | mbRetry | mbIgnore;
-    case MB_YESNOCANCEL: return mbYesNoCancel;
-    case MB_YESNO: return mbYesNo;
-    case MB_RETRYCANCEL: return mbRetry | mbCancel;
-    }
-    return mbOK;
-}
-
 QMessageBox::Icon iconOfStyle(unsigned style)
 {
     switch (style & 0xF0) {
@@ -139,13 +115,13 @@ class QtDialogs final : public IDialogs {
 public:
     int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons) override
     {
-        return runBox(iconOf(type), captionOf(type), text, buttons, ApplicationMainForm());
+        return runBox(iconOf(type), MessageDlgCaption(type), text, buttons, ApplicationMainForm());
     }
 
     int MessageBox(const QString& text, const QString& caption, unsigned style) override
     {
         // Answers of MessageBox and MessageDlg share their values.
-        return runBox(iconOfStyle(style), caption, text, buttonsOfStyle(style), nullptr);
+        return runBox(iconOfStyle(style), caption, text, MessageBoxButtons(style), nullptr);
     }
 
     void ShowMessage(const QString& text) override
@@ -272,4 +248,28 @@ QStringList QtNameFilters(const QString& filter)
             filters << QStringLiteral("%1 (%2)").arg(description, patterns.join(QLatin1Char(' ')));
     }
     return filters;
+}
+
+QString MessageDlgCaption(TMsgDlgType type)
+{
+    switch (type) {
+    case mtWarning: return QStringLiteral("Warning");
+    case mtError: return QStringLiteral("Error");
+    case mtInformation: return QStringLiteral("Information");
+    case mtConfirmation: return QStringLiteral("Confirm");
+    case mtCustom: break;
+    }
+    return ApplicationTitle();
+}
+
+TMsgDlgButtons MessageBoxButtons(unsigned style)
+{
+    switch (style & 0xF) {
+    case MB_OKCANCEL: return mbOKCancel;
+    case MB_ABORTRETRYIGNORE: return mbAbort | mbRetry | mbIgnore;
+    case MB_YESNOCANCEL: return mbYesNoCancel;
+    case MB_YESNO: return mbYesNo;
+    case MB_RETRYCANCEL: return mbRetry | mbCancel;
+    }
+    return mbOK;
 }

@@ -115,6 +115,12 @@ bool InputQuery(const QString& caption, const QString& prompt, QString& value);
 // error icon and an OK button.
 void ShowException(const QString& message);
 
+// The caption of a MessageDlg box of the given kind ("Warning", "Error",
+// "Information", "Confirm"; the application title for a custom box).
+QString MessageDlgCaption(TMsgDlgType type);
+// The buttons a MessageBox style offers.
+TMsgDlgButtons MessageBoxButtons(unsigned style);
+
 // Turns a "description|patterns|..." filter into Qt's name filters
 // ("description (*.a *.b)"); line breaks and blanks around patterns are
 // dropped.

@@ -19,20 +19,6 @@ int firstButton(TMsgDlgButtons buttons)
     return mrOk;
 }
 
-TMsgDlgButtons buttonsOfStyle(unsigned style)
-{
-    switch (style & 0xF) {
-    case MB_OKCANCEL: return mbOKCancel;
-    case MB_ABORTRETRYIGNORE: return mbAbort | mbRetry | mbIgnore;
-    case MB_YESNOCANCEL: return mbYesNoCancel;
-    case MB_YESNO: return mbYesNo;
-    case MB_RETRYCANCEL: return mbRetry | mbCancel;
-    }
-    return mbOK;
-}
-
-const char* const kCaptions[] = {"Warning", "Error", "Information", "Confirm"};
-
 }
 
 ScriptedDialogs::ScriptedDialogs()
@@ -139,15 +125,12 @@ int ScriptedDialogs::buttonAnswer(DialogCall call)
 
 int ScriptedDialogs::MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons)
 {
-    DialogCall call{QStringLiteral("MessageDlg"), {}, text, type, buttons, {}, {}};
-    if (type >= mtWarning && type < mtCustom)
-        call.Caption = QLatin1String(kCaptions[type]);
-    return buttonAnswer(call);
+    return buttonAnswer({QStringLiteral("MessageDlg"), MessageDlgCaption(type), text, type, buttons, {}, {}});
 }
 
 int ScriptedDialogs::MessageBox(const QString& text, const QString& caption, unsigned style)
 {
-    return buttonAnswer({QStringLiteral("MessageBox"), caption, text, int(style), buttonsOfStyle(style), {}, {}});
+    return buttonAnswer({QStringLiteral("MessageBox"), caption, text, int(style), MessageBoxButtons(style), {}, {}});
 }
 
 void ScriptedDialogs::ShowMessage(const QString& text)
