@@ -237,32 +237,31 @@ void TRegistry::WriteBinaryData(const QString& name, const QByteArray& value)
     writeValue(RootKey, path(), name, REG_BINARY, value);
 }
 
-QStringList TRegistry::GetKeyNames()
+namespace {
+// The names a one-parameter query lists for a key; none from an unreadable hive.
+QStringList namesUnder(HKEY root, const char* sql, const QString& keyPath)
 {
-    HiveUse held(RootKey);
+    HiveUse held(root);
     Hive& hive = *held;
     QStringList names;
     if (!hive.readable())
         return names;
-    Query q(hive, "SELECT name FROM keys WHERE parent = ?1 ORDER BY path");
-    q.bind(1, foldPath(path()));
+    Query q(hive, sql);
+    q.bind(1, foldPath(keyPath));
     while (q.next())
         names << q.text(0);
     return names;
 }
+}
+
+QStringList TRegistry::GetKeyNames()
+{
+    return namesUnder(RootKey, "SELECT name FROM keys WHERE parent = ?1 ORDER BY path", path());
+}
 
 QStringList TRegistry::GetValueNames()
 {
-    HiveUse held(RootKey);
-    Hive& hive = *held;
-    QStringList names;
-    if (!hive.readable())
-        return names;
-    Query q(hive, "SELECT name FROM reg_values WHERE key = ?1 ORDER BY rowid");
-    q.bind(1, foldPath(path()));
-    while (q.next())
-        names << q.text(0);
-    return names;
+    return namesUnder(RootKey, "SELECT name FROM reg_values WHERE key = ?1 ORDER BY rowid", path());
 }
 
 bool TRegistry::DeleteKey(const QString& key)
