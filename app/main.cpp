@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLoggingCategory>
 
 #include <cstdio>
 
@@ -33,6 +34,9 @@ int main(int argc, char** argv)
     QElapsedTimer started;
     started.start();
     PrepareWebEngineEnvironment();
+    // The engine's start-up report is for engine developers; QT_LOGGING_RULES
+    // still turns it back on.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     QApplication app(argc, argv);
     EnsureProfileDefaults();
 
