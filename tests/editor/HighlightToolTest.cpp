@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -61,6 +62,23 @@ TEST_F(HighlightTool, FileAndStreamsGiveTheLibrarysDocument) {
   const fs::path piped = FDir / "piped.rtf";
   EXPECT_EQ(Call("--xml < '" + in.string() + "' > '" + piped.string() + "'").exitCode, 0);
   EXPECT_EQ(Read(piped), expected);
+}
+
+// A file is read in place; one that fills its last page exactly has no byte
+// after it, and texts ending inside a string, comment or word scan to the end.
+TEST_F(HighlightTool, FilesEndingAtAPageBorderGiveTheLibrarysDocument) {
+  const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  for (const std::string tail : {"", "<a x=\"unterminated", "<!-- open comment", "<tag", "caf\xC3"})
+    for (const std::size_t size : {tail.size(), page - 1, page, 2 * page, 2 * page + 1}) {
+      std::string text(size - tail.size(), ' ');
+      for (std::size_t i = 40; i < text.size(); i += 41) text[i] = '\n';
+      text += tail;
+      THighlightXML h;
+      h.SetText(text);
+      const fs::path in = Write("in.xml", text), out = FDir / "out.rtf";
+      EXPECT_EQ(Call("--xml '" + in.string() + "' -o '" + out.string() + "'").exitCode, 0);
+      EXPECT_EQ(Read(out), h.GetRtf()) << "tail '" << tail << "', " << size << " bytes";
+    }
 }
 
 TEST_F(HighlightTool, FailuresAreReportedWithNonZeroExit) {
