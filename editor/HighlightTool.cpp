@@ -5,6 +5,7 @@
 // leaves a truncated document behind.
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -26,6 +27,19 @@
 namespace {
 
 constexpr const char* kUsage = "usage: zarn-highlight --html|--xml [IN] [-o OUT]\n";
+
+// The temporary output being written, for the SIGBUS handler to remove.
+char gPartialOutput[4096];
+
+// Touching a page of a mapped input that another program cut short raises
+// SIGBUS. The run then ends as any failed read does: a message, no partial
+// output left behind, exit status 1.
+void InputCutShort(int) {
+  static const char message[] = "zarn-highlight: the input file was cut short while it was read\n";
+  [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, message, sizeof message - 1);
+  if (gPartialOutput[0]) ::unlink(gPartialOutput);
+  ::_exit(1);
+}
 
 int Fail(const std::string& message) {
   std::cerr << "zarn-highlight: " << message << "\n";
@@ -69,9 +83,7 @@ class TInput {
  private:
   // Maps the file over a zeroed range at least one byte longer, so that a
   // NUL follows the text even when it fills its last page. False when the
-  // file cannot be mapped; it is read instead. (A file cut short by another
-  // program during the run stops it with SIGBUS; the output keeps its old
-  // contents, as it is only renamed into place at the end.)
+  // file cannot be mapped; it is read instead.
   bool Map(int fd, std::size_t size) {
     const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
     const std::size_t span = (size / page + 1) * page;
@@ -83,6 +95,7 @@ class TInput {
     }
     FMap = map;
     FMapSize = span;
+    std::signal(SIGBUS, InputCutShort);
     FText = {static_cast<const char*>(map), size};
     return true;
   }
@@ -116,6 +129,7 @@ bool WriteOutput(THighlightRichSyntax& highlighter, const std::string& path) {
     return static_cast<bool>(std::cout);
   }
   const std::string temp = path + ".part";
+  if (temp.size() < sizeof gPartialOutput) std::memcpy(gPartialOutput, temp.c_str(), temp.size() + 1);
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
     if (!out) return false;
