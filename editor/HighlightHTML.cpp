@@ -107,15 +107,14 @@ constexpr std::array<TagBucket, kKeywordBuckets> MakeTagBuckets() {
 }
 constexpr auto kTagBuckets = MakeTagBuckets();
 
-// A word as tag names are compared: the letter values of its characters
-// (digits count 0), padded with zeros. Longer words match no known name.
-using TagKey = std::array<std::uint8_t, 16>;
+// Tag names lower-cased, padded with zeros, for KeywordKind's comparison.
+using TagKey = std::array<char, 16>;
 
 constexpr std::array<TagKey, HtmlTagNames.size()> MakeTagKeys() {
   std::array<TagKey, HtmlTagNames.size()> keys{};
   for (std::size_t i = 0; i < HtmlTagNames.size(); ++i)
     for (std::size_t k = 0; k < HtmlTagNames[i].size(); ++k)
-      keys[i][k] = static_cast<std::uint8_t>(KeywordCharValue[static_cast<unsigned char>(HtmlTagNames[i][k])]);
+      keys[i][k] = static_cast<char>(Lower(static_cast<unsigned char>(HtmlTagNames[i][k])));
   return keys;
 }
 constexpr auto kTagKeys = MakeTagKeys();
@@ -272,19 +271,24 @@ THtmlTokenKind THighlightHTML::KeywordKind() {
   const std::size_t start = FPos;
   std::size_t i = start;
   std::uint64_t hash = 0;
-  TagKey key{};  // a word longer than the key wraps round in it, but has no name's length
-  for (std::uint32_t value; (value = KeywordCharValue[At(i)]) != 0; ++i) {
-    hash += value;
-    key[(i - start) % key.size()] = static_cast<std::uint8_t>(value);
-  }
+  for (std::uint32_t value; (value = KeywordCharValue[At(i)]) != 0; ++i) hash += value;
   for (; At(i) >= '0' && At(i) <= '9'; ++i) hash += At(i) - '0';
   FKeyLength = i - start;
   if (hash >= kKeywordBuckets) return hkName;
   const TagBucket& bucket = kTagBuckets[hash];
   for (std::size_t b = 0; b < bucket.count; ++b)
-    if (HtmlTagNames[bucket.names[b]].size() == FKeyLength && kTagKeys[bucket.names[b]] == key)
+    if (HtmlTagNames[bucket.names[b]].size() == FKeyLength && IsTagKey(kTagKeys[bucket.names[b]], start))
       return hkTag;
   return hkUnknownTag;
+}
+
+// True when the word of FKeyLength characters at `start` spells `key`,
+// ignoring case. Words hold only letters, digits, "!" and "/", which setting
+// bit 5 lower-cases and leaves apart.
+bool THighlightHTML::IsTagKey(const std::array<char, 16>& key, std::size_t start) const {
+  for (std::size_t k = 0; k < FKeyLength; ++k)
+    if ((At(start + k) | 0x20) != static_cast<unsigned char>(key[k])) return false;
+  return true;
 }
 
 // Index of the first entity name that the text at FPos starts with, ignoring

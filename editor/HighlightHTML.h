@@ -70,6 +70,7 @@ class THighlightHTML final : public THighlightMarkup<THtmlTokenKind, hkSpace, hk
   void ScanWord();
   void ScanText();
   THtmlTokenKind KeywordKind();
+  bool IsTagKey(const std::array<char, 16>& key, std::size_t start) const;
   int FindEntity() const;
 
   int FEntityIndex = -1;
