@@ -63,12 +63,13 @@ constexpr std::array<std::uint32_t, 256> MakeKeywordCharValue() {
 constexpr auto KeywordCharValue = MakeKeywordCharValue();
 
 enum CharClass : std::uint8_t {
-  ccBlank, ccString, ccEntity, ccTagOpen, ccEquals, ccTagClose, ccWord,
+  ccControl, ccSpace, ccString, ccEntity, ccTagOpen, ccEquals, ccTagClose, ccWord, ccCount,
 };
 
 constexpr std::array<std::uint8_t, 256> MakeCharClasses() {
   std::array<std::uint8_t, 256> t{};
-  for (int c = 0; c < 256; ++c) t[c] = c <= 32 ? ccBlank : ccWord;
+  for (int c = 0; c < 256; ++c) t[c] = c < 32 ? ccControl : ccWord;
+  t[' '] = ccSpace;
   t['"'] = ccString;
   t['&'] = ccEntity;
   t['<'] = ccTagOpen;
@@ -77,6 +78,43 @@ constexpr std::array<std::uint8_t, 256> MakeCharClasses() {
   return t;
 }
 constexpr auto kCharClasses = MakeCharClasses();
+
+// What NextToken scans, by scan state and the class of the character at the
+// token's start: one table lookup decides it.
+enum ScanAction : std::uint8_t {
+  saBlank, saString, saValueString, saEntity, saTagOpen, saEquals, saTagClose,
+  saTagName, saValueWord, saName, saText, saScriptLine, saCommentLine,
+};
+
+constexpr ScanAction ActionOf(int state, int charClass) {
+  switch (state) {
+    case hsServerScript: return saScriptLine;
+    case hsComment: return saCommentLine;
+    // Text runs start at any character from the space up, except "<".
+    case hsText: return charClass == ccControl ? saBlank : charClass == ccTagOpen ? saTagOpen : saText;
+    default: break;
+  }
+  switch (charClass) {
+    case ccControl:
+    case ccSpace: return saBlank;
+    case ccString: return state == hsValue ? saValueString : saString;
+    case ccEntity: return saEntity;
+    case ccTagOpen: return saTagOpen;
+    case ccEquals: return saEquals;
+    case ccTagClose: return saTagClose;
+    default: return state == hsTagName ? saTagName : state == hsValue ? saValueWord : saName;
+  }
+}
+
+constexpr int kScanStates = 8;  // THtmlScanState values are below this
+
+constexpr std::array<std::array<ScanAction, ccCount>, kScanStates> MakeScanActions() {
+  std::array<std::array<ScanAction, ccCount>, kScanStates> t{};
+  for (int state = 0; state < kScanStates; ++state)
+    for (int charClass = 0; charClass < ccCount; ++charClass) t[state][charClass] = ActionOf(state, charClass);
+  return t;
+}
+constexpr auto kScanActions = MakeScanActions();
 
 constexpr std::array<int, 12> kKindColors = {11, 1, 2, 3, 4, 11, 5, 6, 7, 8, 9, 10};
 
@@ -154,38 +192,46 @@ int THighlightHTML::TokenColor() const { return kKindColors[FTokenKind]; }
 // including the closing ">"; line breaks inside are blank tokens.
 void THighlightHTML::NextToken() {
   FTokenStart = FPos;
-  switch (FState) {
-    case hsServerScript:
+  switch (kScanActions[FState][kCharClasses[Cur()]]) {
+    case saBlank: ScanBlank(); break;
+    case saString: ScanString(hkString); break;
+    case saValueString:
+      FState = hsInTag;
+      ScanString(hkValue);
+      break;
+    case saEntity: ScanEntity(); break;
+    case saTagOpen: ScanTagOpen(); break;
+    case saEquals: ScanSymbol(hsValue); break;
+    case saTagClose: ScanSymbol(hsText); break;
+    case saTagName:
+      FState = hsInTag;
+      FTokenKind = KeywordKind();
+      FPos += FKeyLength;
+      break;
+    case saValueWord:
+      FState = hsInTag;
+      FTokenKind = hkValue;
+      ++FPos;
+      SkipToStop<true, ' ', '>'>();
+      break;
+    case saName:
+      FTokenKind = hkName;
+      ++FPos;
+      SkipToStop<true, ' ', '"', '=', '>'>();
+      break;
+    case saText: ScanText(); break;
+    case saScriptLine:
       if (ScanBlockLine(hkServerScript, "%>")) FState = hsText;
       break;
-    case hsComment:
+    case saCommentLine:
       if (ScanBlockLine(hkComment, "-->")) FState = hsText;
       break;
-    case hsText: ScanText(); break;
-    default: ScanByChar(); break;
   }
 }
 
-void THighlightHTML::ScanByChar() {
-  switch (kCharClasses[Cur()]) {
-    case ccBlank: ScanBlank(); break;
-    case ccString: ScanString(); break;
-    case ccEntity: ScanEntity(); break;
-    case ccTagOpen: ScanTagOpen(); break;
-    case ccEquals: ScanEquals(); break;
-    case ccTagClose: ScanTagClose(); break;
-    default: ScanWord(); break;
-  }
-}
-
-void THighlightHTML::ScanEquals() {
-  FState = hsValue;
-  FTokenKind = hkSymbol;
-  ++FPos;
-}
-
-void THighlightHTML::ScanTagClose() {
-  FState = hsText;
+// "=" or ">", after which the scan goes on in `next`.
+void THighlightHTML::ScanSymbol(THtmlScanState next) {
+  FState = next;
   FTokenKind = hkSymbol;
   ++FPos;
 }
@@ -206,13 +252,8 @@ void THighlightHTML::ScanTagOpen() {
   }
 }
 
-void THighlightHTML::ScanString() {
-  if (FState == hsValue) {
-    FState = hsInTag;
-    FTokenKind = hkValue;
-  } else {
-    FTokenKind = hkString;
-  }
+void THighlightHTML::ScanString(THtmlTokenKind kind) {
+  FTokenKind = kind;
   ++FPos;
   SkipToStop<false, '\0', '\n', '\r', '"'>();
   if (Cur() == '"') ++FPos;
@@ -227,33 +268,11 @@ void THighlightHTML::ScanEntity() {
   FState = hsText;
 }
 
-void THighlightHTML::ScanWord() {
-  switch (FState) {
-    case hsTagName:
-      FState = hsInTag;
-      FTokenKind = KeywordKind();
-      FPos += FKeyLength;
-      break;
-    case hsValue:
-      FState = hsInTag;
-      FTokenKind = hkValue;
-      ++FPos;
-      SkipToStop<true, ' ', '>'>();
-      break;
-    default:
-      FTokenKind = hkName;
-      ++FPos;
-      SkipToStop<true, ' ', '"', '=', '>'>();
-      break;
-  }
-}
-
-// Text up to a tag or a known entity; an "&" that starts none stays in the text.
+// Text from the space up to a tag or a known entity; an "&" that starts none
+// stays in the text.
 void THighlightHTML::ScanText() {
-  if (!ScanTextRun(hkText)) {
-    ScanByChar();
-    return;
-  }
+  FTokenKind = hkText;
+  SkipText();
   while (Cur() == '&') {
     const int entity = FindEntity();
     if (entity >= 0) {

@@ -61,13 +61,10 @@ class THighlightHTML final : public THighlightMarkup<THtmlTokenKind, hkSpace, hk
   void WriteBody(TRtfBuffer& out, std::ostream* stream) override;
 
  private:
-  void ScanByChar();
-  void ScanEquals();
-  void ScanTagClose();
+  void ScanSymbol(THtmlScanState next);
   void ScanTagOpen();
-  void ScanString();
+  void ScanString(THtmlTokenKind kind);
   void ScanEntity();
-  void ScanWord();
   void ScanText();
   THtmlTokenKind KeywordKind();
   bool IsTagKey(const std::array<char, 16>& key, std::size_t start) const;

@@ -29,6 +29,16 @@ constexpr std::array<bool, 256> MakeEscapeBytes() {
 }
 inline constexpr auto kEscapeBytes = MakeEscapeBytes();
 
+// Bytes that start every token that is a line break or whose colour
+// MarkupColor changes: blanks, "/" and the double quote.
+constexpr std::array<bool, 256> MakeMarkupColorStarts() {
+  std::array<bool, 256> t{};
+  for (int c = 0; c <= 32; ++c) t[c] = true;
+  t['/'] = t['"'] = true;
+  return t;
+}
+inline constexpr auto kMarkupColorStarts = MakeMarkupColorStarts();
+
 // "\cf<n> " for the colour indices in use, padded to a fixed width so that
 // writing one is a single store.
 struct ColorWord {
@@ -150,12 +160,18 @@ void THighlightRichSyntax::WriteMarkupTokens(Self& self, TRtfBuffer& out, std::o
     // "\par ", the colour word and the token with a copy's overrun.
     room(5 + kMaxColorWord + text.size() + 16);
     // Escaping leaves line breaks, blanks, "/" and quotes as they are, so the
-    // raw token decides the paragraph break and the colour.
-    if (text.size() <= 2 && (text == "\r\n" || text == "\r")) {
-      std::memcpy(w, "\\par ", 5);
-      w += 5;
+    // raw token decides the paragraph break and the colour. An empty token
+    // looks at the byte after it, which is in the source, and is rejected by
+    // the comparisons.
+    int color = self.TokenColor();
+    if (kMarkupColorStarts[static_cast<unsigned char>(*text.data())]) {
+      if (text == "\r\n" || text == "\r") {
+        std::memcpy(w, "\\par ", 5);
+        w += 5;
+      }
+      color = MarkupColor(color, text);
     }
-    w = PutColorWord(MarkupColor(self.TokenColor(), text), w);
+    w = PutColorWord(color, w);
     if (tokenEnd <= nextEscape) {
       // The source is readable up to its terminating NUL.
       if (text.size() <= 16 && sourceEnd - text.data() >= 15)
