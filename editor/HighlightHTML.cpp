@@ -82,7 +82,7 @@ constexpr auto kCharClasses = MakeCharClasses();
 // What NextToken scans, by scan state and the class of the character at the
 // token's start: one table lookup decides it.
 enum ScanAction : std::uint8_t {
-  saBlank, saString, saValueString, saEntity, saTagOpen, saEquals, saTagClose,
+  saBlank, saSpace, saString, saValueString, saEntity, saTagOpen, saSymbol,
   saTagName, saValueWord, saName, saText, saScriptLine, saCommentLine,
 };
 
@@ -95,13 +95,13 @@ constexpr ScanAction ActionOf(int state, int charClass) {
     default: break;
   }
   switch (charClass) {
-    case ccControl:
-    case ccSpace: return saBlank;
+    case ccControl: return saBlank;
+    case ccSpace: return saSpace;
     case ccString: return state == hsValue ? saValueString : saString;
     case ccEntity: return saEntity;
     case ccTagOpen: return saTagOpen;
-    case ccEquals: return saEquals;
-    case ccTagClose: return saTagClose;
+    case ccEquals:
+    case ccTagClose: return saSymbol;
     default: return state == hsTagName ? saTagName : state == hsValue ? saValueWord : saName;
   }
 }
@@ -194,6 +194,7 @@ void THighlightHTML::NextToken() {
   FTokenStart = FPos;
   switch (kScanActions[FState][kCharClasses[Cur()]]) {
     case saBlank: ScanBlank(); break;
+    case saSpace: ScanSpace(); break;
     case saString: ScanString(hkString); break;
     case saValueString:
       FState = hsInTag;
@@ -201,8 +202,7 @@ void THighlightHTML::NextToken() {
       break;
     case saEntity: ScanEntity(); break;
     case saTagOpen: ScanTagOpen(); break;
-    case saEquals: ScanSymbol(hsValue); break;
-    case saTagClose: ScanSymbol(hsText); break;
+    case saSymbol: ScanSymbol(); break;
     case saTagName:
       FState = hsInTag;
       FTokenKind = KeywordKind();
@@ -229,9 +229,9 @@ void THighlightHTML::NextToken() {
   }
 }
 
-// "=" or ">", after which the scan goes on in `next`.
-void THighlightHTML::ScanSymbol(THtmlScanState next) {
-  FState = next;
+// "=", after which a value follows, or ">", after which text does.
+void THighlightHTML::ScanSymbol() {
+  FState = Cur() == '=' ? hsValue : hsText;
   FTokenKind = hkSymbol;
   ++FPos;
 }

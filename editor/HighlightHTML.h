@@ -61,7 +61,7 @@ class THighlightHTML final : public THighlightMarkup<THtmlTokenKind, hkSpace, hk
   void WriteBody(TRtfBuffer& out, std::ostream* stream) override;
 
  private:
-  void ScanSymbol(THtmlScanState next);
+  void ScanSymbol();
   void ScanTagOpen();
   void ScanString(THtmlTokenKind kind);
   void ScanEntity();

@@ -63,6 +63,9 @@ class THighlightMarkup : public THighlightRichSyntax {
   // a token of `kind` up to the line end, or up to and including the closer's
   // ">", and then true. At a line end the token is the line break.
   bool ScanBlockLine(Kind kind, std::string_view closer);
+  // A run of blanks at a character up to 32 that is no line break and not
+  // the NUL after the text (ScanBlank's tokens other than those).
+  void ScanSpace();
 
   const char* FSource = "";
   std::size_t FLength = 0;
@@ -72,6 +75,5 @@ class THighlightMarkup : public THighlightRichSyntax {
   int FLineNumber = 0;
 
  private:
-  void ScanSpace();
   bool ClosedBy(std::string_view closer) const;
 };
