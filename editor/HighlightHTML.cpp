@@ -63,7 +63,7 @@ constexpr std::array<std::uint32_t, 256> MakeKeywordCharValue() {
 constexpr auto KeywordCharValue = MakeKeywordCharValue();
 
 enum CharClass : std::uint8_t {
-  ccControl, ccSpace, ccString, ccEntity, ccTagOpen, ccEquals, ccTagClose, ccWord, ccCount,
+  ccControl, ccSpace, ccString, ccEntity, ccTagOpen, ccEquals, ccTagClose, ccWord,
 };
 
 constexpr std::array<std::uint8_t, 256> MakeCharClasses() {
@@ -79,8 +79,8 @@ constexpr std::array<std::uint8_t, 256> MakeCharClasses() {
 }
 constexpr auto kCharClasses = MakeCharClasses();
 
-// What NextToken scans, by scan state and the class of the character at the
-// token's start: one table lookup decides it.
+// What NextToken scans, by scan state and the character at the token's start:
+// one table lookup decides it.
 enum ScanAction : std::uint8_t {
   saBlank, saSpace, saString, saValueString, saEntity, saTagOpen, saSymbol,
   saTagName, saValueWord, saName, saText, saScriptLine, saCommentLine,
@@ -108,10 +108,10 @@ constexpr ScanAction ActionOf(int state, int charClass) {
 
 constexpr int kScanStates = 8;  // THtmlScanState values are below this
 
-constexpr std::array<std::array<ScanAction, ccCount>, kScanStates> MakeScanActions() {
-  std::array<std::array<ScanAction, ccCount>, kScanStates> t{};
+constexpr std::array<std::array<ScanAction, 256>, kScanStates> MakeScanActions() {
+  std::array<std::array<ScanAction, 256>, kScanStates> t{};
   for (int state = 0; state < kScanStates; ++state)
-    for (int charClass = 0; charClass < ccCount; ++charClass) t[state][charClass] = ActionOf(state, charClass);
+    for (int c = 0; c < 256; ++c) t[state][c] = ActionOf(state, kCharClasses[c]);
   return t;
 }
 constexpr auto kScanActions = MakeScanActions();
@@ -192,7 +192,7 @@ int THighlightHTML::TokenColor() const { return kKindColors[FTokenKind]; }
 // including the closing ">"; line breaks inside are blank tokens.
 void THighlightHTML::NextToken() {
   FTokenStart = FPos;
-  switch (kScanActions[FState][kCharClasses[Cur()]]) {
+  switch (kScanActions[FState][Cur()]) {
     case saBlank: ScanBlank(); break;
     case saSpace: ScanSpace(); break;
     case saString: ScanString(hkString); break;
