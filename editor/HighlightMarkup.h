@@ -33,6 +33,8 @@ class THighlightMarkup : public THighlightRichSyntax {
   void ResetColors() override;
 
   Kind TokenKind() const { return FTokenKind; }
+  // True for blank and line-break tokens, which hold bytes up to 32 only.
+  bool AtBlank() const { return FTokenKind == kSpace; }
 
   // Default colours, by colour index 1 to 11 (one list for both languages).
   static const std::vector<TColor>& DefaultColors();

@@ -160,7 +160,8 @@ class THighlightRichSyntax {
   static void WriteTokens(Self& self, TRtfBuffer& out, std::ostream* stream);
   // The same loop for a final language class whose EscapeText and FormatToken
   // are EscapeMarkup and FormatMarkupToken, with the same output: it escapes
-  // while copying. Self::Source() gives the text that the tokens come from.
+  // while copying. Self::Source() gives the text that the tokens come from;
+  // Self::AtBlank() is true for tokens of bytes up to 32 only.
   template <class Self>
   static void WriteMarkupTokens(Self& self, TRtfBuffer& out, std::ostream* stream);
 

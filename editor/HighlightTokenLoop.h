@@ -29,8 +29,8 @@ constexpr std::array<bool, 256> MakeEscapeBytes() {
 }
 inline constexpr auto kEscapeBytes = MakeEscapeBytes();
 
-// Bytes that start every token that is a line break or whose colour
-// MarkupColor changes: blanks, "/" and the double quote.
+// Bytes that start every token whose colour MarkupColor changes: blanks,
+// "/" and the double quote.
 constexpr std::array<bool, 256> MakeMarkupColorStarts() {
   std::array<bool, 256> t{};
   for (int c = 0; c <= 32; ++c) t[c] = true;
@@ -162,15 +162,14 @@ void THighlightRichSyntax::WriteMarkupTokens(Self& self, TRtfBuffer& out, std::o
     // Escaping leaves line breaks, blanks, "/" and quotes as they are, so the
     // raw token decides the paragraph break and the colour. An empty token
     // looks at the byte after it, which is in the source, and is rejected by
-    // the comparisons.
-    int color = self.TokenColor();
-    if (kMarkupColorStarts[static_cast<unsigned char>(*text.data())]) {
-      if (text == "\r\n" || text == "\r") {
-        std::memcpy(w, "\\par ", 5);
-        w += 5;
-      }
-      color = MarkupColor(color, text);
+    // the comparisons. Blank tokens keep their colour: they hold no "//".
+    const auto first = static_cast<unsigned char>(*text.data());
+    if (first == '\r' && (text == "\r\n" || text == "\r")) {
+      std::memcpy(w, "\\par ", 5);
+      w += 5;
     }
+    int color = self.TokenColor();
+    if (kMarkupColorStarts[first] && !self.AtBlank()) color = MarkupColor(color, text);
     w = PutColorWord(color, w);
     if (tokenEnd <= nextEscape) {
       // The source is readable up to its terminating NUL.
