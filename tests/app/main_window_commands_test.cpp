@@ -211,10 +211,3 @@ TEST_F(MainWindowCommands, ClosingALoadingPageStopsItAndStoresTheAddress)
     EXPECT_EQ(address, "http://127.0.0.1/last.html");
 }
 }
-
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -510,10 +510,3 @@ TEST_F(SextantTest, ReparentingKeepsTheControlWindow)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -184,10 +184,3 @@ TEST(QtDialogs, MessageBoxesOfferTheButtonsAndAnswerTheChosenOne)
 }
 
 }
-
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -181,10 +181,3 @@ TEST_F(FormPlacement, ReadOnlyMachineHiveKeepsWhatWasStoredBefore)
     EXPECT_EQ(address, "http://example.org/first.html");
 }
 }
-
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
