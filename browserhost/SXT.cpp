@@ -22,6 +22,13 @@ IDispatch* dispatchOf(const Variant& value)
 
 WordBool wordBoolOf(const Variant& value) { return toWordBool(value.toBool()); }
 
+// Calls an event handler when one is assigned; an unassigned event is skipped.
+template <class Handler, class... Args> void Raise(const Handler& handler, Args&&... args)
+{
+    if (handler)
+        handler(std::forward<Args>(args)...);
+}
+
 } // namespace
 
 EOleException::EOleException(HRESULT code) : std::runtime_error(hresultText(code)), ErrorCode(code) {}
@@ -152,32 +159,25 @@ HRESULT TSXT::Invoke(DISPID dispId, std::vector<Variant>& a)
 
     switch (dispId) {
     case DISPID_STATUSTEXTCHANGE:
-        if (OnStatusTextChange)
-            OnStatusTextChange(this, a[0].toWideString());
+        Raise(OnStatusTextChange, this, a[0].toWideString());
         break;
     case DISPID_PROGRESSCHANGE:
-        if (OnProgressChange)
-            OnProgressChange(this, a[0].toInt(), a[1].toInt());
+        Raise(OnProgressChange, this, a[0].toInt(), a[1].toInt());
         break;
     case DISPID_COMMANDSTATECHANGE:
-        if (OnCommandStateChange)
-            OnCommandStateChange(this, a[0].toInt(), wordBoolOf(a[1]));
+        Raise(OnCommandStateChange, this, a[0].toInt(), wordBoolOf(a[1]));
         break;
     case DISPID_DOWNLOADBEGIN:
-        if (OnDownloadBegin)
-            OnDownloadBegin(this);
+        Raise(OnDownloadBegin, this);
         break;
     case DISPID_DOWNLOADCOMPLETE:
-        if (OnDownloadComplete)
-            OnDownloadComplete(this);
+        Raise(OnDownloadComplete, this);
         break;
     case DISPID_TITLECHANGE:
-        if (OnTitleChange)
-            OnTitleChange(this, a[0].toWideString());
+        Raise(OnTitleChange, this, a[0].toWideString());
         break;
     case DISPID_PROPERTYCHANGE:
-        if (OnPropertyChange)
-            OnPropertyChange(this, a[0].toWideString());
+        Raise(OnPropertyChange, this, a[0].toWideString());
         break;
     case DISPID_BEFORENAVIGATE2:
         if (OnBeforeNavigate2)
@@ -192,64 +192,49 @@ HRESULT TSXT::Invoke(DISPID dispId, std::vector<Variant>& a)
             });
         break;
     case DISPID_NAVIGATECOMPLETE2:
-        if (OnNavigateComplete2)
-            OnNavigateComplete2(this, dispatchOf(a[0]), a[1]);
+        Raise(OnNavigateComplete2, this, dispatchOf(a[0]), a[1]);
         break;
     case DISPID_DOCUMENTCOMPLETE:
-        if (OnDocumentComplete)
-            OnDocumentComplete(this, dispatchOf(a[0]), a[1]);
+        Raise(OnDocumentComplete, this, dispatchOf(a[0]), a[1]);
         break;
     case DISPID_ONQUIT:
-        if (OnQuit)
-            OnQuit(this);
+        Raise(OnQuit, this);
         break;
     case DISPID_ONVISIBLE:
-        if (OnVisible)
-            OnVisible(this, wordBoolOf(a[0]));
+        Raise(OnVisible, this, wordBoolOf(a[0]));
         break;
     case DISPID_ONTOOLBAR:
-        if (OnToolBar)
-            OnToolBar(this, wordBoolOf(a[0]));
+        Raise(OnToolBar, this, wordBoolOf(a[0]));
         break;
     case DISPID_ONMENUBAR:
-        if (OnMenuBar)
-            OnMenuBar(this, wordBoolOf(a[0]));
+        Raise(OnMenuBar, this, wordBoolOf(a[0]));
         break;
     case DISPID_ONSTATUSBAR:
-        if (OnStatusBar)
-            OnStatusBar(this, wordBoolOf(a[0]));
+        Raise(OnStatusBar, this, wordBoolOf(a[0]));
         break;
     case DISPID_ONFULLSCREEN:
-        if (OnFullScreen)
-            OnFullScreen(this, wordBoolOf(a[0]));
+        Raise(OnFullScreen, this, wordBoolOf(a[0]));
         break;
     case DISPID_ONTHEATERMODE:
-        if (OnTheaterMode)
-            OnTheaterMode(this, wordBoolOf(a[0]));
+        Raise(OnTheaterMode, this, wordBoolOf(a[0]));
         break;
     case DISPID_ONADDRESSBAR:
-        if (OnAddressBar)
-            OnAddressBar(this, wordBoolOf(a[0]));
+        Raise(OnAddressBar, this, wordBoolOf(a[0]));
         break;
     case DISPID_WINDOWSETRESIZABLE:
-        if (OnWindowSetResizable)
-            OnWindowSetResizable(this, wordBoolOf(a[0]));
+        Raise(OnWindowSetResizable, this, wordBoolOf(a[0]));
         break;
     case DISPID_WINDOWSETLEFT:
-        if (OnWindowSetLeft)
-            OnWindowSetLeft(this, a[0].toInt());
+        Raise(OnWindowSetLeft, this, a[0].toInt());
         break;
     case DISPID_WINDOWSETTOP:
-        if (OnWindowSetTop)
-            OnWindowSetTop(this, a[0].toInt());
+        Raise(OnWindowSetTop, this, a[0].toInt());
         break;
     case DISPID_WINDOWSETWIDTH:
-        if (OnWindowSetWidth)
-            OnWindowSetWidth(this, a[0].toInt());
+        Raise(OnWindowSetWidth, this, a[0].toInt());
         break;
     case DISPID_WINDOWSETHEIGHT:
-        if (OnWindowSetHeight)
-            OnWindowSetHeight(this, a[0].toInt());
+        Raise(OnWindowSetHeight, this, a[0].toInt());
         break;
     case DISPID_WINDOWCLOSING:
         if (OnWindowClosing)
@@ -265,8 +250,7 @@ HRESULT TSXT::Invoke(DISPID dispId, std::vector<Variant>& a)
         }
         break;
     case DISPID_SETSECURELOCKICON:
-        if (OnSetSecureLockIcon)
-            OnSetSecureLockIcon(this, a[0].toInt());
+        Raise(OnSetSecureLockIcon, this, a[0].toInt());
         break;
     case DISPID_FILEDOWNLOAD:
         if (OnFileDownload)
@@ -279,20 +263,16 @@ HRESULT TSXT::Invoke(DISPID dispId, std::vector<Variant>& a)
             });
         break;
     case DISPID_PRINTTEMPLATEINSTANTIATION:
-        if (OnPrintTemplateInstantiation)
-            OnPrintTemplateInstantiation(this, dispatchOf(a[0]));
+        Raise(OnPrintTemplateInstantiation, this, dispatchOf(a[0]));
         break;
     case DISPID_PRINTTEMPLATETEARDOWN:
-        if (OnPrintTemplateTeardown)
-            OnPrintTemplateTeardown(this, dispatchOf(a[0]));
+        Raise(OnPrintTemplateTeardown, this, dispatchOf(a[0]));
         break;
     case DISPID_UPDATEPAGESTATUS:
-        if (OnUpdatePageStatus)
-            OnUpdatePageStatus(this, dispatchOf(a[0]), a[1], a[2]);
+        Raise(OnUpdatePageStatus, this, dispatchOf(a[0]), a[1], a[2]);
         break;
     case DISPID_PRIVACYIMPACTEDSTATECHANGE:
-        if (OnPrivacyImpactedStateChange)
-            OnPrivacyImpactedStateChange(this, wordBoolOf(a[0]));
+        Raise(OnPrivacyImpactedStateChange, this, wordBoolOf(a[0]));
         break;
     case DISPID_NEWWINDOW3:
         if (OnNewWindow3)
