@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -27,13 +28,14 @@ std::string ReadFile(const fs::path& path) {
   return s.str();
 }
 
-std::string Highlight(const std::string& language, const std::string& text) {
+// `text` must be followed by a NUL.
+std::string Highlight(const std::string& language, std::string_view text) {
   std::unique_ptr<THighlightRichSyntax> h;
   if (language == "html")
     h = std::make_unique<THighlightHTML>();
   else
     h = std::make_unique<THighlightXML>();
-  h->SetText(text);
+  h->SetSource(text, 1);
   return h->GetRtf();
 }
 
@@ -76,6 +78,27 @@ TEST(HighlightInvariants, EveryDocumentIsOneGroupHoldingTheWholeInput) {
     for (const std::string language : {"html", "xml"})
       ASSERT_EQ(rtf_check::CheckDocument(input, Highlight(language, input)), "")
           << language << " input: " << input;
+}
+
+// Texts that end inside each kind of run the scanners search sixteen bytes at
+// a time, at every distance from a sixteen-byte step, each in a heap block
+// that ends with the NUL after the text: built with AddressSanitizer, a read
+// past that NUL fails the test.
+TEST(HighlightInvariants, ScansStopAtTheNulAfterTheText) {
+  const std::vector<std::string> openings = {
+      "",         "<p>",       "<p ",    "<p a=",     "<p a=\"",    "<p>&",        "<",
+      "<!--",     "<!-- a\r\n", "<%",     "<a>",       "<a b='",     "<a b=\"&",     "<a>&",
+      "<![CDATA[", "<?xml",     "<!DOCTYPE", "<a b=\"\xC3", "<p>{\xE2\x82"};
+  for (const std::string& opening : openings)
+    for (std::size_t fill = 0; fill <= 40; ++fill) {
+      const std::string text = opening + std::string(fill, 'x');
+      const auto block = std::make_unique<char[]>(text.size() + 1);
+      std::memcpy(block.get(), text.data(), text.size());
+      const std::string_view view(block.get(), text.size());
+      for (const std::string language : {"html", "xml"})
+        ASSERT_EQ(rtf_check::CheckDocument(text, Highlight(language, view)), "")
+            << language << " input: " << text;
+    }
 }
 
 // The document body spelled out through the public token operations, the way
