@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test check-includes bench clean
 
 all: build
 
@@ -24,8 +24,14 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Every target built without precompiled headers, so that a file missing an
+# include of its own fails here rather than on the next header change.
+check-includes: deps
+	cmake -S . -B $(BUILD)-nopch -G Ninja -DZARN_PCH=OFF
+	cmake --build $(BUILD)-nopch -j $(JOBS)
+
 bench: build
 	bench/run-all.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(BUILD)-nopch
