@@ -25,6 +25,7 @@ constexpr std::size_t kCopyChunk = 1 << 16;
 // read it, so it is a fixed table of atomic pointers: no lock, no allocation.
 constexpr std::size_t kTemporarySlots = 1024;
 std::atomic<const char*> g_temporaryFiles[kTemporarySlots];
+static_assert(std::atomic<const char*>::is_always_lock_free, "the signal handlers read the table");
 
 bool registerTemporary(const char* path)
 {
