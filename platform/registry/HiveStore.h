@@ -146,10 +146,11 @@ QString foldPath(const QString& path);
 // (Registry.cpp).
 // Creates the key (names joined by "\", from the root) and its missing parents.
 void createKey(Hive& hive, const QString& path);
-// Stores a value of an existing key; an existing value of that name is
-// replaced, or kept when keepExisting is set.
+// Stores a value of an existing key; what happens to a value already stored
+// under that name.
+enum class Existing { Replace, Keep };
 void putValue(Hive& hive, const QString& keyPath, const QString& name, int type, const QByteArray& data,
-              bool keepExisting);
+              Existing existing);
 
 // The defaults of a fresh hive of root (Profile.cpp, beside the profile
 // folder they point into).

@@ -179,7 +179,7 @@ void WriteDefaults(HKEY root, Hive& hive)
         const QString key = QLatin1String(seed.key);
         createKey(hive, key);
         if (seed.name)
-            putValue(hive, key, QLatin1String(seed.name), REG_SZ, seed.value.toUtf8(), true);
+            putValue(hive, key, QLatin1String(seed.name), REG_SZ, seed.value.toUtf8(), Existing::Keep);
     }
     hive.setMark(kSeededMark);
 }

@@ -36,9 +36,9 @@ void createKey(Hive& hive, const QString& path)
 }
 
 void putValue(Hive& hive, const QString& keyPath, const QString& name, int type, const QByteArray& data,
-              bool keepExisting)
+              Existing existing)
 {
-    Query(hive, keepExisting ? "INSERT INTO reg_values(key, folded, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
+    Query(hive, existing == Existing::Keep ? "INSERT INTO reg_values(key, folded, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
                                " ON CONFLICT(key, folded) DO NOTHING"
                              : "INSERT INTO reg_values(key, folded, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
                                " ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, data = excluded.data")
@@ -207,7 +207,7 @@ void writeValue(HKEY root, const QString& keyPath, const QString& name, int type
         if (!keyExists(hive, foldPath(keyPath)))
             throw ERegistryException(QStringLiteral("Failed to set data for '%1': the key %2 does not exist")
                                          .arg(name, keyPath));
-        putValue(hive, keyPath, name, type, data, false);
+        putValue(hive, keyPath, name, type, data, registry_detail::Existing::Replace);
     });
 }
 
