@@ -43,10 +43,11 @@ const struct {
     {"marks", "name"},
 };
 
-// Only writes wait: another process may hold the write lock for a while (a
-// large MoveKey), and waiting is better than losing the write. Reads of a WAL
-// database never meet that lock.
-constexpr int kBusyTimeoutMs = 15000;
+// Only writes wait, and briefly: another ZarnWeb's write takes milliseconds,
+// so a lock held for seconds belongs to something stuck, and a window that
+// saves its settings must not freeze behind it. Reads of a WAL database never
+// meet that lock.
+constexpr int kBusyTimeoutMs = 2000;
 
 bool modeWritable(const QString& path)
 {
