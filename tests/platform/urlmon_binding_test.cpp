@@ -1,11 +1,10 @@
 #include "platform/urlmon/UrlMon.h"
 #include "FixtureServer.h"
+#include "ServerGate.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <condition_variable>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -121,14 +120,14 @@ protected:
         // Stalls until the test ends: before its answer, or after a first
         // part of the body.
         s.Get("/silent", [this](const httplib::Request&, httplib::Response& res) {
-            waitForRelease();
+            gate_.Wait();
             res.set_content("too late", "text/plain");
         });
         s.Get("/stalls", [this](const httplib::Request&, httplib::Response& res) {
             res.set_chunked_content_provider("text/plain", [this](size_t offset, httplib::DataSink& sink) {
                 if (offset == 0)
                     return sink.write("first", 5);
-                waitForRelease();
+                gate_.Wait();
                 sink.done();
                 return true;
             });
@@ -138,18 +137,8 @@ protected:
 
     void TearDown() override
     {
-        {
-            std::lock_guard lock(mutex_);
-            released_ = true;
-        }
-        releaseSignal_.notify_all();
+        gate_.Open();
         fixture_.stop();
-    }
-
-    void waitForRelease()
-    {
-        std::unique_lock lock(mutex_);
-        releaseSignal_.wait(lock, [this] { return released_; });
     }
 
     HRESULT bind(RecordingCallback& callback, const std::string& path = "/body")
@@ -165,9 +154,7 @@ protected:
     }
 
     FixtureServer fixture_;
-    std::mutex mutex_;
-    std::condition_variable releaseSignal_;
-    bool released_ = false;
+    ServerGate gate_;
 };
 
 TEST_F(UrlBindingTest, CallbacksComeInOrderAndUnreadDataIsKept)
