@@ -282,9 +282,6 @@ public:
         const unsigned before = events_;
         if (!attached_)
             startRequest();
-        if (attached_ && !aborted_ && receiveTimedOut())
-            abortWith(INET_E_CONNECTION_TIMEOUT,
-                "Nothing was received for " + secondsText(receiveTimeoutMs) + " seconds.");
         if (attached_ && aborted_)
             stop(abortResult_, abortText_);
         if (attached_) {
@@ -296,6 +293,12 @@ public:
                 curl_multi_perform(multi_, &running);
                 finishDone();
             }
+        }
+        // Checked after the transfer moved on, so that a client that took
+        // long over a callback does not mistake data waiting for silence.
+        if (attached_ && receiveTimedOut()) {
+            abortWith(INET_E_CONNECTION_TIMEOUT, "Nothing was received for " + secondsText(receiveTimeoutMs) + " seconds.");
+            stop(abortResult_, abortText_);
         }
         inStep_ = false;
         return events_ != before;
