@@ -25,6 +25,7 @@ constexpr std::size_t kCopyChunk = 1 << 16;
 // read it, so it is a fixed table of atomic pointers: no lock, no allocation.
 constexpr std::size_t kTemporarySlots = 1024;
 std::atomic<const char*> g_temporaryFiles[kTemporarySlots];
+static_assert(std::atomic<const char*>::is_always_lock_free, "the signal handlers read the table");
 
 bool registerTemporary(const char* path)
 {
@@ -45,17 +46,17 @@ void unregisterTemporary(const char* path)
     }
 }
 
-// Holds SIGINT and SIGTERM for a scope, so that a temporary file is never
-// on disk without being in the table, nor in the table after it was renamed.
+// Holds every signal for a scope, so that a handler removing temporary
+// files never finds one on disk without it being in the table, nor one in
+// the table after it was renamed. Only system calls run in such a scope, so
+// no fault signal can arise while it is held.
 class SignalsHeld {
 public:
     SignalsHeld()
     {
-        sigset_t set;
-        sigemptyset(&set);
-        sigaddset(&set, SIGINT);
-        sigaddset(&set, SIGTERM);
-        pthread_sigmask(SIG_BLOCK, &set, &m_previous);
+        sigset_t all;
+        sigfillset(&all);
+        pthread_sigmask(SIG_BLOCK, &all, &m_previous);
     }
     ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &m_previous, nullptr); }
     SignalsHeld(const SignalsHeld&) = delete;
@@ -290,6 +291,11 @@ bool SafeFileWriter::OpenDirect()
 
 bool SafeFileWriter::OpenTemporary(bool seedFromExisting)
 {
+    return CreateTemporary() && (!seedFromExisting || copyFileInto(m_finalPath, m_fd, m_bytesWritten) || Fail());
+}
+
+bool SafeFileWriter::CreateTemporary()
+{
     const std::string folder = folderOf(m_finalPath);
     const std::string stem = folder + temporaryNameStem(folder, nameOf(m_finalPath));
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
@@ -307,7 +313,7 @@ bool SafeFileWriter::OpenTemporary(bool seedFromExisting)
             errno = EMFILE;
             return Fail();
         }
-        return !seedFromExisting || copyFileInto(m_finalPath, m_fd, m_bytesWritten) || Fail();
+        return true;
     }
     errno = EEXIST;
     return false;

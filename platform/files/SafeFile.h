@@ -38,6 +38,7 @@ public:
 
 private:
     bool OpenTemporary(bool seedFromExisting);
+    bool CreateTemporary();
     bool OpenDirect();
     bool Fail();
 
