@@ -275,7 +275,10 @@ HRESULT TBSCB::OnStartBinding(DWORD, IBinding* binding)
     DWORD length = 0;
     if (QueryInfoNumber(HTTP_QUERY_CONTENT_LENGTH, length))
         info_->FileSize = length;
-    ParseContentDisposition();
+    if (ParseContentDisposition() == feSkip) {
+        owner_->Cancelled = true;
+        return kFailed;
+    }
     bool cancel = false;
     if (owner_->OnBeforeDownload)
         owner_->OnBeforeDownload(info_.get(), fromWide(info_->Url), info_->FileName, info_->FileExtension,
@@ -329,13 +332,7 @@ HRESULT TBSCB::BeginningTransaction(const std::u16string& url, const std::u16str
                 owner_->OnResume(this, info_->FileName, action);
                 info_->RangeBegin = static_cast<int>(fs::file_size(target, ec));
             }
-            TFileExistsOption option = owner_->FileExistsOption;
-            WideString newName;
-            if (owner_->OnFileExists)
-                owner_->OnFileExists(option, toWide(info_->FileName), newName);
-            if (newName.empty())
-                newName = toWide(CurrentTimeText() + "_" + info_->FileName);
-            switch (option) {
+            switch (DecideOnExistingFile()) {
             case feOverWrite:
                 if (binding_)
                     binding_->Resume();
@@ -348,8 +345,6 @@ HRESULT TBSCB::BeginningTransaction(const std::u16string& url, const std::u16str
                     binding_->Abort();
                 return E_ABORT;
             case feRename:
-                info_->FileName = fromWide(newName);
-                owner_->NewNameChosen = true;
                 break;
             }
         }
@@ -645,11 +640,27 @@ std::string TBSCB::GetDefaultFileName(const std::string& address)
                                                          : owner_->DefaultUrlFileName;
 }
 
-void TBSCB::ParseContentDisposition()
+// Asks OnFileExists about the existing target FileName (the handler may
+// change the option and name a new file) and applies a rename; the caller
+// carries out overwriting or skipping.
+TFileExistsOption TBSCB::DecideOnExistingFile()
+{
+    TFileExistsOption option = owner_->FileExistsOption;
+    WideString newName;
+    if (owner_->OnFileExists)
+        owner_->OnFileExists(option, toWide(info_->FileName), newName);
+    if (option == feRename) {
+        info_->FileName = newName.empty() ? CurrentTimeText() + "_" + info_->FileName : fromWide(newName);
+        owner_->NewNameChosen = true;
+    }
+    return option;
+}
+
+TFileExistsOption TBSCB::ParseContentDisposition()
 {
     std::string value;
     if (!QueryInfoText(HTTP_QUERY_CONTENT_DISPOSITION, value))
-        return;
+        return feOverWrite;
     const auto at = value.find("filename=");
     if (at != std::string::npos) {
         std::string name = value.substr(at + 9);
@@ -663,10 +674,24 @@ void TBSCB::ParseContentDisposition()
             if (semicolon != std::string::npos)
                 name.erase(semicolon);
         }
-        if (!owner_->fileNameGiven_ && !owner_->NewNameChosen)
-            info_->FileName = owner_->NameFromOutside(name);
+        if (!owner_->fileNameGiven_ && !owner_->NewNameChosen) {
+            const std::string fromServer = owner_->NameFromOutside(name);
+            if (fromServer != info_->FileName) {
+                info_->FileName = fromServer;
+                // The existing-file rule ran on the name the request was made
+                // for; a server's name gets the same rule, so that it cannot
+                // replace a file the options say to keep.
+                std::error_code ec;
+                if (!info_->DownloadFolder.empty() && fs::exists(info_->DownloadFolder + fromServer, ec)) {
+                    const TFileExistsOption option = DecideOnExistingFile();
+                    owner_->FileName = info_->FileName;
+                    return option;
+                }
+            }
+        }
     }
     owner_->FileName = info_->FileName;
+    return feOverWrite;
 }
 
 bool TBSCB::QueryInfoNumber(DWORD item, DWORD& number)

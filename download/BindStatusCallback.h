@@ -99,7 +99,12 @@ private:
     void UpdateFileInfo();
     std::string GetFilePath();
     std::string GetDefaultFileName(const std::string& address);
-    void ParseContentDisposition();
+    // Takes the file name of a Content-Disposition answer (reduced to a safe
+    // name) unless the caller named the file. When that name is new and its
+    // file exists, the existing-file rule decides: the answer is its option
+    // (feSkip: the download must not go on); feOverWrite otherwise.
+    TFileExistsOption ParseContentDisposition();
+    TFileExistsOption DecideOnExistingFile();
     bool QueryInfoNumber(DWORD item, DWORD& number);
     bool QueryInfoText(DWORD item, std::string& text);
     bool AbortIfCancelled();

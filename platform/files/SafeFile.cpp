@@ -201,14 +201,18 @@ bool copyFileInto(const std::string& source, int fd, std::uint64_t& copied)
     return size == 0;
 }
 
-// An existing file's permission bits go to its replacement; a new file keeps
-// the 0666 & ~umask it was created with.
-bool takePermissionsOf(const std::string& path, int fd)
+// An existing file's permission bits go to its replacement, whose data is
+// synced first: a power cut must leave the old file or the whole new one,
+// never an empty replacement. A new file keeps the 0666 & ~umask it was
+// created with and is not synced, since a cut can then lose nothing that
+// existed before; syncing every new file would make saving many small files
+// (a links check, a page's images) several times slower.
+bool prepareReplacementOf(const std::string& path, int fd)
 {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
         return errno == ENOENT;
-    return ::fchmod(fd, st.st_mode & 07777) == 0;
+    return ::fchmod(fd, st.st_mode & 07777) == 0 && ::fsync(fd) == 0;
 }
 
 std::string reducedName(std::string_view name)
@@ -342,7 +346,7 @@ bool SafeFileWriter::Commit()
         m_fd = -1;
         return !m_ownsFd || ::close(fd) == 0;
     }
-    if (::fsync(m_fd) != 0 || !takePermissionsOf(m_finalPath, m_fd))
+    if (!prepareReplacementOf(m_finalPath, m_fd))
         return Fail();
     const int fd = m_fd;
     m_fd = -1;

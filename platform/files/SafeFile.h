@@ -28,8 +28,10 @@ public:
     // Writes all of it (short writes and EINTR are retried). False with errno set on failure,
     // EBADF when the writer is not open.
     bool Write(const void* data, std::size_t size);
-    // Syncs the data and renames the temporary file over the final file; an existing file keeps
-    // its permissions (a new one gets 0666 & ~umask). A target written directly is only closed.
+    // Renames the temporary file over the final file. An existing file keeps its permissions and
+    // its replacement's data is synced first, so a power cut leaves the old or the whole new
+    // file; a new file gets 0666 & ~umask and is not synced. A target written directly is only
+    // closed.
     // False with errno set on failure; the temporary file is removed then.
     bool Commit();
     void Discard();                              // removes the temporary file, idempotent

@@ -380,6 +380,23 @@ TEST_F(IEDownloadTest, ExistingTargetIsOverwrittenSkippedOrRenamed)
     EXPECT_EQ(readFile(folder_ + "chosen.txt"), "hello world");
 }
 
+TEST_F(IEDownloadTest, NameFromTheServerMeetsTheExistingFileRuleToo)
+{
+    writeFile(folder_ + "whole.txt", "old");
+    dl_.FileExistsOption = feSkip;
+    // The binding had started, so Download answers true; nothing is saved.
+    download("/whole.bin");
+    EXPECT_TRUE(dl_.SavedFilePath.empty());
+    EXPECT_EQ(readFile(folder_ + "whole.txt"), "old");
+    EXPECT_EQ(folderFiles(), (std::vector<std::string>{"whole.txt"}));
+
+    dl_.FileExistsOption = feRename;
+    ASSERT_TRUE(download("/whole.bin"));
+    EXPECT_EQ(readFile(folder_ + "whole.txt"), "old");
+    EXPECT_TRUE(std::regex_match(dl_.FileName, std::regex(R"(\d\d_\d\d\.\d{3}_whole\.txt)"))) << dl_.FileName;
+    EXPECT_EQ(readFile(folder_ + dl_.FileName), "hello world");
+}
+
 TEST_F(IEDownloadTest, FileNameComesFromQueryOrContentDisposition)
 {
     ASSERT_TRUE(download("/get.php?name=a.zip"));
