@@ -1,10 +1,9 @@
 # Quick start: `make run` starts ZarnWeb, `make test` runs every test.
 # Both install missing Debian packages, configure and build first.
 BUILD ?= build
-SANITIZE_BUILD ?= build-sanitize
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test sanitize bench clean
+.PHONY: all deps configure build run test check-includes sanitize bench clean
 
 all: build
 
@@ -25,6 +24,12 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Every target built without precompiled headers, so that a file missing an
+# include of its own fails here rather than on the next header change.
+check-includes: deps
+	cmake -S . -B $(BUILD)-nopch -G Ninja -DZARN_PCH=OFF
+	cmake --build $(BUILD)-nopch -j $(JOBS)
+
 # The unit tests built with AddressSanitizer and UndefinedBehaviorSanitizer in
 # their own build folder; any report fails the run. A report exits with 23, so
 # that one inside a tool that a test starts is not taken for the tool's own
@@ -32,12 +37,10 @@ test: build
 # WebEngine deletes objects through pointers of the wrong size, which ASan can
 # ignore only everywhere at once, and its classes carry no type information,
 # which UBSan's vptr check reports for each engine object our event filters see.
-$(SANITIZE_BUILD)/build.ninja:
-	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DZARN_SANITIZE=ON
-
-sanitize: deps $(SANITIZE_BUILD)/build.ninja
-	cmake --build $(SANITIZE_BUILD) -j $(JOBS) --target unit-tests
-	cd $(SANITIZE_BUILD) && \
+sanitize: deps
+	cmake -S . -B $(BUILD)-sanitize -G Ninja -DZARN_SANITIZE=ON
+	cmake --build $(BUILD)-sanitize -j $(JOBS) --target unit-tests
+	cd $(BUILD)-sanitize && \
 	  ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:exitcode=23 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:exitcode=23 \
 	  ctest -L unit --output-on-failure -j $(JOBS)
@@ -46,4 +49,4 @@ bench: build
 	bench/run-all.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(BUILD)-nopch $(BUILD)-sanitize

@@ -1,5 +1,7 @@
-// ZarnWeb: starts the application, shows the main window maximised and runs
-// the message loop until the window closes.
+// ZarnWeb: starts the application, shows the main window maximised, tells
+// about settings files left untouched and runs the message loop until the
+// window closes.
+#include "app/SettingsNotice.h"
 #include "app/unitZarnWeb.h"
 #include "platform/registry/Profile.h"
 #include "platform/ui/Application.h"
@@ -44,5 +46,6 @@ int main(int argc, char** argv)
     SetApplicationMainForm(&frmMain);
     exitAfterFirstPage(frmMain, started);
     frmMain.showMaximized();
+    ReportUntouchedHives();
     return app.exec();
 }

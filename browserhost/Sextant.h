@@ -98,12 +98,36 @@ public:
     bool Focused() const;
     void SetFocus();
 
+    // Raised on every pass of a wait loop (Go with a time-out, Wait,
+    // WaitWhileBusy, AssignEmptyDocument) before the time-out is checked.
+    // AStartTime is the loop's start in milliseconds of the system tick, the same
+    // on every pass. Changing TimeOut changes the limit of this wait (0: none);
+    // setting Cancel to true ends the wait, which then returns False.
+    // Unhandled: the wait runs until complete, stopped or timed out.
     TSxtBusyWaitEvent OnBusyWait;
+    // Raised after the component's window was shown or hidden, for any reason;
+    // Visible is the new state, already stored in Visible(). Unhandled: nothing.
     TSxtVisibleEvent OnVisible;
+    // Raised for each key pressed while the page, a folder view or the component
+    // has the focus, before the page sees it (after the folder view's own arrow
+    // keys). Key is the virtual-key code, ScanCode the key's scan code, Shift the
+    // modifiers held. Setting Key to 0 keeps the key from the page.
+    // Unhandled: the key reaches the page.
     TKeyEventEx OnKeyDown;
+    // As OnKeyDown, for each key released.
     TKeyEventEx OnKeyUp;
+    // Raised when the left or right mouse button is pressed inside the page or
+    // folder view; X and Y are the position in the component. The click
+    // goes on to the page either way. Unhandled: nothing.
     TSxtClickEvent OnClick;
+    // Raised for every message run through WindowProc, after the component's
+    // own handling. Handled comes in true when that handling produced a result;
+    // setting it makes the message's result 1 (consumed), clearing it makes it
+    // 0. Unhandled: the result stays as the component's handling left it.
     TSxtMessageEvent OnMessage;
+    // Raised when the component's window is asked to close (WM_CLOSE, a page's
+    // window.close() reaching it). CanClose comes in true; setting it to false
+    // keeps the window open. Unhandled: the window closes.
     TCloseQueryEvent OnCloseQuery;
 
 protected:

@@ -33,9 +33,18 @@ public:
     // Window services: with FloatingHosting a page script's moveTo/resizeTo
     // move and size the parent form; the events are raised either way.
     bool FloatingHosting = false;
+    // Raised when a page script moves its window (window.moveTo/moveBy); cx and
+    // cy are the requested screen position of the window's top-left corner.
+    // Unhandled: the form moves only with FloatingHosting; otherwise the
+    // control raises its own OnWindowSetLeft/OnWindowSetTop instead.
     TSxtWindowServicesEvent OnMove;
+    // Raised when a page script sizes its window (window.resizeTo/resizeBy); cx
+    // and cy are the requested outer width and height. Unhandled: the form is
+    // sized only with FloatingHosting; otherwise the control raises its own
+    // OnWindowSetWidth/OnWindowSetHeight instead.
     TSxtWindowServicesEvent OnResize;
-    // Raised when the control reports OLECMDID_STOP.
+    // Raised when the control reports that the page was stopped (OLECMDID_STOP:
+    // the Stop button, Escape or Stop()). Unhandled: nothing.
     TSxtNotifyEvent OnStop;
 
     // IOleCommandTarget: OLECMDID_STOP raises OnStop; the view-created command

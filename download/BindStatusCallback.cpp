@@ -2,14 +2,14 @@
 
 #include "download/DownloadStatus.h"
 #include "download/Url.h"
+#include "platform/files/SafeFile.h"
 #include "platform/inet/SystemMessages.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -27,6 +27,8 @@ std::string extensionOf(const std::string& path)
 
 std::string lastErrorText() { return SysErrorMessage(GetLastError()); }
 
+HRESULT hresultFromWin32(DWORD code) { return makeHResult(0x80070000u | (code & 0xFFFFu)); }
+
 } // namespace
 
 TBSCB::TBSCB(TCustomIEDownload* owner, IBindCtx* bindContext, IMoniker* moniker)
@@ -36,10 +38,7 @@ TBSCB::TBSCB(TCustomIEDownload* owner, IBindCtx* bindContext, IMoniker* moniker)
 {
 }
 
-TBSCB::~TBSCB()
-{
-    CloseTarget(false);
-}
+TBSCB::~TBSCB() = default;
 
 void TBSCB::Error(int code, const std::string& text) { owner_->ReportError(code, text); }
 
@@ -127,7 +126,7 @@ void TBSCB::BindUrl()
     // A name chosen before the binding (given, from the query, or a new name
     // for an existing file) is kept; otherwise the address's file name.
     if (info_->FileName.empty())
-        info_->FileName = parser.Document;
+        info_->FileName = owner_->NameFromOutside(parser.Document);
     IBindStatusCallback* previous = nullptr;
     hr = RegisterBindStatusCallback(bindContext_.get(), this, &previous, 0);
     if (FAILED(hr)) {
@@ -276,7 +275,10 @@ HRESULT TBSCB::OnStartBinding(DWORD, IBinding* binding)
     DWORD length = 0;
     if (QueryInfoNumber(HTTP_QUERY_CONTENT_LENGTH, length))
         info_->FileSize = length;
-    ParseContentDisposition();
+    if (ParseContentDisposition() == feSkip) {
+        owner_->Cancelled = true;
+        return kFailed;
+    }
     bool cancel = false;
     if (owner_->OnBeforeDownload)
         owner_->OnBeforeDownload(info_.get(), fromWide(info_->Url), info_->FileName, info_->FileExtension,
@@ -330,13 +332,7 @@ HRESULT TBSCB::BeginningTransaction(const std::u16string& url, const std::u16str
                 owner_->OnResume(this, info_->FileName, action);
                 info_->RangeBegin = static_cast<int>(fs::file_size(target, ec));
             }
-            TFileExistsOption option = owner_->FileExistsOption;
-            WideString newName;
-            if (owner_->OnFileExists)
-                owner_->OnFileExists(option, toWide(info_->FileName), newName);
-            if (newName.empty())
-                newName = toWide(CurrentTimeText() + "_" + info_->FileName);
-            switch (option) {
+            switch (DecideOnExistingFile()) {
             case feOverWrite:
                 if (binding_)
                     binding_->Resume();
@@ -349,7 +345,6 @@ HRESULT TBSCB::BeginningTransaction(const std::u16string& url, const std::u16str
                     binding_->Abort();
                 return E_ABORT;
             case feRename:
-                info_->FileName = fromWide(newName);
                 break;
             }
         }
@@ -406,63 +401,51 @@ HRESULT TBSCB::OnResponse(DWORD responseCode, const std::u16string& responseHead
     return result;
 }
 
-// Opens the target under a temporary name beside it; it gets its own name
-// only when the binding succeeds. Appending starts from a copy of the file.
+// Opens the target. Its data goes to a temporary file beside it, which
+// takes the target's name only when the binding succeeds; a resumed
+// download starts from a copy of the target itself.
 bool TBSCB::OpenTarget(bool append)
 {
-    CloseTarget(false);
-    finalPath_ = GetFilePath();
-    if (finalPath_.empty())
+    target_.reset();
+    const std::string path = GetFilePath();
+    if (path.empty())
         return false;
-    partPath_ = finalPath_ + ".part";
-    std::error_code ec;
-    if (append && fs::is_regular_file(finalPath_, ec))
-        fs::copy_file(finalPath_, partPath_, fs::copy_options::overwrite_existing, ec);
-    file_ = ::open(partPath_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC), 0644);
-    if (file_ < 0) {
-        SetLastErrorFromErrno(errno);
-        Error(static_cast<int>(GetLastError()), lastErrorText() + " while creating " + finalPath_);
-        if (binding_)
-            binding_->Abort();
-        return false;
-    }
-    writeFailed_ = false;
+    auto target = std::make_unique<SafeFileWriter>(path);
+    if (!target->Open(append))
+        return FileFailed("create", path);
+    target_ = std::move(target);
     return true;
 }
 
-bool TBSCB::WriteTarget(const char* data, std::size_t size)
+// Gives the downloaded file its name. False when that failed (reported).
+bool TBSCB::SaveTarget()
 {
-    while (size > 0) {
-        const ssize_t written = ::write(file_, data, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            SetLastErrorFromErrno(written < 0 ? errno : ENOSPC);
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
+    if (!target_)
+        return true;
+    const std::string path = target_->FinalPath();
+    if (!target_->Commit())
+        return FileFailed("save", path);
+    target_.reset();
+    owner_->SavedFilePath = path;
     return true;
 }
 
-void TBSCB::CloseTarget(bool keep)
+// A step of writing the file failed (errno says why): the first failure is
+// reported and becomes the download's result, the temporary file goes, and
+// the binding stops.
+bool TBSCB::FileFailed(const char* step, std::string path)
 {
-    if (file_ < 0)
-        return;
-    const bool flushed = ::close(file_) == 0 && !writeFailed_;
-    file_ = -1;
-    std::error_code ec;
-    if (keep && flushed) {
-        fs::rename(partPath_, finalPath_, ec);
-        if (!ec)
-            return;
-        SetLastErrorFromErrno(ec.value());
-        Error(static_cast<int>(GetLastError()), lastErrorText() + " while saving " + finalPath_);
-    } else if (keep) {
-        Error(static_cast<int>(GetLastError()), lastErrorText() + " while writing " + finalPath_);
+    const int reason = errno;
+    target_.reset();
+    SetLastErrorFromErrno(reason);
+    if (fileFailureText_.empty()) {
+        fileFailure_ = hresultFromWin32(GetLastError());
+        fileFailureText_ = std::string("Could not ") + step + " " + path + ": " + std::strerror(reason);
+        Error(static_cast<int>(GetLastError()), fileFailureText_);
     }
-    fs::remove(partPath_, ec);
+    if (binding_)
+        binding_->Abort();
+    return false;
 }
 
 HRESULT TBSCB::OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode, const std::u16string& statusText)
@@ -550,8 +533,9 @@ HRESULT TBSCB::OnDataAvailable(DWORD bscf, DWORD size, IStream* stream)
         owner_->OnDataAvailableInfo(this, bscf, DataFlagsText(bscf));
     timerStart_ = std::chrono::steady_clock::now();
     // Addresses without HTTP answers (file, ftp) get their target here.
-    if ((bscf & BSCF_FIRSTDATANOTIFICATION) && !answered_ && owner_->DownloadMethod == dmFile && file_ < 0)
-        OpenTarget(false);
+    if ((bscf & BSCF_FIRSTDATANOTIFICATION) && !answered_ && owner_->DownloadMethod == dmFile && !target_
+        && !OpenTarget(false))
+        return S_OK;
     while (stream && size != bytesRead_) {
         buffer_.resize(static_cast<std::size_t>(size - bytesRead_));
         ULONG read = 0;
@@ -563,12 +547,10 @@ HRESULT TBSCB::OnDataAvailable(DWORD bscf, DWORD size, IStream* stream)
         if (owner_->OnDataAvailable)
             owner_->OnDataAvailable(this, buffer_, length);
         length = std::min<DWORD>(length, static_cast<DWORD>(buffer_.size()));
-        if (!info_->FileName.empty() && file_ >= 0) {
-            if (!WriteTarget(buffer_.data(), length) && !writeFailed_) {
-                writeFailed_ = true;
-                Error(static_cast<int>(GetLastError()), lastErrorText() + " while writing " + finalPath_);
-                if (binding_)
-                    binding_->Abort();
+        if (!info_->FileName.empty() && target_) {
+            if (!target_->Write(buffer_.data(), length)) {
+                FileFailed("write", target_->FinalPath());
+                return S_OK;
             }
         } else {
             memoryStream_.Write(buffer_.data(), length);
@@ -590,7 +572,8 @@ HRESULT TBSCB::OnStopBinding(HRESULT result, const std::u16string& error)
             if (owner_->OnGetBindResults)
                 owner_->OnGetBindResults(self, protocol, code, text, ResponseCodeText(static_cast<std::int32_t>(code)));
             if (FAILED(static_cast<HRESULT>(code)))
-                Error(static_cast<int>(code), ResponseCodeText(static_cast<std::int32_t>(code)));
+                Error(static_cast<int>(code),
+                    text.empty() ? ResponseCodeText(static_cast<std::int32_t>(code)) : fromWide(text));
         } else {
             Error(hr, ResponseCodeText(hr));
         }
@@ -599,14 +582,22 @@ HRESULT TBSCB::OnStopBinding(HRESULT result, const std::u16string& error)
     }
     // The file gets its name when all its data arrived; a time-out report
     // below does not undo a complete transfer.
-    CloseTarget(SUCCEEDED(result));
+    if (SUCCEEDED(result))
+        SaveTarget();
+    target_.reset();
+    std::u16string stopError = error;
+    if (!fileFailureText_.empty()) {
+        result = fileFailure_;
+        stopError = toWide(fileFailureText_);
+    }
     if (TimedOut) {
         Error(static_cast<int>(INET_E_CONNECTION_TIMEOUT), "The Internet connection has timed out.");
         result = INET_E_CONNECTION_TIMEOUT;
+        stopError = u"The Internet connection has timed out.";
     }
     timerEnabled_ = false;
     if (owner_->OnStopBinding)
-        owner_->OnStopBinding(this, result, error);
+        owner_->OnStopBinding(this, result, stopError);
     owner_->SetState(sStopped);
     if (owner_->OnStreamComplete)
         owner_->OnStreamComplete(this, memoryStream_, result);
@@ -645,14 +636,31 @@ std::string TBSCB::GetDefaultFileName(const std::string& address)
     TUrl url;
     WideString encoded;
     url.CrackUrl(address, ICU_ESCAPE, encoded);
-    return url.ExtraInfo.find('.') != std::string::npos ? url.ExtraInfo : owner_->DefaultUrlFileName;
+    return url.ExtraInfo.find('.') != std::string::npos ? owner_->NameFromOutside(url.ExtraInfo)
+                                                         : owner_->DefaultUrlFileName;
 }
 
-void TBSCB::ParseContentDisposition()
+// Asks OnFileExists about the existing target FileName (the handler may
+// change the option and name a new file) and applies a rename; the caller
+// carries out overwriting or skipping.
+TFileExistsOption TBSCB::DecideOnExistingFile()
+{
+    TFileExistsOption option = owner_->FileExistsOption;
+    WideString newName;
+    if (owner_->OnFileExists)
+        owner_->OnFileExists(option, toWide(info_->FileName), newName);
+    if (option == feRename) {
+        info_->FileName = newName.empty() ? CurrentTimeText() + "_" + info_->FileName : fromWide(newName);
+        owner_->NewNameChosen = true;
+    }
+    return option;
+}
+
+TFileExistsOption TBSCB::ParseContentDisposition()
 {
     std::string value;
     if (!QueryInfoText(HTTP_QUERY_CONTENT_DISPOSITION, value))
-        return;
+        return feOverWrite;
     const auto at = value.find("filename=");
     if (at != std::string::npos) {
         std::string name = value.substr(at + 9);
@@ -666,9 +674,24 @@ void TBSCB::ParseContentDisposition()
             if (semicolon != std::string::npos)
                 name.erase(semicolon);
         }
-        info_->FileName = name;
+        if (!owner_->fileNameGiven_ && !owner_->NewNameChosen) {
+            const std::string fromServer = owner_->NameFromOutside(name);
+            if (fromServer != info_->FileName) {
+                info_->FileName = fromServer;
+                // The existing-file rule ran on the name the request was made
+                // for; a server's name gets the same rule, so that it cannot
+                // replace a file the options say to keep.
+                std::error_code ec;
+                if (!info_->DownloadFolder.empty() && fs::exists(info_->DownloadFolder + fromServer, ec)) {
+                    const TFileExistsOption option = DecideOnExistingFile();
+                    owner_->FileName = info_->FileName;
+                    return option;
+                }
+            }
+        }
     }
     owner_->FileName = info_->FileName;
+    return feOverWrite;
 }
 
 bool TBSCB::QueryInfoNumber(DWORD item, DWORD& number)

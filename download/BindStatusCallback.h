@@ -6,6 +6,7 @@
 // data. TInfoData is the snapshot of the component's settings one binding
 // works on; TBSCBList lists the asynchronous bindings in progress.
 #include "download/IEDownload.h"
+#include "platform/files/SafeFile.h"
 
 #include <chrono>
 #include <memory>
@@ -98,13 +99,18 @@ private:
     void UpdateFileInfo();
     std::string GetFilePath();
     std::string GetDefaultFileName(const std::string& address);
-    void ParseContentDisposition();
+    // Takes the file name of a Content-Disposition answer (reduced to a safe
+    // name) unless the caller named the file. When that name is new and its
+    // file exists, the existing-file rule decides: the answer is its option
+    // (feSkip: the download must not go on); feOverWrite otherwise.
+    TFileExistsOption ParseContentDisposition();
+    TFileExistsOption DecideOnExistingFile();
     bool QueryInfoNumber(DWORD item, DWORD& number);
     bool QueryInfoText(DWORD item, std::string& text);
     bool AbortIfCancelled();
     bool OpenTarget(bool append);
-    bool WriteTarget(const char* data, std::size_t size);
-    void CloseTarget(bool keep);
+    bool SaveTarget();
+    bool FileFailed(const char* step, std::string path);
     void ProgressTexts(ULONG progress, ULONG maximum, std::string& downloaded, std::string& elapsed,
         std::string& speed, std::string& remaining, std::string& percent);
     void Error(int code, const std::string& text);
@@ -120,10 +126,9 @@ private:
     TMemoryStream memoryStream_;
     std::vector<char> buffer_;
     std::uint64_t bytesRead_ = 0;
-    int file_ = -1; // the target under its temporary name
-    std::string finalPath_;
-    std::string partPath_;
-    bool writeFailed_ = false;
+    std::unique_ptr<SafeFileWriter> target_;
+    HRESULT fileFailure_ = S_OK;
+    std::string fileFailureText_; // the first failure of writing the file
     bool answered_ = false; // an HTTP answer came (OnResponse opened the target)
     bool timerEnabled_ = false;
     std::chrono::steady_clock::time_point timerStart_;

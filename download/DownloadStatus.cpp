@@ -3,6 +3,8 @@
 #include "platform/inet/SystemMessages.h"
 #include "platform/urlmon/UrlMon.h"
 
+#include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -157,21 +159,29 @@ std::string formatParts(const std::string& format, const TimeParts& t)
     return out;
 }
 
-// Two decimals with the thousands separator, as "%.2n".
+// Two decimals with the thousands separator, as "%.2n"; "NAN", "INF" and
+// "-INF" for values that are no finite number. The digits come from
+// to_chars, which ignores the C locale (Qt sets it from the environment),
+// so that only FormatSettings chooses the separators.
 std::string formatNumber(double value)
 {
-    char digits[64];
-    std::snprintf(digits, sizeof digits, "%.2f", value);
-    std::string text(digits);
+    if (std::isnan(value))
+        return "NAN";
+    if (std::isinf(value))
+        return value > 0 ? "INF" : "-INF";
+    // Room for the largest finite double: 309 integer digits, the point and two decimals.
+    char digits[DBL_MAX_10_EXP + 8];
+    const auto end = std::to_chars(digits, digits + sizeof digits, std::fabs(value), std::chars_format::fixed, 2).ptr;
+    const std::string_view text(digits, static_cast<std::size_t>(end - digits));
     const auto point = text.find('.');
-    const std::string integer = text.substr(0, point);
-    std::string grouped;
+    const std::string_view integer = text.substr(0, point);
+    std::string grouped = value < 0 ? "-" : "";
     for (std::size_t i = 0; i < integer.size(); ++i) {
         if (i != 0 && (integer.size() - i) % 3 == 0)
             grouped += FormatSettings().ThousandSeparator;
         grouped += integer[i];
     }
-    return grouped + FormatSettings().DecimalSeparator + text.substr(point + 1);
+    return grouped + FormatSettings().DecimalSeparator + std::string(text.substr(point + 1));
 }
 
 } // namespace
@@ -227,7 +237,7 @@ std::string FormatTime(std::int32_t seconds)
 
 std::string FormatSize(double bytes)
 {
-    if (bytes <= 0)
+    if (!(bytes > 0)) // also NaN: no size to show
         return {};
     if (bytes < 1024)
         return formatNumber(bytes) + " b";

@@ -32,7 +32,8 @@ std::string ResponseCodeText(std::int32_t code);
 std::string DataFlagsText(std::uint32_t flags);
 // "hh:mm:ss"; the hours wrap at 60.
 std::string FormatTime(std::int32_t seconds);
-// "512.00 b", "1.50 Kb", "1,024.00 Mb"; empty for 0 or less.
+// "512.00 b", "1.50 Kb", "1,024.00 Mb"; empty for 0 or less and for NaN,
+// "INF Mb" for an infinite count.
 std::string FormatSize(double bytes);
 std::string ReplaceChar(std::string text, char oldChar, char newChar);
 // A NUL-terminated copy in task memory; the receiver frees it (CoTaskMemFree).

@@ -4,6 +4,7 @@
 #include "download/DownloadStatus.h"
 #include "download/ProgramInfo.h"
 #include "download/Url.h"
+#include "platform/files/SafeFile.h"
 #include "platform/inet/SystemMessages.h"
 
 #include <QAbstractEventDispatcher>
@@ -207,8 +208,10 @@ void TCustomIEDownload::ResetState()
 {
     Busy = true;
     NewNameChosen = false;
+    fileNameGiven_ = false;
     Cancelled = false;
     FileNameAndPath.clear();
+    SavedFilePath.clear();
     DownloadFolder.clear();
     FileExtension.clear();
     FileName.clear();
@@ -235,7 +238,8 @@ bool TCustomIEDownload::PrepareDownload(const std::string& address, const std::s
         DownloadFolder = PrepareFolder(folder);
         if (DownloadFolder.empty())
             return false;
-        FileName = fileName.empty() ? GetFileNameFromUrl(Url) : fileName;
+        fileNameGiven_ = !fileName.empty();
+        FileName = fileNameGiven_ ? fileName : GetFileNameFromUrl(Url);
         const std::string target = DownloadFolder + FileName;
         std::error_code ec;
         if (!FileName.empty() && fs::exists(ReplaceChar(target, '?', '_'), ec)) {
@@ -293,7 +297,12 @@ std::string TCustomIEDownload::GetFileNameFromUrl(const std::string& address)
     url.CrackUrl(address, ICU_ESCAPE, encoded);
     const std::string candidate = url.ExtraInfo.find('.') != std::string::npos ? url.ExtraInfo : std::string();
     url.ParseUrl(address);
-    return candidate.empty() ? url.Document : candidate;
+    return NameFromOutside(candidate.empty() ? url.Document : candidate);
+}
+
+std::string TCustomIEDownload::NameFromOutside(const std::string& name) const
+{
+    return name.empty() ? name : SafeFileName(name, DefaultUrlFileName);
 }
 
 bool TCustomIEDownload::CheckUrl(const std::string& address)

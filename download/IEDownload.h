@@ -168,6 +168,11 @@ public:
     TState State = sReady;
     std::string FileNameAndPath;
     std::string FileExtension;
+    // The file on disk that holds the download once the binding saved it
+    // under its own name ("?" of the name is "_" there); empty while a
+    // download runs and after one that saved nothing (refused, failed,
+    // cancelled, or into memory).
+    std::string SavedFilePath;
     std::uint32_t FileSize = 0;
     std::string MimeType;
     std::string ServerAddress;
@@ -182,6 +187,13 @@ public:
     std::function<void(TBSCB* Sender, void*& hwnd, WideString& UserName, WideString& Password,
         const AUTHENTICATEINFO& AuthInfo, HRESULT& Result)> OnAuthenticateEx;
     std::function<HRESULT(TBSCB* Sender, DWORD mkp, const WideString& val)> OnPutProperty;
+    // Raised once per binding when the answer's headers are in, before any
+    // data. Url is the address fetched, FileName the name the file will get
+    // in DownloadFolder (a name from the answer or the address is already
+    // reduced to one safe name), FileSize the Content-Length (0 unknown).
+    // Sender is the binding's settings: a name the handler writes into
+    // Sender->FileName is the caller's and used as given. Cancel true stops
+    // the download (E_FAIL, nothing saved). Unassigned: the download goes on.
     std::function<void(TInfoData* Sender, const std::string& Url, const std::string& FileName,
         const std::string& FileExtension, const std::string& Host, const std::string& DownloadFolder,
         int FileSize, bool& Cancel)> OnBeforeDownload;
@@ -192,12 +204,25 @@ public:
     std::function<void(TBSCB* Sender, std::vector<char>& Buffer, DWORD& BufLength)> OnDataAvailable;
     std::function<void(TBSCB* Sender, DWORD grfBSCF, const std::string& Status)> OnDataAvailableInfo;
     std::function<void(TBSCB* Sender, HRESULT Res, const std::string& stMessage)> OnConnect;
-    // Once at the end of every download, also a refused one. The file, when
-    // the binding succeeded, is under its own name by then; a failed or
-    // cancelled download leaves none (its data went to a temporary name).
+    // Raised once at the end of every download, also a refused one, after
+    // the binding stopped. The arguments are FileNameAndPath, FileName,
+    // DownloadFolder and FileExtension (empty for a refused download) and
+    // the bindings still running. A saved file is under its own name by then
+    // (SavedFilePath); a failed or cancelled download leaves no file, as its
+    // data went to a temporary file that is gone. Unassigned: nothing.
     std::function<void(TCustomIEDownload* Sender, const WideString& aFileNameAndPath, const WideString& aFileName,
         const WideString& aFolderName, const WideString& aExtension, int ActiveConnections)> OnComplete;
+    // Raised when the binding stopped, after OnStopBinding: Stream holds what
+    // was downloaded into memory (empty for a download into a file), Result
+    // is the stop result. Unassigned: nothing.
     std::function<void(TBSCB* Sender, TMemoryStream& Stream, HRESULT Result)> OnStreamComplete;
+    // Raised for every failure, as it happens: ErrorCode is an HTTP status,
+    // an HRESULT or a system error code, stError says what failed (for a
+    // failed binding the binding's own words, such as a redirect loop or a
+    // receive time-out; for the file, the step, the path and the system's
+    // reason). Several reports may follow one cause; the first names it.
+    // Time-outs of the wait loops are reported here too and stop nothing.
+    // Unassigned: the failure still ends the download as described.
     std::function<void(int ErrorCode, const std::string& stError)> OnError;
     std::function<void(TBSCB*& Sender, GUID& clsidProtocol, DWORD& dwResult, WideString& szResult,
         const std::string& stResult)> OnGetBindResults;
@@ -206,8 +231,13 @@ public:
     std::function<HRESULT(TBSCB*& Sender, std::vector<std::uint8_t>& ppbCert, DWORD& pcbCert)> OnGetSerializedClientCertContext;
     std::function<HRESULT(std::vector<std::uint8_t>& SecurityIdBuffer, DWORD& pcbSecurityId)> OnGetRootSecurityId;
     std::function<HRESULT(TBSCB* Sender, const GUID& rguidReason, void*& phwnd)> OnGetWindow;
-    // The target exists: Action starts as FileExistsOption; an empty
-    // NewFileName for feRename becomes the current time text + "_" + name.
+    // Raised when the target file exists: before the binding (aFileName is
+    // the full path) and again as the request starts (the file name).
+    // Action starts as FileExistsOption; the handler may change it:
+    // feOverWrite replaces the file once the new one is complete, feSkip
+    // refuses the download, feRename saves under NewFileName, which is the
+    // caller's and used as given (empty: the current time text + "_" +
+    // name). Unassigned: FileExistsOption decides.
     std::function<void(TFileExistsOption& Action, const WideString& aFileName, WideString& NewFileName)> OnFileExists;
     // Each status report of the binding; the texts are filled for
     // downloading (5) and end of download (6). Setting Cancelled stops it.
@@ -217,18 +247,37 @@ public:
         const std::string& Percent)> OnProgress;
     std::function<HRESULT(const GUID& IID, void*& Obj)> OnQueryInterface;
     std::function<void(TBSCB* Sender, const GUID& guidService, const GUID& riid, void*& Obj)> OnQueryService;
-    // Before a redirect is followed; AbortRedirect cancels the download.
+    // Raised before a redirect to DestUrl is followed (FromUrl: the address
+    // the download started with), unless both are the same. Redirects go to
+    // http and https addresses only and at most 20 times; beyond that the
+    // download fails (INET_E_REDIRECT_FAILED) without this event. The file
+    // keeps the name worked out before the redirect. AbortRedirect true
+    // cancels the download (nothing saved). Unassigned: the redirect is
+    // followed.
     std::function<void(TBSCB* Sender, bool& AbortRedirect, const std::string& FromUrl, const std::string& DestUrl)> OnRedirect;
-    // The HTTP answer; its result decides. Without a handler an answer of
-    // 400 or more, or one with a zero Content-Length, is reported by OnError
-    // and refused (E_ABORT), so nothing is saved.
+    // Raised with the final HTTP answer (after redirects and authentication),
+    // before its body: the status, the answer's and the request's headers.
+    // The handler's result decides: a failure refuses the body (E_ABORT,
+    // nothing saved), success takes it, whatever the status. Unassigned: an
+    // answer of 400 or more, or one with a zero Content-Length, is reported
+    // by OnError and refused.
     std::function<HRESULT(TBSCB* Sender, DWORD dwResponseCode, const WideString& szResponseHeaders,
         const WideString& szRequestHeaders, char16_t*& szAdditionalRequestHeaders)> OnResponse;
     std::function<void(TBSCB* Sender, const std::string& FileName, DWORD& Action)> OnResume;
     std::function<HRESULT(TBSCB* Sender, DWORD dwProblem, const std::string& Problem)> OnSecurityProblem;
     std::function<void(TBSCB* Sender, bool& Cancel, IBinding* pib, const WideString& FileName, int FileSize)> OnStartBinding;
     std::function<void(TState State)> OnStateChange;
+    // Raised last when a binding stopped, with the file name of the download
+    // (saved or not). bCancel has no effect: the binding is over. Unassigned:
+    // nothing.
     std::function<void(TBSCB* Sender, int ThreadId, const WideString& aFileName, bool& bCancel)> OnTerminate;
+    // Raised once when the binding stopped, after the file was saved or
+    // dropped. hresult is the download's result: S_OK only when everything
+    // arrived and (into a file) the file is saved under its own name; a
+    // failure otherwise (the binding's result, E_ABORT when cancelled or
+    // refused, the file error when saving failed, INET_E_CONNECTION_TIMEOUT
+    // when no data came for TimeOut ms although the file may be complete).
+    // szError is the binding's own text of the failure. Unassigned: nothing.
     std::function<void(TBSCB* Sender, HRESULT hresult, const WideString& szError)> OnStopBinding;
 
 private:
@@ -238,7 +287,13 @@ private:
     bool PrepareDownload(const std::string& address, const std::string& fileName, const std::string& folder);
     std::string CheckProtocol(const std::string& address) const;
     std::string PrepareFolder(const std::string& folder);
+    // The file name an address names (its query when that has a dot, else
+    // its document), reduced to one safe name; empty when it names none.
     std::string GetFileNameFromUrl(const std::string& address);
+    // A file name from the server or the address as one safe name inside the
+    // download folder (DefaultUrlFileName when nothing is left of it); an
+    // empty name stays empty.
+    std::string NameFromOutside(const std::string& name) const;
     void DoComplete();
     void UpdateFlags();
     void SetState(TState state);
@@ -263,6 +318,7 @@ private:
     std::chrono::steady_clock::time_point startTick_;
     std::chrono::steady_clock::time_point lastActivity_;
     TBSCB* callback_ = nullptr;
+    bool fileNameGiven_ = false; // the caller named the file: no name from the answer replaces it
     TWaitEvent* downloadEvent_ = nullptr;
     std::unique_ptr<TBSCBList> bscbList_;
     char savedTimeSeparator_;

@@ -22,8 +22,12 @@ std::string takeBefore(std::string& s, std::string_view delim)
     return head;
 }
 
-int parsePort(const std::string& text)
+// A decimal number, read as C's integer conversion reads one: a "+" sign
+// may precede the digits. 80 for anything else.
+int parsePort(std::string_view text)
 {
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-')
+        text.remove_prefix(1);
     int port = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), port);
     return (text.empty() || ec != std::errc() || end != text.data() + text.size()) ? 80 : port;

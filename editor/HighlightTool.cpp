@@ -1,14 +1,12 @@
 // zarn-highlight: colours HTML or XML source as an RTF document.
 //   zarn-highlight --html|--xml [IN] [-o OUT]
-// Reads standard input and writes standard output when IN or OUT is omitted.
-// OUT is written through a temporary file and renamed, so a failed run never
-// leaves a truncated document behind.
+// Reads standard input and writes standard output when IN or OUT is omitted
+// or "-". A file OUT is replaced only by a complete document: a failed or
+// interrupted run leaves the old file and no temporary file behind.
 
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -23,13 +21,11 @@
 
 #include "editor/HighlightHTML.h"
 #include "editor/HighlightXML.h"
+#include "platform/files/SafeFile.h"
 
 namespace {
 
 constexpr const char* kUsage = "usage: zarn-highlight --html|--xml [IN] [-o OUT]\n";
-
-// The temporary output being written, for the SIGBUS handler to remove.
-char gPartialOutput[4096];
 
 // Touching a page of a mapped input that another program cut short raises
 // SIGBUS. The run then ends as any failed read does: a message, no partial
@@ -37,7 +33,7 @@ char gPartialOutput[4096];
 void InputCutShort(int) {
   static const char message[] = "zarn-highlight: the input file was cut short while it was read\n";
   [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, message, sizeof message - 1);
-  if (gPartialOutput[0]) ::unlink(gPartialOutput);
+  RemoveTemporaryFilesNow();
   ::_exit(1);
 }
 
@@ -122,41 +118,53 @@ class TInput {
   std::string_view FText;
 };
 
-bool WriteOutput(THighlightRichSyntax& highlighter, const std::string& path) {
-  if (path.empty()) {
-    highlighter.SaveToStream(std::cout);
-    std::cout.flush();
-    return static_cast<bool>(std::cout);
+// Hands what the highlighter streams straight to the writer. The highlighter
+// writes in large chunks, so this buffer keeps none of its own.
+class TWriterBuf : public std::streambuf {
+ public:
+  explicit TWriterBuf(SafeFileWriter& writer) : FWriter(writer) {}
+  // errno of the write that failed, 0 while none did.
+  int Error() const { return FError; }
+
+ protected:
+  std::streamsize xsputn(const char* data, std::streamsize size) override {
+    if (FWriter.Write(data, static_cast<std::size_t>(size))) return size;
+    FError = errno;
+    return 0;
   }
-  const std::string temp = path + ".part";
-  if (temp.size() < sizeof gPartialOutput) std::memcpy(gPartialOutput, temp.c_str(), temp.size() + 1);
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    highlighter.SaveToStream(out);
-    out.close();
-    if (!out) {
-      const int err = errno;
-      std::remove(temp.c_str());
-      errno = err;
-      return false;
-    }
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    const char byte = traits_type::to_char_type(c);
+    return xsputn(&byte, 1) == 1 ? c : traits_type::eof();
   }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    const int err = errno;
-    std::remove(temp.c_str());
-    errno = err;
+
+ private:
+  SafeFileWriter& FWriter;
+  int FError = 0;
+};
+
+// Writes the document to `target` ("-" for standard output); errno is kept
+// on failure.
+bool WriteOutput(THighlightRichSyntax& highlighter, const std::string& target) {
+  SafeFileWriter writer(target);
+  if (!writer.Open()) return false;
+  TWriterBuf buffer(writer);
+  std::ostream out(&buffer);
+  highlighter.SaveToStream(out);
+  if (!out) {
+    errno = buffer.Error();
     return false;
   }
-  return true;
+  return writer.Commit();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
+  RemoveTemporaryFilesOnSignals();
   std::unique_ptr<THighlightRichSyntax> highlighter;
-  std::string in, out;
+  std::string in, out = "-";
   bool haveIn = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -188,7 +196,7 @@ int main(int argc, char** argv) {
                 ": " + std::strerror(errno));
   highlighter->SetSource(input.Text(), 1);
   if (!WriteOutput(*highlighter, out))
-    return Fail("cannot write " + (out.empty() ? std::string("standard output") : "'" + out + "'") +
+    return Fail("cannot write " + (out == "-" ? std::string("standard output") : "'" + out + "'") +
                 ": " + std::strerror(errno));
   return 0;
 }

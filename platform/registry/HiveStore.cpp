@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QUrl>
+#include <QtGlobal>
 
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -15,6 +16,10 @@
 namespace registry_detail {
 
 namespace {
+
+// Files made before the schema version was stamped hold 0 with the same
+// tables.
+constexpr int kSchemaVersion = 1;
 
 const char* const kSchema =
     "CREATE TABLE IF NOT EXISTS keys("
@@ -28,9 +33,21 @@ const char* const kSchema =
     " type INTEGER NOT NULL, data BLOB, PRIMARY KEY(key, folded));"
     "CREATE TABLE IF NOT EXISTS marks(name TEXT PRIMARY KEY) WITHOUT ROWID;";
 
-// Another process may hold the write lock for a while (a large MoveKey);
-// waiting is better than losing the write.
-constexpr int kBusyTimeoutMs = 15000;
+// The tables a hive must hold, with their columns in order.
+const struct {
+    const char* table;
+    const char* columns;
+} kTables[] = {
+    {"keys", "path,parent,name"},
+    {"reg_values", "key,folded,name,type,data"},
+    {"marks", "name"},
+};
+
+// Only writes wait, and briefly: another ZarnWeb's write takes milliseconds,
+// so a lock held for seconds belongs to something stuck, and a window that
+// saves its settings must not freeze behind it. Reads of a WAL database never
+// meet that lock.
+constexpr int kBusyTimeoutMs = 2000;
 
 bool modeWritable(const QString& path)
 {
@@ -60,6 +77,42 @@ QString hiveFileName(HKEY root)
     }
     throw ERegistryException(QStringLiteral("Unknown registry root 0x%1").arg(root, 8, 16, QChar('0')));
 }
+
+// What a failed look at a file tells about it.
+Layout failedLook(sqlite3* db, int rc)
+{
+    if (rc == SQLITE_NOTADB)
+        return {Layout::Foreign, QStringLiteral("it is not a SQLite database")};
+    if (rc == SQLITE_CORRUPT)
+        return {Layout::Foreign, QStringLiteral("it is damaged")};
+    return {Layout::Unreadable, QString::fromUtf8(sqlite3_errmsg(db))};
+}
+
+// A one-off query whose failure is a finding, not an error: its result code
+// and the first column of its first row.
+struct Probe {
+    Probe(sqlite3* db, const char* sql, const char* argument = nullptr)
+    {
+        rc = sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+        if (rc != SQLITE_OK)
+            return;
+        if (argument)
+            sqlite3_bind_text(stmt, 1, argument, -1, SQLITE_STATIC);
+        rc = sqlite3_step(stmt);
+        if (rc == SQLITE_ROW) {
+            rc = SQLITE_OK;
+            if (sqlite3_column_type(stmt, 0) != SQLITE_NULL)
+                value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+        }
+    }
+    ~Probe() { sqlite3_finalize(stmt); }
+    Probe(const Probe&) = delete;
+    Probe& operator=(const Probe&) = delete;
+
+    sqlite3_stmt* stmt = nullptr;
+    int rc;
+    QString value; // null when there was no row or the value was NULL
+};
 
 }
 
@@ -150,7 +203,7 @@ std::shared_ptr<Hive> Hive::For(HKEY root)
         std::erase_if(hives, [](const auto& entry) {
             return entry.second && !QFileInfo::exists(entry.second->m_file);
         });
-        hive = std::make_shared<Hive>(file);
+        hive = std::make_shared<Hive>(root, file);
     } else {
         std::lock_guard hiveLock(hive->mutex);
         if (hive->stale())
@@ -159,8 +212,8 @@ std::shared_ptr<Hive> Hive::For(HKEY root)
     return hive;
 }
 
-Hive::Hive(const QString& file)
-    : m_file(file)
+Hive::Hive(HKEY root, const QString& file)
+    : m_root(root), m_file(file)
 {
 }
 
@@ -170,7 +223,8 @@ Hive::~Hive()
 }
 
 // True when the open database is no longer the file at the hive's path:
-// writing on would go to a file nobody else sees.
+// writing on would go to a file nobody else sees, and a replaced file is to
+// be examined again.
 bool Hive::stale() const
 {
     if (!m_db)
@@ -188,7 +242,9 @@ void Hive::close()
     m_statements.clear();
     sqlite3_close_v2(m_db);
     m_db = nullptr;
-    m_writable = false;
+    m_readWrite = false;
+    m_hasTree = false;
+    m_untouchedReason.clear();
 }
 
 void Hive::fail(const QString& what) const
@@ -207,50 +263,107 @@ void Hive::exec(const char* sql)
     }
 }
 
-void Hive::open(bool writable)
+void Hive::connect(const QByteArray& name, int flags)
 {
     close();
-    const QByteArray native = QFile::encodeName(m_file);
-    const int flags = writable ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
-    if (sqlite3_open_v2(native.constData(), &m_db, flags | SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(name.constData(), &m_db, flags | SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK) {
         const QString reason = QString::fromUtf8(sqlite3_errmsg(m_db));
         close();
         throw ERegistryException(QStringLiteral("Cannot open registry hive %1: %2").arg(m_file, reason));
     }
-    m_writable = writable;
-    rememberIdentity();
     sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
-    if (!writable) {
-        openReadOnlyFallback();
+    // Closing would otherwise fold the WAL into the file, which must not
+    // happen before the file is known to be a hive.
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+}
+
+void Hive::ensureOpen()
+{
+    if (m_db)
         return;
+    const bool canWrite = writableAt(m_file);
+    // Nothing to read, and none may be made.
+    if (!canWrite && !QFileInfo::exists(m_file))
+        return;
+    openFile(canWrite);
+}
+
+// Opens the file without writing to it and examines what it holds.
+void Hive::openFile(bool readWrite)
+{
+    const QByteArray native = QFile::encodeName(m_file);
+    connect(native, readWrite ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY);
+    m_readWrite = readWrite;
+    rememberIdentity();
+    Layout layout = examine();
+    if (!readWrite && layout.kind == Layout::Unreadable) {
+        // A WAL database in a folder we may not write cannot get its
+        // shared-memory file; reading it as an unchanging file still works.
+        const QByteArray uri = "file:" + QUrl::fromLocalFile(m_file).path(QUrl::FullyEncoded).toUtf8() + "?immutable=1";
+        connect(uri, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
+        layout = examine();
     }
-    try {
-        // WAL lets readers of other processes go on while one process writes.
-        exec("PRAGMA journal_mode=WAL");
-        exec("PRAGMA synchronous=NORMAL");
-        exec("BEGIN IMMEDIATE");
-        exec(kSchema);
-        exec("COMMIT");
-    } catch (...) {
-        // Not a usable hive (a damaged file): stay closed, try again next time.
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    adopt(layout);
+}
+
+Layout Hive::examine() const
+{
+    const Probe version(m_db, "SELECT user_version FROM pragma_user_version");
+    if (version.rc != SQLITE_OK)
+        return failedLook(m_db, version.rc);
+    const Probe objects(m_db, "SELECT count(*) FROM sqlite_master");
+    if (objects.rc != SQLITE_OK)
+        return failedLook(m_db, objects.rc);
+    const int stamped = version.value.toInt();
+    if (stamped == 0 && objects.value.toInt() == 0)
+        return {Layout::Empty, {}};
+    if (stamped != 0 && stamped != kSchemaVersion)
+        return {Layout::Foreign, QStringLiteral("its schema version is %1, not %2").arg(stamped).arg(kSchemaVersion)};
+    for (const auto& expected : kTables) {
+        const Probe columns(m_db, "SELECT group_concat(name, ',') FROM"
+                                  " (SELECT name FROM pragma_table_info(?1) ORDER BY cid)", expected.table);
+        if (columns.rc != SQLITE_OK)
+            return failedLook(m_db, columns.rc);
+        if (columns.value.isNull())
+            return {Layout::Foreign, QStringLiteral("its table %1 is missing").arg(QLatin1String(expected.table))};
+        if (columns.value != QLatin1String(expected.columns))
+            return {Layout::Foreign, QStringLiteral("its table %1 has other columns").arg(QLatin1String(expected.table))};
+    }
+    return {Layout::Ours, {}};
+}
+
+void Hive::adopt(const Layout& layout)
+{
+    switch (layout.kind) {
+    case Layout::Ours:
+    case Layout::Empty:
+        m_hasTree = layout.kind == Layout::Ours;
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
+        // An acknowledged write survives a power cut: every commit syncs the
+        // WAL. Set only now: the setting reads the file.
+        exec("PRAGMA synchronous=FULL");
+        return;
+    case Layout::Foreign:
+        leaveUntouched(layout.reason);
+        return;
+    case Layout::Unreadable:
         close();
-        throw;
+        throw ERegistryException(QStringLiteral("Cannot read registry hive %1: %2").arg(m_file, layout.reason));
     }
 }
 
-void Hive::openReadOnlyFallback()
+// The file is let go unwritten; the hive answers from an in-memory database
+// seeded as a fresh hive, so that the program goes on with its defaults.
+void Hive::leaveUntouched(const QString& reason)
 {
-    if (sqlite3_exec(m_db, "SELECT 1 FROM keys LIMIT 0", nullptr, nullptr, nullptr) == SQLITE_OK)
-        return;
-    // A WAL database in a folder we may not write cannot get its shared-memory
-    // file; reading it as an unchanging file still works.
-    close();
-    const QByteArray uri = "file:" + QUrl::fromLocalFile(m_file).path(QUrl::FullyEncoded).toUtf8() + "?immutable=1";
-    const int flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_FULLMUTEX;
-    if (sqlite3_open_v2(uri.constData(), &m_db, flags, nullptr) != SQLITE_OK
-        || sqlite3_exec(m_db, "SELECT 1 FROM keys LIMIT 0", nullptr, nullptr, nullptr) != SQLITE_OK)
-        close(); // not a hive (or an empty file): reads find nothing
+    qWarning("Registry hive %s is left untouched: %s", qPrintable(m_file), qPrintable(reason));
+    connect(":memory:", SQLITE_OPEN_READWRITE);
+    m_untouchedReason = reason;
+    exec("BEGIN");
+    createTables();
+    WriteDefaults(m_root, *this);
+    exec("COMMIT");
+    m_hasTree = true;
 }
 
 void Hive::rememberIdentity()
@@ -264,32 +377,76 @@ void Hive::rememberIdentity()
 
 bool Hive::readable()
 {
-    if (m_db)
-        return true;
-    if (writableAt(m_file))
-        open(true);
-    else if (QFileInfo::exists(m_file))
-        open(false);
-    return m_db != nullptr;
+    ensureOpen();
+    // Another process may have made the tables since.
+    if (m_db && !m_hasTree)
+        adopt(examine());
+    return m_hasTree;
+}
+
+bool Hive::writable()
+{
+    ensureOpen();
+    return m_untouchedReason.isEmpty() && writableAt(m_file);
+}
+
+QString Hive::untouchedReason()
+{
+    ensureOpen();
+    return m_untouchedReason;
+}
+
+// Inside the write transaction, so that two processes making the tables of a
+// new file at once make them once, and a file that meanwhile became
+// something else is not written.
+void Hive::makeTree()
+{
+    const Layout layout = examine();
+    if (layout.kind == Layout::Empty)
+        createTables();
+    else if (layout.kind != Layout::Ours)
+        throw ERegistryException(QStringLiteral("Registry hive %1 is not written: %2").arg(m_file, layout.reason));
+}
+
+void Hive::createTables()
+{
+    exec(kSchema);
+    exec(QByteArray("PRAGMA user_version = " + QByteArray::number(kSchemaVersion)).constData());
+}
+
+void Hive::refuseIfUntouched() const
+{
+    if (!m_untouchedReason.isEmpty())
+        throw ERegistryException(QStringLiteral("Registry hive %1 is left untouched: %2").arg(m_file, m_untouchedReason));
 }
 
 void Hive::write(const std::function<void()>& writes)
 {
     std::lock_guard lock(mutex);
+    ensureOpen();
+    refuseIfUntouched();
     // Checked at every write, so that a hive made read-only while the
     // program runs refuses from then on.
     if (!writableAt(m_file))
         throw ERegistryException(QStringLiteral("Registry hive %1 is read-only").arg(m_file));
-    if (!m_writable)
-        open(true);
+    if (!m_readWrite) {
+        openFile(true); // made writable since it was opened
+        refuseIfUntouched();
+    }
+    // WAL lets readers of every process go on while one process writes; a
+    // file already in WAL mode is not locked by this.
+    exec("PRAGMA journal_mode=WAL");
     exec("BEGIN IMMEDIATE");
     try {
+        if (!m_hasTree)
+            makeTree();
         writes();
         exec("COMMIT");
     } catch (...) {
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
+    m_hasTree = true;
 }
 
 int Hive::changes() const
@@ -299,16 +456,13 @@ int Hive::changes() const
 
 bool Hive::hasMark(const QString& name)
 {
-    std::lock_guard lock(mutex);
-    if (!readable())
-        return false;
     Query q(*this, "SELECT 1 FROM marks WHERE name = ?1");
     return q.bind(1, name).next();
 }
 
 void Hive::setMark(const QString& name)
 {
-    write([&] { Query(*this, "INSERT OR IGNORE INTO marks(name) VALUES(?1)").bind(1, name).run(); });
+    Query(*this, "INSERT OR IGNORE INTO marks(name) VALUES(?1)").bind(1, name).run();
 }
 
 sqlite3_stmt* Hive::statement(const char* sql)
@@ -330,5 +484,22 @@ QString HiveFilePath(HKEY root)
 
 bool HiveWritable(HKEY root)
 {
-    return registry_detail::writableAt(HiveFilePath(root));
+    registry_detail::HiveUse held(root);
+    return (*held).writable();
+}
+
+std::vector<UntouchedHive> UntouchedHives()
+{
+    std::vector<UntouchedHive> untouched;
+    for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT}) {
+        registry_detail::HiveUse held(root);
+        try {
+            const QString reason = (*held).untouchedReason();
+            if (!reason.isEmpty())
+                untouched.push_back({root, (*held).file(), reason});
+        } catch (const ERegistryException&) {
+            // Not read at all, so not left untouched: its every use reports it.
+        }
+    }
+    return untouched;
 }

@@ -2,6 +2,12 @@
 // One hive's SQLite database, shared by every TRegistry of the process: each
 // hive file is opened once and its prepared statements are kept. Internal to
 // the registry library.
+//
+// Opening and reading take no write lock, so a read never waits for another
+// process's write (the file is kept in WAL mode); the tables of a new file
+// are made by its first write. A file in a layout this program does not know
+// is never written: the hive is then served from an in-memory database that
+// holds the defaults, and refuses writes.
 #include "platform/registry/Registry.h"
 
 #include <QByteArray>
@@ -45,29 +51,51 @@ private:
     sqlite3_stmt* m_stmt;
 };
 
+// What an examination of a hive file found.
+struct Layout {
+    enum Kind {
+        Ours,      // the registry's tables
+        Empty,     // no tables yet: a new file, or one whose first write is not committed
+        Foreign,   // anything else; never written
+        Unreadable // the file could not be read (locked, unreadable, I/O error)
+    };
+    Kind kind;
+    QString reason; // for Foreign and Unreadable
+};
+
 class Hive {
 public:
     // The hive of this root in the current profile folder, opened on first
     // use and kept open. A hive whose file was replaced or removed since is
-    // reopened; hives whose files are gone are let go.
+    // reopened (and examined again); hives whose files are gone are let go.
     static std::shared_ptr<Hive> For(HKEY root);
-    explicit Hive(const QString& file);
+    Hive(HKEY root, const QString& file);
     ~Hive();
 
     // Held for every operation, so that one registry call is atomic even when
     // a second thread uses the same hive.
     std::recursive_mutex mutex;
 
-    // False when the hive file does not exist yet and cannot be created:
-    // every read then finds nothing.
+    // False while the hive holds no tree: its file does not exist and cannot
+    // be created, or holds no tables yet. Every read then finds nothing.
+    // Raises when the file cannot be read at all.
     bool readable();
-    // Runs the writes of one operation in one transaction; raises when the
-    // hive is not writable.
+    // Whether writes are accepted: the hive's file (or, before it exists, its
+    // folder) is writable and the hive is not left untouched.
+    bool writable();
+    // Runs the writes of one operation in one transaction, making the tables
+    // of a new hive first; waits (up to the busy timeout) while another
+    // process writes. Raises when the hive is not writable.
     void write(const std::function<void()>& writes);
     // Rows changed by the latest statement.
     int changes() const;
 
+    // Why the hive's file is left untouched; empty when the file is used.
+    QString untouchedReason();
+    const QString& file() const { return m_file; }
+
     // One-off marks of the hive itself (first-run seeding), outside the tree.
+    // Both need the tree: call them when readable() or inside write().
     bool hasMark(const QString& name);
     void setMark(const QString& name);
 
@@ -76,16 +104,26 @@ public:
 private:
     friend class Query;
     bool stale() const;
-    void open(bool writable);
-    void openReadOnlyFallback();
+    void ensureOpen();
+    void openFile(bool readWrite);
+    void connect(const QByteArray& name, int flags);
+    Layout examine() const;
+    void adopt(const Layout& layout);
+    void leaveUntouched(const QString& reason);
+    void makeTree();
+    void createTables();
+    void refuseIfUntouched() const;
     void rememberIdentity();
     void close();
     void exec(const char* sql);
     sqlite3_stmt* statement(const char* sql);
 
+    HKEY m_root;
     QString m_file;
     sqlite3* m_db = nullptr;
-    bool m_writable = false;
+    bool m_readWrite = false;   // the connection may write the file
+    bool m_hasTree = false;     // the connection holds the registry's tables
+    QString m_untouchedReason;  // set while the hive is served from memory
     std::uint64_t m_device = 0, m_inode = 0; // identity of the opened file
     std::unordered_map<std::string, sqlite3_stmt*> m_statements;
 };
@@ -103,5 +141,23 @@ private:
 
 // Key paths as stored: names folded to one case, joined by "\".
 QString foldPath(const QString& path);
+
+// Tree writes shared by TRegistry and the defaults; they run inside write()
+// (Registry.cpp).
+// Creates the key (names joined by "\", from the root) and its missing parents.
+void createKey(Hive& hive, const QString& path);
+// Stores a value of an existing key; what happens to a value already stored
+// under that name.
+enum class Existing { Replace, Keep };
+void putValue(Hive& hive, const QString& keyPath, const QString& name, int type, const QByteArray& data,
+              Existing existing);
+
+// The defaults of a fresh hive of root (Profile.cpp, beside the profile
+// folder they point into).
+// Whether the hive was given its defaults; needs the tree.
+bool HasDefaults(Hive& hive);
+// Writes the defaults that are missing and marks the hive as given them;
+// values already present are kept. Runs inside write().
+void WriteDefaults(HKEY root, Hive& hive);
 
 }

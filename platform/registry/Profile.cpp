@@ -8,22 +8,21 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QUrl>
-#include <QVariant>
 #include <QtGlobal>
 
 #include <vector>
 
 namespace {
 
+const char* const kProfileFolders[] = {"Favorites/Links", "Cookies", "History", "Cache", "Outbox"};
+
 // Bumped when a later version seeds more; each hive is seeded once per mark.
 const QString kSeededMark = QStringLiteral("defaults-1");
 
-const char* const kProfileFolders[] = {"Favorites/Links", "Cookies", "History", "Cache", "Outbox"};
-
 struct Seed {
     const char* key;
-    const char* name;  // nullptr: only the key is created
-    QVariant value;    // QString → REG_SZ, int → REG_DWORD
+    const char* name; // nullptr: only the key is created
+    QString value;    // REG_SZ
 };
 
 QString profilePath(const char* sub)
@@ -87,25 +86,29 @@ std::vector<Seed> classesRootSeeds()
     };
 }
 
-void seedHive(HKEY root, const std::vector<Seed>& seeds)
+std::vector<Seed> seedsOf(HKEY root)
 {
-    registry_detail::HiveUse held(root);
-    registry_detail::Hive& hive = *held;
-    if (!HiveWritable(root) || hive.hasMark(kSeededMark))
-        return;
-    TRegistry reg(root);
-    for (const Seed& seed : seeds) {
-        if (!reg.OpenKey(QLatin1Char('\\') + QLatin1String(seed.key), true))
-            return;
-        const QString name = QLatin1String(seed.name);
-        if (!seed.name || reg.ValueExists(name))
-            continue;
-        if (seed.value.typeId() == QMetaType::Int)
-            reg.WriteInteger(name, seed.value.toInt());
-        else
-            reg.WriteString(name, seed.value.toString());
+    switch (root) {
+    case HKEY_CURRENT_USER: return currentUserSeeds();
+    case HKEY_LOCAL_MACHINE: return localMachineSeeds();
+    default: return classesRootSeeds();
     }
-    hive.setMark(kSeededMark);
+}
+
+// The mark is looked at before the write, so that a seeded hive never waits
+// for another process's write, and again inside it, so that two processes
+// starting at once seed it once.
+void seedHive(HKEY root)
+{
+    using namespace registry_detail;
+    HiveUse held(root);
+    Hive& hive = *held;
+    if (!hive.writable() || (hive.readable() && HasDefaults(hive)))
+        return;
+    hive.write([&] {
+        if (!HasDefaults(hive))
+            WriteDefaults(root, hive);
+    });
 }
 
 // The shipped page is written again whenever it differs, so that a newer
@@ -153,12 +156,32 @@ void EnsureProfileDefaults()
     for (const char* sub : kProfileFolders)
         QDir().mkpath(profilePath(sub));
     writeStartPage();
-    try {
-        seedHive(HKEY_CURRENT_USER, currentUserSeeds());
-        seedHive(HKEY_LOCAL_MACHINE, localMachineSeeds());
-        seedHive(HKEY_CLASSES_ROOT, classesRootSeeds());
-    } catch (const ERegistryException& e) {
-        // A damaged hive must not keep the program from starting.
-        qWarning("Cannot seed the registry: %s", e.what());
+    for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT}) {
+        try {
+            seedHive(root);
+        } catch (const ERegistryException& e) {
+            // Neither the program's start nor the other hives depend on it.
+            qWarning("Cannot seed the registry: %s", e.what());
+        }
     }
+}
+
+namespace registry_detail {
+
+bool HasDefaults(Hive& hive)
+{
+    return hive.hasMark(kSeededMark);
+}
+
+void WriteDefaults(HKEY root, Hive& hive)
+{
+    for (const Seed& seed : seedsOf(root)) {
+        const QString key = QLatin1String(seed.key);
+        createKey(hive, key);
+        if (seed.name)
+            putValue(hive, key, QLatin1String(seed.name), REG_SZ, seed.value.toUtf8(), Existing::Keep);
+    }
+    hive.setMark(kSeededMark);
+}
+
 }

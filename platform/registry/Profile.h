@@ -13,6 +13,9 @@ QString StartPageUrl();
 // the profile, creates the profile's folders (Favorites with Links, Cookies,
 // History, Cache, Outbox) and gives each writable hive, once, the keys a fresh
 // system holds: home page, shell folders, page setup, browser version,
-// registered clients and class names. Values already present are kept; a
-// hive that cannot be written is left alone and seeded on a later start.
+// registered clients and class names. Values already present are kept. Each
+// hive is seeded on its own: one that cannot be written is left alone and
+// seeded on a later start, one that fails is reported as a warning, and
+// neither keeps the others from being seeded. A hive left untouched reads as
+// these defaults without being seeded (UntouchedHives, Registry.h).
 void EnsureProfileDefaults();

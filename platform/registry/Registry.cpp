@@ -6,9 +6,11 @@
 #include <cstring>
 #include <mutex>
 
+using registry_detail::createKey;
 using registry_detail::foldPath;
 using registry_detail::Hive;
 using registry_detail::HiveUse;
+using registry_detail::putValue;
 using registry_detail::Query;
 
 ERegistryException::ERegistryException(const QString& message)
@@ -17,8 +19,36 @@ ERegistryException::ERegistryException(const QString& message)
 }
 
 namespace {
-
 const QChar kSeparator = QLatin1Char('\\');
+}
+
+namespace registry_detail {
+
+void createKey(Hive& hive, const QString& path)
+{
+    QString written;
+    for (const QString& name : path.split(kSeparator, Qt::SkipEmptyParts)) {
+        const QString parent = foldPath(written);
+        written = written.isEmpty() ? name : written + kSeparator + name;
+        Query(hive, "INSERT OR IGNORE INTO keys(path, parent, name) VALUES(?1, ?2, ?3)")
+            .bind(1, foldPath(written)).bind(2, parent).bind(3, name).run();
+    }
+}
+
+void putValue(Hive& hive, const QString& keyPath, const QString& name, int type, const QByteArray& data,
+              Existing existing)
+{
+    Query(hive, existing == Existing::Keep ? "INSERT INTO reg_values(key, folded, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
+                               " ON CONFLICT(key, folded) DO NOTHING"
+                             : "INSERT INTO reg_values(key, folded, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
+                               " ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, data = excluded.data")
+        .bind(1, foldPath(keyPath)).bind(2, foldPath(name)).bind(3, name).bind(4, qint64(type))
+        .bindBlob(5, data).run();
+}
+
+}
+
+namespace {
 
 // Names joined by "\", empty names (doubled or trailing separators) dropped.
 QString normalize(const QString& path)
@@ -43,18 +73,6 @@ bool keyExists(Hive& hive, const QString& folded)
         return true;
     Query q(hive, "SELECT 1 FROM keys WHERE path = ?1");
     return q.bind(1, folded).next();
-}
-
-// Creates the key and its missing parents; runs inside a write transaction.
-void createKey(Hive& hive, const QString& path)
-{
-    QString written;
-    for (const QString& name : path.split(kSeparator, Qt::SkipEmptyParts)) {
-        const QString parent = foldPath(written);
-        written = written.isEmpty() ? name : written + kSeparator + name;
-        Query(hive, "INSERT OR IGNORE INTO keys(path, parent, name) VALUES(?1, ?2, ?3)")
-            .bind(1, foldPath(written)).bind(2, parent).bind(3, name).run();
-    }
 }
 
 struct StoredValue {
@@ -125,7 +143,7 @@ bool TRegistry::openKey(const QString& key, bool canCreate, bool forReading)
     HiveUse held(RootKey);
     Hive& hive = *held;
     if (!(hive.readable() && keyExists(hive, foldPath(target)))) {
-        if (!canCreate || !HiveWritable(RootKey))
+        if (!canCreate || !hive.writable())
             return false;
         hive.write([&] { createKey(hive, target); });
     }
@@ -189,10 +207,7 @@ void writeValue(HKEY root, const QString& keyPath, const QString& name, int type
         if (!keyExists(hive, foldPath(keyPath)))
             throw ERegistryException(QStringLiteral("Failed to set data for '%1': the key %2 does not exist")
                                          .arg(name, keyPath));
-        Query(hive, "INSERT INTO reg_values(key, folded, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
-                    " ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, data = excluded.data")
-            .bind(1, foldPath(keyPath)).bind(2, foldPath(name)).bind(3, name).bind(4, qint64(type))
-            .bindBlob(5, data).run();
+        putValue(hive, keyPath, name, type, data, registry_detail::Existing::Replace);
     });
 }
 

@@ -3,13 +3,16 @@
 // one SQLite database in the profile folder, holding a tree of keys with typed
 // values. Key and value names compare without regard to case and keep the case
 // they were first written with. Several processes may use the same hives at
-// once; every write is its own transaction.
+// once; every write is its own transaction and is synced to disk before it
+// returns. Reads never wait for another process's write; writes wait for
+// each other.
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
 #include <stdexcept>
+#include <vector>
 
 using HKEY = std::uint32_t;
 constexpr HKEY HKEY_CLASSES_ROOT = 0x80000000u;
@@ -34,10 +37,30 @@ public:
 // The database file of a hive in the current profile folder.
 QString HiveFilePath(HKEY root);
 
-// Whether the hive's file (or, while it does not exist yet, its folder) can be
-// written. File mode bits decide even for root, so that a hive made read-only
-// stays read-only whoever runs the program.
+// Whether the hive accepts writes: its file (or, while it does not exist yet,
+// its folder) can be written and the hive is not left untouched (below). File
+// mode bits decide even for root, so that a hive made read-only stays
+// read-only whoever runs the program.
 bool HiveWritable(HKEY root);
+
+// A hive whose file is left untouched because its layout is not this
+// program's: the file is not a SQLite database or is damaged, a table of the
+// registry is missing or has other columns, or its schema version is another.
+// Such a file is never written. The hive then reads as the defaults a fresh
+// profile holds (an in-memory database seeded as a new hive is) and refuses
+// writes as a read-only hive does, so settings changed meanwhile are not kept.
+// A file that is replaced or removed is examined again at the hive's next use.
+struct UntouchedHive {
+    HKEY root;
+    QString file;   // the hive's database file
+    QString reason; // what was found, as "it is not a SQLite database"
+};
+
+// The hives of the current profile that are left untouched, in the order
+// current user, local machine, classes root; examines each hive's file. A
+// hive whose file cannot be read at all is not listed (its every use raises
+// ERegistryException).
+std::vector<UntouchedHive> UntouchedHives();
 
 // A cursor on one key of one hive. Paths are made of names joined by "\";
 // a path starting with "\" is taken from the hive's root, any other path from

@@ -3,13 +3,40 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRedirectLimit = 20;
+constexpr DWORD kDefaultReceiveTimeoutMs = 60000;
+std::atomic<DWORD> receiveTimeoutMs{kDefaultReceiveTimeoutMs};
+
 std::string narrow(const std::u16string& text) { return fromWide(text); }
+
+// An HTTP answer may send the client on to another web address only, never to
+// a local file or another protocol.
+bool isWebAddress(const std::string& url)
+{
+    const auto colon = url.find(':');
+    if (colon == std::string::npos)
+        return false;
+    std::string scheme = url.substr(0, colon);
+    std::transform(scheme.begin(), scheme.end(), scheme.begin(), [](unsigned char c) { return std::tolower(c); });
+    return scheme == "http" || scheme == "https";
+}
+
+std::string secondsText(DWORD milliseconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", milliseconds / 1000.0);
+    return text;
+}
 
 // Connections, DNS answers and TLS sessions are shared by every binding of
 // the process, so consecutive downloads from one server reuse a connection.
@@ -89,7 +116,8 @@ public:
     {
         auto* out = static_cast<char*>(buffer);
         std::size_t n = std::min<std::size_t>(cb, kept_.size() - read_);
-        std::memcpy(out, kept_.data() + read_, n);
+        if (n)
+            std::memcpy(out, kept_.data() + read_, n);
         read_ += n;
         const std::size_t m = std::min<std::size_t>(cb - n, lentSize_ - lentRead_);
         if (m)
@@ -213,7 +241,7 @@ public:
     {
         if (stopped_)
             return E_FAIL;
-        aborted_ = true;
+        abortWith(E_ABORT, "Operation Aborted.");
         return S_OK;
     }
 
@@ -255,16 +283,22 @@ public:
         if (!attached_)
             startRequest();
         if (attached_ && aborted_)
-            stop(E_ABORT, "Operation Aborted.");
+            stop(abortResult_, abortText_);
         if (attached_) {
             int running = 0;
             curl_multi_perform(multi_, &running);
             finishDone();
             if (attached_ && events_ == before) {
-                curl_multi_poll(multi_, nullptr, 0, waitMs, nullptr);
+                curl_multi_poll(multi_, nullptr, 0, std::min(waitMs, untilReceiveTimeout()), nullptr);
                 curl_multi_perform(multi_, &running);
                 finishDone();
             }
+        }
+        // Checked after the transfer moved on, so that a client that took
+        // long over a callback does not mistake data waiting for silence.
+        if (attached_ && receiveTimedOut()) {
+            abortWith(INET_E_CONNECTION_TIMEOUT, "Nothing was received for " + secondsText(receiveTimeoutMs) + " seconds.");
+            stop(abortResult_, abortText_);
         }
         inStep_ = false;
         return events_ != before;
@@ -272,6 +306,28 @@ public:
 
 private:
     enum class Next { Deliver, Redirect, Authenticate, Retry };
+
+    // The first reason to end early wins; the stop reports it.
+    void abortWith(HRESULT result, std::string text)
+    {
+        if (aborted_)
+            return;
+        aborted_ = true;
+        abortResult_ = result;
+        abortText_ = std::move(text);
+    }
+
+    int untilReceiveTimeout() const
+    {
+        const auto left = lastTraffic_ + std::chrono::milliseconds(receiveTimeoutMs) - Clock::now();
+        return static_cast<int>(std::max<std::int64_t>(
+            0, std::chrono::duration_cast<std::chrono::milliseconds>(left).count() + 1));
+    }
+
+    bool receiveTimedOut() const
+    {
+        return Clock::now() - lastTraffic_ >= std::chrono::milliseconds(receiveTimeoutMs);
+    }
 
     void unregister()
     {
@@ -291,6 +347,7 @@ private:
         ++events_;
         next_ = Next::Deliver;
         headerBlock_.clear();
+        lastTraffic_ = Clock::now();
         char16_t* extra = nullptr;
         const HRESULT hr = callback_->BeginningTransaction(toWide(url_), u"", 0, &extra);
         requestHeaders_ = takeTaskText(extra);
@@ -401,7 +458,10 @@ private:
         auto* b = static_cast<UrlBinding*>(self);
         const auto& body = b->info_.stgmedData;
         const std::size_t n = std::min(size * count, body.size() - b->uploaded_);
-        std::memcpy(buffer, body.data() + b->uploaded_, n);
+        if (n) {
+            std::memcpy(buffer, body.data() + b->uploaded_, n);
+            b->lastTraffic_ = Clock::now();
+        }
         b->uploaded_ += n;
         return n;
     }
@@ -409,6 +469,7 @@ private:
     static size_t onHeader(char* data, size_t size, size_t count, void* self)
     {
         auto* b = static_cast<UrlBinding*>(self);
+        b->lastTraffic_ = Clock::now();
         const std::string_view line(data, size * count);
         if (line.rfind("HTTP/", 0) == 0)
             b->headerBlock_.clear();
@@ -429,10 +490,19 @@ private:
         response_ = std::move(answer);
         const DWORD code = response_.statusCode();
         std::string location;
-        if (code >= 300 && code < 400 && response_.header("Location", location) && redirects_ < 20) {
+        if (code >= 300 && code < 400 && response_.header("Location", location)) {
             const std::string target = resolve(location);
+            if (redirects_ == kRedirectLimit) {
+                abortWith(INET_E_REDIRECT_FAILED,
+                    "Too many redirects: the server redirected more than " + std::to_string(kRedirectLimit) + " times.");
+                return;
+            }
+            if (!isWebAddress(target)) {
+                abortWith(INET_E_REDIRECT_FAILED, "A redirect to " + target + " was refused: not a web address.");
+                return;
+            }
             if (FAILED(callback_->OnProgress(0, 0, BINDSTATUS_REDIRECTING, toWide(target))) || aborted_) {
-                aborted_ = true;
+                abortWith(E_ABORT, "Operation Aborted.");
                 return;
             }
             ++redirects_;
@@ -482,7 +552,7 @@ private:
         if (!startNotified_) {
             startNotified_ = true;
             if (FAILED(callback_->OnStartBinding(0, this)))
-                aborted_ = true;
+                abortWith(E_ABORT, "Operation Aborted.");
         }
         return !aborted_;
     }
@@ -498,7 +568,7 @@ private:
                 toWide(requestHeaders_), &extra);
             takeTaskText(extra);
             if (FAILED(hr) || aborted_) {
-                aborted_ = true;
+                abortWith(E_ABORT, "Operation Aborted.");
                 return;
             }
         }
@@ -516,6 +586,7 @@ private:
     {
         auto* b = static_cast<UrlBinding*>(self);
         const std::size_t n = size * count;
+        b->lastTraffic_ = Clock::now();
         if (b->next_ != Next::Deliver || b->discardBody_)
             return n; // the body of an answer that is followed or retried
         if (!b->responding_)
@@ -563,7 +634,7 @@ private:
     void onTransferDone(CURLcode rc)
     {
         if (aborted_) {
-            stop(E_ABORT, "Operation Aborted.");
+            stop(abortResult_, abortText_);
             return;
         }
         if (rc == CURLE_PEER_FAILED_VERIFICATION && !insecure_) {
@@ -594,7 +665,7 @@ private:
         if (!responding_)
             startResponse();
         if (aborted_) {
-            stop(E_ABORT, "Operation Aborted.");
+            stop(abortResult_, abortText_);
             return;
         }
         const auto total = static_cast<ULONG>(total_);
@@ -640,6 +711,9 @@ private:
     int redirects_ = 0;
     bool attached_ = false;
     bool aborted_ = false;
+    HRESULT abortResult_ = E_ABORT;
+    std::string abortText_;
+    Clock::time_point lastTraffic_ = Clock::now();
     bool stopped_ = false;
     bool inStep_ = false;
     bool startNotified_ = false;
@@ -716,6 +790,13 @@ HRESULT RevokeBindStatusCallback(IBindCtx* ctx, IBindStatusCallback* callback)
     ctx->callback_ = nullptr;
     return S_OK;
 }
+
+void UrlMonSetReceiveTimeout(DWORD milliseconds)
+{
+    receiveTimeoutMs = milliseconds ? milliseconds : kDefaultReceiveTimeoutMs;
+}
+
+DWORD UrlMonReceiveTimeout() { return receiveTimeoutMs; }
 
 bool UrlMonProcessPending(int waitMs)
 {

@@ -26,6 +26,7 @@ constexpr HRESULT INET_E_DOWNLOAD_FAILURE = makeHResult(0x800C0008);
 constexpr HRESULT INET_E_CONNECTION_TIMEOUT = makeHResult(0x800C000B);
 constexpr HRESULT INET_E_UNKNOWN_PROTOCOL = makeHResult(0x800C000D);
 constexpr HRESULT INET_E_SECURITY_PROBLEM = makeHResult(0x800C000E);
+constexpr HRESULT INET_E_REDIRECT_FAILED = makeHResult(0x800C0014);
 constexpr HRESULT RPC_E_RETRY = makeHResult(0x80010109);
 
 constexpr DWORD URL_MK_UNIFORM = 1;
@@ -87,14 +88,20 @@ public:
     virtual HRESULT Read(void* buffer, ULONG cb, ULONG* read) = 0;
 };
 
-// The running binding, handed to the client at OnStartBinding.
+// The running binding, handed to the client at OnStartBinding. A binding
+// follows at most 20 redirects, and only to http and https addresses; beyond
+// that it stops with INET_E_REDIRECT_FAILED before any data of the last
+// answer reaches the client. It also stops, with INET_E_CONNECTION_TIMEOUT,
+// when nothing was sent or received for the receive time-out
+// (UrlMonSetReceiveTimeout).
 class IBinding {
 public:
     virtual ~IBinding() = default;
     // Stops the transfer; the client gets OnStopBinding(E_ABORT).
     virtual HRESULT Abort() = 0;
     virtual HRESULT Resume() = 0;
-    // The binding's result code and text once it stopped (before: S_OK).
+    // The binding's result code and text once it stopped (before: S_OK). The
+    // text says what went wrong in the binding's own words; empty on success.
     virtual HRESULT GetBindResult(GUID& protocolClsid, DWORD& result, std::u16string& resultText) = 0;
     // IWinInetHttpInfo: one item of the HTTP answer into buffer (size bytes;
     // size is updated). With HTTP_QUERY_FLAG_NUMBER the item is written as a
@@ -181,6 +188,12 @@ HRESULT CreateAsyncBindCtx(DWORD reserved, IBindStatusCallback* callback, std::u
 // replaces (nothing when there was none).
 HRESULT RegisterBindStatusCallback(IBindCtx* ctx, IBindStatusCallback* callback, IBindStatusCallback** previous, DWORD reserved);
 HRESULT RevokeBindStatusCallback(IBindCtx* ctx, IBindStatusCallback* callback);
+
+// How long a binding of this process may wait without sending or receiving
+// a byte before it stops with INET_E_CONNECTION_TIMEOUT; 60 s at start. 0
+// restores the 60 s, so that no binding waits forever.
+void UrlMonSetReceiveTimeout(DWORD milliseconds);
+DWORD UrlMonReceiveTimeout();
 
 // Drives the running bindings of this thread: waits at most waitMs for
 // network activity and delivers the callbacks that follow. True when any

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <regex>
 
 namespace {
@@ -52,6 +53,16 @@ TEST(FormatSizeTest, BytesKilobytesMegabytesWithSeparators)
     EXPECT_EQ(FormatSize(1048576), "1.00 Mb");
     EXPECT_EQ(FormatSize(1073741824), "1,024.00 Mb");
     EXPECT_EQ(FormatSize(1024.0 * 1024 * 1234567), "1,234,567.00 Mb");
+    EXPECT_EQ(FormatSize(1023.999), "1,024.00 b");
+    EXPECT_EQ(FormatSize(1e-300), "0.00 b");
+    EXPECT_EQ(FormatSize(-1e300), "");
+    EXPECT_EQ(FormatSize(-std::numeric_limits<double>::max()), "");
+    EXPECT_EQ(FormatSize(std::numeric_limits<double>::quiet_NaN()), "");
+    EXPECT_EQ(FormatSize(-std::numeric_limits<double>::infinity()), "");
+    EXPECT_EQ(FormatSize(std::numeric_limits<double>::infinity()), "INF Mb");
+    // The largest double is 303 digits of megabytes, every one of them printed and grouped.
+    const std::string largest = FormatSize(std::numeric_limits<double>::max());
+    EXPECT_TRUE(std::regex_match(largest, std::regex(R"(171(,\d{3}){100}\.00 Mb)"))) << largest;
 }
 
 TEST(ReplaceCharTest, ReplacesEveryOccurrenceKeepingLength)

@@ -3,6 +3,7 @@
 #include "download/IEDownload.h"
 #include "download/ProgramInfo.h"
 #include "FixtureServer.h"
+#include "ServerGate.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +30,28 @@ void writeFile(const fs::path& path, const std::string& text)
 }
 
 const std::string kBig(2 * 1024 * 1024, 'b');
+
+std::string repeated(const std::string& text, int times)
+{
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
+
+// File names a hostile server sends in Content-Disposition, served at
+// /named/<index>, and the one name each must be saved under.
+const std::vector<std::pair<std::string, std::string>> kServerNames = {
+    {"../evil.txt", "evil.txt"}, {"../../x", "x"}, {"/etc/x", "x"}, {"a/b", "b"}, {"a\\b", "b"},
+    {"..", "index.html"}, {".", "index.html"}, {"a\x01" "b\tc\x7f.txt", "abc.txt"},
+    {repeated("../", 600) + "deep.txt", "deep.txt"}};
+
+// Sets the binding's receive time-out for one test and restores the default.
+class ReceiveTimeout {
+public:
+    explicit ReceiveTimeout(DWORD milliseconds) { UrlMonSetReceiveTimeout(milliseconds); }
+    ~ReceiveTimeout() { UrlMonSetReceiveTimeout(0); }
+};
 
 class IEDownloadTest : public ::testing::Test {
 protected:
@@ -74,6 +97,28 @@ protected:
             res.set_header("Content-Disposition", "attachment; filename=\"a b.zip\"; size=10");
             res.set_content("zip", "application/zip");
         });
+        s.Get(R"(/named/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+            const auto& name = kServerNames.at(std::stoul(req.matches[1])).first;
+            res.set_header("Content-Disposition", "attachment; filename=\"" + name + "\"");
+            res.set_content("named", "text/plain");
+        });
+        s.Get("/whole.bin", [](const httplib::Request&, httplib::Response& res) {
+            res.set_header("Content-Disposition", "attachment; filename=whole.txt");
+            res.set_content("hello world", "text/plain");
+        });
+        s.Get("/loop", [](const httplib::Request&, httplib::Response& res) {
+            res.set_redirect("/loop");
+            res.set_content("redirect body", "text/plain");
+        });
+        s.Get("/stalls", [this](const httplib::Request&, httplib::Response& res) {
+            res.set_chunked_content_provider("text/plain", [this](size_t offset, httplib::DataSink& sink) {
+                if (offset == 0)
+                    return sink.write("first", 5);
+                gate_.Wait();
+                sink.done();
+                return true;
+            });
+        });
         s.Post("/echo", [](const httplib::Request& req, httplib::Response& res) { res.set_content(req.body, "text/plain"); });
         s.Put("/upload.txt", [this](const httplib::Request& req, httplib::Response& res) {
             uploaded_ = req.body;
@@ -92,6 +137,7 @@ protected:
 
     void TearDown() override
     {
+        gate_.Open();
         fixture_.stop();
         fs::remove_all(folder_);
     }
@@ -109,17 +155,18 @@ protected:
         return false;
     }
 
-    // Nothing in the folder but the named files.
+    // Everything in the folder, sub-folders included, relative to it.
     std::vector<std::string> folderFiles() const
     {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder_))
-            names.push_back(entry.path().filename().string());
+        for (const auto& entry : fs::recursive_directory_iterator(folder_))
+            names.push_back(fs::relative(entry.path(), folder_).string());
         std::sort(names.begin(), names.end());
         return names;
     }
 
     FixtureServer fixture_;
+    ServerGate gate_;
     std::string folder_;
     TIEDownload dl_;
     std::vector<std::pair<int, std::string>> errors_;
@@ -154,6 +201,7 @@ TEST_F(IEDownloadTest, SavesFileAndReportsStepsInOrder)
     EXPECT_EQ(readFile(folder_ + "file.txt"), "hello world");
     EXPECT_EQ(folderFiles(), std::vector<std::string>{"file.txt"});
     EXPECT_EQ(dl_.FileNameAndPath, folder_ + "file.txt");
+    EXPECT_EQ(dl_.SavedFilePath, folder_ + "file.txt");
     EXPECT_EQ(dl_.FileExtension, ".txt");
     EXPECT_EQ(dl_.MimeType, "text/plain");
     EXPECT_EQ(dl_.ServerAddress, "127.0.0.1");
@@ -332,15 +380,144 @@ TEST_F(IEDownloadTest, ExistingTargetIsOverwrittenSkippedOrRenamed)
     EXPECT_EQ(readFile(folder_ + "chosen.txt"), "hello world");
 }
 
+TEST_F(IEDownloadTest, NameFromTheServerMeetsTheExistingFileRuleToo)
+{
+    writeFile(folder_ + "whole.txt", "old");
+    dl_.FileExistsOption = feSkip;
+    // The binding had started, so Download answers true; nothing is saved.
+    download("/whole.bin");
+    EXPECT_TRUE(dl_.SavedFilePath.empty());
+    EXPECT_EQ(readFile(folder_ + "whole.txt"), "old");
+    EXPECT_EQ(folderFiles(), (std::vector<std::string>{"whole.txt"}));
+
+    dl_.FileExistsOption = feRename;
+    ASSERT_TRUE(download("/whole.bin"));
+    EXPECT_EQ(readFile(folder_ + "whole.txt"), "old");
+    EXPECT_TRUE(std::regex_match(dl_.FileName, std::regex(R"(\d\d_\d\d\.\d{3}_whole\.txt)"))) << dl_.FileName;
+    EXPECT_EQ(readFile(folder_ + dl_.FileName), "hello world");
+}
+
 TEST_F(IEDownloadTest, FileNameComesFromQueryOrContentDisposition)
 {
     ASSERT_TRUE(download("/get.php?name=a.zip"));
     EXPECT_EQ(readFile(folder_ + "_name=a.zip"), "zip");
     EXPECT_EQ(dl_.FileNameAndPath, folder_ + "?name=a.zip");
+    EXPECT_EQ(dl_.SavedFilePath, folder_ + "_name=a.zip");
 
     ASSERT_TRUE(download("/attachment"));
     EXPECT_EQ(dl_.FileName, "a b.zip");
     EXPECT_EQ(readFile(folder_ + "a b.zip"), "zip");
+}
+
+TEST_F(IEDownloadTest, NamesFromServerOrAddressStayInsideTheFolder)
+{
+    std::vector<std::pair<std::string, std::string>> cases;
+    for (std::size_t i = 0; i < kServerNames.size(); ++i)
+        cases.emplace_back("/named/" + std::to_string(i), kServerNames[i].second);
+    cases.emplace_back("/get.php?name=../../evil.zip", "evil.zip");
+    const std::string inner = folder_ + "a/b/";
+    for (const auto& [path, saved] : cases) {
+        SCOPED_TRACE(path);
+        fs::remove_all(folder_ + "a");
+        ASSERT_TRUE(dl_.Download(fixture_.url(path), {}, nullptr, nullptr, inner));
+        EXPECT_EQ(dl_.FileName, saved);
+        EXPECT_EQ(dl_.SavedFilePath, inner + saved);
+        EXPECT_EQ(folderFiles(), (std::vector<std::string>{"a", "a/b", "a/b/" + saved}));
+    }
+}
+
+TEST_F(IEDownloadTest, NamesTheCallerGivesAreUsedAsGiven)
+{
+    fs::create_directories(folder_ + "sub");
+    ASSERT_TRUE(download("/named/0", "sub/given.txt"));
+    EXPECT_EQ(readFile(folder_ + "sub/given.txt"), "named");
+
+    writeFile(folder_ + "mine.txt", "old");
+    dl_.FileExistsOption = feRename;
+    dl_.OnFileExists = [](TFileExistsOption&, const WideString&, WideString& newName) { newName = u"sub/renamed.txt"; };
+    ASSERT_TRUE(download("/named/0", "mine.txt"));
+    EXPECT_EQ(readFile(folder_ + "sub/renamed.txt"), "named");
+    EXPECT_EQ(folderFiles(), (std::vector<std::string>{"mine.txt", "sub", "sub/given.txt", "sub/renamed.txt"}));
+}
+
+TEST_F(IEDownloadTest, DownloadThatSavesNothingFailsAndLeavesNoTemporaryFile)
+{
+    fs::create_directory(folder_ + "taken");
+    struct Case {
+        std::string name;
+        std::string error;
+    };
+    for (const Case& c : {Case{".", "Could not create " + folder_ + ".: Is a directory"},
+             Case{"..", "Could not create " + folder_ + "..: Is a directory"},
+             Case{"taken", "Could not create " + folder_ + "taken: Is a directory"}}) {
+        SCOPED_TRACE(c.name);
+        errors_.clear();
+        stopResults_.clear();
+        ASSERT_TRUE(download("/file.txt", c.name));
+        ASSERT_EQ(stopResults_.size(), 1u);
+        EXPECT_TRUE(FAILED(stopResults_[0]));
+        ASSERT_FALSE(errors_.empty());
+        EXPECT_EQ(errors_[0].second, c.error);
+        EXPECT_EQ(dl_.SavedFilePath, "");
+        EXPECT_EQ(folderFiles(), std::vector<std::string>{"taken"});
+    }
+
+    // The final name turns into a folder while the data arrives.
+    errors_.clear();
+    stopResults_.clear();
+    dl_.OnDataAvailable = [this](TBSCB*, std::vector<char>&, DWORD&) { fs::create_directory(folder_ + "late.txt"); };
+    ASSERT_TRUE(download("/file.txt", "late.txt"));
+    ASSERT_EQ(stopResults_.size(), 1u);
+    EXPECT_EQ(stopResults_[0], makeHResult(0x80070000u | ERROR_WRITE_FAULT));
+    ASSERT_FALSE(errors_.empty());
+    EXPECT_EQ(errors_[0].second, "Could not save " + folder_ + "late.txt: Is a directory");
+    EXPECT_EQ(dl_.SavedFilePath, "");
+    EXPECT_EQ(folderFiles(), (std::vector<std::string>{"late.txt", "taken"}));
+}
+
+TEST_F(IEDownloadTest, RedirectLoopFailsWithoutSavingTheRedirectBody)
+{
+    ASSERT_TRUE(download("/loop", "loop.txt"));
+    EXPECT_EQ(stopResults_, std::vector<HRESULT>{INET_E_REDIRECT_FAILED});
+    EXPECT_TRUE(hasError(static_cast<int>(INET_E_REDIRECT_FAILED),
+        "Too many redirects: the server redirected more than 20 times."));
+    EXPECT_EQ(dl_.SavedFilePath, "");
+    EXPECT_TRUE(folderFiles().empty());
+}
+
+TEST_F(IEDownloadTest, ServerThatGoesQuietFailsAfterTheReceiveTimeout)
+{
+    ReceiveTimeout shortWait(200);
+    ASSERT_TRUE(download("/stalls"));
+    EXPECT_EQ(stopResults_, std::vector<HRESULT>{INET_E_CONNECTION_TIMEOUT});
+    EXPECT_TRUE(hasError(static_cast<int>(INET_E_CONNECTION_TIMEOUT), "Nothing was received for 0.2 seconds."));
+    EXPECT_EQ(dl_.SavedFilePath, "");
+    EXPECT_TRUE(folderFiles().empty());
+}
+
+TEST_F(IEDownloadTest, LeftoverTemporaryFilesNeverJoinADownload)
+{
+    // What killed downloads left: the temporary names of this and of
+    // earlier versions.
+    const std::vector<std::string> leftovers{".file.txt.AbCdEfGh", ".whole.txt.AbCdEfGh", "file.txt.part",
+        "whole.txt.part"};
+    for (const std::string& name : leftovers)
+        writeFile(folder_ + name, "stale ");
+    ASSERT_TRUE(download("/file.txt"));
+    EXPECT_EQ(readFile(folder_ + "file.txt"), "hello world");
+
+    // A range download appends to the final file only: with none there it
+    // holds just the range, with one it continues it.
+    dl_.Range.RangeBegin = 6;
+    ASSERT_TRUE(download("/whole.bin"));
+    EXPECT_EQ(readFile(folder_ + "whole.txt"), "world");
+    writeFile(folder_ + "whole.txt", "hello ");
+    ASSERT_TRUE(download("/whole.bin"));
+    EXPECT_EQ(readFile(folder_ + "whole.txt"), "hello world");
+
+    for (const std::string& name : leftovers)
+        EXPECT_EQ(readFile(folder_ + name), "stale ") << name;
+    EXPECT_EQ(folderFiles().size(), leftovers.size() + 2);
 }
 
 TEST_F(IEDownloadTest, PostIntoMemoryEchoesBody)
@@ -397,7 +574,7 @@ TEST_F(IEDownloadTest, UnreachableServerIsReported)
     const std::string url = fixture_.url("/file.txt");
     fixture_.stop();
     ASSERT_TRUE(dl_.Download(url, {}, nullptr, nullptr, folder_));
-    EXPECT_TRUE(hasError(static_cast<int>(INET_E_CANNOT_CONNECT), "The attempt to connect to the Internet has failed."));
+    EXPECT_TRUE(hasError(static_cast<int>(INET_E_CANNOT_CONNECT), "Couldn't connect to server"));
     ASSERT_EQ(stopResults_.size(), 1u);
     EXPECT_EQ(stopResults_[0], INET_E_CANNOT_CONNECT);
     EXPECT_TRUE(folderFiles().empty());

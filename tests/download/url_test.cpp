@@ -18,6 +18,11 @@ struct ParseCase {
     const char* password;
 };
 
+void PrintTo(const ParseCase& c, std::ostream* os)
+{
+    *os << '"' << c.address << '"';
+}
+
 class ParseUrlTest : public ::testing::TestWithParam<ParseCase> {};
 
 TEST_P(ParseUrlTest, SplitsAddressIntoParts)
@@ -49,6 +54,14 @@ INSTANTIATE_TEST_SUITE_P(Addresses, ParseUrlTest,
         ParseCase{"https://server/x.zip", "https", "server", 80, "/", "x.zip", "", "", "", ""},
         ParseCase{"http://[::1]:81/x.htm", "http", "::1", 81, "/", "x.htm", "", "", "", ""},
         ParseCase{"http://server:abc/", "http", "server", 80, "/", "", "", "", "", ""},
+        // The port is read as C's integer conversion reads it: a "+" sign counts.
+        ParseCase{"http://server:+81/x.htm", "http", "server", 81, "/", "x.htm", "", "", "", ""},
+        ParseCase{"http://[::1]:+8080/", "http", "::1", 8080, "/", "", "", "", "", ""},
+        ParseCase{"http://server:+/", "http", "server", 80, "/", "", "", "", "", ""},
+        ParseCase{"http://server:+-81/", "http", "server", 80, "/", "", "", "", "", ""},
+        ParseCase{"http://server:++81/", "http", "server", 80, "/", "", "", "", "", ""},
+        ParseCase{"http://server:81x/", "http", "server", 80, "/", "", "", "", "", ""},
+        ParseCase{"http://server:99999999999/", "http", "server", 80, "/", "", "", "", "", ""},
         ParseCase{"http://user@server/", "http", "server", 80, "/", "", "", "", "user", ""},
         ParseCase{"http://:pw@server/", "http", "server", 80, "/", "", "", "", "", ""},
         // No dot in the last segment: the trailing "/" is added before the split.

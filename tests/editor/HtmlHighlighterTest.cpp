@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "editor/HighlightHTML.h"
 #include "tests/editor/BodyOf.h"
@@ -58,8 +61,63 @@ TEST(HtmlHighlighter, ColoursTokensByKind) {
   for (const Case& c : cases) EXPECT_EQ(BodyOf<THighlightHTML>(c.input), c.body) << c.name;
 }
 
+// The known names, written out here rather than taken from the highlighter's
+// own tables, so that a name missing from or added to those tables shows.
+const std::vector<std::string> kOpeningTagNames = {
+    "!DOCTYPE", "A", "ABBR", "ACRONYM", "ADDRESS", "APPLET", "AREA", "B", "BASE", "BASEFONT",
+    "BGSOUND", "BIG", "BLINK", "BLOCKQUOTE", "BODY", "BR", "BUTTON", "CAPTION", "CENTER", "CITE",
+    "CODE", "COL", "COLGROUP", "COMMENT", "DD", "DEL", "DFN", "DIR", "DIV", "DL", "DT", "EM",
+    "EMBED", "FIELDSET", "FONT", "FORM", "FRAME", "FRAMESET", "H1", "H2", "H3", "H4", "H5", "H6",
+    "HEAD", "HR", "HTML", "I", "IFRAME", "ILAYER", "IMG", "INPUT", "INS", "ISINDEX", "KBD",
+    "KEYGEN", "LABEL", "LAYER", "LEGEND", "LI", "LINK", "LISTING", "MAP", "MARQUEE", "MENU",
+    "META", "MULTICOL", "NEXTID", "NOBR", "NOEMBED", "NOFRAMES", "NOLAYER", "NOSCRIPT", "OBJECT",
+    "OL", "OPTION", "P", "PARAM", "PLAINTEXT", "PRE", "Q", "S", "SAMP", "SCRIPT", "SELECT",
+    "SERVER", "SMALL", "SPACER", "SPAN", "STRIKE", "STRONG", "STYLE", "SUB", "SUP", "TABLE",
+    "TBODY", "TD", "TEXTAREA", "TFOOT", "TH", "THEAD", "TITLE", "TR", "TT", "U", "UL", "VAR",
+    "WBR", "XMP",
+};
+// Empty elements have no closing name.
+const std::set<std::string> kWithoutClosingName = {
+    "!DOCTYPE", "AREA", "BASE", "BASEFONT", "BGSOUND", "BR", "COL", "FRAME", "HR", "IMG", "INPUT",
+    "ISINDEX", "KEYGEN", "LINK", "META", "NEXTID", "PARAM", "PLAINTEXT", "SPACER", "WBR",
+};
+const std::vector<std::string> kEntitiesInSearchOrder = {
+    "&amp;", "&lt;", "&gt;", "&quot;", "&trade;", "&nbsp;", "&copy;", "&reg;", "&Agrave;",
+    "&Aacute;", "&Acirc;", "&Atilde;", "&Auml;", "&Aring;", "&AElig;", "&Ccedil;", "&Egrave;",
+    "&Eacute;", "&Ecirc;", "&Euml;", "&Igrave;", "&Iacute;", "&Icirc;", "&Iuml;", "&ETH;",
+    "&Ntilde;", "&Ograve;", "&Oacute;", "&Ocirc;", "&Otilde;", "&Ouml;", "&Oslash;", "&Ugrave;",
+    "&Uacute;", "&Ucirc;", "&Uuml;", "&Yacute;", "&THORN;", "&szlig;", "&agrave;", "&aacute;",
+    "&acirc;", "&atilde;", "&auml;", "&aring;", "&aelig;", "&ccedil;", "&egrave;", "&eacute;",
+    "&ecirc;", "&euml;", "&igrave;", "&iacute;", "&icirc;", "&iuml;", "&eth;", "&ntilde;",
+    "&ograve;", "&oacute;", "&ocirc;", "&otilde;", "&ouml;", "&oslash;", "&ugrave;", "&uacute;",
+    "&ucirc;", "&uuml;", "&yacute;", "&thorn;", "&yuml;", "&iexcl;", "&cent;", "&pound;",
+    "&curren;", "&yen;", "&brvbar;", "&sect;", "&uml;", "&ordf;", "&laquo;", "&shy;", "&macr;",
+    "&deg;", "&plusmn;", "&sup2;", "&sup3;", "&acute;", "&micro;", "&middot;", "&cedil;", "&sup1;",
+    "&ordm;", "&raquo;", "&frac14;", "&frac12;", "&frac34;", "&iquest;", "&times;", "&divide",
+    "&euro;", "&#9;", "&#127;", "&#128;", "&#129;", "&#130;", "&#131;", "&#132;", "&ldots;",
+    "&#134;", "&#135;", "&#136;", "&#137;", "&#138;", "&#139;", "&#140;", "&#141;", "&#142;",
+    "&#143;", "&#144;", "&#152;", "&#153;", "&#154;", "&#155;", "&#156;", "&#157;", "&#158;",
+    "&#159;", "&#161;", "&#162;", "&#163;", "&#164;", "&#165;", "&#166;", "&#167;", "&#168;",
+    "&#170;", "&#175;", "&#176;", "&#177;", "&#178;", "&#180;", "&#181;", "&#183;", "&#184;",
+    "&#185;", "&#186;", "&#188;", "&#189;", "&#190;", "&#191;", "&#215;",
+};
+
+std::vector<std::string> KnownTagNames() {
+  std::vector<std::string> names = kOpeningTagNames;
+  for (const std::string& name : kOpeningTagNames)
+    if (!kWithoutClosingName.count(name)) names.push_back("/" + name);
+  return names;
+}
+
+TEST(HtmlHighlighter, KnowsExactlyTheListedTagNames) {
+  const std::vector<std::string> listed = KnownTagNames();
+  ASSERT_EQ(listed.size(), 198u);
+  EXPECT_EQ(std::set<std::string>(listed.begin(), listed.end()),
+            std::set<std::string>(HtmlTagNames.begin(), HtmlTagNames.end()));
+}
+
 TEST(HtmlHighlighter, EveryKnownTagNameInEitherCase) {
-  for (std::string_view name : HtmlTagNames) {
+  for (const std::string& name : KnownTagNames()) {
     for (bool upper : {true, false}) {
       std::string text = "<";
       for (char ch : name) text += upper ? ch : static_cast<char>(std::tolower(ch));
@@ -72,14 +130,22 @@ TEST(HtmlHighlighter, EveryKnownTagNameInEitherCase) {
   }
 }
 
+TEST(HtmlHighlighter, EntitiesAreSearchedInTheListedOrder) {
+  ASSERT_EQ(kEntitiesInSearchOrder.size(), 151u);
+  ASSERT_EQ(HtmlEntities.size(), kEntitiesInSearchOrder.size());
+  for (std::size_t i = 0; i < HtmlEntities.size(); ++i)
+    EXPECT_EQ(HtmlEntities[i], kEntitiesInSearchOrder[i]) << "entry " << i;
+}
+
 TEST(HtmlHighlighter, EveryEntityIsOneToken) {
-  for (std::size_t i = 0; i < HtmlEntities.size(); ++i) {
-    const std::string text = ">" + std::string(HtmlEntities[i]);
+  for (const std::string& entity : kEntitiesInSearchOrder) {
+    const std::string text = ">" + entity;
     THighlightHTML h;
     h.SetText(text);
     while (!h.AtEnd() && h.TokenKind() != hkEntity) h.NextToken();
+    EXPECT_EQ(h.TokenKind(), hkEntity) << entity;
     // A name may be found under an earlier entry of the same spelling in another case.
-    EXPECT_EQ(h.TokenText().size(), HtmlEntities[i].size()) << HtmlEntities[i];
+    EXPECT_EQ(h.TokenText().size(), entity.size()) << entity;
   }
 }
 

@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 namespace {
@@ -143,6 +144,58 @@ TEST_F(ProfileDefaults, ReadOnlyHiveIsSkippedQuietlyAndSeededOnceWritable)
     ASSERT_EQ(::chmod(QFile::encodeName(HiveFilePath(HKEY_LOCAL_MACHINE)).constData(), 0644), 0);
     EnsureProfileDefaults();
     EXPECT_NE(read(HKEY_LOCAL_MACHINE, "\\Software\\Microsoft\\Internet Explorer", "Version"), "<missing>");
+}
+
+TEST_F(ProfileDefaults, EachHiveIsSeededOnItsOwn)
+{
+    // One value each hive is seeded with.
+    const struct {
+        HKEY root;
+        const char* key;
+        const char* name;
+    } seeded[] = {
+        {HKEY_CURRENT_USER, "\\Software\\Microsoft\\Internet Explorer\\Main", "Start Page"},
+        {HKEY_LOCAL_MACHINE, "\\Software\\Microsoft\\Internet Explorer", "Version"},
+        {HKEY_CLASSES_ROOT, "\\InternetShortcut", ""},
+    };
+    const struct {
+        const char* name;
+        HKEY broken;
+        bool notADatabase; // otherwise a hive of ours whose writes fail
+    } cases[] = {
+        {"current user not a database", HKEY_CURRENT_USER, true},
+        {"current user failing", HKEY_CURRENT_USER, false},
+        {"local machine failing", HKEY_LOCAL_MACHINE, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir profile;
+        qputenv("ZARNWEB_HOME", profile.path().toUtf8());
+        if (c.notADatabase) {
+            QFile file(HiveFilePath(c.broken));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray(4096, 'x'));
+        } else {
+            TRegistry reg(c.broken);
+            ASSERT_TRUE(reg.OpenKey("\\Other", true));
+            sqlite3* db = nullptr;
+            ASSERT_EQ(sqlite3_open(QFile::encodeName(HiveFilePath(c.broken)).constData(), &db), SQLITE_OK);
+            EXPECT_EQ(sqlite3_exec(db, "CREATE TRIGGER refuse BEFORE INSERT ON keys"
+                                       " BEGIN SELECT RAISE(ABORT, 'disk full'); END",
+                                   nullptr, nullptr, nullptr), SQLITE_OK);
+            sqlite3_close(db);
+        }
+        EXPECT_NO_THROW(EnsureProfileDefaults());
+        for (const auto& value : seeded) {
+            const QString stored = read(value.root, value.key, value.name);
+            if (value.root != c.broken)
+                EXPECT_NE(stored, "<missing>") << value.key;
+            else if (c.notADatabase) // reads as the defaults, from memory
+                EXPECT_EQ(stored, StartPageUrl());
+            else
+                EXPECT_EQ(stored, "<missing>");
+        }
+    }
 }
 
 }

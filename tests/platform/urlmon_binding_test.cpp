@@ -1,8 +1,10 @@
 #include "platform/urlmon/UrlMon.h"
 #include "FixtureServer.h"
+#include "ServerGate.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -73,6 +75,7 @@ public:
             GUID clsid;
             std::u16string text;
             binding->GetBindResult(clsid, bindResult, text);
+            bindText = fromWide(text);
         }
         stopped = true;
         return S_OK;
@@ -86,25 +89,63 @@ public:
     DWORD lastSize = 0;
     HRESULT result = S_FALSE;
     DWORD bindResult = 0;
+    std::string bindText;
     bool stopped = false;
+};
+
+// Sets the receive time-out for one test and restores the default after it.
+class ReceiveTimeout {
+public:
+    explicit ReceiveTimeout(DWORD milliseconds) { UrlMonSetReceiveTimeout(milliseconds); }
+    ~ReceiveTimeout() { UrlMonSetReceiveTimeout(0); }
 };
 
 class UrlBindingTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        fixture_.server().set_keep_alive_max_count(1);
-        fixture_.server().Get("/body", [](const httplib::Request&, httplib::Response& res) {
+        auto& s = fixture_.server();
+        s.set_keep_alive_max_count(1);
+        s.Get("/body", [](const httplib::Request&, httplib::Response& res) {
             res.set_content(kBody, "application/octet-stream");
+        });
+        s.Get("/loop", [](const httplib::Request&, httplib::Response& res) {
+            res.set_redirect("/loop");
+            res.set_content("redirect body", "text/plain");
+        });
+        s.Get("/to-file", [](const httplib::Request&, httplib::Response& res) {
+            res.set_redirect("file:///etc/hostname");
+            res.set_content("redirect body", "text/plain");
+        });
+        // Stalls until the test ends: before its answer, or after a first
+        // part of the body.
+        s.Get("/silent", [this](const httplib::Request&, httplib::Response& res) {
+            gate_.Wait();
+            res.set_content("too late", "text/plain");
+        });
+        s.Get("/stalls", [this](const httplib::Request&, httplib::Response& res) {
+            res.set_chunked_content_provider("text/plain", [this](size_t offset, httplib::DataSink& sink) {
+                if (offset == 0)
+                    return sink.write("first", 5);
+                gate_.Wait();
+                sink.done();
+                return true;
+            });
         });
         fixture_.start();
     }
 
-    HRESULT bind(RecordingCallback& callback)
+    void TearDown() override
+    {
+        gate_.Open();
+        fixture_.stop();
+    }
+
+    HRESULT bind(RecordingCallback& callback, const std::string& path = "/body")
     {
         std::unique_ptr<IMoniker> moniker;
         std::unique_ptr<IBindCtx> ctx;
-        EXPECT_EQ(CreateURLMonikerEx(nullptr, toWide(fixture_.url("/body")), moniker, URL_MK_UNIFORM), S_OK);
+        EXPECT_EQ(CreateURLMonikerEx(nullptr, toWide(fixture_.url(path)), moniker, URL_MK_UNIFORM), S_OK);
         EXPECT_EQ(CreateAsyncBindCtx(0, &callback, ctx), S_OK);
         const HRESULT hr = moniker->BindToStorage(ctx.get(), nullptr);
         while (!callback.stopped)
@@ -113,6 +154,7 @@ protected:
     }
 
     FixtureServer fixture_;
+    ServerGate gate_;
 };
 
 TEST_F(UrlBindingTest, CallbacksComeInOrderAndUnreadDataIsKept)
@@ -153,3 +195,56 @@ TEST_F(UrlBindingTest, SynchronousBindingReturnsWhenStopped)
 }
 
 } // namespace
+
+namespace {
+
+bool contains(const std::vector<std::string>& calls, const std::string& call)
+{
+    return std::find(calls.begin(), calls.end(), call) != calls.end();
+}
+
+} // namespace
+
+TEST_F(UrlBindingTest, RedirectsBeyondLimitOrAwayFromTheWebFailWithoutData)
+{
+    struct Case {
+        const char* path;
+        const char* text;
+        int redirectsFollowed;
+    };
+    for (const Case& c : {Case{"/loop", "Too many redirects: the server redirected more than 20 times.", 20},
+             Case{"/to-file", "A redirect to file:///etc/hostname was refused: not a web address.", 0}}) {
+        SCOPED_TRACE(c.path);
+        RecordingCallback callback;
+        bind(callback, c.path);
+        EXPECT_EQ(callback.result, INET_E_REDIRECT_FAILED);
+        EXPECT_EQ(static_cast<HRESULT>(callback.bindResult), INET_E_REDIRECT_FAILED);
+        EXPECT_EQ(callback.bindText, c.text);
+        EXPECT_EQ(std::count(callback.calls.begin(), callback.calls.end(), "OnProgress 3"), c.redirectsFollowed);
+        EXPECT_FALSE(contains(callback.calls, "first data"));
+        EXPECT_FALSE(contains(callback.calls, "OnResponse 302"));
+        EXPECT_TRUE(callback.received.empty());
+    }
+}
+
+TEST_F(UrlBindingTest, ServerThatGoesQuietTimesOut)
+{
+    ReceiveTimeout shortWait(200);
+    for (const char* path : {"/silent", "/stalls"}) {
+        SCOPED_TRACE(path);
+        RecordingCallback callback;
+        bind(callback, path);
+        EXPECT_EQ(callback.result, INET_E_CONNECTION_TIMEOUT);
+        EXPECT_EQ(callback.bindText, "Nothing was received for 0.2 seconds.");
+        EXPECT_FALSE(contains(callback.calls, "last data"));
+    }
+}
+
+TEST(UrlMonSettingsTest, ReceiveTimeoutDefaultsToAMinuteAndZeroRestoresIt)
+{
+    EXPECT_EQ(UrlMonReceiveTimeout(), 60000u);
+    UrlMonSetReceiveTimeout(1500);
+    EXPECT_EQ(UrlMonReceiveTimeout(), 1500u);
+    UrlMonSetReceiveTimeout(0);
+    EXPECT_EQ(UrlMonReceiveTimeout(), 60000u);
+}

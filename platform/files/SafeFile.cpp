@@ -1,0 +1,416 @@
+#include "platform/files/SafeFile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <mutex>
+#include <random>
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t kNameMax = 255;      // bytes in one file name on the common file systems
+constexpr std::size_t kKeptExtensionMax = 32;
+constexpr int kLinkHopsMax = 40;           // as the kernel allows when it resolves a path
+constexpr int kCreateAttempts = 100;
+constexpr std::size_t kSuffixLength = 8;
+constexpr std::size_t kCopyChunk = 1 << 16;
+
+// Names of the temporary files open in this process. The signal handlers
+// read it, so it is a fixed table of atomic pointers: no lock, no allocation.
+constexpr std::size_t kTemporarySlots = 1024;
+std::atomic<const char*> g_temporaryFiles[kTemporarySlots];
+static_assert(std::atomic<const char*>::is_always_lock_free, "the signal handlers read the table");
+
+bool registerTemporary(const char* path)
+{
+    for (auto& slot : g_temporaryFiles) {
+        const char* empty = nullptr;
+        if (slot.compare_exchange_strong(empty, path))
+            return true;
+    }
+    return false;
+}
+
+void unregisterTemporary(const char* path)
+{
+    for (auto& slot : g_temporaryFiles) {
+        const char* expected = path;
+        if (slot.compare_exchange_strong(expected, nullptr))
+            return;
+    }
+}
+
+// Holds every signal for a scope, so that a handler removing temporary
+// files never finds one on disk without it being in the table, nor one in
+// the table after it was renamed. Only system calls run in such a scope, so
+// no fault signal can arise while it is held.
+class SignalsHeld {
+public:
+    SignalsHeld()
+    {
+        sigset_t all;
+        sigfillset(&all);
+        pthread_sigmask(SIG_BLOCK, &all, &m_previous);
+    }
+    ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &m_previous, nullptr); }
+    SignalsHeld(const SignalsHeld&) = delete;
+    SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+private:
+    sigset_t m_previous;
+};
+
+void removeTemporaryFilesAndEnd(int signal)
+{
+    RemoveTemporaryFilesNow();
+    // SA_RESETHAND restored the default action, which ends the process once
+    // this handler returns.
+    ::raise(signal);
+}
+
+void installRemovalHandler(int signal)
+{
+    struct sigaction current {};
+    if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN)
+        return;
+    struct sigaction action {};
+    action.sa_handler = removeTemporaryFilesAndEnd;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    ::sigaction(signal, &action, nullptr);
+}
+
+bool isContinuationByte(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// The longest prefix of at most `limit` bytes that ends between two UTF-8
+// sequences. Bytes that are no valid UTF-8 are cut anywhere.
+std::size_t utf8CutPoint(std::string_view text, std::size_t limit)
+{
+    if (limit >= text.size())
+        return text.size();
+    for (std::size_t cut = limit;; --cut) {
+        if (!isContinuationByte(text[cut]))
+            return cut;
+        if (cut == 0 || limit - cut == 3)
+            return limit;
+    }
+}
+
+// The folder part of a path with its trailing '/', or "" for a bare name.
+std::string folderOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string nameOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The file a chain of symbolic links ends at: the path itself when it is no
+// link or does not exist yet.
+bool resolveLinks(std::string path, std::string& resolved)
+{
+    for (int hop = 0; hop < kLinkHopsMax; ++hop) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 && errno != ENOENT)
+            return false;
+        if (!S_ISLNK(st.st_mode)) {
+            resolved = path;
+            return true;
+        }
+        char link[PATH_MAX];
+        const ssize_t size = ::readlink(path.c_str(), link, sizeof link);
+        if (size < 0)
+            return false;
+        if (static_cast<std::size_t>(size) == sizeof link) {
+            errno = ENAMETOOLONG;
+            return false;
+        }
+        const std::string next(link, static_cast<std::size_t>(size));
+        path = next.front() == '/' ? next : folderOf(path) + next;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+std::string randomSuffix()
+{
+    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937_64 generator{std::random_device{}()};
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kAlphabet - 2);
+    std::string suffix(kSuffixLength, ' ');
+    for (char& c : suffix)
+        c = kAlphabet[pick(generator)];
+    return suffix;
+}
+
+// ".NAME.XXXXXXXX" with NAME cut so that the whole fits the folder's name limit.
+std::string temporaryNameStem(const std::string& folder, const std::string& name)
+{
+    const long folderLimit = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+    const std::size_t limit = folderLimit > 0 ? static_cast<std::size_t>(folderLimit) : kNameMax;
+    const std::size_t room = limit - kSuffixLength - 2;
+    return "." + name.substr(0, utf8CutPoint(name, room)) + ".";
+}
+
+bool writeAll(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// Appends the file at `source` to `fd`; a missing source adds nothing.
+bool copyFileInto(const std::string& source, int fd, std::uint64_t& copied)
+{
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return errno == ENOENT;
+    char buffer[kCopyChunk];
+    ssize_t size;
+    while ((size = ::read(in, buffer, sizeof buffer)) != 0) {
+        if (size < 0 && errno == EINTR)
+            continue;
+        if (size < 0 || !writeAll(fd, buffer, static_cast<std::size_t>(size)))
+            break;
+        copied += static_cast<std::uint64_t>(size);
+    }
+    const int error = errno;
+    ::close(in);
+    errno = error;
+    return size == 0;
+}
+
+// An existing file's permission bits go to its replacement, whose data is
+// synced first: a power cut must leave the old file or the whole new one,
+// never an empty replacement. A new file keeps the 0666 & ~umask it was
+// created with and is not synced, since a cut can then lose nothing that
+// existed before; syncing every new file would make saving many small files
+// (a links check, a page's images) several times slower.
+bool prepareReplacementOf(const std::string& path, int fd)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return errno == ENOENT;
+    return ::fchmod(fd, st.st_mode & 07777) == 0 && ::fsync(fd) == 0;
+}
+
+std::string reducedName(std::string_view name)
+{
+    while (!name.empty() && (name.back() == '/' || name.back() == '\\'))
+        name.remove_suffix(1);
+    const auto separator = name.find_last_of("/\\");
+    if (separator != std::string_view::npos)
+        name.remove_prefix(separator + 1);
+
+    // C0 controls, DEL and the C1 controls (U+0080..U+009F, "\xC2\x80".."\xC2\x9F").
+    std::string kept;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (c < 0x20 || c == 0x7F)
+            continue;
+        if (c == 0xC2 && i + 1 < name.size() && static_cast<unsigned char>(name[i + 1]) <= 0x9F
+            && isContinuationByte(name[i + 1])) {
+            ++i;
+            continue;
+        }
+        kept += static_cast<char>(c);
+    }
+    if (kept == "." || kept == "..")
+        return {};
+    if (kept.size() <= kNameMax)
+        return kept;
+
+    const auto dot = kept.rfind('.');
+    std::size_t extension = dot != std::string::npos && dot > 0 ? kept.size() - dot : 0;
+    if (extension > kKeptExtensionMax)
+        extension = 0;
+    const std::size_t stem = utf8CutPoint(kept, kNameMax - extension);
+    return kept.substr(0, stem) + kept.substr(kept.size() - extension);
+}
+
+} // namespace
+
+SafeFileWriter::SafeFileWriter(std::string target)
+    : m_target(std::move(target))
+    , m_finalPath(m_target)
+{
+}
+
+SafeFileWriter::~SafeFileWriter()
+{
+    Discard();
+}
+
+bool SafeFileWriter::Open(bool seedFromExisting)
+{
+    if (m_opened) {
+        errno = EALREADY;
+        return false;
+    }
+    if (m_target == "-") {
+        m_fd = STDOUT_FILENO;
+        m_opened = true;
+        return true;
+    }
+    if (!resolveLinks(m_target, m_finalPath))
+        return false;
+    const std::string name = nameOf(m_finalPath);
+    struct stat st {};
+    const bool exists = ::stat(m_finalPath.c_str(), &st) == 0;
+    if (name.empty() || (exists && S_ISDIR(st.st_mode))) {
+        errno = m_finalPath.empty() ? ENOENT : EISDIR;
+        return false;
+    }
+    m_opened = exists && !S_ISREG(st.st_mode) ? OpenDirect() : OpenTemporary(seedFromExisting);
+    return m_opened;
+}
+
+bool SafeFileWriter::OpenDirect()
+{
+    m_fd = ::open(m_finalPath.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    m_ownsFd = m_fd >= 0;
+    return m_ownsFd;
+}
+
+bool SafeFileWriter::OpenTemporary(bool seedFromExisting)
+{
+    return CreateTemporary() && (!seedFromExisting || copyFileInto(m_finalPath, m_fd, m_bytesWritten) || Fail());
+}
+
+bool SafeFileWriter::CreateTemporary()
+{
+    const std::string folder = folderOf(m_finalPath);
+    const std::string stem = folder + temporaryNameStem(folder, nameOf(m_finalPath));
+    for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
+        const SignalsHeld held;
+        std::string path = stem + randomSuffix();
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0)
+            return false;
+        m_fd = fd;
+        m_ownsFd = true;
+        m_temporaryPath = std::move(path);
+        if (!registerTemporary(m_temporaryPath.c_str())) {
+            errno = EMFILE;
+            return Fail();
+        }
+        return true;
+    }
+    errno = EEXIST;
+    return false;
+}
+
+bool SafeFileWriter::Write(const void* data, std::size_t size)
+{
+    if (m_fd < 0) {
+        errno = EBADF;
+        return false;
+    }
+    if (!writeAll(m_fd, static_cast<const char*>(data), size))
+        return false;
+    m_bytesWritten += size;
+    return true;
+}
+
+bool SafeFileWriter::Commit()
+{
+    if (m_fd < 0) {
+        errno = EBADF;
+        return false;
+    }
+    if (m_temporaryPath.empty()) {
+        const int fd = m_fd;
+        m_fd = -1;
+        return !m_ownsFd || ::close(fd) == 0;
+    }
+    if (!prepareReplacementOf(m_finalPath, m_fd))
+        return Fail();
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0)
+        return Fail();
+    const SignalsHeld held;
+    if (::rename(m_temporaryPath.c_str(), m_finalPath.c_str()) != 0)
+        return Fail();
+    unregisterTemporary(m_temporaryPath.c_str());
+    m_temporaryPath.clear();
+    return true;
+}
+
+void SafeFileWriter::Discard()
+{
+    const int error = errno;
+    if (m_fd >= 0 && m_ownsFd)
+        ::close(m_fd);
+    m_fd = -1;
+    if (!m_temporaryPath.empty()) {
+        const SignalsHeld held;
+        ::unlink(m_temporaryPath.c_str());
+        unregisterTemporary(m_temporaryPath.c_str());
+        m_temporaryPath.clear();
+    }
+    errno = error;
+}
+
+bool SafeFileWriter::Fail()
+{
+    Discard();
+    return false;
+}
+
+const std::string& SafeFileWriter::FinalPath() const
+{
+    return m_finalPath;
+}
+
+std::uint64_t SafeFileWriter::BytesWritten() const
+{
+    return m_bytesWritten;
+}
+
+void RemoveTemporaryFilesOnSignals()
+{
+    static std::once_flag installed;
+    std::call_once(installed, [] {
+        installRemovalHandler(SIGINT);
+        installRemovalHandler(SIGTERM);
+    });
+}
+
+void RemoveTemporaryFilesNow() noexcept
+{
+    for (auto& slot : g_temporaryFiles)
+        if (const char* path = slot.load())
+            ::unlink(path);
+}
+
+std::string SafeFileName(std::string_view fromOutside, std::string_view fallback)
+{
+    for (const std::string_view candidate : {fromOutside, fallback})
+        if (std::string name = reducedName(candidate); !name.empty())
+            return name;
+    return "_";
+}
