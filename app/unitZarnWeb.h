@@ -12,8 +12,10 @@
 // - construction (FormCreate) reads "links.txt" of the current folder into
 //   LinksList, then appends an empty line and the links bar's addresses;
 // - every show (FormShow) sends Sextant2 to the file-system root, fills the
-//   links checker's first column, restores the window's placement and opens
-//   the last visited page when it contains "http", otherwise the home page;
+//   links checker's first column, places the window (its designed size,
+//   widened so that no toolbar caption is cut, inside the screen's working
+//   area), then applies a stored placement, and opens the last visited page
+//   when it contains "http", otherwise the home page;
 // - a close request (FormCloseQuery) stores the current address and the
 //   placement, stops a loading page and refuses to close while the main
 //   browser is still busy.
@@ -173,8 +175,10 @@ private:
     void bindSextant1Events();
     void bindSextant2Events();
 
+    void placeOnScreen();
     void createImageLists();
     void createTopPanel();
+    QWidget* createToolBarRow();
     QWidget* createToolBar();
     QWidget* createSecurityPanel();
     QWidget* createMiddlePanel();
