@@ -14,6 +14,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -127,6 +128,7 @@ TfrmMain::TfrmMain(QWidget* parent)
     createStatusBar();
     createMenus();
     bindCommands();
+    bindKeys();
     bindSextant1Events();
     bindSextant2Events();
     placeOnScreen();
@@ -552,6 +554,34 @@ void TfrmMain::bindCommands()
     connect(Stop1, &QAction::triggered, this, &TfrmMain::StopIfBusy);
     connect(MenuItem(QStringLiteral("Navigation|Refresh")), &QAction::triggered, this,
             &TfrmMain::ToolBtnRefreshClick);
+}
+
+// The keys every browser user reaches for. They are window shortcuts of the
+// toolbar's own commands, so they work wherever the focus is in the window,
+// the page included: the window matches its shortcuts before the focused
+// widget gets the key, and the page sees only the keys left over, to which
+// its own Ctrl-key masking applies. A disabled command (Back without history,
+// Stop while nothing loads) leaves its key to the focused widget.
+void TfrmMain::bindKeys()
+{
+    ToolbtnBack->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Left));
+    ToolBtnForward->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
+    ToolBtnRefresh->setShortcuts({QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_R)});
+    ToolBtnStop->setShortcut(QKeySequence(Qt::Key_Escape));
+    auto* focusAddress = new QAction(this);
+    focusAddress->setObjectName(QStringLiteral("actFocusAddress"));
+    focusAddress->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_L),
+                                QKeySequence(Qt::ALT | Qt::Key_D), QKeySequence(Qt::Key_F6)});
+    addAction(focusAddress);
+    connect(focusAddress, &QAction::triggered, this, &TfrmMain::focusAddressBox);
+}
+
+// The caret goes into the address box with its whole text selected, so that
+// typing replaces the address.
+void TfrmMain::focusAddressBox()
+{
+    IEAddress1->setFocus(Qt::ShortcutFocusReason);
+    IEAddress1->lineEdit()->selectAll();
 }
 
 void TfrmMain::btnGoClick()

@@ -20,6 +20,10 @@
 //   placement, stops a loading page and refuses to close while the main
 //   browser is still busy.
 //
+// Keys, wherever the focus is in the window: Ctrl+L, Alt+D and F6 put the
+// caret in the address box with its text selected; F5 and Ctrl+R refresh;
+// Alt+Left and Alt+Right go back and forward; Escape stops a loading page.
+//
 // ZARNWEB_EXIT_AFTER_LOAD=1 in the environment makes the program (main.cpp)
 // print "ZarnWeb: document complete after <ms> ms" on standard output at the
 // main browser's first document-complete of a top-level page and quit; the
@@ -172,6 +176,8 @@ private:
     void ToolBtnHomeClick();
     void ToolBtnAccesoriesClick(bool down);
 
+    void bindKeys();
+    void focusAddressBox();
     void bindSextant1Events();
     void bindSextant2Events();
 
