@@ -1,6 +1,5 @@
 #include "platform/webcontrol/QtWebBrowser.h"
 
-#include "platform/registry/Profile.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/webcontrol/WindowClass.h"
@@ -79,18 +78,6 @@ void applyHeaders(QWebEngineHttpRequest& request, const QString& headers)
 }
 
 } // namespace
-
-QWebEngineProfile* EngineProfile()
-{
-    static QPointer<QWebEngineProfile> profile;
-    if (!profile) {
-        const QString folder = ProfileFolder();
-        profile = new QWebEngineProfile(QStringLiteral("ZarnWeb"), qApp);
-        profile->setPersistentStoragePath(folder + QStringLiteral("/Engine"));
-        profile->setCachePath(folder + QStringLiteral("/Cache/Engine"));
-    }
-    return profile;
-}
 
 // The object that stands for a frame of the page in frame events (pDisp):
 // Qt WebEngine does not expose frames, so all of them share one.

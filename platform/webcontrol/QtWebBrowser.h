@@ -6,6 +6,7 @@
 // document-complete (frames, then the page), download-complete. A file://
 // address of a local folder shows a folder view (a list of the folder's
 // items) in place of the page.
+#include "platform/webcontrol/EngineProfile.h"
 #include "platform/webcontrol/WebBrowser.h"
 
 #include <QObject>
@@ -24,10 +25,6 @@ class QWebEngineProfile;
 class QWebEngineView;
 class QWebEnginePage;
 class QWebEngineHttpRequest;
-
-// The engine profile every control uses: storage and cache in the user's
-// profile folder.
-QWebEngineProfile* EngineProfile();
 
 class QtWebBrowser : public QObject, public IWebBrowser2 {
     Q_OBJECT
