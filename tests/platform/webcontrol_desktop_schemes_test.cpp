@@ -80,18 +80,6 @@ protected:
     {
         browser->Navigate(address.toStdU16String(), Variant(), Variant(), Variant(), Variant());
     }
-    static QString location()
-    {
-        Variant value;
-        browser->GetProperty(DISPID_LOCATIONURL, value);
-        return QString::fromStdU16String(value.toWideString());
-    }
-    static bool busy()
-    {
-        Variant value;
-        browser->GetProperty(DISPID_BUSY, value);
-        return value.toBool();
-    }
     bool waitForQuestions(size_t count) { return QTest::qWaitFor([&] { return dialogs.Calls().size() == count; }, 20000); }
 
     NavigationSink sink;
@@ -150,8 +138,8 @@ TEST_F(DesktopSchemesTest, OnlyYesHandsTheAddressToTheDesktop)
             // have come before the question.
             EXPECT_EQ(desktop.opened, answer == IDYES ? QList<QUrl>{QUrl(request.address)} : QList<QUrl>{});
 
-            EXPECT_TRUE(QTest::qWaitFor([] { return !busy(); }, 20000));
-            EXPECT_EQ(location(), url("/links"));
+            EXPECT_TRUE(QTest::qWaitFor([] { return !IsBusy(*browser); }, 20000));
+            EXPECT_EQ(TextProperty(*browser, DISPID_LOCATIONURL), url("/links"));
         }
     }
 }

@@ -92,15 +92,6 @@ protected:
         return allAnswered ? results : QVariantMap();
     }
 
-    QString property(DISPID dispId)
-    {
-        Variant value;
-        browser.GetProperty(dispId, value);
-        return QString::fromStdU16String(value.toWideString());
-    }
-    QString location() { return property(DISPID_LOCATIONURL); }
-    QString locationName() { return property(DISPID_LOCATIONNAME); }
-
     QTemporaryDir folder;
     QtWebBrowser browser;
 };
@@ -122,8 +113,8 @@ TEST_F(LocalFilesTest, ALocalPageCannotReadOtherLocalFilesByDefault)
     browser.page()->runJavaScript(QStringLiteral("location.href = 'other.html'"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return events.count(DISPID_DOWNLOADCOMPLETE) == 1; }, 20000));
     browser.Advise(nullptr);
-    EXPECT_EQ(locationName(), "Other");
-    EXPECT_EQ(location(), QUrl::fromLocalFile(folder.filePath("other.html")).toString());
+    EXPECT_EQ(TextProperty(browser, DISPID_LOCATIONNAME), "Other");
+    EXPECT_EQ(TextProperty(browser, DISPID_LOCATIONURL), QUrl::fromLocalFile(folder.filePath("other.html")).toString());
     for (const DISPID once : {DISPID_BEFORENAVIGATE2, DISPID_DOWNLOADBEGIN, DISPID_NAVIGATECOMPLETE2,
              DISPID_DOCUMENTCOMPLETE})
         EXPECT_EQ(events.count(once), 1) << once;

@@ -12,13 +12,21 @@ bool NavigateAndWait(IWebBrowser2& browser, const QString& url, int timeoutMs)
 {
     if (FAILED(browser.Navigate(url.toStdU16String(), Variant(), Variant(), Variant(), Variant())))
         return false;
-    return QTest::qWaitFor(
-        [&browser] {
-            Variant busy;
-            browser.GetProperty(DISPID_BUSY, busy);
-            return !busy.toBool();
-        },
-        timeoutMs);
+    return QTest::qWaitFor([&browser] { return !IsBusy(browser); }, timeoutMs);
+}
+
+bool IsBusy(IWebBrowser2& browser)
+{
+    Variant busy;
+    browser.GetProperty(DISPID_BUSY, busy);
+    return busy.toBool();
+}
+
+QString TextProperty(IWebBrowser2& browser, std::int32_t dispId)
+{
+    Variant value;
+    browser.GetProperty(dispId, value);
+    return QString::fromStdU16String(value.toWideString());
 }
 
 QVariant RunScript(QWebEnginePage* page, const QString& script, int timeoutMs)

@@ -8,12 +8,19 @@
 #include <QUrl>
 #include <QVariant>
 
+#include <cstdint>
+
 class IWebBrowser2;
 class QWebEnginePage;
 
 // Navigates the control and waits until it is no longer busy; false when it
 // still is after timeoutMs.
 bool NavigateAndWait(IWebBrowser2& browser, const QString& url, int timeoutMs = 20000);
+
+// The control's Busy property, and a property read as text
+// (DISPID_LOCATIONURL, DISPID_LOCATIONNAME, ...).
+bool IsBusy(IWebBrowser2& browser);
+QString TextProperty(IWebBrowser2& browser, std::int32_t dispId);
 
 // Runs a script in the page's main world and waits for its result; an
 // invalid QVariant when none came within timeoutMs.
