@@ -247,9 +247,13 @@ public:
     virtual HRESULT PutProperty(DISPID dispId, const Variant& value) = 0;
 };
 
-// Creates the control that new browser hosts get: the Qt WebEngine control,
-// unless a test installed a factory of its own.
+// Creates the control that new browser hosts get, through the factory the
+// program installed (the Qt WebEngine control: InstallQtWebBrowser() in
+// platform/webengine; a test double in unit tests). Throws std::logic_error
+// when no factory is installed, since a host without a control cannot work.
 std::unique_ptr<IWebBrowser2> CreateWebBrowser();
 using WebBrowserFactory = std::function<std::unique_ptr<IWebBrowser2>()>;
-// An empty factory restores the Qt WebEngine control.
-void SetWebBrowserFactory(WebBrowserFactory factory);
+// Installs the factory CreateWebBrowser uses and answers the one it replaces,
+// so that a test double can put the previous factory back (an empty factory
+// removes it).
+WebBrowserFactory SetWebBrowserFactory(WebBrowserFactory factory);

@@ -5,7 +5,7 @@
 #include "FixtureServer.h"
 #include "ScriptedDialogs.h"
 #include "platform/registry/Registry.h"
-#include "platform/webcontrol/QtWebBrowser.h"
+#include "platform/webengine/QtWebBrowser.h"
 #include "platform/webcontrol/WindowClass.h"
 
 #include <QApplication>

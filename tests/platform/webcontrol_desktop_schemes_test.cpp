@@ -6,7 +6,7 @@
 #include "EngineTest.h"
 #include "FixtureServer.h"
 #include "ScriptedDialogs.h"
-#include "platform/webcontrol/QtWebBrowser.h"
+#include "platform/webengine/QtWebBrowser.h"
 
 #include <QTest>
 #include <QWebEnginePage>

@@ -1,7 +1,7 @@
 // The process set-up for the page engine: sandbox off only as root,
 // --disable-gpu only without a display, flags already set are kept, the data
 // home is given its default only when unset.
-#include "platform/webcontrol/WebEngineEnvironment.h"
+#include "platform/webengine/WebEngineEnvironment.h"
 
 #include <QByteArray>
 

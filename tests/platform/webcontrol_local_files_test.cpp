@@ -2,7 +2,7 @@
 // requests, a frame's contents, a picture on a canvas) unless the host turns
 // on the control's DISPID_LOCALFILEACCESS.
 #include "EngineTest.h"
-#include "platform/webcontrol/QtWebBrowser.h"
+#include "platform/webengine/QtWebBrowser.h"
 
 #include <QFile>
 #include <QImage>

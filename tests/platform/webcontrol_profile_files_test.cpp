@@ -4,7 +4,7 @@
 #include "EngineTest.h"
 #include "FixtureServer.h"
 #include "platform/registry/Profile.h"
-#include "platform/webcontrol/QtWebBrowser.h"
+#include "platform/webengine/QtWebBrowser.h"
 
 #include <QDir>
 #include <QDirIterator>

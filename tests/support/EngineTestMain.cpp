@@ -2,7 +2,8 @@
 // (ZARNWEB_HOME) are temporary folders of their own, so that the engine finds
 // no earlier state and leaves nothing in the user's home, and the process is
 // prepared for the engine before the QApplication exists.
-#include "platform/webcontrol/WebEngineEnvironment.h"
+#include "platform/webengine/QtWebBrowser.h"
+#include "platform/webengine/WebEngineEnvironment.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -19,6 +20,7 @@ int main(int argc, char** argv)
     qunsetenv("XDG_CONFIG_HOME");
     qputenv("ZARNWEB_HOME", profile.path().toUtf8());
     PrepareWebEngineEnvironment();
+    InstallQtWebBrowser();
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

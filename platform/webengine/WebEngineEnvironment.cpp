@@ -1,4 +1,4 @@
-#include "platform/webcontrol/WebEngineEnvironment.h"
+#include "platform/webengine/WebEngineEnvironment.h"
 
 #include <QCoreApplication>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "platform/webcontrol/EngineProfile.h"
+#include "platform/webengine/EngineProfile.h"
 
 #include "platform/registry/Profile.h"
 

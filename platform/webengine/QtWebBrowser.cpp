@@ -1,4 +1,4 @@
-#include "platform/webcontrol/QtWebBrowser.h"
+#include "platform/webengine/QtWebBrowser.h"
 
 #include "platform/registry/Registry.h"
 #include "platform/ui/Application.h"
@@ -914,4 +914,9 @@ HRESULT QtWebBrowser::DoVerb(std::int32_t verb)
         return E_FAIL;
     current->setFocus(Qt::OtherFocusReason);
     return S_OK;
+}
+
+void InstallQtWebBrowser()
+{
+    SetWebBrowserFactory([] { return std::make_unique<QtWebBrowser>(); });
 }

@@ -8,7 +8,7 @@
 // items) in place of the page. Addresses of schemes the engine does not load
 // are offered to the desktop's programs only with the user's word, as
 // IWebBrowser2 describes (WebBrowser.h).
-#include "platform/webcontrol/EngineProfile.h"
+#include "platform/webengine/EngineProfile.h"
 #include "platform/webcontrol/WebBrowser.h"
 
 #include <QObject>
@@ -28,6 +28,10 @@ class QWebEngineProfile;
 class QWebEngineView;
 class QWebEnginePage;
 class QWebEngineHttpRequest;
+
+// Makes CreateWebBrowser() answer a QtWebBrowser: the program and the engine
+// tests call it once at start-up, before the first browser host is created.
+void InstallQtWebBrowser();
 
 class QtWebBrowser : public QObject, public IWebBrowser2 {
     Q_OBJECT
