@@ -2,8 +2,8 @@
 // The web-browser control: its default interface IWebBrowser2 (methods and
 // properties by DISPID), the event sink DWebBrowserEvents2 that receives its
 // 34 events by DISPID, and the host-side interfaces it asks on its client
-// site. The page engine behind it is Qt WebEngine (QtWebBrowser.h); tests use
-// a scriptable double.
+// site. The page engine behind it is Qt WebEngine (platform/webengine,
+// QtWebBrowser.h), installed by the program; unit tests use a scriptable double.
 #include "platform/com/Variant.h"
 
 #include <functional>
@@ -53,7 +53,12 @@ constexpr DISPID DISPID_RESIZABLE = 556;
 // and raises no event. Pages from elsewhere never load or open local files.
 constexpr DISPID DISPID_LOCALFILEACCESS = 1000;
 
-// Events of DWebBrowserEvents2.
+// Events of DWebBrowserEvents2, delivered to the sink's Invoke with their
+// arguments in the published order; a "var" argument is a Variant the sink may
+// change, and the control reads it back when Invoke returns. When each event
+// is raised, what its arguments mean, what a changed one does and what the
+// control does when nobody handles it is written at the handler each DISPID
+// reaches, TSXT's events in browserhost/SXT.h.
 constexpr DISPID DISPID_STATUSTEXTCHANGE = 102;
 constexpr DISPID DISPID_DOWNLOADCOMPLETE = 104;
 constexpr DISPID DISPID_COMMANDSTATECHANGE = 105;
