@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -28,6 +29,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextStream>
@@ -35,9 +37,11 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 const QString Caption = QStringLiteral("Sextant Component Pack - Mega Demo");
+const QSize DesignedSize(981, 770);
 // Where the Local Folders tab starts: the root of the file system.
 const QString DriveRoot = QStringLiteral("/");
 
@@ -100,10 +104,6 @@ TfrmMain::TfrmMain(QWidget* parent)
     QFont tahoma(QStringLiteral("Tahoma"));
     tahoma.setPixelSize(11);
     setFont(tahoma);
-    resize(981, 770);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
-
     // Where the page engine draws through OpenGL, Qt re-creates a shown
     // window that gets its first OpenGL child, and the window loses its
     // maximised state; a hidden OpenGL widget makes the window OpenGL-ready
@@ -129,14 +129,34 @@ TfrmMain::TfrmMain(QWidget* parent)
     createStatusBar();
     createMenus();
     bindCommands();
+    bindKeys();
     bindSextant1Events();
     bindSextant2Events();
+    placeOnScreen();
     FormCreate();
 }
 
 TfrmMain::~TfrmMain()
 {
     FormDestroy();
+}
+
+// Without a stored placement the window opens at its designed size, widened
+// to the least width its toolbar row and panels need, inside the screen's
+// working area and centred there. A maximised, minimised or full-screen
+// window is left where the window system put it.
+void TfrmMain::placeOnScreen()
+{
+    const QScreen* display = screen();
+    const Qt::WindowStates placedBySystem =
+        Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+    if (!display || (windowState() & placedBySystem))
+        return;
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QRect area = display->availableGeometry() - frame;
+    QRect client(QPoint(), DesignedSize.expandedTo(minimumSizeHint()).boundedTo(area.size()));
+    client.moveCenter(area.center());
+    setGeometry(client);
 }
 
 void TfrmMain::createImageLists()
@@ -151,11 +171,32 @@ void TfrmMain::createTopPanel()
     PanelTop = panel(this, QStringLiteral("PanelTop"));
     PanelTop->setFixedHeight(110);
     auto* layout = tightLayout<QVBoxLayout>(PanelTop);
-    layout->addWidget(createToolBar());
+    layout->addWidget(createToolBarRow());
     layout->addWidget(createMiddlePanel());
     createLinksBar();
     layout->addWidget(LinksBar1);
     layout->addStretch();
+}
+
+// The toolbar's buttons, then a spacer, the security panel and the Zarn and
+// Tags buttons. Only the spacer and the security panel give up width when the
+// window is narrow: the toolbar keeps the width all its captions need.
+QWidget* TfrmMain::createToolBarRow()
+{
+    auto* row = panel(PanelTop, QStringLiteral("PanelToolBar"));
+    auto* layout = tightLayout<QHBoxLayout>(row);
+    layout->addWidget(createToolBar());
+    layout->addStretch();
+    layout->addWidget(createSecurityPanel(), 1);
+    BtnZarn = new QPushButton(QStringLiteral("Zarn"), row);
+    BtnZarn->setObjectName(QStringLiteral("BtnZarn"));
+    BtnTags = new QPushButton(QStringLiteral("Tags"), row);
+    BtnTags->setObjectName(QStringLiteral("BtnTags"));
+    for (QPushButton* b : {BtnZarn, BtnTags}) {
+        b->setFixedSize(58, 36);
+        layout->addWidget(b);
+    }
+    return row;
 }
 
 QWidget* TfrmMain::createToolBar()
@@ -167,6 +208,9 @@ QWidget* TfrmMain::createToolBar()
     MainToolBar->setMovable(false);
     MainToolBar->setFloatable(false);
     MainToolBar->setStyleSheet(QStringLiteral("QToolBar { spacing: 0px; padding: 0px; }"));
+    // Given less than its size hint, a toolbar elides its buttons' captions
+    // and then moves buttons into its overflow menu.
+    MainToolBar->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     auto button = [this](const QString& name, const QString& caption, const QString& hint,
                          int image) {
         QAction* action = MainToolBar->addAction(ilToolBar.value(image), caption);
@@ -202,26 +246,13 @@ QWidget* TfrmMain::createToolBar()
     tbBlock->setCheckable(true);
     for (QAction* action : {ToolbtnBack, ToolBtnForward, ToolBtnStop})
         action->setEnabled(false);
-
-    auto* spacer = new QWidget(MainToolBar);
-    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    MainToolBar->addWidget(spacer);
-    MainToolBar->addWidget(createSecurityPanel());
-    BtnZarn = new QPushButton(QStringLiteral("Zarn"), MainToolBar);
-    BtnZarn->setObjectName(QStringLiteral("BtnZarn"));
-    BtnTags = new QPushButton(QStringLiteral("Tags"), MainToolBar);
-    BtnTags->setObjectName(QStringLiteral("BtnTags"));
-    for (QPushButton* b : {BtnZarn, BtnTags}) {
-        b->setFixedSize(58, 36);
-        MainToolBar->addWidget(b);
-    }
     return MainToolBar;
 }
 
 QWidget* TfrmMain::createSecurityPanel()
 {
-    PanelSecurity = panel(MainToolBar, QStringLiteral("PanelSecurity"));
-    PanelSecurity->setFixedWidth(298);
+    PanelSecurity = panel(PanelTop, QStringLiteral("PanelSecurity"));
+    PanelSecurity->setMaximumWidth(298);
     auto* outer = tightLayout<QHBoxLayout>(PanelSecurity);
     GroupBox1 = new QGroupBox(QStringLiteral("Page Security Status:"), PanelSecurity);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
@@ -244,6 +275,10 @@ QWidget* TfrmMain::createSecurityPanel()
     lblLevel = label(QStringLiteral("lblLevel"));
     ImgSSL->hide();
     imgUn->hide();
+    // A long zone or level text is cut rather than widening the window
+    // beyond the screen.
+    for (QLabel* text : {lblZone, lblSSL, lblLevel})
+        text->setMinimumWidth(1);
     row->addWidget(imgZone);
     row->addWidget(lblZone, 1);
     row->addWidget(ImgSSL);
@@ -337,6 +372,10 @@ QWidget* TfrmMain::createAccessoriesPanel()
     PageCtrl->addTab(HistoryListView1, QStringLiteral("HistoryLV"));
     PageCtrl->addTab(createLocalFoldersTab(), QStringLiteral("Local Folders"));
     PageCtrl->setCurrentIndex(atFavoritesTV);
+    // Every tab's caption stays whole: the panel is never narrower than its
+    // tabs side by side.
+    PageCtrl->tabBar()->setUsesScrollButtons(false);
+    PageCtrl->tabBar()->setElideMode(Qt::ElideNone);
     layout->addWidget(PageCtrl, 1);
     return PanelAcc;
 }
@@ -518,6 +557,34 @@ void TfrmMain::bindCommands()
             &TfrmMain::ToolBtnRefreshClick);
 }
 
+// The keys every browser user reaches for. They are window shortcuts of the
+// toolbar's own commands, so they work wherever the focus is in the window,
+// the page included: the window matches its shortcuts before the focused
+// widget gets the key, and the page sees only the keys left over, to which
+// its own Ctrl-key masking applies. A disabled command (Back without history,
+// Stop while nothing loads) leaves its key to the focused widget.
+void TfrmMain::bindKeys()
+{
+    ToolbtnBack->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Left));
+    ToolBtnForward->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
+    ToolBtnRefresh->setShortcuts({QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_R)});
+    ToolBtnStop->setShortcut(QKeySequence(Qt::Key_Escape));
+    auto* focusAddress = new QAction(this);
+    focusAddress->setObjectName(QStringLiteral("actFocusAddress"));
+    focusAddress->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_L),
+                                QKeySequence(Qt::ALT | Qt::Key_D), QKeySequence(Qt::Key_F6)});
+    addAction(focusAddress);
+    connect(focusAddress, &QAction::triggered, this, &TfrmMain::focusAddressBox);
+}
+
+// The caret goes into the address box with its whole text selected, so that
+// typing replaces the address.
+void TfrmMain::focusAddressBox()
+{
+    IEAddress1->setFocus(Qt::ShortcutFocusReason);
+    IEAddress1->lineEdit()->selectAll();
+}
+
 void TfrmMain::btnGoClick()
 {
     StopIfBusy();
@@ -686,6 +753,7 @@ void TfrmMain::FormShow()
     Sextant2->Go(DriveRoot);
     fillLinksGrid();
     pctrlWB->setCurrentIndex(btWebBrowser);
+    placeOnScreen();
     RestoreFormPlacement();
     QString lastPage;
     if (GetLastVisitedPage(lastPage) && lastPage.contains(QLatin1String("http")))

@@ -12,11 +12,17 @@
 // - construction (FormCreate) reads "links.txt" of the current folder into
 //   LinksList, then appends an empty line and the links bar's addresses;
 // - every show (FormShow) sends Sextant2 to the file-system root, fills the
-//   links checker's first column, restores the window's placement and opens
-//   the last visited page when it contains "http", otherwise the home page;
+//   links checker's first column, places the window (its designed size,
+//   widened so that no toolbar caption is cut, inside the screen's working
+//   area), then applies a stored placement, and opens the last visited page
+//   when it contains "http", otherwise the home page;
 // - a close request (FormCloseQuery) stores the current address and the
 //   placement, stops a loading page and refuses to close while the main
 //   browser is still busy.
+//
+// Keys, wherever the focus is in the window: Ctrl+L, Alt+D and F6 put the
+// caret in the address box with its text selected; F5 and Ctrl+R refresh;
+// Alt+Left and Alt+Right go back and forward; Escape stops a loading page.
 //
 // ZARNWEB_EXIT_AFTER_LOAD=1 in the environment makes the program (main.cpp)
 // print "ZarnWeb: document complete after <ms> ms" on standard output at the
@@ -170,11 +176,15 @@ private:
     void ToolBtnHomeClick();
     void ToolBtnAccesoriesClick(bool down);
 
+    void bindKeys();
+    void focusAddressBox();
     void bindSextant1Events();
     void bindSextant2Events();
 
+    void placeOnScreen();
     void createImageLists();
     void createTopPanel();
+    QWidget* createToolBarRow();
     QWidget* createToolBar();
     QWidget* createSecurityPanel();
     QWidget* createMiddlePanel();

@@ -24,18 +24,17 @@ base="http://127.0.0.1:$(head -1 "$work/port")"
 big=$((1024 * 1024 * 1024))
 small_count=1000
 
-# measure CMD...: best of three runs (the machine may be busy); sets secs and rss_kb.
+# measure CMD...: the median of five runs (the machine is noisy); sets secs
+# and rss_kb (the peak memory of the run with the median time).
 measure() {
-  local best_secs="" best_rss=""
-  for _ in 1 2 3; do
+  : > "$work/runs"
+  for _ in 1 2 3 4 5; do
     rm -rf "$work/out" && mkdir -p "$work/out"
     /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>"$work/stderr" \
       || { echo "bench-download: $1 failed:" >&2; cat "$work/stderr" >&2; exit 1; }
-    read -r s m < <(tail -1 "$work/time")
-    if [[ -z "$best_secs" ]] || awk "BEGIN{exit !($s < $best_secs)}"; then best_secs=$s; best_rss=$m; fi
+    tail -1 "$work/time" >> "$work/runs"
   done
-  secs=$best_secs
-  rss_kb=$best_rss
+  read -r secs rss_kb < <(sort -n "$work/runs" | sed -n 3p)
 }
 
 check_size() {

@@ -345,6 +345,9 @@ HRESULT TBSCB::BeginningTransaction(const std::u16string& url, const std::u16str
                     binding_->Abort();
                 return E_ABORT;
             case feRename:
+                // A new file continues nothing: asking for the rest of the
+                // old one would save a file without its beginning.
+                info_->RangeBegin = 0;
                 break;
             }
         }

@@ -184,8 +184,14 @@ public:
     // A 401 answer: user name and password to send. Without a handler (or
     // with an empty user name) the 401 answer is final.
     std::function<void(TBSCB* Sender, void*& hwnd, WideString& UserName, WideString& Password, HRESULT& Result)> OnAuthenticate;
+    // As OnAuthenticate, with the platform's authentication record (AuthInfo).
+    // The libcurl binding never asks this question, so it is not raised;
+    // it stays for callers that drive a TBSCB themselves. Unassigned: no credentials (S_OK).
     std::function<void(TBSCB* Sender, void*& hwnd, WideString& UserName, WideString& Password,
         const AUTHENTICATEINFO& AuthInfo, HRESULT& Result)> OnAuthenticateEx;
+    // The binding passes a moniker property (mkp: its kind, val: its value).
+    // The libcurl binding never asks this question, so it is not raised;
+    // it stays for callers that drive a TBSCB themselves. Unassigned: E_NOTIMPL.
     std::function<HRESULT(TBSCB* Sender, DWORD mkp, const WideString& val)> OnPutProperty;
     // Raised once per binding when the answer's headers are in, before any
     // data. Url is the address fetched, FileName the name the file will get
@@ -197,12 +203,30 @@ public:
     std::function<void(TInfoData* Sender, const std::string& Url, const std::string& FileName,
         const std::string& FileExtension, const std::string& Host, const std::string& DownloadFolder,
         int FileSize, bool& Cancel)> OnBeforeDownload;
+    // Raised before each HTTP request is sent (again after a redirect): szURL is the
+    // address, szHeaders the request's headers; szAdditionalHeaders comes in with the
+    // component's User-agent, Range and AdditionalHeader lines (CR LF separated, task
+    // memory) and the handler may replace it (free the old text with CoTaskMemFree).
+    // A failure result stops the request and the download fails with it.
+    // Unassigned: the request goes with the component's lines.
     std::function<HRESULT(TBSCB* Sender, const WideString& szURL, const WideString& szHeaders, DWORD dwReserved,
         char16_t*& szAdditionalHeaders)> OnBeginningTransaction;
+    // The binding reports a problem installing downloaded code (ulStatusCode, with
+    // stResult its text). The libcurl binding never asks this question, so it is not raised;
+    // it stays for callers that drive a TBSCB themselves. Unassigned: S_OK.
     std::function<HRESULT(TBSCB* Sender, ULONG ulStatusCode, const WideString& szDestination,
         const WideString& szSource, DWORD dwReserved, const std::string& stResult)> OnCodeInstallProblem;
+    // Raised for each block of data as it arrives, before it is written: Buffer holds
+    // the block and BufLength its length. The handler may change the bytes and shorten
+    // BufLength (never beyond Buffer's size); what is left is what gets saved (or
+    // kept in memory for dmStream). Unassigned: the block is saved as it came.
     std::function<void(TBSCB* Sender, std::vector<char>& Buffer, DWORD& BufLength)> OnDataAvailable;
+    // Raised at each data notification, before OnDataAvailable: grfBSCF are the
+    // notification's BSCF_* flags and Status their text. Unassigned: nothing.
     std::function<void(TBSCB* Sender, DWORD grfBSCF, const std::string& Status)> OnDataAvailableInfo;
+    // Raised after each step of setting up the binding that succeeded (creating the
+    // moniker, the bind context, starting the bind): Res is the step's result and
+    // stMessage names the step and its result text. Unassigned: nothing.
     std::function<void(TBSCB* Sender, HRESULT Res, const std::string& stMessage)> OnConnect;
     // Raised once at the end of every download, also a refused one, after
     // the binding stopped. The arguments are FileNameAndPath, FileName,
@@ -224,12 +248,33 @@ public:
     // Time-outs of the wait loops are reported here too and stop nothing.
     // Unassigned: the failure still ends the download as described.
     std::function<void(int ErrorCode, const std::string& stError)> OnError;
+    // Raised when the binding stopped, before OnError and OnStopBinding, with the
+    // binding's own result: clsidProtocol, dwResult (an HRESULT, S_OK on success) and
+    // szResult its text, stResult the component's text for dwResult. Changes have
+    // no effect. Unassigned: nothing.
     std::function<void(TBSCB*& Sender, GUID& clsidProtocol, DWORD& dwResult, WideString& szResult,
         const std::string& stResult)> OnGetBindResults;
+    // Raised each time the binding asks how to make its request (again after a
+    // redirect): grfBINDF and pbindinfo come in filled from the component's settings
+    // (verb, POST data or PUT file, extra info, code page); the handler's changes are
+    // the request that is made. Unassigned: the settings decide.
     std::function<HRESULT(TBSCB* Sender, DWORD& grfBINDF, BINDINFO& pbindinfo)> OnGetBindInfo;
+    // As OnGetBindInfo, with the second bind flags (grfBINDF2), raised before
+    // OnGetBindInfo's filling; the component's BindF2 is what is used. The libcurl
+    // binding asks the plain question only, so this is not raised.
+    // Unassigned: the settings decide.
     std::function<HRESULT(TBSCB* Sender, DWORD& grfBINDF, BINDINFO& pbindinfo, DWORD& grfBINDF2)> OnGetBindInfoEx;
+    // The binding asks for a client certificate (ppbCert, pcbCert its size).
+    // The libcurl binding never asks this question, so it is not raised;
+    // it stays for callers that drive a TBSCB themselves. Unassigned: S_FALSE, no certificate.
     std::function<HRESULT(TBSCB*& Sender, std::vector<std::uint8_t>& ppbCert, DWORD& pcbCert)> OnGetSerializedClientCertContext;
+    // The binding asks for the security id of the download's origin.
+    // The libcurl binding never asks this question, so it is not raised;
+    // it stays for callers that drive a TBSCB themselves. Unassigned: E_NOTIMPL.
     std::function<HRESULT(std::vector<std::uint8_t>& SecurityIdBuffer, DWORD& pcbSecurityId)> OnGetRootSecurityId;
+    // The binding asks for a window to own a dialog it wants to show (rguidReason
+    // says why; phwnd out). The libcurl binding never asks this question, so it is not raised;
+    // it stays for callers that drive a TBSCB themselves. Unassigned: no window (S_OK).
     std::function<HRESULT(TBSCB* Sender, const GUID& rguidReason, void*& phwnd)> OnGetWindow;
     // Raised when the target file exists: before the binding (aFileName is
     // the full path) and again as the request starts (the file name).
@@ -239,13 +284,24 @@ public:
     // caller's and used as given (empty: the current time text + "_" +
     // name). Unassigned: FileExistsOption decides.
     std::function<void(TFileExistsOption& Action, const WideString& aFileName, WideString& NewFileName)> OnFileExists;
-    // Each status report of the binding; the texts are filled for
-    // downloading (5) and end of download (6). Setting Cancelled stops it.
+    // Raised for each status report of the binding (ulStatusCode, a BINDSTATUS_*
+    // code; szStatusText its detail, such as the server address or the redirect
+    // target). ulProgress and ulProgressMax are the bytes so far and expected (0
+    // unknown), FileSize the expected size. The texts are filled for downloading
+    // (5): Downloaded, ElapsedTime, Speed, RemainingTime and Percent (empty when
+    // the size is unknown), and for the end of the download (6); otherwise they
+    // are empty and Status is the code's text. Setting the component's Cancelled
+    // aborts the binding at its next report. Unassigned: nothing.
     std::function<void(TBSCB* Sender, ULONG ulProgress, ULONG ulProgressMax, ULONG ulStatusCode, ULONG FileSize,
         const WideString& szStatusText, const std::string& Downloaded, const std::string& ElapsedTime,
         const std::string& Speed, const std::string& RemainingTime, const std::string& Status,
         const std::string& Percent)> OnProgress;
+    // Asked for another interface of the callback (IID; Obj out). The component
+    // answers its interfaces itself and never raises it. Unassigned: E_NOINTERFACE.
     std::function<HRESULT(const GUID& IID, void*& Obj)> OnQueryInterface;
+    // The binding asks the callback for a service (guidService, riid; Obj out, the
+    // service or left null). The libcurl binding never asks this question, so it is not raised;
+    // it stays for callers that drive a TBSCB themselves. Unassigned: E_NOINTERFACE.
     std::function<void(TBSCB* Sender, const GUID& guidService, const GUID& riid, void*& Obj)> OnQueryService;
     // Raised before a redirect to DestUrl is followed (FromUrl: the address
     // the download started with), unless both are the same. Redirects go to
@@ -263,9 +319,25 @@ public:
     // by OnError and refused.
     std::function<HRESULT(TBSCB* Sender, DWORD dwResponseCode, const WideString& szResponseHeaders,
         const WideString& szRequestHeaders, char16_t*& szAdditionalRequestHeaders)> OnResponse;
+    // Raised when the target file already exists as the request starts: FileName is
+    // the file's name; Action is not read. While a handler is assigned the request
+    // asks only for the bytes after the existing file's size and appends them to
+    // it, unless the existing-file rule decides otherwise: feOverWrite raises it a
+    // second time and fetches the whole file, feRename fetches the whole file under
+    // the new name, feSkip fetches nothing. Unassigned: nothing is continued.
     std::function<void(TBSCB* Sender, const std::string& FileName, DWORD& Action)> OnResume;
+    // Raised when the server's certificate cannot be trusted: dwProblem is the
+    // internet error code, Problem its text. S_OK or RPC_E_RETRY retries without the
+    // check; any other result fails the download. Unassigned: the download fails
+    // (S_FALSE), nothing is saved.
     std::function<HRESULT(TBSCB* Sender, DWORD dwProblem, const std::string& Problem)> OnSecurityProblem;
+    // Raised once per binding when the answer's headers are in, after OnBeforeDownload:
+    // pib is the running binding, FileName the name the file will get (empty for
+    // dmStream), FileSize the Content-Length (0 unknown). Cancel true stops the
+    // download (nothing saved). Unassigned: the download goes on.
     std::function<void(TBSCB* Sender, bool& Cancel, IBinding* pib, const WideString& FileName, int FileSize)> OnStartBinding;
+    // Raised when the component's State changes: sBusy when a download starts, sReady
+    // when it ended (also a refused one). Unassigned: nothing.
     std::function<void(TState State)> OnStateChange;
     // Raised last when a binding stopped, with the file name of the download
     // (saved or not). bCancel has no effect: the binding is over. Unassigned:

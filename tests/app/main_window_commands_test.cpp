@@ -1,6 +1,6 @@
 // The main window's commands and start-up against scripted browser controls:
-// which control calls GO, the toolbar and the first show make, and how the
-// buttons follow the control's notifications.
+// which control calls GO, the toolbar, the browser keys and the first show
+// make, and how the buttons follow the control's notifications.
 #include "app/unitZarnWeb.h"
 #include "browserhost/Sextant.h"
 #include "platform/registry/Registry.h"
@@ -14,12 +14,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -32,6 +37,25 @@ std::vector<std::string> methods(const FakeWebBrowser& control)
             names.push_back(call.method);
     return names;
 }
+
+std::string keyName(QKeyCombination key)
+{
+    return QKeySequence(key).toString().toStdString();
+}
+
+// Records the keys pressed that reach a widget.
+class KeyRecorder : public QObject {
+public:
+    std::vector<int> keys;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress)
+            keys.push_back(static_cast<QKeyEvent*>(event)->key());
+        return false;
+    }
+};
 
 class MainWindowCommands : public ::testing::Test {
 protected:
@@ -67,6 +91,15 @@ protected:
         window->show();
         main->calls.clear();
         folders->calls.clear();
+    }
+
+    // Makes the shown window the active one and gives widget the focus.
+    void focus(QWidget* widget)
+    {
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        widget->setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([widget] { return widget->hasFocus(); }));
     }
 
     void fireCommandState(int command, bool enable)
@@ -209,5 +242,73 @@ TEST_F(MainWindowCommands, ClosingALoadingPageStopsItAndStoresTheAddress)
     QString address;
     EXPECT_TRUE(GetLastVisitedPage(address));
     EXPECT_EQ(address, "http://127.0.0.1/last.html");
+}
+
+TEST_F(MainWindowCommands, BrowserKeysRunTheToolbarCommandsFromThePageAndTheAddressBox)
+{
+    showWindow();
+    main->backEntries = main->forwardEntries = 1;
+    fireCommandState(CSC_NAVIGATEBACK, true);
+    fireCommandState(CSC_NAVIGATEFORWARD, true);
+    struct Case {
+        QKeyCombination key;
+        bool loading;
+        const char* method;
+    };
+    const Case cases[] = {
+        {Qt::ALT | Qt::Key_Left, false, "GoBack"},
+        {Qt::ALT | Qt::Key_Right, false, "GoForward"},
+        {Qt::Key_F5, false, "Refresh"},
+        {Qt::CTRL | Qt::Key_R, false, "Refresh"},
+        {Qt::Key_Escape, true, "Stop"},
+    };
+    QWidget* address = window->IEAddress1->lineEdit();
+    for (QWidget* focused : {main->pageWidget(), address}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(focused->objectName().toStdString() + " " + keyName(c.key));
+            main->busy = c.loading;
+            fireCommandState(CSC_UPDATECOMMANDS, true);
+            focus(focused);
+            main->calls.clear();
+            QTest::keyClick(focused, c.key.key(), c.key.keyboardModifiers());
+            EXPECT_EQ(methods(*main), std::vector<std::string>{c.method});
+            EXPECT_TRUE(focused->hasFocus());
+        }
+    }
+}
+
+TEST_F(MainWindowCommands, AddressKeysPutTheCaretInTheAddressBoxWithItsTextSelected)
+{
+    showWindow();
+    QLineEdit* address = window->IEAddress1->lineEdit();
+    const QKeyCombination keys[] = {Qt::CTRL | Qt::Key_L, Qt::ALT | Qt::Key_D, Qt::Key_F6};
+    for (QKeyCombination key : keys) {
+        SCOPED_TRACE(keyName(key));
+        window->IEAddress1->setEditText("http://127.0.0.1/a.html");
+        focus(main->pageWidget());
+        QTest::keyClick(main->pageWidget(), key.key(), key.keyboardModifiers());
+        EXPECT_TRUE(address->hasFocus());
+        EXPECT_EQ(address->selectedText(), "http://127.0.0.1/a.html");
+    }
+    EXPECT_TRUE(main->calls.empty());
+}
+
+TEST_F(MainWindowCommands, KeysNoCommandTakesGoOnToThePage)
+{
+    showWindow();
+    KeyRecorder reached;
+    main->pageWidget()->installEventFilter(&reached);
+    // Back without history, Stop while nothing loads, and a key the window has
+    // no command for.
+    const QKeyCombination keys[] = {Qt::ALT | Qt::Key_Left, Qt::Key_Escape, Qt::CTRL | Qt::Key_N};
+    for (QKeyCombination key : keys) {
+        SCOPED_TRACE(keyName(key));
+        focus(main->pageWidget());
+        reached.keys.clear();
+        QTest::keyClick(main->pageWidget(), key.key(), key.keyboardModifiers());
+        EXPECT_EQ(std::count(reached.keys.begin(), reached.keys.end(), key.key()), 1);
+    }
+    EXPECT_TRUE(main->calls.empty());
+    main->pageWidget()->removeEventFilter(&reached);
 }
 }

@@ -1,12 +1,14 @@
 // The main window on the real engine: start-up with "links.txt", GO, Back and
-// Forward, the Accessories panel, and placement and last page kept between
-// two windows (and not kept when the local-machine hive is read-only).
+// Forward, the browser keys pressed in the page, the Accessories panel, and
+// placement and last page kept between two windows (and not kept when the
+// local-machine hive is read-only).
 #include "app/unitZarnWeb.h"
 #include "browserhost/Sextant.h"
 #include "platform/registry/Profile.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/Application.h"
-#include "platform/webcontrol/WebEngineEnvironment.h"
+#include "platform/webengine/QtWebBrowser.h"
+#include "platform/webengine/WebEngineEnvironment.h"
 
 #include "FixtureServer.h"
 #include "ScriptedDialogs.h"
@@ -19,18 +21,23 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 #include <QToolButton>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
 namespace {
 FixtureServer* server = nullptr;
 ScriptedDialogs* dialogs = nullptr;
+// Pages the fixture server has served.
+std::atomic<int> pagesServed{0};
 
 QString pageUrl(const char* path)
 {
@@ -123,6 +130,40 @@ TEST_F(MainWindow, GoNavigatesToTheTrimmedAddressAndBackAndForwardFollowTheHisto
     EXPECT_TRUE(window->close());
 }
 
+TEST_F(MainWindow, BrowserKeysPressedInThePageReachTheWindowCommands)
+{
+    auto window = openWindow();
+    go(*window, pageUrl("/one.html"), pageUrl("/one.html"));
+    go(*window, pageUrl("/two.html"), pageUrl("/two.html"));
+    ASSERT_TRUE(waitUntil([&] { return window->ToolbtnBack->isEnabled(); }));
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    // The engine's widget that takes the page's keys.
+    auto focusPage = [&] {
+        window->Sextant1->SetFocus();
+        EXPECT_TRUE(waitUntil([&] {
+            QWidget* focused = QApplication::focusWidget();
+            return focused && focused != window->Sextant1
+                && window->Sextant1->isAncestorOf(focused);
+        }));
+        return QApplication::focusWidget();
+    };
+
+    QTest::keyClick(focusPage(), Qt::Key_L, Qt::ControlModifier);
+    QLineEdit* address = window->IEAddress1->lineEdit();
+    EXPECT_TRUE(address->hasFocus());
+    EXPECT_EQ(address->selectedText(), pageUrl("/two.html"));
+
+    const int served = pagesServed;
+    QTest::keyClick(focusPage(), Qt::Key_F5);
+    EXPECT_TRUE(waitUntil([&] { return pagesServed > served && !window->Sextant1->Busy(); }));
+
+    QTest::keyClick(focusPage(), Qt::Key_Left, Qt::AltModifier);
+    EXPECT_TRUE(waitUntil([&] { return location(window->Sextant1) == pageUrl("/one.html"); }))
+        << location(window->Sextant1).toStdString();
+    EXPECT_TRUE(window->close());
+}
+
 TEST_F(MainWindow, AccessoriesButtonShowsAndHidesTheLeftPanel)
 {
     auto window = openWindow();
@@ -187,6 +228,8 @@ int main(int argc, char** argv)
     links.close();
 
     PrepareWebEngineEnvironment();
+
+    InstallQtWebBrowser();
     QApplication app(argc, argv);
     EnsureProfileDefaults();
     ScriptedDialogs recorded;
@@ -197,6 +240,7 @@ int main(int argc, char** argv)
             + "</title></head><body><p>page " + page + "</p></body></html>";
         fixture.server().Get(std::string("/") + page + ".html",
                              [html](const httplib::Request&, httplib::Response& res) {
+                                 ++pagesServed;
                                  res.set_content(html, "text/html");
                              });
     }

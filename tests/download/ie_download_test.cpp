@@ -380,6 +380,23 @@ TEST_F(IEDownloadTest, ExistingTargetIsOverwrittenSkippedOrRenamed)
     EXPECT_EQ(readFile(folder_ + "chosen.txt"), "hello world");
 }
 
+TEST_F(IEDownloadTest, RenamedTargetGetsTheWholeFileEvenWithAResumeHandler)
+{
+    writeFile(folder_ + "file.txt", "old");
+    int resumes = 0;
+    dl_.OnResume = [&](TBSCB*, const std::string&, DWORD&) { ++resumes; };
+    // Overwrite when the download is prepared, rename when the request starts.
+    int asked = 0;
+    dl_.OnFileExists = [&](TFileExistsOption& action, const WideString&, WideString& newName) {
+        action = ++asked == 1 ? feOverWrite : feRename;
+        newName = u"renamed.txt";
+    };
+    ASSERT_TRUE(download("/file.txt"));
+    EXPECT_EQ(resumes, 1);
+    EXPECT_EQ(readFile(folder_ + "file.txt"), "old");
+    EXPECT_EQ(readFile(folder_ + "renamed.txt"), "hello world");
+}
+
 TEST_F(IEDownloadTest, NameFromTheServerMeetsTheExistingFileRuleToo)
 {
     writeFile(folder_ + "whole.txt", "old");
