@@ -115,13 +115,16 @@ void deliverNext()
 void keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags, std::uintptr_t)
 {
     const bool release = flags & KEYEVENTF_KEYUP;
+    // Qt expects the modifiers as they were before the event and works out
+    // itself what a modifier key's own press or release changes.
+    QueuedKey key = queuedKey(virtualKey, release);
     changeState(virtualKey, release);
     Keyboard& board = keyboard();
     if (board.Recorder) {
         board.Recorder->KeyEvent(virtualKey, scanCode, flags);
         return;
     }
-    board.Queue.push_back(queuedKey(virtualKey, release));
+    board.Queue.push_back(std::move(key));
     postDelivery();
 }
 

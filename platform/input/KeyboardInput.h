@@ -16,9 +16,9 @@ constexpr std::uint32_t KEYEVENTF_KEYUP = 0x2;
 // for the focused window, or hands it to the installed recorder instead. The
 // keyboard state changes at once: the key's down bit, and for a press of
 // Caps Lock, Num Lock or Scroll Lock its toggle bit. The modifiers and the
-// text the event carries are taken from the keyboard state right after the
-// change, so keys queued behind a Shift press are typed shifted even when
-// they are delivered later. scanCode and the extended flag are passed on
+// text the event carries are taken from the keyboard state at the call, so
+// keys queued behind a Shift press are typed shifted even when they are
+// delivered later. scanCode and the extended flag are passed on
 // to the recorder only; extraInfo is ignored.
 void keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags, std::uintptr_t extraInfo);
 
