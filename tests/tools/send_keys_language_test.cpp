@@ -144,7 +144,8 @@ TEST_F(SendKeysLanguage, EveryKeyNameTypesItsKey)
     };
     const std::uint8_t extended[] = {33, 34, 35, 36, 37, 38, 39, 40, 45, 46};
     for (const NamedKey& key : names) {
-        const bool isExtended = std::find(std::begin(extended), std::end(extended), key.VirtualKey) != std::end(extended);
+        const bool isExtended
+            = std::find(std::begin(extended), std::end(extended), key.VirtualKey) != std::end(extended);
         char expected[16];
         const char* e = isExtended ? "e" : "";
         std::snprintf(expected, sizeof expected, "+%02X%s -%02X%s", key.VirtualKey, e, key.VirtualKey, e);
