@@ -33,7 +33,6 @@ struct QueuedKey {
 struct Keyboard {
     std::array<std::uint8_t, 256> State{};
     std::deque<QueuedKey> Queue;
-    bool DeliveryPosted = false;
     IKeyboardRecorder* Recorder = nullptr;
 };
 
@@ -76,38 +75,30 @@ QueuedKey queuedKey(std::uint8_t virtualKey, bool release)
     return {release ? QEvent::KeyRelease : QEvent::KeyPress, stroke.Key, modifiers, std::move(stroke.Text)};
 }
 
-void deliver(const QueuedKey& key)
-{
-    QWindow* window = QGuiApplication::focusWindow();
-    if (!window)
-        return;
-    qt_handleKeyEvent(window, key.Type, key.Key, key.Modifiers, key.Text, false, 1);
-}
-
-void deliverNext();
-
-void postDelivery()
+// Hands the oldest queued key to the focused window; false when none is
+// queued. The key leaves the queue first, so that a loop run while it is
+// handled goes on with the keys behind it.
+bool deliverOldest()
 {
     Keyboard& board = keyboard();
-    QCoreApplication* application = QCoreApplication::instance();
-    if (board.DeliveryPosted || board.Queue.empty() || !application)
-        return;
-    board.DeliveryPosted = true;
-    QMetaObject::invokeMethod(application, &deliverNext, Qt::QueuedConnection);
-}
-
-// The next delivery is posted before this one is handed over, so that a
-// modal dialog which the key opens receives the keys behind it.
-void deliverNext()
-{
-    Keyboard& board = keyboard();
-    board.DeliveryPosted = false;
     if (board.Queue.empty())
-        return;
+        return false;
     const QueuedKey key = std::move(board.Queue.front());
     board.Queue.pop_front();
-    postDelivery();
-    deliver(key);
+    if (QWindow* window = QGuiApplication::focusWindow())
+        qt_handleKeyEvent(window, key.Type, key.Key, key.Modifiers, key.Text, false, 1);
+    return true;
+}
+
+// Each queued key posts one delivery of the oldest key, so keys arrive in
+// order one per pass of the event loop, and a modal dialog that one key
+// opens receives the keys behind it in its own loop.
+void postDelivery()
+{
+    QCoreApplication* application = QCoreApplication::instance();
+    if (!application)
+        return;
+    QMetaObject::invokeMethod(application, &deliverOldest, Qt::QueuedConnection);
 }
 
 }
@@ -130,11 +121,7 @@ void keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t f
 
 void DispatchPendingKeyEvents()
 {
-    Keyboard& board = keyboard();
-    while (!board.Queue.empty()) {
-        const QueuedKey key = std::move(board.Queue.front());
-        board.Queue.pop_front();
-        deliver(key);
+    while (deliverOldest()) {
     }
 }
 
