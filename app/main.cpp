@@ -5,7 +5,8 @@
 #include "app/unitZarnWeb.h"
 #include "platform/registry/Profile.h"
 #include "platform/ui/Application.h"
-#include "platform/webcontrol/WebEngineEnvironment.h"
+#include "platform/webengine/QtWebBrowser.h"
+#include "platform/webengine/WebEngineEnvironment.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -36,6 +37,7 @@ int main(int argc, char** argv)
     QElapsedTimer started;
     started.start();
     PrepareWebEngineEnvironment();
+    InstallQtWebBrowser();
     // The engine's start-up report is for engine developers; QT_LOGGING_RULES
     // still turns it back on.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));

@@ -3,7 +3,8 @@
 // page engine's threads), against the wall time the wait lasted; beside it,
 // a loop of bare 1 ms sleeps for as long, the floor of any such wait.
 #include "browserhost/Sextant.h"
-#include "platform/webcontrol/WebEngineEnvironment.h"
+#include "platform/webengine/QtWebBrowser.h"
+#include "platform/webengine/WebEngineEnvironment.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -41,6 +42,7 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     qputenv("ZARNWEB_HOME", home.path().toUtf8());
     PrepareWebEngineEnvironment();
+    InstallQtWebBrowser();
     QApplication app(argc, argv);
 
     TSextant browser;

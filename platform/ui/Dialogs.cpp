@@ -44,7 +44,7 @@ const ButtonChoice kButtons[] = {
 };
 
 int runBox(QMessageBox::Icon icon, const QString& caption, const QString& text, TMsgDlgButtons buttons,
-           QWidget* owner)
+           QWidget* owner, int defaultButton = 0)
 {
     QMessageBox box(icon, caption, text, QMessageBox::NoButton, owner);
     std::vector<std::pair<QAbstractButton*, int>> results;
@@ -58,6 +58,8 @@ int runBox(QMessageBox::Icon icon, const QString& caption, const QString& text, 
     }
     if (results.empty())
         results.emplace_back(box.addButton(QMessageBox::Ok), mrOk);
+    if (defaultButton < int(results.size()))
+        box.setDefaultButton(qobject_cast<QPushButton*>(results[size_t(defaultButton)].first));
     box.exec();
     for (const auto& [button, result] : results)
         if (button == box.clickedButton())
@@ -121,7 +123,8 @@ public:
     int MessageBox(const QString& text, const QString& caption, unsigned style) override
     {
         // Answers of MessageBox and MessageDlg share their values.
-        return runBox(iconOfStyle(style), caption, text, MessageBoxButtons(style), nullptr);
+        return runBox(iconOfStyle(style), caption, text, MessageBoxButtons(style), nullptr,
+                      MessageBoxDefaultButton(style));
     }
 
     void ShowMessage(const QString& text) override
@@ -272,4 +275,9 @@ TMsgDlgButtons MessageBoxButtons(unsigned style)
     case MB_RETRYCANCEL: return mbRetry | mbCancel;
     }
     return mbOK;
+}
+
+int MessageBoxDefaultButton(unsigned style)
+{
+    return int((style & 0xF00) >> 8);
 }

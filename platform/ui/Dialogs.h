@@ -50,6 +50,9 @@ constexpr unsigned MB_ICONERROR = 0x10;
 constexpr unsigned MB_ICONQUESTION = 0x20;
 constexpr unsigned MB_ICONWARNING = 0x30;
 constexpr unsigned MB_ICONINFORMATION = 0x40;
+// The default button (the one Enter presses) is the second offered one; the
+// first is the default otherwise.
+constexpr unsigned MB_DEFBUTTON2 = 0x100;
 // MessageBox answers.
 constexpr int IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7;
 
@@ -76,7 +79,8 @@ public:
     // "Information", "Confirm"; the application title for mtCustom), the
     // given buttons in their usual order; the answer is the button chosen.
     virtual int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons) = 0;
-    // A box with the given caption and MB_ style; no owner window.
+    // A box with the given caption and MB_ style (buttons, icon, default
+    // button); no owner window.
     virtual int MessageBox(const QString& text, const QString& caption, unsigned style) = 0;
     // An information box titled with the application title and an OK button.
     virtual void ShowMessage(const QString& text) = 0;
@@ -120,6 +124,9 @@ void ShowException(const QString& message);
 QString MessageDlgCaption(TMsgDlgType type);
 // The buttons a MessageBox style offers.
 TMsgDlgButtons MessageBoxButtons(unsigned style);
+// The position, counted from 0 among the offered buttons, of the default
+// button of a MessageBox style.
+int MessageBoxDefaultButton(unsigned style);
 
 // Turns a "description|patterns|..." filter into Qt's name filters
 // ("description (*.a *.b)"); line breaks and blanks around patterns are

@@ -2,8 +2,8 @@
 // The web-browser control: its default interface IWebBrowser2 (methods and
 // properties by DISPID), the event sink DWebBrowserEvents2 that receives its
 // 34 events by DISPID, and the host-side interfaces it asks on its client
-// site. The page engine behind it is Qt WebEngine (QtWebBrowser.h); tests use
-// a scriptable double.
+// site. The page engine behind it is Qt WebEngine (platform/webengine,
+// QtWebBrowser.h), installed by the program; unit tests use a scriptable double.
 #include "platform/com/Variant.h"
 
 #include <functional>
@@ -40,8 +40,25 @@ constexpr DISPID DISPID_REGISTERASDROPTARGET = 553;
 constexpr DISPID DISPID_THEATERMODE = 554;
 constexpr DISPID DISPID_ADDRESSBAR = 555;
 constexpr DISPID DISPID_RESIZABLE = 556;
+// The control's own property, numbered outside the published range: whether
+// pages loaded from local files (file: addresses) may read other local files
+// through scripts (XMLHttpRequest of file: addresses, the contents of file:
+// frames, file: pictures drawn on a canvas). False by default: as in every
+// current browser, a local page cannot read other local files. Qt WebEngine
+// 6.4 decides reading and loading with one switch, so while it is off a local
+// page does not load other local files at all: its pictures, style sheets,
+// scripts and frames from local files stay empty. Its links (and scripts)
+// still open other local files in the control, as Navigate does. A host
+// turns it on with PutProperty; it holds for pages loaded after the change
+// and raises no event. Pages from elsewhere never load or open local files.
+constexpr DISPID DISPID_LOCALFILEACCESS = 1000;
 
-// Events of DWebBrowserEvents2.
+// Events of DWebBrowserEvents2, delivered to the sink's Invoke with their
+// arguments in the published order; a "var" argument is a Variant the sink may
+// change, and the control reads it back when Invoke returns. When each event
+// is raised, what its arguments mean, what a changed one does and what the
+// control does when nobody handles it is written at the handler each DISPID
+// reaches, TSXT's events in browserhost/SXT.h.
 constexpr DISPID DISPID_STATUSTEXTCHANGE = 102;
 constexpr DISPID DISPID_DOWNLOADCOMPLETE = 104;
 constexpr DISPID DISPID_COMMANDSTATECHANGE = 105;
@@ -174,6 +191,31 @@ public:
 
 // IWebBrowser2. Methods answer HRESULTs and never throw; Navigate and
 // Navigate2 return at once, and loading is reported through the events.
+//
+// Addresses of schemes the control does not load itself (mailto:, a made-up
+// scheme: anything but http, https, file, about, data, blob, filesystem,
+// javascript, view-source, qrc, chrome, devtools and schemes with a handler
+// installed in the engine profile) belong to programs of the desktop.
+// However one is asked for (Navigate, a link, a script, a frame, a server's
+// redirect), OnBeforeNavigate2 is raised first, for the page or the frame;
+// its Cancel ends the matter. The page shown stays, and no other navigation
+// event follows for that address. Unless cancelled, the user is asked once
+// the current engine call has returned, through IDialogs::MessageBox with the
+// application title as caption and the style MB_YESNO | MB_ICONQUESTION |
+// MB_DEFBUTTON2 (No is the default answer):
+//     Open this address with the program for "<scheme>" addresses?
+//
+//     <address>
+// (the address fully percent-encoded, cut after 300 characters with "...").
+// Only Yes hands the address to the desktop (QDesktopServices::openUrl);
+// when no program starts, the box "No program could be started for
+// "<scheme>" addresses." (MB_OK | MB_ICONERROR) says so. After No, further
+// such addresses are refused without asking until the control navigates
+// again. A question not yet shown when the control navigates or stops is
+// dropped, and so is an address asked for while a question is open. With the
+// Silent property set, every such address is refused without a question. A
+// page can neither answer nor suppress the question. A server's redirect to
+// such an address ends the navigation: the page shown before stays, complete.
 class IWebBrowser2 : public virtual IDispatch, public IOleObject {
 public:
     // The control's window. The host places it, re-parents it and keeps it
@@ -210,9 +252,13 @@ public:
     virtual HRESULT PutProperty(DISPID dispId, const Variant& value) = 0;
 };
 
-// Creates the control that new browser hosts get: the Qt WebEngine control,
-// unless a test installed a factory of its own.
+// Creates the control that new browser hosts get, through the factory the
+// program installed (the Qt WebEngine control: InstallQtWebBrowser() in
+// platform/webengine; a test double in unit tests). Throws std::logic_error
+// when no factory is installed, since a host without a control cannot work.
 std::unique_ptr<IWebBrowser2> CreateWebBrowser();
 using WebBrowserFactory = std::function<std::unique_ptr<IWebBrowser2>()>;
-// An empty factory restores the Qt WebEngine control.
-void SetWebBrowserFactory(WebBrowserFactory factory);
+// Installs the factory CreateWebBrowser uses and answers the one it replaces,
+// so that a test double can put the previous factory back (an empty factory
+// removes it).
+WebBrowserFactory SetWebBrowserFactory(WebBrowserFactory factory);

@@ -1,5 +1,6 @@
-#include "platform/webcontrol/QtWebBrowser.h"
 #include "platform/webcontrol/WebBrowser.h"
+
+#include <stdexcept>
 
 namespace {
 
@@ -13,9 +14,12 @@ WebBrowserFactory& factory()
 
 std::unique_ptr<IWebBrowser2> CreateWebBrowser()
 {
-    if (factory())
-        return factory()();
-    return std::make_unique<QtWebBrowser>();
+    if (!factory())
+        throw std::logic_error("no web-browser control is installed (call InstallQtWebBrowser() at start-up)");
+    return factory()();
 }
 
-void SetWebBrowserFactory(WebBrowserFactory newFactory) { factory() = std::move(newFactory); }
+WebBrowserFactory SetWebBrowserFactory(WebBrowserFactory newFactory)
+{
+    return std::exchange(factory(), std::move(newFactory));
+}

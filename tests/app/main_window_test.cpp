@@ -7,7 +7,8 @@
 #include "platform/registry/Profile.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/Application.h"
-#include "platform/webcontrol/WebEngineEnvironment.h"
+#include "platform/webengine/QtWebBrowser.h"
+#include "platform/webengine/WebEngineEnvironment.h"
 
 #include "FixtureServer.h"
 #include "ScriptedDialogs.h"
@@ -227,6 +228,8 @@ int main(int argc, char** argv)
     links.close();
 
     PrepareWebEngineEnvironment();
+
+    InstallQtWebBrowser();
     QApplication app(argc, argv);
     EnsureProfileDefaults();
     ScriptedDialogs recorded;

@@ -5,8 +5,7 @@
 #include "FixtureServer.h"
 #include "ScriptedDialogs.h"
 #include "platform/registry/Registry.h"
-#include "platform/webcontrol/QtWebBrowser.h"
-#include "platform/webcontrol/WebEngineEnvironment.h"
+#include "platform/webengine/QtWebBrowser.h"
 #include "platform/webcontrol/WindowClass.h"
 
 #include <QApplication>
@@ -522,13 +521,3 @@ TEST_F(SextantEngineTest, ReparentingKeepsTheLoadedPage)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QTemporaryDir home;
-    qputenv("ZARNWEB_HOME", home.path().toUtf8());
-    PrepareWebEngineEnvironment();
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QPrinter>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -39,12 +40,13 @@ TEST(ScriptedDialogs, RecordsEveryTextAndAnswersInScriptOrder)
                                             "Please enter the url", "Invalid KeyName"}));
 }
 
-TEST(ScriptedDialogs, UnscriptedBoxesTakeTheFirstButtonAndOtherDialogsCancel)
+TEST(ScriptedDialogs, UnscriptedBoxesTakeTheDefaultButtonAndOtherDialogsCancel)
 {
     ScriptedDialogs dialogs;
     EXPECT_EQ(MessageDlg("x", mtWarning, mbOKCancel), mrOk);
     EXPECT_EQ(MessageDlg("x", mtCustom, mbYes | mbCancel | mbAll), mrYes);
     EXPECT_EQ(Dialogs().MessageBox("x", "c", MB_YESNO), IDYES);
+    EXPECT_EQ(Dialogs().MessageBox("x", "c", MB_YESNO | MB_DEFBUTTON2), IDNO);
     ShowMessage("shown");
     EXPECT_EQ(InputBox("c", "p", "default"), "default");
     TFileDialogOptions options;
@@ -54,8 +56,8 @@ TEST(ScriptedDialogs, UnscriptedBoxesTakeTheFirstButtonAndOtherDialogsCancel)
     QColor color(Qt::black);
     EXPECT_FALSE(Dialogs().ColorDialog(color));
     EXPECT_EQ(color, QColor(Qt::black));
-    EXPECT_EQ(dialogs.Calls().size(), 7u);
-    EXPECT_EQ(dialogs.Calls()[3].Kind, "ShowMessage");
+    EXPECT_EQ(dialogs.Calls().size(), 8u);
+    EXPECT_EQ(dialogs.Calls()[4].Kind, "ShowMessage");
 }
 
 TEST(ScriptedDialogs, CommonDialogsGiveBackTheScriptedChoice)
@@ -142,14 +144,17 @@ TEST(FileDialogFilters, BecomeQtNameFilters)
         EXPECT_EQ(QtNameFilters(c.filter), c.expected) << c.filter.toStdString();
 }
 
-// Clicks the button with the given text on the modal box once it is shown.
-void clickLater(const QString& buttonText, QString* caption, QStringList* offered)
+// Clicks the button with the given text on the modal box once it is shown;
+// the box's caption, offered buttons and default button are noted.
+void clickLater(const QString& buttonText, QString* caption, QStringList* offered, QString* defaultButton = nullptr)
 {
     QTimer::singleShot(0, [=] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box)
-            return clickLater(buttonText, caption, offered);
+            return clickLater(buttonText, caption, offered, defaultButton);
         *caption = box->windowTitle();
+        if (defaultButton && box->defaultButton())
+            *defaultButton = box->defaultButton()->text().remove('&');
         QAbstractButton* chosen = nullptr;
         for (QAbstractButton* button : box->buttons()) {
             offered->append(button->text().remove('&'));
@@ -181,6 +186,11 @@ TEST(QtDialogs, MessageBoxesOfferTheButtonsAndAnswerTheChosenOne)
     clickLater("Cancel", &caption, &offered);
     EXPECT_EQ(Dialogs().MessageBox("text", "Downloading Error!!", MB_OKCANCEL | MB_ICONERROR), IDCANCEL);
     EXPECT_EQ(caption, "Downloading Error!!");
+
+    QString defaultButton;
+    clickLater("Yes", &caption, &offered, &defaultButton);
+    EXPECT_EQ(Dialogs().MessageBox("Open?", "c", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2), IDYES);
+    EXPECT_EQ(defaultButton, "No");
 }
 
 }

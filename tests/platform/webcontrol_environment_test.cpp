@@ -1,6 +1,7 @@
 // The process set-up for the page engine: sandbox off only as root,
-// --disable-gpu only without a display, flags already set are kept.
-#include "platform/webcontrol/WebEngineEnvironment.h"
+// --disable-gpu only without a display, flags already set are kept, the data
+// home is given its default only when unset.
+#include "platform/webengine/WebEngineEnvironment.h"
 
 #include <QByteArray>
 
@@ -62,6 +63,30 @@ TEST(WebEngineEnvironment, SandboxIsSwitchedOffOnlyForRootAndAnExplicitChoiceSta
     apply({"offscreen", nullptr, nullptr, "0"});
     PrepareWebEngineEnvironment();
     EXPECT_EQ(qgetenv("QTWEBENGINE_DISABLE_SANDBOX"), QByteArray("0"));
+}
+
+TEST(WebEngineEnvironment, DataHomeGetsItsDefaultOnlyWhenUnset)
+{
+    const struct {
+        const char* home;
+        const char* dataHome;
+        const char* expected;
+    } cases[] = {
+        {"/home/u", nullptr, "/home/u/.local/share"},
+        {"/home/u", "/data", "/data"},
+        {"/home/u", "", ""},
+        {"", nullptr, nullptr},
+    };
+    for (const auto& c : cases) {
+        qputenv("HOME", c.home);
+        if (c.dataHome)
+            qputenv("XDG_DATA_HOME", c.dataHome);
+        else
+            qunsetenv("XDG_DATA_HOME");
+        PrepareWebEngineEnvironment();
+        EXPECT_EQ(qEnvironmentVariableIsSet("XDG_DATA_HOME"), c.expected != nullptr) << c.home;
+        EXPECT_EQ(qgetenv("XDG_DATA_HOME"), QByteArray(c.expected)) << c.home;
+    }
 }
 
 } // namespace

@@ -184,11 +184,11 @@ HRESULT FakeWebBrowser::DoVerb(std::int32_t verb)
 
 FakeWebBrowserFactory::FakeWebBrowserFactory()
 {
-    SetWebBrowserFactory([this] {
+    previous_ = SetWebBrowserFactory([this] {
         auto control = std::make_unique<FakeWebBrowser>();
         created.push_back(control.get());
         return control;
     });
 }
 
-FakeWebBrowserFactory::~FakeWebBrowserFactory() { SetWebBrowserFactory(nullptr); }
+FakeWebBrowserFactory::~FakeWebBrowserFactory() { SetWebBrowserFactory(std::move(previous_)); }

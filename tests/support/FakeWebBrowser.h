@@ -82,12 +82,18 @@ private:
     QWidget* page_ = nullptr;
 };
 
-// Makes every browser host created while it lives get a FakeWebBrowser.
+// Makes every browser host created while it lives get a FakeWebBrowser; the
+// factory installed before comes back when it goes.
 class FakeWebBrowserFactory {
 public:
     FakeWebBrowserFactory();
     ~FakeWebBrowserFactory();
+    FakeWebBrowserFactory(const FakeWebBrowserFactory&) = delete;
+    FakeWebBrowserFactory& operator=(const FakeWebBrowserFactory&) = delete;
     // The controls created so far, oldest first (owned by their hosts).
     std::vector<FakeWebBrowser*> created;
     FakeWebBrowser* last() const { return created.empty() ? nullptr : created.back(); }
+
+private:
+    WebBrowserFactory previous_;
 };

@@ -11,12 +11,18 @@ const std::pair<unsigned, int> kButtonResults[] = {
     {mbYesToAll, mrYesToAll},
 };
 
-int firstButton(TMsgDlgButtons buttons)
+// The answer of the offered button at the given position (0: the first).
+int offeredButton(TMsgDlgButtons buttons, int position)
 {
-    for (const auto& [button, result] : kButtonResults)
-        if (buttons & button)
-            return result;
-    return mrOk;
+    int result = mrOk;
+    for (const auto& [button, answer] : kButtonResults) {
+        if (!(buttons & button))
+            continue;
+        result = answer;
+        if (position-- == 0)
+            break;
+    }
+    return result;
 }
 
 }
@@ -115,12 +121,12 @@ DialogAnswer ScriptedDialogs::ask(const DialogCall& call)
     return unanswered;
 }
 
-int ScriptedDialogs::buttonAnswer(DialogCall call)
+int ScriptedDialogs::buttonAnswer(DialogCall call, int defaultButton)
 {
     const DialogAnswer answer = ask(call);
     if (answer.Result != mrNone)
         return answer.Result;
-    return answer.Accepted ? firstButton(call.Buttons) : mrCancel;
+    return answer.Accepted ? offeredButton(call.Buttons, defaultButton) : mrCancel;
 }
 
 int ScriptedDialogs::MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons)
@@ -130,7 +136,8 @@ int ScriptedDialogs::MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgBu
 
 int ScriptedDialogs::MessageBox(const QString& text, const QString& caption, unsigned style)
 {
-    return buttonAnswer({QStringLiteral("MessageBox"), caption, text, int(style), MessageBoxButtons(style), {}, {}});
+    return buttonAnswer({QStringLiteral("MessageBox"), caption, text, int(style), MessageBoxButtons(style), {}, {}},
+        MessageBoxDefaultButton(style));
 }
 
 void ScriptedDialogs::ShowMessage(const QString& text)

@@ -29,7 +29,7 @@ struct DialogCall {
 // One scripted answer.
 struct DialogAnswer {
     bool Accepted = true;
-    int Result = mrNone; // message boxes: the button; mrNone takes the first offered
+    int Result = mrNone; // message boxes: the button; mrNone takes the default one
     QString Text;        // input text, file name or directory; a null text keeps the starting
                          // value (an empty one empties an input box)
     QFont Font;
@@ -54,8 +54,9 @@ public:
     ScriptedDialogs& Enqueue(const DialogAnswer& answer);
 
     // Asked when the script is used up. Without it a message box answers with
-    // its first offered button (Yes, No, OK, Cancel, ... in that order) and
-    // every other dialog is cancelled.
+    // its default button (the first offered one of Yes, No, OK, Cancel, ... in
+    // that order, unless a MessageBox style names another) and every other
+    // dialog is cancelled.
     std::function<DialogAnswer(const DialogCall&)> OnAsk;
 
     const std::vector<DialogCall>& Calls() const { return m_calls; }
@@ -77,7 +78,7 @@ public:
 
 private:
     DialogAnswer ask(const DialogCall& call);
-    int buttonAnswer(DialogCall call);
+    int buttonAnswer(DialogCall call, int defaultButton = 0);
     bool fileAnswer(const QString& kind, TFileDialogOptions& options);
 
     std::vector<DialogCall> m_calls;

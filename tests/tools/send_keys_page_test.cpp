@@ -1,10 +1,8 @@
 // SendKeys typing into a field of a page shown by the real engine, offscreen.
-#include "platform/input/KeyboardInput.h"
-#include "platform/webcontrol/WebEngineEnvironment.h"
+#include "EngineTest.h"
 #include "tools/SendKeys.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -15,14 +13,7 @@ namespace {
 
 QString evaluate(QWebEnginePage& page, const QString& script)
 {
-    QString result;
-    bool done = false;
-    page.runJavaScript(script, [&](const QVariant& value) {
-        result = value.toString();
-        done = true;
-    });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 20000));
-    return result;
+    return RunScript(&page, script).toString();
 }
 
 TEST(SendKeysPage, TypesIntoTheFocusedFieldOfAPage)
@@ -52,14 +43,4 @@ TEST(SendKeysPage, TypesIntoTheFocusedFieldOfAPage)
     EXPECT_EQ(evaluate(*view.page(), "document.getElementById('field').value"), "/home/Pics 2/car.jpg");
 }
 
-}
-
-int main(int argc, char** argv)
-{
-    QTemporaryDir home;
-    qputenv("ZARNWEB_HOME", home.path().toUtf8());
-    PrepareWebEngineEnvironment();
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

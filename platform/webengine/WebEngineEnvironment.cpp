@@ -1,4 +1,4 @@
-#include "platform/webcontrol/WebEngineEnvironment.h"
+#include "platform/webengine/WebEngineEnvironment.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -31,5 +31,8 @@ void PrepareWebEngineEnvironment()
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     if (!hasDisplay())
         addChromiumFlag(QStringLiteral("--disable-gpu"));
+    if (!qEnvironmentVariableIsSet("XDG_DATA_HOME") && !qEnvironmentVariableIsEmpty("HOME"))
+        qputenv("XDG_DATA_HOME", qgetenv("HOME") + "/.local/share");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
 }

@@ -1,10 +1,11 @@
-#include "platform/webcontrol/QtWebBrowser.h"
+#include "platform/webengine/QtWebBrowser.h"
 
-#include "platform/registry/Profile.h"
 #include "platform/registry/Registry.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/webcontrol/WindowClass.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
@@ -24,6 +25,8 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
+#include <QWebEngineSettings>
+#include <QWebEngineUrlSchemeHandler>
 #include <QWebEngineView>
 
 namespace {
@@ -38,6 +41,8 @@ constexpr std::int32_t INET_E_INVALID_CERTIFICATE = makeHResult(0x800C0019);
 constexpr int FrameQueryTimeoutMs = 2000;
 // The grid of the folder view's icons.
 constexpr QSize FolderGridSize(96, 72);
+// How much of an address the question to open it with the desktop shows.
+constexpr qsizetype ShownAddressLength = 300;
 
 QString toQString(const WideString& text) { return QString::fromStdU16String(text); }
 WideString toWideString(const QString& text) { return text.toStdU16String(); }
@@ -68,6 +73,26 @@ QByteArray postDataOf(const Variant& postData)
     return {};
 }
 
+// Whether the engine loads addresses of this scheme itself; the others
+// belong to programs of the desktop.
+bool engineLoads(const QUrl& url)
+{
+    static const QStringList ownSchemes = {QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("file"),
+        QStringLiteral("about"), QStringLiteral("data"), QStringLiteral("blob"), QStringLiteral("filesystem"),
+        QStringLiteral("javascript"), QStringLiteral("view-source"), QStringLiteral("qrc"), QStringLiteral("chrome"),
+        QStringLiteral("devtools")};
+    const QString scheme = url.scheme();
+    return scheme.isEmpty() || ownSchemes.contains(scheme) || EngineProfile()->urlSchemeHandler(scheme.toLatin1());
+}
+
+QString desktopQuestion(const QUrl& url)
+{
+    QString address = QString::fromLatin1(url.toEncoded());
+    if (address.size() > ShownAddressLength)
+        address = address.left(ShownAddressLength) + QStringLiteral("...");
+    return QStringLiteral("Open this address with the program for \"%1\" addresses?\n\n%2").arg(url.scheme(), address);
+}
+
 // "Name: value" lines separated by CR LF, as the headers argument carries them.
 void applyHeaders(QWebEngineHttpRequest& request, const QString& headers)
 {
@@ -79,18 +104,6 @@ void applyHeaders(QWebEngineHttpRequest& request, const QString& headers)
 }
 
 } // namespace
-
-QWebEngineProfile* EngineProfile()
-{
-    static QPointer<QWebEngineProfile> profile;
-    if (!profile) {
-        const QString folder = ProfileFolder();
-        profile = new QWebEngineProfile(QStringLiteral("ZarnWeb"), qApp);
-        profile->setPersistentStoragePath(folder + QStringLiteral("/Engine"));
-        profile->setCachePath(folder + QStringLiteral("/Cache/Engine"));
-    }
-    return profile;
-}
 
 // The object that stands for a frame of the page in frame events (pDisp):
 // Qt WebEngine does not expose frames, so all of them share one.
@@ -139,7 +152,7 @@ QtWebBrowser::QtWebBrowser()
         {DISPID_OFFLINE, Variant::fromBool(false)}, {DISPID_SILENT, Variant::fromBool(false)},
         {DISPID_REGISTERASBROWSER, Variant::fromBool(false)}, {DISPID_REGISTERASDROPTARGET, Variant::fromBool(true)},
         {DISPID_THEATERMODE, Variant::fromBool(false)}, {DISPID_ADDRESSBAR, Variant::fromBool(false)},
-        {DISPID_RESIZABLE, Variant::fromBool(true)},
+        {DISPID_RESIZABLE, Variant::fromBool(true)}, {DISPID_LOCALFILEACCESS, Variant::fromBool(false)},
     };
     container_ = new QWidget;
     SetWindowClassName(container_, WC_SHELLEMBEDDING);
@@ -148,6 +161,10 @@ QtWebBrowser::QtWebBrowser()
     SetWindowClassName(view_, WC_DOCOBJECTVIEW);
     page_ = new Page(this);
     view_->setPage(page_);
+    // Every address the engine does not load reaches acceptNavigation, which
+    // asks the user; the engine itself never hands one to the desktop.
+    page_->settings()->setUnknownUrlSchemePolicy(QWebEngineSettings::AllowAllUnknownUrlSchemes);
+    page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
     stack_->addWidget(view_);
     container_->setFocusProxy(view_);
 
@@ -220,6 +237,10 @@ HRESULT QtWebBrowser::Navigate2(const Variant& url, const Variant& flags, const 
         return E_INVALIDARG;
     if (beforeNavigate(this, target, flags.toInt(), targetFrameName.toWideString(), postData, headers.toWideString()))
         return S_OK;
+    if (!engineLoads(target)) {
+        offerToDesktop(target);
+        return S_OK;
+    }
     ++generation_;
     if (const QString folder = folderOf(target); !folder.isEmpty()) {
         showFolder(folder, target);
@@ -261,6 +282,12 @@ void QtWebBrowser::startLoading()
 
 bool QtWebBrowser::acceptNavigation(const QUrl& url, int type, bool isMainFrame)
 {
+    if (!engineLoads(url)) {
+        IDispatch* disp = isMainFrame ? static_cast<IDispatch*>(this) : frames_.get();
+        if (!beforeNavigate(disp, url, 0, WideString(), Variant(), WideString()))
+            offerToDesktop(url);
+        return false;
+    }
     if (!isMainFrame)
         return !beforeNavigate(frames_.get(), url, 0, WideString(), Variant(), WideString());
     if (type == QWebEnginePage::NavigationTypeRedirect) {
@@ -281,12 +308,69 @@ bool QtWebBrowser::acceptNavigation(const QUrl& url, int type, bool isMainFrame)
             showFolder(folder, url);
             return false;
         }
+        if (engineRefusesLocalLink(url, type)) {
+            openRefusedLocalLink(url);
+            return false;
+        }
         downloadBegun_ = false;
     }
     navigating_ = url;
     startLoading();
     beginDownload(url);
     return true;
+}
+
+// The engine lets a local page open another local file only where it may
+// also read local files; a link followed there is refused.
+bool QtWebBrowser::engineRefusesLocalLink(const QUrl& url, int type)
+{
+    return url.isLocalFile() && page_->url().isLocalFile() && !properties_[DISPID_LOCALFILEACCESS].toBool()
+        && (type == QWebEnginePage::NavigationTypeLinkClicked || type == QWebEnginePage::NavigationTypeOther);
+}
+
+// The control opens the refused link itself, as Navigate does, once the
+// engine's call has returned; before-navigate has been raised already.
+void QtWebBrowser::openRefusedLocalLink(const QUrl& url)
+{
+    refused_ = url;
+    const unsigned generation = generation_;
+    QTimer::singleShot(0, this, [this, url, generation] {
+        if (generation != generation_)
+            return;
+        announced_ = generation_;
+        load(QWebEngineHttpRequest(url));
+    });
+}
+
+void QtWebBrowser::offerToDesktop(const QUrl& url)
+{
+    if (properties_[DISPID_SILENT].toBool())
+        return;
+    // The question's own event loop must not run inside the engine's call.
+    const unsigned generation = generation_;
+    QMetaObject::invokeMethod(
+        this, [this, url, generation] { askToOpenWithDesktop(url, generation); }, Qt::QueuedConnection);
+}
+
+void QtWebBrowser::askToOpenWithDesktop(const QUrl& url, unsigned generation)
+{
+    static bool asking = false;
+    if (asking || generation != generation_ || generation == desktopRefusedIn_)
+        return;
+    QPointer<QtWebBrowser> self(this);
+    asking = true;
+    const int answer = Dialogs().MessageBox(
+        desktopQuestion(url), ApplicationTitle(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    asking = false;
+    if (answer != IDYES) {
+        if (self)
+            desktopRefusedIn_ = generation;
+        return;
+    }
+    if (!QDesktopServices::openUrl(url)) {
+        Dialogs().MessageBox(QStringLiteral("No program could be started for \"%1\" addresses.").arg(url.scheme()),
+            ApplicationTitle(), MB_OK | MB_ICONERROR);
+    }
 }
 
 // Download-begin, first progress and the status text of a main-frame
@@ -305,10 +389,19 @@ void QtWebBrowser::beginDownload(const QUrl& url)
 
 void QtWebBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
 {
-    // Folder views are not the engine's loads; the engine reports a failure
-    // as its error page, and only the failure itself counts.
+    // Folder views are not the engine's loads.
     if (folderPending_ || !folderPath_.isEmpty())
         return;
+    // Nor are addresses offered to the desktop, whose start and abort the
+    // engine reports all the same. When nothing else loads after such an
+    // abort, the navigation that led there (a server's redirect) has ended.
+    if (!engineLoads(info.url())) {
+        if (info.status() != QWebEngineLoadingInfo::LoadStartedStatus && busy_ && !page_->isLoading())
+            endWithShownPage();
+        return;
+    }
+    // The engine reports a failure as its error page; only the failure
+    // itself counts.
     if (info.isErrorPage() && info.status() != QWebEngineLoadingInfo::LoadFailedStatus)
         return;
     switch (info.status()) {
@@ -527,11 +620,14 @@ void QtWebBrowser::downloadRequested(QWebEngineDownloadRequest* download)
         download->setDownloadDirectory(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation));
         download->accept();
     }
-    // The navigation ends here; the page shown before stays, complete.
-    if (busy_ && download->url() == navigating_) {
-        readyState_ = READYSTATE_COMPLETE;
-        finishLoading();
-    }
+    if (busy_ && download->url() == navigating_)
+        endWithShownPage();
+}
+
+void QtWebBrowser::endWithShownPage()
+{
+    readyState_ = READYSTATE_COMPLETE;
+    finishLoading();
 }
 
 void QtWebBrowser::showWebView()
@@ -787,7 +883,7 @@ HRESULT QtWebBrowser::PutProperty(DISPID dispId, const Variant& value)
         {DISPID_MENUBAR, DISPID_ONMENUBAR}, {DISPID_FULLSCREEN, DISPID_ONFULLSCREEN}, {DISPID_OFFLINE, 0},
         {DISPID_SILENT, 0}, {DISPID_REGISTERASBROWSER, 0}, {DISPID_REGISTERASDROPTARGET, 0},
         {DISPID_THEATERMODE, DISPID_ONTHEATERMODE}, {DISPID_ADDRESSBAR, DISPID_ONADDRESSBAR},
-        {DISPID_RESIZABLE, DISPID_WINDOWSETRESIZABLE},
+        {DISPID_RESIZABLE, DISPID_WINDOWSETRESIZABLE}, {DISPID_LOCALFILEACCESS, 0},
     };
     const auto found = changeEvents.find(dispId);
     if (found == changeEvents.end())
@@ -800,6 +896,8 @@ HRESULT QtWebBrowser::PutProperty(DISPID dispId, const Variant& value)
     properties_[dispId] = stored;
     if (dispId == DISPID_REGISTERASDROPTARGET)
         view_->setAcceptDrops(stored.toBool());
+    if (dispId == DISPID_LOCALFILEACCESS)
+        page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, stored.toBool());
     if (found->second) {
         std::vector<Variant> args{dispId == DISPID_TOOLBAR ? Variant::fromBool(stored.toInt() != 0) : stored};
         fire(found->second, args);
@@ -816,4 +914,9 @@ HRESULT QtWebBrowser::DoVerb(std::int32_t verb)
         return E_FAIL;
     current->setFocus(Qt::OtherFocusReason);
     return S_OK;
+}
+
+void InstallQtWebBrowser()
+{
+    SetWebBrowserFactory([] { return std::make_unique<QtWebBrowser>(); });
 }

@@ -5,7 +5,10 @@
 // progress, status text, title, back/forward command state, navigate-complete,
 // document-complete (frames, then the page), download-complete. A file://
 // address of a local folder shows a folder view (a list of the folder's
-// items) in place of the page.
+// items) in place of the page. Addresses of schemes the engine does not load
+// are offered to the desktop's programs only with the user's word, as
+// IWebBrowser2 describes (WebBrowser.h).
+#include "platform/webengine/EngineProfile.h"
 #include "platform/webcontrol/WebBrowser.h"
 
 #include <QObject>
@@ -13,6 +16,7 @@
 #include <QUrl>
 
 #include <map>
+#include <optional>
 
 class QListWidget;
 class QPrinter;
@@ -25,9 +29,9 @@ class QWebEngineView;
 class QWebEnginePage;
 class QWebEngineHttpRequest;
 
-// The engine profile every control uses: storage and cache in the user's
-// profile folder.
-QWebEngineProfile* EngineProfile();
+// Makes CreateWebBrowser() answer a QtWebBrowser: the program and the engine
+// tests call it once at start-up, before the first browser host is created.
+void InstallQtWebBrowser();
 
 class QtWebBrowser : public QObject, public IWebBrowser2 {
     Q_OBJECT
@@ -75,12 +79,21 @@ private:
     bool beforeNavigate(IDispatch* disp, const QUrl& url, std::int32_t flags, const WideString& targetFrame,
         const Variant& postData, const WideString& headers);
     bool acceptNavigation(const QUrl& url, int type, bool isMainFrame);
+    // An address for a program of the desktop, past before-navigate: the
+    // user's question once the engine's call has returned, unless the
+    // control has navigated since.
+    void offerToDesktop(const QUrl& url);
+    void askToOpenWithDesktop(const QUrl& url, unsigned generation);
+    bool engineRefusesLocalLink(const QUrl& url, int type);
+    void openRefusedLocalLink(const QUrl& url);
     void startLoading();
     void beginDownload(const QUrl& url);
     void loadingChanged(const QWebEngineLoadingInfo& info);
     void completeNavigation(const QUrl& url);
     void completeDocument(const QStringList& frameUrls);
     void finishLoading();
+    // The navigation ends without a new page: the page shown stays, complete.
+    void endWithShownPage();
     void stopped(const QUrl& url);
     void fireCommandStates();
     void notifyViewCreated();
@@ -135,6 +148,9 @@ private:
     // navigation is dropped.
     unsigned generation_ = 0;
     QString folderPath_;
+    // The navigation (generation) during which the user refused to open an
+    // address with the desktop; its further requests are not asked.
+    std::optional<unsigned> desktopRefusedIn_;
     std::unique_ptr<QPrinter> printer_;
     bool printing_ = false;
 };

@@ -1,0 +1,92 @@
+#include "platform/webengine/EngineProfile.h"
+
+#include "platform/registry/Profile.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QPointer>
+#include <QWebEngineProfile>
+
+namespace {
+
+// No folder can be made below this path, by any user.
+constexpr char UncreatableFolder[] = "/dev/null";
+
+// Gives an environment variable a value for the life of the object; the
+// variable is restored afterwards, unset when it was unset.
+class ScopedEnvironmentVariable {
+public:
+    ScopedEnvironmentVariable(const char* name, const QByteArray& value)
+        : name_(name), wasSet_(qEnvironmentVariableIsSet(name)), saved_(qgetenv(name))
+    {
+        qputenv(name_, value);
+    }
+    ~ScopedEnvironmentVariable()
+    {
+        if (wasSet_)
+            qputenv(name_, saved_);
+        else
+            qunsetenv(name_);
+    }
+    ScopedEnvironmentVariable(const ScopedEnvironmentVariable&) = delete;
+    ScopedEnvironmentVariable& operator=(const ScopedEnvironmentVariable&) = delete;
+
+private:
+    const char* name_;
+    bool wasSet_;
+    QByteArray saved_;
+};
+
+// Drops the engine's warning that it could not make its folder below the
+// uncreatable path; every other message goes on as before.
+class ScopedFolderWarningFilter {
+public:
+    ScopedFolderWarningFilter() { previous() = qInstallMessageHandler(&filter); }
+    ~ScopedFolderWarningFilter() { qInstallMessageHandler(previous()); }
+    ScopedFolderWarningFilter(const ScopedFolderWarningFilter&) = delete;
+    ScopedFolderWarningFilter& operator=(const ScopedFolderWarningFilter&) = delete;
+
+private:
+    static QtMessageHandler& previous()
+    {
+        static QtMessageHandler handler = nullptr;
+        return handler;
+    }
+    static void filter(QtMsgType type, const QMessageLogContext& context, const QString& message)
+    {
+        if (type == QtWarningMsg && message.contains(QLatin1String(UncreatableFolder)))
+            return;
+        if (previous())
+            previous()(type, context, message);
+    }
+};
+
+// A persistent profile that has not written anything yet. Qt WebEngine 6.4
+// sets up a new profile's preferences in the standard data location
+// ($XDG_DATA_HOME/<application>/QtWebEngine/<name>) before a storage path
+// can be given, and writes them there once the path changes. With that
+// location uncreatable for the moment of construction, the first
+// preferences stay in memory and the profile's files start at the path set
+// afterwards. The engine is started first (the default profile keeps
+// nothing on disk), so that its start-up reads the true environment.
+QWebEngineProfile* createUnwrittenProfile(const QString& name)
+{
+    QWebEngineProfile::defaultProfile();
+    ScopedFolderWarningFilter quiet;
+    ScopedEnvironmentVariable dataHome("XDG_DATA_HOME", UncreatableFolder);
+    return new QWebEngineProfile(name, qApp);
+}
+
+} // namespace
+
+QWebEngineProfile* EngineProfile()
+{
+    static QPointer<QWebEngineProfile> profile;
+    if (!profile) {
+        const QString folder = ProfileFolder();
+        profile = createUnwrittenProfile(QStringLiteral("ZarnWeb"));
+        profile->setPersistentStoragePath(folder + QStringLiteral("/Engine"));
+        profile->setCachePath(folder + QStringLiteral("/Cache/Engine"));
+    }
+    return profile;
+}
