@@ -500,7 +500,7 @@ void TfrmMain::createStatusBar()
         label->setFrameShape(QFrame::StyledPanel);
         label->setFrameShadow(QFrame::Sunken);
         bar->addWidget(label);
-        m_statusPanels.append(label);
+        statusPanels_.append(label);
     }
     setStatusBar(bar);
 }
@@ -509,8 +509,8 @@ void TfrmMain::createMenus()
 {
     for (const TMenuEntry& top : MainMenuEntries()) {
         QMenu* menu = menuBar()->addMenu(top.caption);
-        m_menuItems.insert(top.caption, menu->menuAction());
-        BuildMenu(menu, top.items, top.caption, m_menuItems);
+        menuItems_.insert(top.caption, menu->menuAction());
+        BuildMenu(menu, top.items, top.caption, menuItems_);
     }
     HistoryMenu = menuBar()->addMenu(QStringLiteral("History"));
     HistoryMenu->setObjectName(QStringLiteral("HistoryMenu"));
@@ -518,7 +518,7 @@ void TfrmMain::createMenus()
     FavoritesMenu1->setObjectName(QStringLiteral("FavoritesMenu1"));
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    BuildMenu(PopupMenu1, LinksBarPopupEntries(), QStringLiteral("PopupMenu1"), m_menuItems);
+    BuildMenu(PopupMenu1, LinksBarPopupEntries(), QStringLiteral("PopupMenu1"), menuItems_);
     GoBack1 = MenuItem(QStringLiteral("Navigation|Go Back"));
     GoForward1 = MenuItem(QStringLiteral("Navigation|Go Forward"));
     Stop1 = MenuItem(QStringLiteral("Navigation|Stop"));
@@ -528,7 +528,7 @@ void TfrmMain::createMenus()
 
 QAction* TfrmMain::MenuItem(const QString& captionPath) const
 {
-    return m_menuItems.value(captionPath);
+    return menuItems_.value(captionPath);
 }
 
 void TfrmMain::bindCommands()
@@ -676,13 +676,13 @@ void TfrmMain::RebuildActiveView()
 
 QString TfrmMain::StatusPanelText(int index) const
 {
-    return index >= 0 && index < m_statusPanels.size() ? m_statusPanels[index]->text() : QString();
+    return index >= 0 && index < statusPanels_.size() ? statusPanels_[index]->text() : QString();
 }
 
 void TfrmMain::SetStatusPanelText(int index, const QString& text)
 {
-    if (index >= 0 && index < m_statusPanels.size())
-        m_statusPanels[index]->setText(text);
+    if (index >= 0 && index < statusPanels_.size())
+        statusPanels_[index]->setText(text);
 }
 
 void TfrmMain::bindSextant1Events()

@@ -199,6 +199,6 @@ private:
     void fillLinksGrid();
     QStringList linksBarUrls() const;
 
-    QList<QLabel*> m_statusPanels;
-    QHash<QString, QAction*> m_menuItems;
+    QList<QLabel*> statusPanels_;
+    QHash<QString, QAction*> menuItems_;
 };

@@ -51,7 +51,7 @@ class TInput {
   TInput(const TInput&) = delete;
   TInput& operator=(const TInput&) = delete;
   ~TInput() {
-    if (FMap) ::munmap(FMap, FMapSize);
+    if (map_) ::munmap(map_, mapSize_);
   }
 
   // Reads `path` ("" for standard input); errno is kept on failure.
@@ -74,7 +74,7 @@ class TInput {
     return ok;
   }
 
-  std::string_view Text() const { return FText; }
+  std::string_view Text() const { return text_; }
 
  private:
   // Maps the file over a zeroed range at least one byte longer, so that a
@@ -89,10 +89,10 @@ class TInput {
       ::munmap(map, span);
       return false;
     }
-    FMap = map;
-    FMapSize = span;
+    map_ = map;
+    mapSize_ = span;
     std::signal(SIGBUS, InputCutShort);
-    FText = {static_cast<const char*>(map), size};
+    text_ = {static_cast<const char*>(map), size};
     return true;
   }
 
@@ -100,22 +100,22 @@ class TInput {
   bool ReadAll(int fd) {
     std::size_t used = 0;
     for (;;) {
-      if (used == FRead.size()) FRead.resize(std::max<std::size_t>(FRead.size() * 2, used + 65536));
-      const ssize_t n = ::read(fd, FRead.data() + used, FRead.size() - used);
+      if (used == read_.size()) read_.resize(std::max<std::size_t>(read_.size() * 2, used + 65536));
+      const ssize_t n = ::read(fd, read_.data() + used, read_.size() - used);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
-        FRead.resize(used);
-        FText = FRead;
+        read_.resize(used);
+        text_ = read_;
         return n == 0;
       }
       used += static_cast<std::size_t>(n);
     }
   }
 
-  std::string FRead;
-  void* FMap = nullptr;
-  std::size_t FMapSize = 0;
-  std::string_view FText;
+  std::string read_;
+  void* map_ = nullptr;
+  std::size_t mapSize_ = 0;
+  std::string_view text_;
 };
 
 // Hands what the highlighter streams straight to the writer. The highlighter

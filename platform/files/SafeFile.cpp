@@ -56,14 +56,14 @@ public:
     {
         sigset_t all;
         sigfillset(&all);
-        pthread_sigmask(SIG_BLOCK, &all, &m_previous);
+        pthread_sigmask(SIG_BLOCK, &all, &previous_);
     }
-    ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &m_previous, nullptr); }
+    ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
     SignalsHeld(const SignalsHeld&) = delete;
     SignalsHeld& operator=(const SignalsHeld&) = delete;
 
 private:
-    sigset_t m_previous;
+    sigset_t previous_;
 };
 
 void removeTemporaryFilesAndEnd(int signal)
@@ -252,8 +252,8 @@ std::string reducedName(std::string_view name)
 } // namespace
 
 SafeFileWriter::SafeFileWriter(std::string target)
-    : m_target(std::move(target))
-    , m_finalPath(m_target)
+    : target_(std::move(target))
+    , finalPath_(target_)
 {
 }
 
@@ -264,44 +264,44 @@ SafeFileWriter::~SafeFileWriter()
 
 bool SafeFileWriter::Open(bool seedFromExisting)
 {
-    if (m_opened) {
+    if (opened_) {
         errno = EALREADY;
         return false;
     }
-    if (m_target == "-") {
-        m_fd = STDOUT_FILENO;
-        m_opened = true;
+    if (target_ == "-") {
+        fd_ = STDOUT_FILENO;
+        opened_ = true;
         return true;
     }
-    if (!resolveLinks(m_target, m_finalPath))
+    if (!resolveLinks(target_, finalPath_))
         return false;
-    const std::string name = nameOf(m_finalPath);
+    const std::string name = nameOf(finalPath_);
     struct stat st {};
-    const bool exists = ::stat(m_finalPath.c_str(), &st) == 0;
+    const bool exists = ::stat(finalPath_.c_str(), &st) == 0;
     if (name.empty() || (exists && S_ISDIR(st.st_mode))) {
-        errno = m_finalPath.empty() ? ENOENT : EISDIR;
+        errno = finalPath_.empty() ? ENOENT : EISDIR;
         return false;
     }
-    m_opened = exists && !S_ISREG(st.st_mode) ? OpenDirect() : OpenTemporary(seedFromExisting);
-    return m_opened;
+    opened_ = exists && !S_ISREG(st.st_mode) ? OpenDirect() : OpenTemporary(seedFromExisting);
+    return opened_;
 }
 
 bool SafeFileWriter::OpenDirect()
 {
-    m_fd = ::open(m_finalPath.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-    m_ownsFd = m_fd >= 0;
-    return m_ownsFd;
+    fd_ = ::open(finalPath_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    ownsFd_ = fd_ >= 0;
+    return ownsFd_;
 }
 
 bool SafeFileWriter::OpenTemporary(bool seedFromExisting)
 {
-    return CreateTemporary() && (!seedFromExisting || copyFileInto(m_finalPath, m_fd, m_bytesWritten) || Fail());
+    return CreateTemporary() && (!seedFromExisting || copyFileInto(finalPath_, fd_, bytesWritten_) || Fail());
 }
 
 bool SafeFileWriter::CreateTemporary()
 {
-    const std::string folder = folderOf(m_finalPath);
-    const std::string stem = folder + temporaryNameStem(folder, nameOf(m_finalPath));
+    const std::string folder = folderOf(finalPath_);
+    const std::string stem = folder + temporaryNameStem(folder, nameOf(finalPath_));
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
         const SignalsHeld held;
         std::string path = stem + randomSuffix();
@@ -310,10 +310,10 @@ bool SafeFileWriter::CreateTemporary()
             continue;
         if (fd < 0)
             return false;
-        m_fd = fd;
-        m_ownsFd = true;
-        m_temporaryPath = std::move(path);
-        if (!registerTemporary(m_temporaryPath.c_str())) {
+        fd_ = fd;
+        ownsFd_ = true;
+        temporaryPath_ = std::move(path);
+        if (!registerTemporary(temporaryPath_.c_str())) {
             errno = EMFILE;
             return Fail();
         }
@@ -325,52 +325,52 @@ bool SafeFileWriter::CreateTemporary()
 
 bool SafeFileWriter::Write(const void* data, std::size_t size)
 {
-    if (m_fd < 0) {
+    if (fd_ < 0) {
         errno = EBADF;
         return false;
     }
-    if (!writeAll(m_fd, static_cast<const char*>(data), size))
+    if (!writeAll(fd_, static_cast<const char*>(data), size))
         return false;
-    m_bytesWritten += size;
+    bytesWritten_ += size;
     return true;
 }
 
 bool SafeFileWriter::Commit()
 {
-    if (m_fd < 0) {
+    if (fd_ < 0) {
         errno = EBADF;
         return false;
     }
-    if (m_temporaryPath.empty()) {
-        const int fd = m_fd;
-        m_fd = -1;
-        return !m_ownsFd || ::close(fd) == 0;
+    if (temporaryPath_.empty()) {
+        const int fd = fd_;
+        fd_ = -1;
+        return !ownsFd_ || ::close(fd) == 0;
     }
-    if (!prepareReplacementOf(m_finalPath, m_fd))
+    if (!prepareReplacementOf(finalPath_, fd_))
         return Fail();
-    const int fd = m_fd;
-    m_fd = -1;
+    const int fd = fd_;
+    fd_ = -1;
     if (::close(fd) != 0)
         return Fail();
     const SignalsHeld held;
-    if (::rename(m_temporaryPath.c_str(), m_finalPath.c_str()) != 0)
+    if (::rename(temporaryPath_.c_str(), finalPath_.c_str()) != 0)
         return Fail();
-    unregisterTemporary(m_temporaryPath.c_str());
-    m_temporaryPath.clear();
+    unregisterTemporary(temporaryPath_.c_str());
+    temporaryPath_.clear();
     return true;
 }
 
 void SafeFileWriter::Discard()
 {
     const int error = errno;
-    if (m_fd >= 0 && m_ownsFd)
-        ::close(m_fd);
-    m_fd = -1;
-    if (!m_temporaryPath.empty()) {
+    if (fd_ >= 0 && ownsFd_)
+        ::close(fd_);
+    fd_ = -1;
+    if (!temporaryPath_.empty()) {
         const SignalsHeld held;
-        ::unlink(m_temporaryPath.c_str());
-        unregisterTemporary(m_temporaryPath.c_str());
-        m_temporaryPath.clear();
+        ::unlink(temporaryPath_.c_str());
+        unregisterTemporary(temporaryPath_.c_str());
+        temporaryPath_.clear();
     }
     errno = error;
 }
@@ -383,12 +383,12 @@ bool SafeFileWriter::Fail()
 
 const std::string& SafeFileWriter::FinalPath() const
 {
-    return m_finalPath;
+    return finalPath_;
 }
 
 std::uint64_t SafeFileWriter::BytesWritten() const
 {
-    return m_bytesWritten;
+    return bytesWritten_;
 }
 
 void RemoveTemporaryFilesOnSignals()

@@ -44,13 +44,13 @@ private:
     bool OpenDirect();
     bool Fail();
 
-    std::string m_target;
-    std::string m_finalPath;
-    std::string m_temporaryPath;                 // empty unless writing through a temporary file
-    int m_fd = -1;
-    bool m_ownsFd = false;                       // false for standard output
-    bool m_opened = false;
-    std::uint64_t m_bytesWritten = 0;
+    std::string target_;
+    std::string finalPath_;
+    std::string temporaryPath_;                 // empty unless writing through a temporary file
+    int fd_ = -1;
+    bool ownsFd_ = false;                       // false for standard output
+    bool opened_ = false;
+    std::uint64_t bytesWritten_ = 0;
 };
 
 // Ctrl-C (SIGINT) and SIGTERM remove every temporary file still open in this process, then the

@@ -122,45 +122,45 @@ QString foldPath(const QString& path)
 }
 
 Query::Query(Hive& hive, const char* sql)
-    : m_hive(hive), m_stmt(hive.statement(sql))
+    : hive_(hive), stmt_(hive.statement(sql))
 {
 }
 
 Query::~Query()
 {
-    sqlite3_reset(m_stmt);
-    sqlite3_clear_bindings(m_stmt);
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
 }
 
 Query& Query::bind(int index, const QString& text)
 {
     const QByteArray utf8 = text.toUtf8();
-    sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(stmt_, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
     return *this;
 }
 
 Query& Query::bind(int index, qint64 number)
 {
-    sqlite3_bind_int64(m_stmt, index, number);
+    sqlite3_bind_int64(stmt_, index, number);
     return *this;
 }
 
 Query& Query::bindBlob(int index, const QByteArray& data)
 {
     // A zero-length blob, not NULL, so that an empty binary value stays binary.
-    sqlite3_bind_blob(m_stmt, index, data.isEmpty() ? "" : data.constData(), int(data.size()),
+    sqlite3_bind_blob(stmt_, index, data.isEmpty() ? "" : data.constData(), int(data.size()),
                       SQLITE_TRANSIENT);
     return *this;
 }
 
 bool Query::next()
 {
-    const int rc = sqlite3_step(m_stmt);
+    const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW)
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    m_hive.fail(QString::fromUtf8(sqlite3_sql(m_stmt)));
+    hive_.fail(QString::fromUtf8(sqlite3_sql(stmt_)));
 }
 
 void Query::run()
@@ -171,24 +171,24 @@ void Query::run()
 
 QString Query::text(int column) const
 {
-    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
-    return QString::fromUtf8(data, sqlite3_column_bytes(m_stmt, column));
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return QString::fromUtf8(data, sqlite3_column_bytes(stmt_, column));
 }
 
 qint64 Query::integer(int column) const
 {
-    return sqlite3_column_int64(m_stmt, column);
+    return sqlite3_column_int64(stmt_, column);
 }
 
 QByteArray Query::blob(int column) const
 {
-    const auto* data = static_cast<const char*>(sqlite3_column_blob(m_stmt, column));
-    return QByteArray(data, sqlite3_column_bytes(m_stmt, column));
+    const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
+    return QByteArray(data, sqlite3_column_bytes(stmt_, column));
 }
 
 bool Query::isNull(int column) const
 {
-    return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
 }
 
 std::shared_ptr<Hive> Hive::For(HKEY root)
@@ -201,7 +201,7 @@ std::shared_ptr<Hive> Hive::For(HKEY root)
     if (!hive) {
         // Profiles that were removed (temporary ones) give back their files.
         std::erase_if(hives, [](const auto& entry) {
-            return entry.second && !QFileInfo::exists(entry.second->m_file);
+            return entry.second && !QFileInfo::exists(entry.second->file_);
         });
         hive = std::make_shared<Hive>(root, file);
     } else {
@@ -213,7 +213,7 @@ std::shared_ptr<Hive> Hive::For(HKEY root)
 }
 
 Hive::Hive(HKEY root, const QString& file)
-    : m_root(root), m_file(file)
+    : root_(root), file_(file)
 {
 }
 
@@ -227,63 +227,63 @@ Hive::~Hive()
 // be examined again.
 bool Hive::stale() const
 {
-    if (!m_db)
+    if (!db_)
         return false;
     struct stat st {};
-    if (::stat(QFile::encodeName(m_file).constData(), &st) != 0)
+    if (::stat(QFile::encodeName(file_).constData(), &st) != 0)
         return true;
-    return std::uint64_t(st.st_dev) != m_device || std::uint64_t(st.st_ino) != m_inode;
+    return std::uint64_t(st.st_dev) != device_ || std::uint64_t(st.st_ino) != inode_;
 }
 
 void Hive::close()
 {
-    for (auto& [sql, stmt] : m_statements)
+    for (auto& [sql, stmt] : statements_)
         sqlite3_finalize(stmt);
-    m_statements.clear();
-    sqlite3_close_v2(m_db);
-    m_db = nullptr;
-    m_readWrite = false;
-    m_hasTree = false;
-    m_untouchedReason.clear();
+    statements_.clear();
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+    readWrite_ = false;
+    hasTree_ = false;
+    untouchedReason_.clear();
 }
 
 void Hive::fail(const QString& what) const
 {
-    const QString reason = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("not open");
-    throw ERegistryException(QStringLiteral("Registry hive %1: %2 (%3)").arg(m_file, reason, what));
+    const QString reason = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("not open");
+    throw ERegistryException(QStringLiteral("Registry hive %1: %2 (%3)").arg(file_, reason, what));
 }
 
 void Hive::exec(const char* sql)
 {
     char* error = nullptr;
-    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, &error) != SQLITE_OK) {
         const QString reason = QString::fromUtf8(error ? error : "failed");
         sqlite3_free(error);
-        throw ERegistryException(QStringLiteral("Registry hive %1: %2 (%3)").arg(m_file, reason, QString::fromUtf8(sql)));
+        throw ERegistryException(QStringLiteral("Registry hive %1: %2 (%3)").arg(file_, reason, QString::fromUtf8(sql)));
     }
 }
 
 void Hive::connect(const QByteArray& name, int flags)
 {
     close();
-    if (sqlite3_open_v2(name.constData(), &m_db, flags | SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK) {
-        const QString reason = QString::fromUtf8(sqlite3_errmsg(m_db));
+    if (sqlite3_open_v2(name.constData(), &db_, flags | SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK) {
+        const QString reason = QString::fromUtf8(sqlite3_errmsg(db_));
         close();
-        throw ERegistryException(QStringLiteral("Cannot open registry hive %1: %2").arg(m_file, reason));
+        throw ERegistryException(QStringLiteral("Cannot open registry hive %1: %2").arg(file_, reason));
     }
-    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
     // Closing would otherwise fold the WAL into the file, which must not
     // happen before the file is known to be a hive.
-    sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
 }
 
 void Hive::ensureOpen()
 {
-    if (m_db)
+    if (db_)
         return;
-    const bool canWrite = writableAt(m_file);
+    const bool canWrite = writableAt(file_);
     // Nothing to read, and none may be made.
-    if (!canWrite && !QFileInfo::exists(m_file))
+    if (!canWrite && !QFileInfo::exists(file_))
         return;
     openFile(canWrite);
 }
@@ -291,15 +291,15 @@ void Hive::ensureOpen()
 // Opens the file without writing to it and examines what it holds.
 void Hive::openFile(bool readWrite)
 {
-    const QByteArray native = QFile::encodeName(m_file);
+    const QByteArray native = QFile::encodeName(file_);
     connect(native, readWrite ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY);
-    m_readWrite = readWrite;
+    readWrite_ = readWrite;
     rememberIdentity();
     Layout layout = examine();
     if (!readWrite && layout.kind == Layout::Unreadable) {
         // A WAL database in a folder we may not write cannot get its
         // shared-memory file; reading it as an unchanging file still works.
-        const QByteArray uri = "file:" + QUrl::fromLocalFile(m_file).path(QUrl::FullyEncoded).toUtf8() + "?immutable=1";
+        const QByteArray uri = "file:" + QUrl::fromLocalFile(file_).path(QUrl::FullyEncoded).toUtf8() + "?immutable=1";
         connect(uri, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
         layout = examine();
     }
@@ -308,22 +308,22 @@ void Hive::openFile(bool readWrite)
 
 Layout Hive::examine() const
 {
-    const Probe version(m_db, "SELECT user_version FROM pragma_user_version");
+    const Probe version(db_, "SELECT user_version FROM pragma_user_version");
     if (version.rc != SQLITE_OK)
-        return failedLook(m_db, version.rc);
-    const Probe objects(m_db, "SELECT count(*) FROM sqlite_master");
+        return failedLook(db_, version.rc);
+    const Probe objects(db_, "SELECT count(*) FROM sqlite_master");
     if (objects.rc != SQLITE_OK)
-        return failedLook(m_db, objects.rc);
+        return failedLook(db_, objects.rc);
     const int stamped = version.value.toInt();
     if (stamped == 0 && objects.value.toInt() == 0)
         return {Layout::Empty, {}};
     if (stamped != 0 && stamped != kSchemaVersion)
         return {Layout::Foreign, QStringLiteral("its schema version is %1, not %2").arg(stamped).arg(kSchemaVersion)};
     for (const auto& expected : kTables) {
-        const Probe columns(m_db, "SELECT group_concat(name, ',') FROM"
+        const Probe columns(db_, "SELECT group_concat(name, ',') FROM"
                                   " (SELECT name FROM pragma_table_info(?1) ORDER BY cid)", expected.table);
         if (columns.rc != SQLITE_OK)
-            return failedLook(m_db, columns.rc);
+            return failedLook(db_, columns.rc);
         if (columns.value.isNull())
             return {Layout::Foreign, QStringLiteral("its table %1 is missing").arg(QLatin1String(expected.table))};
         if (columns.value != QLatin1String(expected.columns))
@@ -337,8 +337,8 @@ void Hive::adopt(const Layout& layout)
     switch (layout.kind) {
     case Layout::Ours:
     case Layout::Empty:
-        m_hasTree = layout.kind == Layout::Ours;
-        sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
+        hasTree_ = layout.kind == Layout::Ours;
+        sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
         // An acknowledged write survives a power cut: every commit syncs the
         // WAL. Set only now: the setting reads the file.
         exec("PRAGMA synchronous=FULL");
@@ -348,7 +348,7 @@ void Hive::adopt(const Layout& layout)
         return;
     case Layout::Unreadable:
         close();
-        throw ERegistryException(QStringLiteral("Cannot read registry hive %1: %2").arg(m_file, layout.reason));
+        throw ERegistryException(QStringLiteral("Cannot read registry hive %1: %2").arg(file_, layout.reason));
     }
 }
 
@@ -356,22 +356,22 @@ void Hive::adopt(const Layout& layout)
 // seeded as a fresh hive, so that the program goes on with its defaults.
 void Hive::leaveUntouched(const QString& reason)
 {
-    qWarning("Registry hive %s is left untouched: %s", qPrintable(m_file), qPrintable(reason));
+    qWarning("Registry hive %s is left untouched: %s", qPrintable(file_), qPrintable(reason));
     connect(":memory:", SQLITE_OPEN_READWRITE);
-    m_untouchedReason = reason;
+    untouchedReason_ = reason;
     exec("BEGIN");
     createTables();
-    WriteDefaults(m_root, *this);
+    WriteDefaults(root_, *this);
     exec("COMMIT");
-    m_hasTree = true;
+    hasTree_ = true;
 }
 
 void Hive::rememberIdentity()
 {
     struct stat st {};
-    if (::stat(QFile::encodeName(m_file).constData(), &st) == 0) {
-        m_device = st.st_dev;
-        m_inode = st.st_ino;
+    if (::stat(QFile::encodeName(file_).constData(), &st) == 0) {
+        device_ = st.st_dev;
+        inode_ = st.st_ino;
     }
 }
 
@@ -379,21 +379,21 @@ bool Hive::readable()
 {
     ensureOpen();
     // Another process may have made the tables since.
-    if (m_db && !m_hasTree)
+    if (db_ && !hasTree_)
         adopt(examine());
-    return m_hasTree;
+    return hasTree_;
 }
 
 bool Hive::writable()
 {
     ensureOpen();
-    return m_untouchedReason.isEmpty() && writableAt(m_file);
+    return untouchedReason_.isEmpty() && writableAt(file_);
 }
 
 QString Hive::untouchedReason()
 {
     ensureOpen();
-    return m_untouchedReason;
+    return untouchedReason_;
 }
 
 // Inside the write transaction, so that two processes making the tables of a
@@ -405,7 +405,7 @@ void Hive::makeTree()
     if (layout.kind == Layout::Empty)
         createTables();
     else if (layout.kind != Layout::Ours)
-        throw ERegistryException(QStringLiteral("Registry hive %1 is not written: %2").arg(m_file, layout.reason));
+        throw ERegistryException(QStringLiteral("Registry hive %1 is not written: %2").arg(file_, layout.reason));
 }
 
 void Hive::createTables()
@@ -416,8 +416,8 @@ void Hive::createTables()
 
 void Hive::refuseIfUntouched() const
 {
-    if (!m_untouchedReason.isEmpty())
-        throw ERegistryException(QStringLiteral("Registry hive %1 is left untouched: %2").arg(m_file, m_untouchedReason));
+    if (!untouchedReason_.isEmpty())
+        throw ERegistryException(QStringLiteral("Registry hive %1 is left untouched: %2").arg(file_, untouchedReason_));
 }
 
 void Hive::write(const std::function<void()>& writes)
@@ -427,9 +427,9 @@ void Hive::write(const std::function<void()>& writes)
     refuseIfUntouched();
     // Checked at every write, so that a hive made read-only while the
     // program runs refuses from then on.
-    if (!writableAt(m_file))
-        throw ERegistryException(QStringLiteral("Registry hive %1 is read-only").arg(m_file));
-    if (!m_readWrite) {
+    if (!writableAt(file_))
+        throw ERegistryException(QStringLiteral("Registry hive %1 is read-only").arg(file_));
+    if (!readWrite_) {
         openFile(true); // made writable since it was opened
         refuseIfUntouched();
     }
@@ -438,20 +438,20 @@ void Hive::write(const std::function<void()>& writes)
     exec("PRAGMA journal_mode=WAL");
     exec("BEGIN IMMEDIATE");
     try {
-        if (!m_hasTree)
+        if (!hasTree_)
             makeTree();
         writes();
         exec("COMMIT");
     } catch (...) {
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
-    m_hasTree = true;
+    hasTree_ = true;
 }
 
 int Hive::changes() const
 {
-    return sqlite3_changes(m_db);
+    return sqlite3_changes(db_);
 }
 
 bool Hive::hasMark(const QString& name)
@@ -467,9 +467,9 @@ void Hive::setMark(const QString& name)
 
 sqlite3_stmt* Hive::statement(const char* sql)
 {
-    auto& stmt = m_statements[sql];
-    if (!stmt && sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK) {
-        m_statements.erase(sql);
+    auto& stmt = statements_[sql];
+    if (!stmt && sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK) {
+        statements_.erase(sql);
         fail(QString::fromUtf8(sql));
     }
     return stmt;

@@ -47,8 +47,8 @@ public:
     bool isNull(int column) const;
 
 private:
-    Hive& m_hive;
-    sqlite3_stmt* m_stmt;
+    Hive& hive_;
+    sqlite3_stmt* stmt_;
 };
 
 // What an examination of a hive file found.
@@ -92,7 +92,7 @@ public:
 
     // Why the hive's file is left untouched; empty when the file is used.
     QString untouchedReason();
-    const QString& file() const { return m_file; }
+    const QString& file() const { return file_; }
 
     // One-off marks of the hive itself (first-run seeding), outside the tree.
     // Both need the tree: call them when readable() or inside write().
@@ -118,25 +118,25 @@ private:
     void exec(const char* sql);
     sqlite3_stmt* statement(const char* sql);
 
-    HKEY m_root;
-    QString m_file;
-    sqlite3* m_db = nullptr;
-    bool m_readWrite = false;   // the connection may write the file
-    bool m_hasTree = false;     // the connection holds the registry's tables
-    QString m_untouchedReason;  // set while the hive is served from memory
-    std::uint64_t m_device = 0, m_inode = 0; // identity of the opened file
-    std::unordered_map<std::string, sqlite3_stmt*> m_statements;
+    HKEY root_;
+    QString file_;
+    sqlite3* db_ = nullptr;
+    bool readWrite_ = false;   // the connection may write the file
+    bool hasTree_ = false;     // the connection holds the registry's tables
+    QString untouchedReason_;  // set while the hive is served from memory
+    std::uint64_t device_ = 0, inode_ = 0; // identity of the opened file
+    std::unordered_map<std::string, sqlite3_stmt*> statements_;
 };
 
 // A hive held and locked for the length of one registry operation.
 class HiveUse {
 public:
-    explicit HiveUse(HKEY root) : m_hive(Hive::For(root)), m_lock(m_hive->mutex) {}
-    Hive& operator*() const { return *m_hive; }
+    explicit HiveUse(HKEY root) : hive_(Hive::For(root)), lock_(hive_->mutex) {}
+    Hive& operator*() const { return *hive_; }
 
 private:
-    std::shared_ptr<Hive> m_hive;
-    std::unique_lock<std::recursive_mutex> m_lock;
+    std::shared_ptr<Hive> hive_;
+    std::unique_lock<std::recursive_mutex> lock_;
 };
 
 // Key paths as stored: names folded to one case, joined by "\".

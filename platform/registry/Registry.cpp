@@ -129,12 +129,12 @@ QString TRegistry::resolve(const QString& key) const
 // Changing RootKey closes the current key, as it belongs to the other hive.
 QString TRegistry::path() const
 {
-    return RootKey == m_pathRoot ? m_path : QString();
+    return RootKey == pathRoot_ ? path_ : QString();
 }
 
 bool TRegistry::readOnly() const
 {
-    return RootKey == m_pathRoot && m_readOnly;
+    return RootKey == pathRoot_ && readOnly_;
 }
 
 bool TRegistry::openKey(const QString& key, bool canCreate, bool forReading)
@@ -147,9 +147,9 @@ bool TRegistry::openKey(const QString& key, bool canCreate, bool forReading)
             return false;
         hive.write([&] { createKey(hive, target); });
     }
-    m_path = target;
-    m_pathRoot = RootKey;
-    m_readOnly = forReading;
+    path_ = target;
+    pathRoot_ = RootKey;
+    readOnly_ = forReading;
     return true;
 }
 
@@ -165,8 +165,8 @@ bool TRegistry::OpenKeyReadOnly(const QString& key)
 
 void TRegistry::CloseKey()
 {
-    m_path.clear();
-    m_readOnly = false;
+    path_.clear();
+    readOnly_ = false;
 }
 
 QString TRegistry::CurrentPath() const

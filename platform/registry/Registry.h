@@ -120,7 +120,7 @@ private:
     bool openKey(const QString& key, bool canCreate, bool forReading);
     void requireWritableKey(const QString& name) const;
 
-    QString m_path;          // current key as written, from the root
-    HKEY m_pathRoot = 0;     // the root m_path belongs to
-    bool m_readOnly = false; // the current key was opened with OpenKeyReadOnly
+    QString path_;          // current key as written, from the root
+    HKEY pathRoot_ = 0;     // the root path_ belongs to
+    bool readOnly_ = false; // the current key was opened with OpenKeyReadOnly
 };

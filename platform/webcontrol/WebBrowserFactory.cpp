@@ -1,6 +1,7 @@
 #include "platform/webcontrol/WebBrowser.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace {
 

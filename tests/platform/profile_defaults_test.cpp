@@ -17,7 +17,7 @@ namespace {
 class ScopedEnv {
 public:
     ScopedEnv(const char* name, const QByteArray& value)
-        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
+        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name))
     {
         if (value.isNull())
             qunsetenv(name);
@@ -26,16 +26,16 @@ public:
     }
     ~ScopedEnv()
     {
-        if (m_had)
-            qputenv(m_name, m_old);
+        if (had_)
+            qputenv(name_, old_);
         else
-            qunsetenv(m_name);
+            qunsetenv(name_);
     }
 
 private:
-    const char* m_name;
-    bool m_had;
-    QByteArray m_old;
+    const char* name_;
+    bool had_;
+    QByteArray old_;
 };
 
 TEST(ProfileFolder, ChosenFromZarnHomeThenXdgDataHomeThenHome)

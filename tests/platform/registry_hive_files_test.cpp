@@ -74,26 +74,26 @@ QProcess* startWriter(const QString& home, const QString& prefix, int count)
 class WriteHolder {
 public:
     WriteHolder(const QString& home, const QString& file, const QString& sql)
-        : m_process(startChild(home, {"--hold", file, sql}))
+        : process_(startChild(home, {"--hold", file, sql}))
     {
     }
     // Whether the transaction is open (the child said so).
     bool held()
     {
-        while (!m_process->canReadLine())
-            if (!m_process->waitForReadyRead(60000))
+        while (!process_->canReadLine())
+            if (!process_->waitForReadyRead(60000))
                 return false;
-        return m_process->readLine().trimmed() == "held";
+        return process_->readLine().trimmed() == "held";
     }
     // Rolls the transaction back; true when the child did so.
     bool release()
     {
-        m_process->closeWriteChannel();
-        return m_process->waitForFinished(60000) && m_process->exitCode() == 0;
+        process_->closeWriteChannel();
+        return process_->waitForFinished(60000) && process_->exitCode() == 0;
     }
 
 private:
-    std::unique_ptr<QProcess> m_process;
+    std::unique_ptr<QProcess> process_;
 };
 
 // Writes a SQLite database made by `sql`.

@@ -39,7 +39,7 @@ ScriptedDialogs::~ScriptedDialogs()
 
 ScriptedDialogs& ScriptedDialogs::Enqueue(const DialogAnswer& answer)
 {
-    m_script.push_back(answer);
+    script_.push_back(answer);
     return *this;
 }
 
@@ -87,30 +87,30 @@ ScriptedDialogs& ScriptedDialogs::Cancel()
 QStringList ScriptedDialogs::Texts() const
 {
     QStringList texts;
-    for (const DialogCall& call : m_calls)
+    for (const DialogCall& call : calls_)
         texts << call.Text;
     return texts;
 }
 
 const DialogCall& ScriptedDialogs::Last() const
 {
-    if (m_calls.empty())
+    if (calls_.empty())
         throw std::logic_error("no dialog was asked for");
-    return m_calls.back();
+    return calls_.back();
 }
 
 void ScriptedDialogs::Clear()
 {
-    m_calls.clear();
-    m_script.clear();
+    calls_.clear();
+    script_.clear();
 }
 
 DialogAnswer ScriptedDialogs::ask(const DialogCall& call)
 {
-    m_calls.push_back(call);
-    if (!m_script.empty()) {
-        DialogAnswer answer = m_script.front();
-        m_script.pop_front();
+    calls_.push_back(call);
+    if (!script_.empty()) {
+        DialogAnswer answer = script_.front();
+        script_.pop_front();
         return answer;
     }
     if (OnAsk)

@@ -59,10 +59,10 @@ public:
     // dialog is cancelled.
     std::function<DialogAnswer(const DialogCall&)> OnAsk;
 
-    const std::vector<DialogCall>& Calls() const { return m_calls; }
+    const std::vector<DialogCall>& Calls() const { return calls_; }
     QStringList Texts() const;      // the Text of every call, in order
     const DialogCall& Last() const; // the latest call; fails the test when none
-    size_t Pending() const { return m_script.size(); } // answers not used yet
+    size_t Pending() const { return script_.size(); } // answers not used yet
     void Clear();                   // forgets the calls and the script
 
     int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons) override;
@@ -81,6 +81,6 @@ private:
     int buttonAnswer(DialogCall call, int defaultButton = 0);
     bool fileAnswer(const QString& kind, TFileDialogOptions& options);
 
-    std::vector<DialogCall> m_calls;
-    std::deque<DialogAnswer> m_script;
+    std::vector<DialogCall> calls_;
+    std::deque<DialogAnswer> script_;
 };
