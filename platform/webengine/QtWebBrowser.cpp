@@ -3,6 +3,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/webcontrol/TypedAddress.h"
 #include "platform/webcontrol/WindowClass.h"
 
 #include <QDesktopServices>
@@ -47,13 +48,6 @@ constexpr qsizetype ShownAddressLength = 300;
 QString toQString(const WideString& text) { return QString::fromStdU16String(text); }
 WideString toWideString(const QString& text) { return text.toStdU16String(); }
 Variant toVariant(const QString& text) { return Variant(toWideString(text)); }
-
-QUrl urlFromText(const QString& text)
-{
-    if (text.startsWith(QLatin1String("about:"), Qt::CaseInsensitive))
-        return QUrl(text);
-    return QUrl::fromUserInput(text.trimmed(), QDir::currentPath(), QUrl::AssumeLocalFile);
-}
 
 // The local folder a file: address names, or an empty text.
 QString folderOf(const QUrl& url)
@@ -232,7 +226,7 @@ HRESULT QtWebBrowser::Navigate(const WideString& url, const Variant& flags, cons
 HRESULT QtWebBrowser::Navigate2(const Variant& url, const Variant& flags, const Variant& targetFrameName,
     const Variant& postData, const Variant& headers)
 {
-    const QUrl target = urlFromText(toQString(url.toWideString()));
+    const QUrl target = FixUpAddress(toQString(url.toWideString()), QDir::currentPath());
     if (!target.isValid())
         return E_INVALIDARG;
     if (beforeNavigate(this, target, flags.toInt(), targetFrameName.toWideString(), postData, headers.toWideString()))
