@@ -5,7 +5,8 @@
 // progress, status text, title, back/forward command state, navigate-complete,
 // document-complete (frames, then the page), download-complete. A file://
 // address of a local folder shows a folder view (a list of the folder's
-// items) in place of the page. Addresses of schemes the engine does not load
+// items) in place of the page; the engine loads its own listing of the
+// folder behind it, so that folders take part in the engine's history. Addresses of schemes the engine does not load
 // are offered to the desktop's programs only with the user's word, as
 // IWebBrowser2 describes (WebBrowser.h).
 #include "platform/webengine/EngineProfile.h"
@@ -107,10 +108,11 @@ private:
     HRESULT printPreview();
     HRESULT pageSetup();
 
-    void showFolder(const QString& path, const QUrl& url);
-    void loadFolder(const QString& path, const QUrl& url, unsigned generation);
+    HRESULT goInHistory(bool possible, int action);
+    void showFolder(const QString& path);
     void openFolderItem(QListWidgetItem* item);
     void showWebView();
+    void showWebViewFor(const QUrl& url);
     void load(const QWebEngineHttpRequest& request);
 
     QPointer<QWidget> container_;
@@ -138,7 +140,6 @@ private:
     // Stop was called; the engine's late reports of the stopped page are
     // dropped until the next navigation.
     bool stopping_ = false;
-    bool folderPending_ = false;
     // The last main-frame navigation the host refused; the engine still
     // reports its start and abort, which are dropped.
     QUrl refused_;
@@ -147,7 +148,6 @@ private:
     // Counts navigations, so that a folder load queued before a newer
     // navigation is dropped.
     unsigned generation_ = 0;
-    QString folderPath_;
     // The navigation (generation) during which the user refused to open an
     // address with the desktop; its further requests are not asked.
     std::optional<unsigned> desktopRefusedIn_;
