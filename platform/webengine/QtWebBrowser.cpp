@@ -301,8 +301,14 @@ bool QtWebBrowser::acceptNavigation(const QUrl& url, int type, bool isMainFrame)
         if (std::exchange(announced_, 0u) != generation_)
             return false;
     } else if (type != QWebEnginePage::NavigationTypeReload) {
+        const bool askedByHost
+            = type == QWebEnginePage::NavigationTypeBackForward && std::exchange(historyMove_, false);
         if (beforeNavigate(this, url, 0, WideString(), Variant(), WideString())) {
             refused_ = url;
+            // GoBack and GoForward are busy from the call on; refused, the
+            // page shown stays, complete.
+            if (askedByHost)
+                endWithShownPage();
             return false;
         }
         ++generation_;
@@ -710,6 +716,7 @@ HRESULT QtWebBrowser::goInHistory(bool possible, int action)
     if (!possible)
         return E_FAIL;
     startLoading();
+    historyMove_ = true;
     page_->triggerAction(static_cast<QWebEnginePage::WebAction>(action));
     return S_OK;
 }
@@ -748,6 +755,7 @@ HRESULT QtWebBrowser::Stop()
 {
     ++generation_;
     stopping_ = true;
+    historyMove_ = false;
     page_->triggerAction(QWebEnginePage::Stop);
     if (auto* target = dynamic_cast<IOleCommandTarget*>(site_)) {
         Variant out;

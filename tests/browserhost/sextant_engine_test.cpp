@@ -369,6 +369,14 @@ TEST_F(SextantEngineTest, BackAndForwardMoveThroughPagesAndFolderViewsInOrder)
             EXPECT_EQ(browser->GetDocument(), nullptr);
         }
     }
+
+    // A move the host cancels leaves the page shown, complete.
+    browser->OnBeforeNavigate2 = [](TObject*, IDispatch*, OleVariant&, OleVariant&, OleVariant&, OleVariant&,
+                                     OleVariant&, WordBool& cancel) { cancel = VARIANT_TRUE; };
+    browser->GoBack();
+    EXPECT_TRUE(browser->Wait(20000));
+    EXPECT_EQ(QString::fromStdU16String(browser->LocationURL()).toStdString(), url("/second").toStdString());
+    EXPECT_EQ(browser->FindChildWindow(QStringLiteral("SysListView32")), nullptr);
 }
 
 TEST_F(SextantEngineTest, GoBackWithoutHistoryDoesNothingAndHistoryIsFollowed)
