@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -36,6 +37,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -542,7 +544,7 @@ void TfrmMain::bindCommands()
     connect(ToolBtnAccesories, &QAction::toggled, this, &TfrmMain::ToolBtnAccesoriesClick);
     connect(sbRebuildView, &QToolButton::clicked, this, &TfrmMain::RebuildActiveView);
     connect(PageCtrl, &QTabWidget::currentChanged, this, &TfrmMain::RebuildActiveView);
-    connect(sbUp, &QToolButton::clicked, this, [this] { Sextant2->GoBack(); });
+    connect(sbUp, &QToolButton::clicked, this, &TfrmMain::sbUpClick);
     connect(sbRefresh, &QToolButton::clicked, this, [this] { Sextant2->Refresh(); });
     connect(LinksBar1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(LinksBar1->mapToGlobal(at)); });
@@ -589,6 +591,21 @@ void TfrmMain::btnGoClick()
 {
     StopIfBusy();
     Sextant1->Go(IEAddress1->currentText().trimmed());
+}
+
+// Up shows the folder that holds what the Local Folders browser shows: the
+// parent of a folder, the folder of a file; nothing above the root, nor for
+// an address that is not local.
+void TfrmMain::sbUpClick()
+{
+    const QUrl shown(QString::fromStdU16String(Sextant2->LocationURL()));
+    if (!shown.isLocalFile())
+        return;
+    const QFileInfo item(shown.toLocalFile());
+    QDir holder = item.isDir() ? QDir(item.absoluteFilePath()) : item.absoluteDir();
+    if (item.isDir() && !holder.cdUp())
+        return;
+    Sextant2->Go(holder.absolutePath());
 }
 
 void TfrmMain::ToolbtnBackClick()

@@ -175,6 +175,7 @@ private:
     void ToolBtnRefreshClick();
     void ToolBtnHomeClick();
     void ToolBtnAccesoriesClick(bool down);
+    void sbUpClick();
 
     void bindKeys();
     void focusAddressBox();

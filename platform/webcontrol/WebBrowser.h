@@ -192,6 +192,16 @@ public:
 // IWebBrowser2. Methods answer HRESULTs and never throw; Navigate and
 // Navigate2 return at once, and loading is reported through the events.
 //
+// Navigate and Navigate2 take an address as the user typed it and fix it up
+// with FixUpAddress (TypedAddress.h) against the program's working folder:
+// OnBeforeNavigate2 and, once loaded, LocationURL carry the fixed-up address.
+//
+// A local folder is shown as a folder view in place of the page. Folder
+// views are entries of the navigation history like pages: GoBack and
+// GoForward move through pages and folders in the order they were shown,
+// with the same events as any navigation, and OnCommandStateChange
+// (CSC_NAVIGATEBACK, CSC_NAVIGATEFORWARD) says whether either can move.
+//
 // Addresses of schemes the control does not load itself (mailto:, a made-up
 // scheme: anything but http, https, file, about, data, blob, filesystem,
 // javascript, view-source, qrc, chrome, devtools and schemes with a handler

@@ -3,6 +3,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/webcontrol/TypedAddress.h"
 #include "platform/webcontrol/WindowClass.h"
 
 #include <QDesktopServices>
@@ -48,13 +49,6 @@ QString toQString(const WideString& text) { return QString::fromStdU16String(tex
 WideString toWideString(const QString& text) { return text.toStdU16String(); }
 Variant toVariant(const QString& text) { return Variant(toWideString(text)); }
 
-QUrl urlFromText(const QString& text)
-{
-    if (text.startsWith(QLatin1String("about:"), Qt::CaseInsensitive))
-        return QUrl(text);
-    return QUrl::fromUserInput(text.trimmed(), QDir::currentPath(), QUrl::AssumeLocalFile);
-}
-
 // The local folder a file: address names, or an empty text.
 QString folderOf(const QUrl& url)
 {
@@ -62,6 +56,13 @@ QString folderOf(const QUrl& url)
         return {};
     const QString path = QDir::cleanPath(url.toLocalFile());
     return QFileInfo(path).isDir() ? path : QString();
+}
+
+// A folder view's title: the folder's name, or the path of the root.
+QString folderTitle(const QString& path)
+{
+    const QString name = QFileInfo(path).fileName();
+    return name.isEmpty() ? path : name;
 }
 
 QByteArray postDataOf(const Variant& postData)
@@ -175,7 +176,12 @@ QtWebBrowser::QtWebBrowser()
             fire(DISPID_PROGRESSCHANGE, args);
         }
     });
-    connect(page_, &QWebEnginePage::titleChanged, this, &QtWebBrowser::titleChanged);
+    // The engine lists a folder as a page of its own behind the folder view;
+    // that page's title is not the view's.
+    connect(page_, &QWebEnginePage::titleChanged, this, [this](const QString& title) {
+        if (folderOf(page_->url()).isEmpty())
+            titleChanged(title);
+    });
     connect(page_, &QWebEnginePage::linkHovered, this, &QtWebBrowser::statusText);
     connect(page_, &QWebEnginePage::geometryChangeRequested, this, &QtWebBrowser::geometryRequested);
     connect(page_, &QWebEnginePage::windowCloseRequested, this, &QtWebBrowser::closeRequested);
@@ -232,7 +238,7 @@ HRESULT QtWebBrowser::Navigate(const WideString& url, const Variant& flags, cons
 HRESULT QtWebBrowser::Navigate2(const Variant& url, const Variant& flags, const Variant& targetFrameName,
     const Variant& postData, const Variant& headers)
 {
-    const QUrl target = urlFromText(toQString(url.toWideString()));
+    const QUrl target = FixUpAddress(toQString(url.toWideString()), QDir::currentPath());
     if (!target.isValid())
         return E_INVALIDARG;
     if (beforeNavigate(this, target, flags.toInt(), targetFrameName.toWideString(), postData, headers.toWideString()))
@@ -242,10 +248,6 @@ HRESULT QtWebBrowser::Navigate2(const Variant& url, const Variant& flags, const 
         return S_OK;
     }
     ++generation_;
-    if (const QString folder = folderOf(target); !folder.isEmpty()) {
-        showFolder(folder, target);
-        return S_OK;
-    }
     QWebEngineHttpRequest request(target);
     if (const QByteArray body = postDataOf(postData); !body.isEmpty()) {
         request.setMethod(QWebEngineHttpRequest::Post);
@@ -259,7 +261,7 @@ HRESULT QtWebBrowser::Navigate2(const Variant& url, const Variant& flags, const 
 
 void QtWebBrowser::load(const QWebEngineHttpRequest& request)
 {
-    showWebView();
+    showWebViewFor(request.url());
     refreshing_ = false;
     stopping_ = false;
     downloadBegun_ = false;
@@ -299,21 +301,24 @@ bool QtWebBrowser::acceptNavigation(const QUrl& url, int type, bool isMainFrame)
         if (std::exchange(announced_, 0u) != generation_)
             return false;
     } else if (type != QWebEnginePage::NavigationTypeReload) {
+        const bool askedByHost
+            = type == QWebEnginePage::NavigationTypeBackForward && std::exchange(historyMove_, false);
         if (beforeNavigate(this, url, 0, WideString(), Variant(), WideString())) {
             refused_ = url;
+            // GoBack and GoForward are busy from the call on; refused, the
+            // page shown stays, complete.
+            if (askedByHost)
+                endWithShownPage();
             return false;
         }
         ++generation_;
-        if (const QString folder = folderOf(url); !folder.isEmpty()) {
-            showFolder(folder, url);
-            return false;
-        }
         if (engineRefusesLocalLink(url, type)) {
             openRefusedLocalLink(url);
             return false;
         }
         downloadBegun_ = false;
     }
+    showWebViewFor(url);
     navigating_ = url;
     startLoading();
     beginDownload(url);
@@ -389,11 +394,8 @@ void QtWebBrowser::beginDownload(const QUrl& url)
 
 void QtWebBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
 {
-    // Folder views are not the engine's loads.
-    if (folderPending_ || !folderPath_.isEmpty())
-        return;
-    // Nor are addresses offered to the desktop, whose start and abort the
-    // engine reports all the same. When nothing else loads after such an
+    // Addresses offered to the desktop are not the engine's loads, though it
+    // reports their start and abort. When nothing else loads after such an
     // abort, the navigation that led there (a server's redirect) has ended.
     if (!engineLoads(info.url())) {
         if (info.status() != QWebEngineLoadingInfo::LoadStartedStatus && busy_ && !page_->isLoading())
@@ -451,25 +453,41 @@ void QtWebBrowser::stopped(const QUrl& url)
     finishLoading();
 }
 
+// A local folder's address completes as a folder view (the engine's own
+// listing of it stays behind), any other as the page.
 void QtWebBrowser::completeNavigation(const QUrl& url)
 {
     if (!busy_)
         return;
-    locationUrl_ = url.toString();
+    const QString folder = folderOf(url);
+    if (folder.isEmpty())
+        showWebView();
+    else
+        showFolder(folder);
+    locationUrl_ = folder.isEmpty() ? url.toString() : QUrl::fromLocalFile(folder).toString();
     if (refreshing_) {
         readyState_ = READYSTATE_COMPLETE;
         finishLoading();
         return;
     }
-    if (!document_ || !dynamic_cast<HtmlDocument*>(document_.get()))
-        document_ = std::make_unique<HtmlDocument>(this);
-    if (auto* proxy = view_->focusProxy())
-        SetWindowClassName(proxy, WC_IESERVER);
-    titleChanged(page_->title());
+    if (!folder.isEmpty()) {
+        document_ = std::make_unique<FolderDocument>();
+        titleChanged(folderTitle(folder));
+    } else {
+        if (!dynamic_cast<HtmlDocument*>(document_.get()))
+            document_ = std::make_unique<HtmlDocument>(this);
+        if (auto* proxy = view_->focusProxy())
+            SetWindowClassName(proxy, WC_IESERVER);
+        titleChanged(page_->title());
+    }
     fireCommandStates();
     notifyViewCreated();
     std::vector<Variant> args{static_cast<IDispatch*>(this), toVariant(locationUrl_)};
     fire(DISPID_NAVIGATECOMPLETE2, args);
+    if (!folder.isEmpty()) {
+        completeDocument({});
+        return;
+    }
     // The frames' document-complete events come before the page's; the
     // engine names no frames, so the page is asked for its frames' addresses
     // (in an isolated script world that the page's scripts cannot alter).
@@ -510,10 +528,9 @@ void QtWebBrowser::finishLoading()
 
 void QtWebBrowser::fireCommandStates()
 {
-    const bool inFolder = folderView() != nullptr;
-    std::vector<Variant> args{CSC_NAVIGATEBACK, Variant::fromBool(inFolder || page_->history()->canGoBack())};
+    std::vector<Variant> args{CSC_NAVIGATEBACK, Variant::fromBool(page_->history()->canGoBack())};
     fire(DISPID_COMMANDSTATECHANGE, args);
-    args = {CSC_NAVIGATEFORWARD, Variant::fromBool(!inFolder && page_->history()->canGoForward())};
+    args = {CSC_NAVIGATEFORWARD, Variant::fromBool(page_->history()->canGoForward())};
     fire(DISPID_COMMANDSTATECHANGE, args);
 }
 
@@ -632,33 +649,23 @@ void QtWebBrowser::endWithShownPage()
 
 void QtWebBrowser::showWebView()
 {
-    folderPending_ = false;
     if (stack_->currentWidget() != view_) {
         stack_->setCurrentWidget(view_);
         view_->lower();
         container_->setFocusProxy(view_);
     }
-    folderPath_.clear();
 }
 
-void QtWebBrowser::showFolder(const QString& path, const QUrl& url)
+// A page comes to the front as soon as it starts loading; a folder view
+// replaces what is shown only once it is listed.
+void QtWebBrowser::showWebViewFor(const QUrl& url)
 {
-    folderPending_ = true;
-    // A page that never loaded has no renderer yet; asking it to stop would start one.
-    if (!page_->url().isEmpty())
-        page_->triggerAction(QWebEnginePage::Stop);
-    startLoading();
-    const unsigned generation = generation_;
-    // The folder is listed after Navigate returns, as a page loads.
-    QTimer::singleShot(0, this, [this, path, url, generation] { loadFolder(path, url, generation); });
+    if (folderOf(url).isEmpty())
+        showWebView();
 }
 
-void QtWebBrowser::loadFolder(const QString& path, const QUrl& url, unsigned generation)
+void QtWebBrowser::showFolder(const QString& path)
 {
-    if (generation != generation_ || !busy_)
-        return;
-    folderPending_ = false;
-    fireNotify(DISPID_DOWNLOADBEGIN);
     if (!folder_) {
         folder_ = new QListWidget(container_);
         SetWindowClassName(folder_, WC_LISTVIEW);
@@ -684,18 +691,6 @@ void QtWebBrowser::loadFolder(const QString& path, const QUrl& url, unsigned gen
     stack_->setCurrentWidget(folder_);
     folder_->lower();
     container_->setFocusProxy(folder_);
-    folderPath_ = path;
-    locationUrl_ = QUrl::fromLocalFile(path).toString();
-    document_ = std::make_unique<FolderDocument>();
-    titleChanged(QFileInfo(path).fileName().isEmpty() ? path : QFileInfo(path).fileName());
-    fireCommandStates();
-    notifyViewCreated();
-    std::vector<Variant> args{static_cast<IDispatch*>(this), toVariant(url.toString())};
-    fire(DISPID_NAVIGATECOMPLETE2, args);
-    readyState_ = READYSTATE_COMPLETE;
-    args = {static_cast<IDispatch*>(this), toVariant(url.toString())};
-    fire(DISPID_DOCUMENTCOMPLETE, args);
-    finishLoading();
 }
 
 void QtWebBrowser::openFolderItem(QListWidgetItem* item)
@@ -706,30 +701,23 @@ void QtWebBrowser::openFolderItem(QListWidgetItem* item)
 
 HRESULT QtWebBrowser::GoBack()
 {
-    if (folderView() && !page_->url().isEmpty()) {
-        // The folder view stands in front of the page it replaced.
-        ++generation_;
-        showWebView();
-        locationUrl_ = page_->url().toString();
-        document_ = std::make_unique<HtmlDocument>(this);
-        titleChanged(page_->title());
-        fireCommandStates();
-        return S_OK;
-    }
-    if (!page_->history()->canGoBack())
-        return E_FAIL;
-    showWebView();
-    startLoading();
-    page_->triggerAction(QWebEnginePage::Back);
-    return S_OK;
+    return goInHistory(page_->history()->canGoBack(), QWebEnginePage::Back);
 }
 
 HRESULT QtWebBrowser::GoForward()
 {
-    if (folderView() || !page_->history()->canGoForward())
+    return goInHistory(page_->history()->canGoForward(), QWebEnginePage::Forward);
+}
+
+// The engine's history holds pages and folders alike: a folder view's entry
+// is the engine's listing of that folder.
+HRESULT QtWebBrowser::goInHistory(bool possible, int action)
+{
+    if (!possible)
         return E_FAIL;
     startLoading();
-    page_->triggerAction(QWebEnginePage::Forward);
+    historyMove_ = true;
+    page_->triggerAction(static_cast<QWebEnginePage::WebAction>(action));
     return S_OK;
 }
 
@@ -754,11 +742,6 @@ HRESULT QtWebBrowser::Refresh() { return Refresh2(Variant(REFRESH_NORMAL)); }
 
 HRESULT QtWebBrowser::Refresh2(const Variant& level)
 {
-    if (!folderPath_.isEmpty()) {
-        ++generation_;
-        showFolder(folderPath_, QUrl::fromLocalFile(folderPath_));
-        return S_OK;
-    }
     if (page_->url().isEmpty())
         return S_OK;
     startLoading();
@@ -772,7 +755,7 @@ HRESULT QtWebBrowser::Stop()
 {
     ++generation_;
     stopping_ = true;
-    folderPending_ = false;
+    historyMove_ = false;
     page_->triggerAction(QWebEnginePage::Stop);
     if (auto* target = dynamic_cast<IOleCommandTarget*>(site_)) {
         Variant out;

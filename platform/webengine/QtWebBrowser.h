@@ -5,9 +5,11 @@
 // progress, status text, title, back/forward command state, navigate-complete,
 // document-complete (frames, then the page), download-complete. A file://
 // address of a local folder shows a folder view (a list of the folder's
-// items) in place of the page. Addresses of schemes the engine does not load
-// are offered to the desktop's programs only with the user's word, as
-// IWebBrowser2 describes (WebBrowser.h).
+// items) in place of the page; the engine loads its own listing of the
+// folder behind it, so that folders take part in the engine's history.
+// Addresses of schemes the engine does not load are offered to the desktop's
+// programs only with the user's word, as IWebBrowser2 describes
+// (WebBrowser.h).
 #include "platform/webengine/EngineProfile.h"
 #include "platform/webcontrol/WebBrowser.h"
 
@@ -107,10 +109,11 @@ private:
     HRESULT printPreview();
     HRESULT pageSetup();
 
-    void showFolder(const QString& path, const QUrl& url);
-    void loadFolder(const QString& path, const QUrl& url, unsigned generation);
+    HRESULT goInHistory(bool possible, int action);
+    void showFolder(const QString& path);
     void openFolderItem(QListWidgetItem* item);
     void showWebView();
+    void showWebViewFor(const QUrl& url);
     void load(const QWebEngineHttpRequest& request);
 
     QPointer<QWidget> container_;
@@ -138,16 +141,18 @@ private:
     // Stop was called; the engine's late reports of the stopped page are
     // dropped until the next navigation.
     bool stopping_ = false;
-    bool folderPending_ = false;
+    // GoBack or GoForward asked the engine to move; its navigation has not
+    // arrived yet.
+    bool historyMove_ = false;
     // The last main-frame navigation the host refused; the engine still
     // reports its start and abort, which are dropped.
     QUrl refused_;
     // The address the current main-frame navigation is loading.
     QUrl navigating_;
-    // Counts navigations, so that a folder load queued before a newer
-    // navigation is dropped.
+    // Counts navigations, so that work queued for one (its frame query, a
+    // refused local link, a question to the desktop) is dropped once a newer
+    // one has started.
     unsigned generation_ = 0;
-    QString folderPath_;
     // The navigation (generation) during which the user refused to open an
     // address with the desktop; its further requests are not asked.
     std::optional<unsigned> desktopRefusedIn_;

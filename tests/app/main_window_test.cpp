@@ -1,5 +1,6 @@
-// The main window on the real engine: start-up with "links.txt", GO, Back and
-// Forward, the browser keys pressed in the page, the Accessories panel, and
+// The main window on the real engine: start-up with "links.txt", GO (also
+// with an address typed without a scheme), Back and Forward, the browser keys
+// pressed in the page, the Accessories panel, Up in the Local Folders tab, and
 // placement and last page kept between two windows (and not kept when the
 // local-machine hive is read-only).
 #include "app/unitZarnWeb.h"
@@ -18,7 +19,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -26,8 +26,8 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 #include <QToolButton>
+#include <QUrl>
 
 #include <atomic>
 #include <functional>
@@ -49,14 +49,9 @@ QString location(TSextant* browser)
     return QString::fromStdU16String(browser->LocationURL());
 }
 
-bool waitUntil(const std::function<bool()>& condition, int ms = 15000)
+bool waitUntil(const std::function<bool()>& condition)
 {
-    QDeadlineTimer deadline(ms);
-    while (!condition() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(2);
-    }
-    return condition();
+    return QTest::qWaitFor(condition, 15000);
 }
 
 class MainWindow : public ::testing::Test {
@@ -130,6 +125,21 @@ TEST_F(MainWindow, GoNavigatesToTheTrimmedAddressAndBackAndForwardFollowTheHisto
     EXPECT_TRUE(window->close());
 }
 
+TEST_F(MainWindow, GoGivesHttpToAnAddressTypedWithoutAScheme)
+{
+    auto window = openWindow();
+    QString announced;
+    window->Sextant1->OnBeforeNavigate2 = [&](TObject*, IDispatch*, OleVariant& url, OleVariant&, OleVariant&,
+                                              OleVariant&, OleVariant&, WordBool&) {
+        announced = QString::fromStdU16String(url.toWideString());
+    };
+    go(*window, QStringLiteral("127.0.0.1:%1/one.html").arg(server->port()), pageUrl("/one.html"));
+    EXPECT_EQ(announced.toStdString(), pageUrl("/one.html").toStdString());
+    EXPECT_EQ(window->IEAddress1->currentText().toStdString(), pageUrl("/one.html").toStdString());
+    EXPECT_EQ(window->Sextant1->LocationName(), u"one");
+    EXPECT_TRUE(window->close());
+}
+
 TEST_F(MainWindow, BrowserKeysPressedInThePageReachTheWindowCommands)
 {
     auto window = openWindow();
@@ -175,6 +185,40 @@ TEST_F(MainWindow, AccessoriesButtonShowsAndHidesTheLeftPanel)
     EXPECT_LE(handle->geometry().right(), window->PanelWEB->geometry().left());
     window->ToolBtnAccesories->trigger();
     EXPECT_FALSE(window->PanelAcc->isVisible());
+    EXPECT_TRUE(window->close());
+}
+
+TEST_F(MainWindow, UpInTheLocalFoldersTabGoesToTheParentFolderUntilTheRoot)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("a/b")));
+    auto window = openWindow();
+    window->ToolBtnAccesories->trigger();
+    window->PageCtrl->setCurrentIndex(4); // Local Folders
+    TSextant* folders = window->Sextant2;
+    auto shows = [&](const QString& path) {
+        const QString expected = QUrl::fromLocalFile(path).toString();
+        EXPECT_TRUE(waitUntil([&] { return location(folders) == expected && !folders->Busy(); }))
+            << location(folders).toStdString();
+    };
+    shows(QStringLiteral("/"));
+    folders->Go(dir.filePath(QStringLiteral("a/b")));
+    shows(dir.filePath(QStringLiteral("a/b")));
+    ASSERT_TRUE(window->sbUp->isEnabled());
+    for (const QString& parent : {dir.filePath(QStringLiteral("a")), dir.path()}) {
+        window->sbUp->click();
+        shows(parent);
+    }
+
+    folders->Go(QStringLiteral("/"));
+    shows(QStringLiteral("/"));
+    ASSERT_TRUE(window->sbUp->isEnabled()); // there is a folder to go back to
+    int navigations = 0;
+    folders->OnBeforeNavigate2 = [&](TObject*, IDispatch*, OleVariant&, OleVariant&, OleVariant&, OleVariant&,
+                                     OleVariant&, WordBool&) { ++navigations; };
+    window->sbUp->click(); // a navigation would have been announced before click returns
+    EXPECT_EQ(navigations, 0);
+    EXPECT_FALSE(folders->Busy());
     EXPECT_TRUE(window->close());
 }
 

@@ -2,6 +2,7 @@
 // loopback server: event order of a navigation, time-outs, Stop from a
 // handler, cancelled navigations, folder views, history and the home page.
 #include "browserhost/Sextant.h"
+#include "EngineTest.h"
 #include "FixtureServer.h"
 #include "ScriptedDialogs.h"
 #include "platform/registry/Registry.h"
@@ -9,10 +10,11 @@
 #include "platform/webcontrol/WindowClass.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
-#include <QFile>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,6 +25,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <map>
 #include <thread>
 
 namespace {
@@ -117,23 +121,23 @@ protected:
     static QWebEnginePage* page() { return dynamic_cast<QtWebBrowser*>(sextant->DefaultInterface())->page(); }
 
     // Records the events of a navigation by name.
-    void record(std::vector<std::string>& log)
+    static void record(std::vector<std::string>& log, TSextant* browser = sextant)
     {
-        IDispatch* self = sextant->Application();
-        sextant->OnBeforeNavigate2 = [&log, self](TObject*, IDispatch* disp, OleVariant&, OleVariant&, OleVariant&,
+        IDispatch* self = browser->Application();
+        browser->OnBeforeNavigate2 = [&log, self](TObject*, IDispatch* disp, OleVariant&, OleVariant&, OleVariant&,
                                          OleVariant&, OleVariant&, WordBool&) {
             log.push_back(disp == self ? "BeforeNavigate2" : "BeforeNavigate2(frame)");
         };
-        sextant->OnDownloadBegin = [&log](TObject*) { log.push_back("DownloadBegin"); };
-        sextant->OnProgressChange = [&log](TObject*, int, int) { log.push_back("ProgressChange"); };
-        sextant->OnStatusTextChange = [&log](TObject*, const WideString&) { log.push_back("StatusTextChange"); };
-        sextant->OnTitleChange = [&log](TObject*, const WideString&) { log.push_back("TitleChange"); };
-        sextant->OnCommandStateChange = [&log](TObject*, int, WordBool) { log.push_back("CommandStateChange"); };
-        sextant->OnNavigateComplete2 = [&log](TObject*, IDispatch*, OleVariant&) { log.push_back("NavigateComplete2"); };
-        sextant->OnDocumentComplete = [&log, self](TObject*, IDispatch* disp, OleVariant&) {
+        browser->OnDownloadBegin = [&log](TObject*) { log.push_back("DownloadBegin"); };
+        browser->OnProgressChange = [&log](TObject*, int, int) { log.push_back("ProgressChange"); };
+        browser->OnStatusTextChange = [&log](TObject*, const WideString&) { log.push_back("StatusTextChange"); };
+        browser->OnTitleChange = [&log](TObject*, const WideString&) { log.push_back("TitleChange"); };
+        browser->OnCommandStateChange = [&log](TObject*, int, WordBool) { log.push_back("CommandStateChange"); };
+        browser->OnNavigateComplete2 = [&log](TObject*, IDispatch*, OleVariant&) { log.push_back("NavigateComplete2"); };
+        browser->OnDocumentComplete = [&log, self](TObject*, IDispatch* disp, OleVariant&) {
             log.push_back(disp == self ? "DocumentComplete" : "DocumentComplete(frame)");
         };
-        sextant->OnDownloadComplete = [&log](TObject*) { log.push_back("DownloadComplete"); };
+        browser->OnDownloadComplete = [&log](TObject*) { log.push_back("DownloadComplete"); };
     }
 
     static inline FixtureServer* server = nullptr;
@@ -161,7 +165,9 @@ TEST_F(SextantEngineTest, NavigationRaisesItsEventsInOrder)
     std::vector<std::string> log;
     record(log);
     ASSERT_TRUE(sextant->Go(url("/page"), 20000));
-    QTest::qWait(100); // late frame and title events would show up here
+    // Late frame or title events would arrive before the answer of a script
+    // run after the navigation.
+    ASSERT_TRUE(RunScript(page(), QStringLiteral("1")).isValid());
 
     const std::vector<std::string> order = {"BeforeNavigate2", "DownloadBegin", "ProgressChange",
         "StatusTextChange", "NavigateComplete2", "DocumentComplete", "DownloadComplete"};
@@ -210,16 +216,19 @@ TEST_F(SextantEngineTest, CancelInBeforeNavigateStopsTheNavigation)
 {
     ASSERT_TRUE(sextant->Go(url("/second"), 20000));
     int completes = 0;
-    sextant->OnBeforeNavigate2 = [](TObject*, IDispatch*, OleVariant& target, OleVariant&, OleVariant&, OleVariant&,
+    int cancelled = 0;
+    sextant->OnBeforeNavigate2 = [&](TObject*, IDispatch*, OleVariant& target, OleVariant&, OleVariant&, OleVariant&,
                                      OleVariant&, WordBool& cancel) {
         cancel = toWordBool(QString::fromStdU16String(target.toWideString()).endsWith(u"/counted"));
+        cancelled += cancel ? 1 : 0;
     };
     sextant->OnNavigateComplete2 = [&](TObject*, IDispatch*, OleVariant&) { ++completes; };
     counted = 0;
     sextant->Go(url("/counted"));
     // The same from the page itself, through the engine's navigation request.
     page()->runJavaScript(QStringLiteral("location.href = '/counted';"));
-    QTest::qWait(700);
+    // Both are refused before the engine asks the server.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cancelled == 2; }, 20000));
     EXPECT_EQ(counted, 0);
     EXPECT_EQ(completes, 0);
     EXPECT_EQ(QString::fromStdU16String(sextant->LocationURL()), url("/second"));
@@ -276,6 +285,100 @@ TEST_F(SextantEngineTest, AFolderPathShowsTheFolderView)
     EXPECT_EQ(QString::fromStdU16String(sextant->LocationURL()), url("/second"));
 }
 
+TEST_F(SextantEngineTest, BackAndForwardMoveThroughPagesAndFolderViewsInOrder)
+{
+    QTemporaryDir dir;
+    for (const char* folder : {"A", "B"}) {
+        ASSERT_TRUE(QDir(dir.path()).mkdir(QString::fromLatin1(folder)));
+        QFile(dir.filePath(QStringLiteral("%1/in-%1.txt").arg(QLatin1String(folder)))).open(QIODevice::WriteOnly);
+    }
+    QWidget otherForm;
+    auto* browser = new TSextant(&otherForm);
+    otherForm.show();
+    ASSERT_TRUE(browser->Go(url("/page"), 20000));
+    for (const char* folder : {"A", "B"}) {
+        browser->Go(dir.filePath(QString::fromLatin1(folder)));
+        ASSERT_TRUE(browser->Wait(20000));
+    }
+    ASSERT_TRUE(browser->Go(url("/second"), 20000));
+
+    std::vector<std::string> log;
+    record(log, browser);
+    QStringList announced;
+    browser->OnBeforeNavigate2 = [&](TObject*, IDispatch* disp, OleVariant& target, OleVariant&, OleVariant&,
+                                     OleVariant&, OleVariant&, WordBool&) {
+        if (disp == browser->Application()) {
+            log.push_back("BeforeNavigate2");
+            announced.append(QString::fromStdU16String(target.toWideString()));
+        }
+    };
+    std::map<int, WordBool> enabled;
+    browser->OnCommandStateChange = [&](TObject*, int command, WordBool enable) { enabled[command] = enable; };
+
+    enum class Move { Back, Forward };
+    struct Step {
+        Move move;
+        QString location;
+        QString title;
+        QString folderItem; // the one item of the folder view; empty for a page
+        bool canGoBack;
+        bool canGoForward;
+    };
+    const QString folderA = QUrl::fromLocalFile(dir.filePath(QStringLiteral("A"))).toString();
+    const QString folderB = QUrl::fromLocalFile(dir.filePath(QStringLiteral("B"))).toString();
+    const Step steps[] = {
+        {Move::Back, folderB, QStringLiteral("B"), QStringLiteral("in-B.txt"), true, true},
+        {Move::Back, folderA, QStringLiteral("A"), QStringLiteral("in-A.txt"), true, true},
+        {Move::Back, url("/page"), QStringLiteral("Fixture"), QString(), false, true},
+        {Move::Forward, folderA, QStringLiteral("A"), QStringLiteral("in-A.txt"), true, true},
+        {Move::Forward, folderB, QStringLiteral("B"), QStringLiteral("in-B.txt"), true, true},
+        {Move::Forward, url("/second"), QStringLiteral("Second"), QString(), true, false},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.location.toStdString());
+        log.clear();
+        announced.clear();
+        enabled.clear();
+        if (step.move == Move::Back)
+            browser->GoBack();
+        else
+            browser->GoForward();
+        ASSERT_TRUE(browser->Wait(20000));
+
+        EXPECT_EQ(QString::fromStdU16String(browser->LocationURL()).toStdString(), step.location.toStdString());
+        EXPECT_EQ(browser->LocationName(), step.title.toStdU16String());
+        ASSERT_EQ(announced.size(), 1);
+        EXPECT_EQ(QUrl(announced[0]).adjusted(QUrl::StripTrailingSlash), QUrl(step.location));
+        EXPECT_EQ(enabled[CSC_NAVIGATEBACK], toWordBool(step.canGoBack));
+        EXPECT_EQ(enabled[CSC_NAVIGATEFORWARD], toWordBool(step.canGoForward));
+        EXPECT_EQ(log.front(), "BeforeNavigate2");
+        EXPECT_EQ(std::count(log.begin(), log.end(), "NavigateComplete2"), 1);
+        EXPECT_EQ(std::count(log.begin(), log.end(), "DocumentComplete"), 1);
+        EXPECT_LT(positionOf(log, "NavigateComplete2"), positionOf(log, "DocumentComplete"));
+        EXPECT_LT(positionOf(log, "DocumentComplete"), positionOf(log, "DownloadComplete"));
+
+        auto* list = qobject_cast<QListWidget*>(browser->FindChildWindow(QStringLiteral("SysListView32")));
+        if (step.folderItem.isEmpty()) {
+            EXPECT_EQ(list, nullptr);
+            EXPECT_NE(browser->GetDocument(), nullptr);
+        } else {
+            ASSERT_NE(list, nullptr);
+            EXPECT_TRUE(list->isVisible());
+            ASSERT_EQ(list->count(), 1);
+            EXPECT_EQ(list->item(0)->text().toStdString(), step.folderItem.toStdString());
+            EXPECT_EQ(browser->GetDocument(), nullptr);
+        }
+    }
+
+    // A move the host cancels leaves the page shown, complete.
+    browser->OnBeforeNavigate2 = [](TObject*, IDispatch*, OleVariant&, OleVariant&, OleVariant&, OleVariant&,
+                                     OleVariant&, WordBool& cancel) { cancel = VARIANT_TRUE; };
+    browser->GoBack();
+    EXPECT_TRUE(browser->Wait(20000));
+    EXPECT_EQ(QString::fromStdU16String(browser->LocationURL()).toStdString(), url("/second").toStdString());
+    EXPECT_EQ(browser->FindChildWindow(QStringLiteral("SysListView32")), nullptr);
+}
+
 TEST_F(SextantEngineTest, GoBackWithoutHistoryDoesNothingAndHistoryIsFollowed)
 {
     QWidget otherForm;
@@ -317,9 +420,18 @@ TEST_F(SextantEngineTest, GoHomeOpensTheStartPageOrABlankPage)
 TEST_F(SextantEngineTest, NewWindowIsCancelledOrHandedToAnotherBrowser)
 {
     ASSERT_TRUE(sextant->Go(url("/page"), 20000));
-    auto openWindow = [] {
+    // The host's answer to the page's window.open: cancel it, hand over a
+    // control of its own, or leave it to the control.
+    std::function<void(IDispatch*&, WordBool&)> answer;
+    int asked = 0;
+    sextant->OnNewWindow2 = [&](TObject*, IDispatch*& ppDisp, WordBool& cancel) {
+        ++asked;
+        answer(ppDisp, cancel);
+    };
+    auto openWindow = [&asked] {
+        const int before = asked;
         page()->runJavaScript(QStringLiteral("window.open('/second?popup', '_blank');"));
-        QTest::qWait(500);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return asked > before; }, 20000));
     };
     auto popups = [] {
         const QWidgetList windows = QApplication::topLevelWidgets();
@@ -327,14 +439,14 @@ TEST_F(SextantEngineTest, NewWindowIsCancelledOrHandedToAnotherBrowser)
             return w->isVisible() && WindowClassName(w) == QLatin1String(WC_SHELLEMBEDDING);
         });
     };
-    sextant->OnNewWindow2 = [](TObject*, IDispatch*&, WordBool& cancel) { cancel = VARIANT_TRUE; };
+    answer = [](IDispatch*&, WordBool& cancel) { cancel = VARIANT_TRUE; };
     openWindow();
     EXPECT_EQ(popups(), 0);
 
     QWidget otherForm;
     auto* other = new TSextant(&otherForm);
     otherForm.show();
-    sextant->OnNewWindow2 = [other](TObject*, IDispatch*& ppDisp, WordBool&) { ppDisp = other->Application(); };
+    answer = [other](IDispatch*& ppDisp, WordBool&) { ppDisp = other->Application(); };
     openWindow();
     EXPECT_TRUE(other->Wait(20000));
     EXPECT_EQ(QString::fromStdU16String(other->LocationURL()), url("/second?popup"));
@@ -360,22 +472,23 @@ TEST_F(SextantEngineTest, NewWindowIsCancelledOrHandedToAnotherBrowser)
     };
     otherPage->runJavaScript(QStringLiteral("window.close();"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return closings == 1; }, 3000));
-    QTest::qWait(50);
+    // A close the host would be asked about is queued before this answer.
+    ASSERT_TRUE(RunScript(otherPage, QStringLiteral("1")).isValid());
     EXPECT_EQ(queries, 0); // cancelled by the control's handler
     otherPage->runJavaScript(QStringLiteral("window.close();"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return queries == 1; }, 3000));
     EXPECT_TRUE(other->isVisible()); // the close query refused
 
     // Unhandled, the page gets a window of its own.
-    sextant->OnNewWindow2 = nullptr;
+    answer = [](IDispatch*&, WordBool&) {};
     openWindow();
-    EXPECT_EQ(popups(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return popups() == 1; }, 20000));
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (WindowClassName(w) == QLatin1String(WC_SHELLEMBEDDING))
             w->close();
     }
-    QTest::qWait(50);
-    EXPECT_EQ(popups(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return popups() == 0; }, 20000));
+    sextant->OnNewWindow2 = nullptr;
 }
 
 // Counts the key presses that reach a widget past the application's filters.
@@ -397,10 +510,12 @@ TEST_F(SextantEngineTest, KeyDownHandlerKeepsKeysFromThePageAndEnterReachesIt)
     ASSERT_TRUE(sextant->Go(url("/form"), 20000));
     form->activateWindow();
     sextant->SetFocus();
-    QTest::qWait(50);
-    QWidget* view = QApplication::focusWidget(); // the engine's widget of the page
-    ASSERT_NE(view, nullptr);
-    ASSERT_TRUE(sextant->isAncestorOf(view));
+    // The engine's widget of the page takes the focus.
+    ASSERT_TRUE(QTest::qWaitFor([] {
+        QWidget* focused = QApplication::focusWidget();
+        return focused && focused != sextant && sextant->isAncestorOf(focused);
+    }, 20000));
+    QWidget* view = QApplication::focusWidget();
     KeyCounter reached;
     view->installEventFilter(&reached);
     std::vector<std::uint16_t> seen;
@@ -409,9 +524,9 @@ TEST_F(SextantEngineTest, KeyDownHandlerKeepsKeysFromThePageAndEnterReachesIt)
         if (key == 'B')
             key = 0;
     };
+    // A key reaches the widget and every filter before keyClick returns.
     for (Qt::Key key : {Qt::Key_A, Qt::Key_B, Qt::Key_A, Qt::Key_Return})
         QTest::keyClick(view, key);
-    QTest::qWait(50);
     EXPECT_EQ(seen, (std::vector<std::uint16_t>{'A', 'B', 'A', VK_RETURN}));
     EXPECT_EQ(reached.keys, (std::vector<int>{Qt::Key_A, Qt::Key_A, Qt::Key_Return}));
     view->removeEventFilter(&reached);
@@ -512,7 +627,7 @@ TEST_F(SextantEngineTest, ReparentingKeepsTheLoadedPage)
     other.resize(300, 200);
     sextant->setParent(&other);
     other.show();
-    QTest::qWait(50);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
     EXPECT_EQ(dynamic_cast<QtWebBrowser*>(sextant->DefaultInterface())->view(), view);
     EXPECT_EQ(page()->url().toString(), url("/page"));
     EXPECT_EQ(sextant->ReadyState(), READYSTATE_COMPLETE);
