@@ -19,10 +19,7 @@ QIcon drawn(int size, const std::function<void(QPainter&)>& paint)
     return QIcon(pixmap);
 }
 
-QIcon standard(QStyle::StandardPixmap which)
-{
-    return QApplication::style()->standardIcon(which);
-}
+QIcon standard(QStyle::StandardPixmap which) { return QApplication::style()->standardIcon(which); }
 
 QIcon star()
 {
@@ -83,24 +80,20 @@ QIcon smiley(int index)
             p.drawEllipse(QPointF(9.5, 13), 1.8, 1.8);
     });
 }
-}
+} // namespace
 
 QList<QIcon> ToolBarImages()
 {
-    return {standard(QStyle::SP_BrowserStop),     standard(QStyle::SP_DirHomeIcon),
-            standard(QStyle::SP_BrowserReload),   standard(QStyle::SP_ArrowForward),
-            standard(QStyle::SP_ArrowBack),       magnifier(),
-            standard(QStyle::SP_DirLinkIcon),     standard(QStyle::SP_FileIcon),
-            star(),                               blocked()};
+    return {standard(QStyle::SP_BrowserStop), standard(QStyle::SP_DirHomeIcon), standard(QStyle::SP_BrowserReload),
+        standard(QStyle::SP_ArrowForward), standard(QStyle::SP_ArrowBack), magnifier(),
+        standard(QStyle::SP_DirLinkIcon), standard(QStyle::SP_FileIcon), star(), blocked()};
 }
 
 QList<QIcon> FavoritesTreeImages()
 {
     return {standard(QStyle::SP_FileDialogDetailedView), standard(QStyle::SP_FileDialogListView),
-            standard(QStyle::SP_FileDialogNewFolder),    standard(QStyle::SP_ArrowDown),
-            standard(QStyle::SP_ArrowUp),                star(),
-            standard(QStyle::SP_DirClosedIcon),          standard(QStyle::SP_DirOpenIcon),
-            standard(QStyle::SP_FileLinkIcon)};
+        standard(QStyle::SP_FileDialogNewFolder), standard(QStyle::SP_ArrowDown), standard(QStyle::SP_ArrowUp), star(),
+        standard(QStyle::SP_DirClosedIcon), standard(QStyle::SP_DirOpenIcon), standard(QStyle::SP_FileLinkIcon)};
 }
 
 QList<QIcon> SmileyImages()

@@ -15,12 +15,11 @@ class QMenu;
 // hint carries the item's data (an encoding item's charset name).
 struct TMenuEntry {
     enum Kind { Plain, Check, Radio };
-    TMenuEntry(const char* caption, std::vector<TMenuEntry> items = {}, Kind kind = Plain,
-               bool checkedAtStart = false, const char* hint = "")
-        : caption(QString::fromUtf8(caption)), items(std::move(items)), kind(kind),
-          checkedAtStart(checkedAtStart), hint(QString::fromUtf8(hint))
-    {
-    }
+    TMenuEntry(const char* caption, std::vector<TMenuEntry> items = {}, Kind kind = Plain, bool checkedAtStart = false,
+        const char* hint = "")
+        : caption(QString::fromUtf8(caption)), items(std::move(items)), kind(kind), checkedAtStart(checkedAtStart),
+          hint(QString::fromUtf8(hint))
+    {}
 
     QString caption;
     std::vector<TMenuEntry> items;
@@ -37,5 +36,5 @@ const std::vector<TMenuEntry>& LinksBarPopupEntries();
 // Adds entries to menu. Every item is recorded in items under its caption
 // path: the captions from the top-level menu down, joined by "|"
 // ("&Tools|Cookies|Get Cookies Path").
-void BuildMenu(QMenu* menu, const std::vector<TMenuEntry>& entries, const QString& path,
-               QHash<QString, QAction*>& items);
+void BuildMenu(
+    QMenu* menu, const std::vector<TMenuEntry>& entries, const QString& path, QHash<QString, QAction*>& items);

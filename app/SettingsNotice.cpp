@@ -17,5 +17,5 @@ void ReportUntouchedHives()
                               "untouched:\n\n%1\n\nThe program goes on with default settings in their place; "
                               "settings changed while it runs are not kept.")
                    .arg(files.join(QLatin1Char('\n'))),
-               mtWarning, mbOK);
+        mtWarning, mbOK);
 }

@@ -21,16 +21,14 @@ void exitAfterFirstPage(TfrmMain& window, const QElapsedTimer& started)
 {
     if (qEnvironmentVariable("ZARNWEB_EXIT_AFTER_LOAD") != QLatin1String("1"))
         return;
-    QObject::connect(&window, &TfrmMain::MainDocumentComplete, &window,
-                     [&started](const QString& url) {
-                         std::printf("ZarnWeb: document complete after %lld ms: %s\n",
-                                     static_cast<long long>(started.elapsed()),
-                                     qUtf8Printable(url));
-                         std::fflush(stdout);
-                         QCoreApplication::quit();
-                     });
+    QObject::connect(&window, &TfrmMain::MainDocumentComplete, &window, [&started](const QString& url) {
+        std::printf("ZarnWeb: document complete after %lld ms: %s\n", static_cast<long long>(started.elapsed()),
+            qUtf8Printable(url));
+        std::fflush(stdout);
+        QCoreApplication::quit();
+    });
 }
-}
+} // namespace
 
 int main(int argc, char** argv)
 {

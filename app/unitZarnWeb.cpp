@@ -57,8 +57,7 @@ QWidget* panel(QWidget* parent, const QString& name)
     return widget;
 }
 
-template <class Layout>
-Layout* tightLayout(QWidget* owner)
+template <class Layout> Layout* tightLayout(QWidget* owner)
 {
     auto* layout = new Layout(owner);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -66,8 +65,7 @@ Layout* tightLayout(QWidget* owner)
     return layout;
 }
 
-QToolButton* speedButton(QWidget* parent, const QString& name, const QString& caption,
-                         const QString& hint = {})
+QToolButton* speedButton(QWidget* parent, const QString& name, const QString& caption, const QString& hint = {})
 {
     auto* button = new QToolButton(parent);
     button->setObjectName(name);
@@ -96,10 +94,9 @@ QStringList readLines(const QString& fileName)
         lines.append(in.readLine());
     return lines;
 }
-}
+} // namespace
 
-TfrmMain::TfrmMain(QWidget* parent)
-    : QMainWindow(parent)
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Caption);
@@ -138,10 +135,7 @@ TfrmMain::TfrmMain(QWidget* parent)
     FormCreate();
 }
 
-TfrmMain::~TfrmMain()
-{
-    FormDestroy();
-}
+TfrmMain::~TfrmMain() { FormDestroy(); }
 
 // Without a stored placement the window opens at its designed size, widened
 // to the least width its toolbar row and panels need, inside the screen's
@@ -150,8 +144,7 @@ TfrmMain::~TfrmMain()
 void TfrmMain::placeOnScreen()
 {
     const QScreen* display = screen();
-    const Qt::WindowStates placedBySystem =
-        Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+    const Qt::WindowStates placedBySystem = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
     if (!display || (windowState() & placedBySystem))
         return;
     const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
@@ -213,8 +206,7 @@ QWidget* TfrmMain::createToolBar()
     // Given less than its size hint, a toolbar elides its buttons' captions
     // and then moves buttons into its overflow menu.
     MainToolBar->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-    auto button = [this](const QString& name, const QString& caption, const QString& hint,
-                         int image) {
+    auto button = [this](const QString& name, const QString& caption, const QString& hint, int image) {
         QAction* action = MainToolBar->addAction(ilToolBar.value(image), caption);
         action->setObjectName(name);
         action->setToolTip(hint);
@@ -226,24 +218,19 @@ QWidget* TfrmMain::createToolBar()
         widget->setCursor(Qt::PointingHandCursor);
         return action;
     };
-    ToolbtnBack = button(QStringLiteral("ToolbtnBack"), QStringLiteral("Back"),
-                         QStringLiteral("Navigate Back"), 4);
-    ToolBtnForward = button(QStringLiteral("ToolBtnForward"), QStringLiteral("Forward"),
-                            QStringLiteral("Navigate Forward"), 3);
-    ToolBtnStop = button(QStringLiteral("ToolBtnStop"), QStringLiteral(" Stop"),
-                         QStringLiteral("Stop loading"), 0);
+    ToolbtnBack = button(QStringLiteral("ToolbtnBack"), QStringLiteral("Back"), QStringLiteral("Navigate Back"), 4);
+    ToolBtnForward
+        = button(QStringLiteral("ToolBtnForward"), QStringLiteral("Forward"), QStringLiteral("Navigate Forward"), 3);
+    ToolBtnStop = button(QStringLiteral("ToolBtnStop"), QStringLiteral(" Stop"), QStringLiteral("Stop loading"), 0);
     MainToolBar->addSeparator();
-    ToolBtnRefresh = button(QStringLiteral("ToolBtnRefresh"), QStringLiteral("Refresh"),
-                            QStringLiteral("Refresh Active Tab"), 2);
-    ToolBtnHome = button(QStringLiteral("ToolBtnHome"), QStringLiteral("Home"),
-                         QStringLiteral("Go Home"), 1);
+    ToolBtnRefresh
+        = button(QStringLiteral("ToolBtnRefresh"), QStringLiteral("Refresh"), QStringLiteral("Refresh Active Tab"), 2);
+    ToolBtnHome = button(QStringLiteral("ToolBtnHome"), QStringLiteral("Home"), QStringLiteral("Go Home"), 1);
     MainToolBar->addSeparator();
-    ToolBtnSearch = button(QStringLiteral("ToolBtnSearch"), QStringLiteral("Search"),
-                           QStringLiteral("Search..."), 5);
-    ToolBtnAccesories = button(QStringLiteral("ToolBtnAccesories"), QStringLiteral("Accessories"),
-                               QStringLiteral("Show Favorites"), 8);
-    tbBlock = button(QStringLiteral("tbBlock"), QStringLiteral("Block Popups"),
-                     QStringLiteral("Block Popups"), 9);
+    ToolBtnSearch = button(QStringLiteral("ToolBtnSearch"), QStringLiteral("Search"), QStringLiteral("Search..."), 5);
+    ToolBtnAccesories = button(
+        QStringLiteral("ToolBtnAccesories"), QStringLiteral("Accessories"), QStringLiteral("Show Favorites"), 8);
+    tbBlock = button(QStringLiteral("tbBlock"), QStringLiteral("Block Popups"), QStringLiteral("Block Popups"), 9);
     ToolBtnAccesories->setCheckable(true);
     tbBlock->setCheckable(true);
     for (QAction* action : {ToolbtnBack, ToolBtnForward, ToolBtnStop})
@@ -305,8 +292,8 @@ QWidget* TfrmMain::createMiddlePanel()
     IEAddress1->setEditable(true);
     IEAddress1->setInsertPolicy(QComboBox::NoInsert);
     IEAddress1->setFixedWidth(430);
-    btnGo = speedButton(address, QStringLiteral("btnGo"), QStringLiteral("GO"),
-                        QStringLiteral("Navigate to a Webpage"));
+    btnGo
+        = speedButton(address, QStringLiteral("btnGo"), QStringLiteral("GO"), QStringLiteral("Navigate to a Webpage"));
     btnGo->setIcon(ilToolBar.value(3));
     btnGo->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     ProgressBar1 = new QProgressBar(address);
@@ -326,8 +313,8 @@ QWidget* TfrmMain::createMiddlePanel()
     edtSearch = new QLineEdit(QStringLiteral("Search In Google"), search);
     edtSearch->setObjectName(QStringLiteral("edtSearch"));
     edtSearch->installEventFilter(this);
-    spdBtnGoogleSearch = speedButton(search, QStringLiteral("spdBtnGoogleSearch"),
-                                     QStringLiteral("GO"), QStringLiteral("Navigate to a Webpage"));
+    spdBtnGoogleSearch = speedButton(
+        search, QStringLiteral("spdBtnGoogleSearch"), QStringLiteral("GO"), QStringLiteral("Navigate to a Webpage"));
     spdBtnGoogleSearch->setIcon(ilToolBar.value(5));
     spdBtnGoogleSearch->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     searchRow->addWidget(edtSearch, 1);
@@ -353,8 +340,8 @@ QWidget* TfrmMain::createAccessoriesPanel()
     auto* layout = tightLayout<QVBoxLayout>(PanelAcc);
     auto* strip = panel(PanelAcc, QStringLiteral("PanelRebuild"));
     auto* stripRow = tightLayout<QHBoxLayout>(strip);
-    sbRebuildView = speedButton(strip, QStringLiteral("sbRebuildView"), QStringLiteral("Rebuild"),
-                                QStringLiteral("Rebuild the active view"));
+    sbRebuildView = speedButton(
+        strip, QStringLiteral("sbRebuildView"), QStringLiteral("Rebuild"), QStringLiteral("Rebuild the active view"));
     sbRebuildView->setIcon(ilToolBar.value(2));
     sbRebuildView->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     stripRow->addWidget(sbRebuildView);
@@ -390,8 +377,8 @@ QWidget* TfrmMain::createLocalFoldersTab()
     Panel1->setFixedHeight(49);
     auto* row = tightLayout<QHBoxLayout>(Panel1);
     row->setContentsMargins(2, 2, 2, 2);
-    sbUp = speedButton(Panel1, QStringLiteral("sbUp"), QStringLiteral("Up"),
-                       QStringLiteral("Back to the previous folder"));
+    sbUp = speedButton(
+        Panel1, QStringLiteral("sbUp"), QStringLiteral("Up"), QStringLiteral("Back to the previous folder"));
     sbUp->setIcon(ilToolBar.value(4));
     sbUp->setEnabled(false);
     sbRefresh = speedButton(Panel1, QStringLiteral("sbRefresh"), QStringLiteral("Refresh"));
@@ -528,10 +515,7 @@ void TfrmMain::createMenus()
         item->setEnabled(false);
 }
 
-QAction* TfrmMain::MenuItem(const QString& captionPath) const
-{
-    return menuItems_.value(captionPath);
-}
+QAction* TfrmMain::MenuItem(const QString& captionPath) const { return menuItems_.value(captionPath); }
 
 void TfrmMain::bindCommands()
 {
@@ -547,16 +531,14 @@ void TfrmMain::bindCommands()
     connect(sbUp, &QToolButton::clicked, this, &TfrmMain::sbUpClick);
     connect(sbRefresh, &QToolButton::clicked, this, [this] { Sextant2->Refresh(); });
     connect(LinksBar1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu1->popup(LinksBar1->mapToGlobal(at)); });
+        [this](const QPoint& at) { PopupMenu1->popup(LinksBar1->mapToGlobal(at)); });
 
     connect(MenuItem(QStringLiteral("&File|&Exit")), &QAction::triggered, this, &QWidget::close);
-    connect(MenuItem(QStringLiteral("Navigation|Go Home")), &QAction::triggered, this,
-            &TfrmMain::ToolBtnHomeClick);
+    connect(MenuItem(QStringLiteral("Navigation|Go Home")), &QAction::triggered, this, &TfrmMain::ToolBtnHomeClick);
     connect(GoBack1, &QAction::triggered, this, &TfrmMain::ToolbtnBackClick);
     connect(GoForward1, &QAction::triggered, this, &TfrmMain::ToolBtnForwardClick);
     connect(Stop1, &QAction::triggered, this, &TfrmMain::StopIfBusy);
-    connect(MenuItem(QStringLiteral("Navigation|Refresh")), &QAction::triggered, this,
-            &TfrmMain::ToolBtnRefreshClick);
+    connect(MenuItem(QStringLiteral("Navigation|Refresh")), &QAction::triggered, this, &TfrmMain::ToolBtnRefreshClick);
 }
 
 // The keys every browser user reaches for. They are window shortcuts of the
@@ -573,8 +555,8 @@ void TfrmMain::bindKeys()
     ToolBtnStop->setShortcut(QKeySequence(Qt::Key_Escape));
     auto* focusAddress = new QAction(this);
     focusAddress->setObjectName(QStringLiteral("actFocusAddress"));
-    focusAddress->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_L),
-                                QKeySequence(Qt::ALT | Qt::Key_D), QKeySequence(Qt::Key_F6)});
+    focusAddress->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence(Qt::ALT | Qt::Key_D), QKeySequence(Qt::Key_F6)});
     addAction(focusAddress);
     connect(focusAddress, &QAction::triggered, this, &TfrmMain::focusAddressBox);
 }
@@ -632,10 +614,7 @@ void TfrmMain::ToolBtnHomeClick()
     Sextant1->GoHome();
 }
 
-void TfrmMain::ToolBtnAccesoriesClick(bool down)
-{
-    PanelAcc->setVisible(down);
-}
+void TfrmMain::ToolBtnAccesoriesClick(bool down) { PanelAcc->setVisible(down); }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
 {
@@ -752,8 +731,7 @@ void TfrmMain::FormCreate()
 
 void TfrmMain::fillLinksGrid()
 {
-    const QStringList headings{QStringLiteral("Url"), QStringLiteral("Status"),
-                               QStringLiteral("Result")};
+    const QStringList headings{QStringLiteral("Url"), QStringLiteral("Status"), QStringLiteral("Result")};
     StringGrid1->setRowCount(LinksList.size() + 1);
     for (int column = 0; column < 3; ++column) {
         auto* heading = new QTableWidgetItem(headings[column]);
@@ -790,10 +768,7 @@ void TfrmMain::FormCloseQuery(bool& canClose)
     canClose = Sextant1 && !Sextant1->Busy();
 }
 
-void TfrmMain::FormDestroy()
-{
-    LinksList.clear();
-}
+void TfrmMain::FormDestroy() { LinksList.clear(); }
 
 void TfrmMain::showEvent(QShowEvent* event)
 {

@@ -17,16 +17,15 @@ int main(int argc, char** argv)
     server.set_tcp_nodelay(true);
     server.Get("/big.bin", [](const httplib::Request& req, httplib::Response& res) {
         const std::size_t size = std::stoull(req.has_param("size") ? req.get_param_value("size") : "1073741824");
-        res.set_content_provider(size, "application/octet-stream",
-            [](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+        res.set_content_provider(
+            size, "application/octet-stream", [](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
                 return sink.write(block.data(), std::min(length, block.size()));
             });
     });
-    server.Get(R"(/small/(\d+)\.txt)", [](const httplib::Request&, httplib::Response& res) {
-        res.set_content(small, "text/plain");
-    });
-    const int port = wanted > 0 ? (server.bind_to_port("127.0.0.1", wanted) ? wanted : -1)
-                                : server.bind_to_any_port("127.0.0.1");
+    server.Get(R"(/small/(\d+)\.txt)",
+        [](const httplib::Request&, httplib::Response& res) { res.set_content(small, "text/plain"); });
+    const int port
+        = wanted > 0 ? (server.bind_to_port("127.0.0.1", wanted) ? wanted : -1) : server.bind_to_any_port("127.0.0.1");
     if (port < 0)
         return 1;
     std::printf("%d\n", port);

@@ -38,21 +38,18 @@ const TControlData TSXT::CControlData = {
     DIID_DWebBrowserEvents2,
     34,
     {DISPID_STATUSTEXTCHANGE, DISPID_PROGRESSCHANGE, DISPID_COMMANDSTATECHANGE, DISPID_DOWNLOADBEGIN,
-        DISPID_DOWNLOADCOMPLETE, DISPID_TITLECHANGE, DISPID_PROPERTYCHANGE, DISPID_BEFORENAVIGATE2,
-        DISPID_NEWWINDOW2, DISPID_NAVIGATECOMPLETE2, DISPID_DOCUMENTCOMPLETE, DISPID_ONQUIT, DISPID_ONVISIBLE,
-        DISPID_ONTOOLBAR, DISPID_ONMENUBAR, DISPID_ONSTATUSBAR, DISPID_ONFULLSCREEN, DISPID_ONTHEATERMODE,
-        DISPID_ONADDRESSBAR, DISPID_WINDOWSETRESIZABLE, DISPID_WINDOWSETLEFT, DISPID_WINDOWSETTOP,
-        DISPID_WINDOWSETWIDTH, DISPID_WINDOWSETHEIGHT, DISPID_WINDOWCLOSING, DISPID_CLIENTTOHOSTWINDOW,
-        DISPID_SETSECURELOCKICON, DISPID_FILEDOWNLOAD, DISPID_NAVIGATEERROR, DISPID_PRINTTEMPLATEINSTANTIATION,
-        DISPID_PRINTTEMPLATETEARDOWN, DISPID_UPDATEPAGESTATUS, DISPID_PRIVACYIMPACTEDSTATECHANGE,
-        DISPID_NEWWINDOW3},
+        DISPID_DOWNLOADCOMPLETE, DISPID_TITLECHANGE, DISPID_PROPERTYCHANGE, DISPID_BEFORENAVIGATE2, DISPID_NEWWINDOW2,
+        DISPID_NAVIGATECOMPLETE2, DISPID_DOCUMENTCOMPLETE, DISPID_ONQUIT, DISPID_ONVISIBLE, DISPID_ONTOOLBAR,
+        DISPID_ONMENUBAR, DISPID_ONSTATUSBAR, DISPID_ONFULLSCREEN, DISPID_ONTHEATERMODE, DISPID_ONADDRESSBAR,
+        DISPID_WINDOWSETRESIZABLE, DISPID_WINDOWSETLEFT, DISPID_WINDOWSETTOP, DISPID_WINDOWSETWIDTH,
+        DISPID_WINDOWSETHEIGHT, DISPID_WINDOWCLOSING, DISPID_CLIENTTOHOSTWINDOW, DISPID_SETSECURELOCKICON,
+        DISPID_FILEDOWNLOAD, DISPID_NAVIGATEERROR, DISPID_PRINTTEMPLATEINSTANTIATION, DISPID_PRINTTEMPLATETEARDOWN,
+        DISPID_UPDATEPAGESTATUS, DISPID_PRIVACYIMPACTEDSTATECHANGE, DISPID_NEWWINDOW3},
     0,
     401,
 };
 
-TSXT::TSXT(QWidget* parent)
-    : QWidget(parent)
-    , intf_(CreateWebBrowser())
+TSXT::TSXT(QWidget* parent) : QWidget(parent), intf_(CreateWebBrowser())
 {
     intf_->Advise(this);
     PlaceControlWindow();
@@ -106,14 +103,14 @@ void TSXT::Navigate(const WideString& URL, OleVariant& Flags)
     Check(intf_->Navigate(URL, Flags, empty, empty, empty));
 }
 
-void TSXT::Navigate(const WideString& URL, OleVariant& Flags, OleVariant& TargetFrameName, OleVariant& PostData,
-    OleVariant& Headers)
+void TSXT::Navigate(
+    const WideString& URL, OleVariant& Flags, OleVariant& TargetFrameName, OleVariant& PostData, OleVariant& Headers)
 {
     Check(intf_->Navigate(URL, Flags, TargetFrameName, PostData, Headers));
 }
 
-void TSXT::Navigate2(OleVariant& URL, OleVariant& Flags, OleVariant& TargetFrameName, OleVariant& PostData,
-    OleVariant& Headers)
+void TSXT::Navigate2(
+    OleVariant& URL, OleVariant& Flags, OleVariant& TargetFrameName, OleVariant& PostData, OleVariant& Headers)
 {
     Check(intf_->Navigate2(URL, Flags, TargetFrameName, PostData, Headers));
 }
@@ -187,9 +184,8 @@ HRESULT TSXT::Invoke(DISPID dispId, std::vector<Variant>& a)
         break;
     case DISPID_NEWWINDOW2:
         if (OnNewWindow2)
-            withCancel(1, [&](WordBool& cancel) {
-                withDispatch([&](IDispatch*& disp) { OnNewWindow2(this, disp, cancel); });
-            });
+            withCancel(1,
+                [&](WordBool& cancel) { withDispatch([&](IDispatch*& disp) { OnNewWindow2(this, disp, cancel); }); });
         break;
     case DISPID_NAVIGATECOMPLETE2:
         Raise(OnNavigateComplete2, this, dispatchOf(a[0]), a[1]);
@@ -258,9 +254,7 @@ HRESULT TSXT::Invoke(DISPID dispId, std::vector<Variant>& a)
         break;
     case DISPID_NAVIGATEERROR:
         if (OnNavigateError)
-            withCancel(4, [&](WordBool& cancel) {
-                OnNavigateError(this, dispatchOf(a[0]), a[1], a[2], a[3], cancel);
-            });
+            withCancel(4, [&](WordBool& cancel) { OnNavigateError(this, dispatchOf(a[0]), a[1], a[2], a[3], cancel); });
         break;
     case DISPID_PRINTTEMPLATEINSTANTIATION:
         Raise(OnPrintTemplateInstantiation, this, dispatchOf(a[0]));
@@ -278,8 +272,8 @@ HRESULT TSXT::Invoke(DISPID dispId, std::vector<Variant>& a)
         if (OnNewWindow3)
             withCancel(1, [&](WordBool& cancel) {
                 withDispatch([&](IDispatch*& disp) {
-                    OnNewWindow3(this, disp, cancel, static_cast<DWORD>(a[2].toInt()), a[3].toWideString(),
-                        a[4].toWideString());
+                    OnNewWindow3(
+                        this, disp, cancel, static_cast<DWORD>(a[2].toInt()), a[3].toWideString(), a[4].toWideString());
                 });
             });
         break;

@@ -29,8 +29,8 @@ using TSXTProgressChange = std::function<void(TObject* ASender, int Progress, in
 using TSXTCommandStateChange = std::function<void(TObject* ASender, int Command, WordBool Enable)>;
 using TSXTTitleChange = std::function<void(TObject* ASender, const WideString& Text)>;
 using TSXTPropertyChange = std::function<void(TObject* ASender, const WideString& szProperty)>;
-using TSXTBeforeNavigate2 = std::function<void(TObject* ASender, IDispatch* pDisp, OleVariant& URL,
-    OleVariant& Flags, OleVariant& TargetFrameName, OleVariant& PostData, OleVariant& Headers, WordBool& Cancel)>;
+using TSXTBeforeNavigate2 = std::function<void(TObject* ASender, IDispatch* pDisp, OleVariant& URL, OleVariant& Flags,
+    OleVariant& TargetFrameName, OleVariant& PostData, OleVariant& Headers, WordBool& Cancel)>;
 using TSXTNewWindow2 = std::function<void(TObject* ASender, IDispatch*& ppDisp, WordBool& Cancel)>;
 using TSXTNavigateComplete2 = std::function<void(TObject* ASender, IDispatch* pDisp, OleVariant& URL)>;
 using TSXTDocumentComplete = std::function<void(TObject* ASender, IDispatch* pDisp, OleVariant& URL)>;
@@ -50,11 +50,12 @@ using TSXTWindowClosing = std::function<void(TObject* ASender, WordBool IsChildW
 using TSXTClientToHostWindow = std::function<void(TObject* ASender, int& CX, int& CY)>;
 using TSXTSetSecureLockIcon = std::function<void(TObject* ASender, int SecureLockIcon)>;
 using TSXTFileDownload = std::function<void(TObject* ASender, WordBool& Cancel)>;
-using TSXTNavigateError = std::function<void(TObject* ASender, IDispatch* pDisp, OleVariant& URL,
-    OleVariant& Frame, OleVariant& StatusCode, WordBool& Cancel)>;
+using TSXTNavigateError = std::function<void(
+    TObject* ASender, IDispatch* pDisp, OleVariant& URL, OleVariant& Frame, OleVariant& StatusCode, WordBool& Cancel)>;
 using TSXTPrintTemplateInstantiation = std::function<void(TObject* ASender, IDispatch* pDisp)>;
 using TSXTPrintTemplateTeardown = std::function<void(TObject* ASender, IDispatch* pDisp)>;
-using TSXTUpdatePageStatus = std::function<void(TObject* ASender, IDispatch* pDisp, OleVariant& nPage, OleVariant& fDone)>;
+using TSXTUpdatePageStatus
+    = std::function<void(TObject* ASender, IDispatch* pDisp, OleVariant& nPage, OleVariant& fDone)>;
 using TSXTPrivacyImpactedStateChange = std::function<void(TObject* ASender, WordBool bImpacted)>;
 using TSXTNewWindow3 = std::function<void(TObject* ASender, IDispatch*& ppDisp, WordBool& Cancel, DWORD dwFlags,
     const WideString& bstrUrlContext, const WideString& bstrUrl)>;
@@ -92,8 +93,8 @@ public:
     void Navigate(const WideString& URL, OleVariant& Flags);
     void Navigate(const WideString& URL, OleVariant& Flags, OleVariant& TargetFrameName, OleVariant& PostData,
         OleVariant& Headers);
-    void Navigate2(OleVariant& URL, OleVariant& Flags, OleVariant& TargetFrameName, OleVariant& PostData,
-        OleVariant& Headers);
+    void Navigate2(
+        OleVariant& URL, OleVariant& Flags, OleVariant& TargetFrameName, OleVariant& PostData, OleVariant& Headers);
     void Refresh();
     void Refresh2(OleVariant& Level);
     void ExecWB(int CmdID, int CmdExecOpt, OleVariant& vaIn, OleVariant& vaOut);
@@ -118,7 +119,10 @@ public:
     WordBool RegisterAsBrowser() const { return boolProperty(DISPID_REGISTERASBROWSER); }
     void SetRegisterAsBrowser(WordBool value) { SetDispProperty(DISPID_REGISTERASBROWSER, Variant::fromBool(value)); }
     WordBool RegisterAsDropTarget() const { return boolProperty(DISPID_REGISTERASDROPTARGET); }
-    void SetRegisterAsDropTarget(WordBool value) { SetDispProperty(DISPID_REGISTERASDROPTARGET, Variant::fromBool(value)); }
+    void SetRegisterAsDropTarget(WordBool value)
+    {
+        SetDispProperty(DISPID_REGISTERASDROPTARGET, Variant::fromBool(value));
+    }
     WordBool TheaterMode() const { return boolProperty(DISPID_THEATERMODE); }
     void SetTheaterMode(WordBool value) { SetDispProperty(DISPID_THEATERMODE, Variant::fromBool(value)); }
     WordBool AddressBar() const { return boolProperty(DISPID_ADDRESSBAR); }

@@ -30,10 +30,14 @@ QString trimmedAddress(const QString& text)
 unsigned directionOf(std::uint16_t key)
 {
     switch (key) {
-    case VK_LEFT: return LVNI_TOLEFT;
-    case VK_UP: return LVNI_ABOVE;
-    case VK_RIGHT: return LVNI_TORIGHT;
-    case VK_DOWN: return LVNI_BELOW;
+    case VK_LEFT:
+        return LVNI_TOLEFT;
+    case VK_UP:
+        return LVNI_ABOVE;
+    case VK_RIGHT:
+        return LVNI_TORIGHT;
+    case VK_DOWN:
+        return LVNI_BELOW;
     }
     return 0;
 }
@@ -45,8 +49,7 @@ LPARAM makeLParam(int low, int high)
 
 } // namespace
 
-TSextant::TSextant(QWidget* parent)
-    : TCustomSextant(parent)
+TSextant::TSextant(QWidget* parent) : TCustomSextant(parent)
 {
     SxtUnitStart();
     // The Qt stand-in for replacing the window procedure: input reaching any
@@ -123,18 +126,14 @@ bool TSextant::WaitWhileBusy(unsigned TimeOut)
 
 // The component has a window once its form's window exists and while the
 // control's window is not parked elsewhere.
-bool TSextant::HandleAllocated() const
-{
-    return window()->testAttribute(Qt::WA_WState_Created) && !ParkedWindow();
-}
+bool TSextant::HandleAllocated() const { return window()->testAttribute(Qt::WA_WState_Created) && !ParkedWindow(); }
 
 void TSextant::Stop()
 {
     stopRequested_ = true;
     try {
         TSXT::Stop();
-    } catch (const EOleException&) {
-    }
+    } catch (const EOleException&) {}
 }
 
 void TSextant::GoHome()
@@ -154,8 +153,7 @@ void TSextant::GoBack()
     ForgetIdleStop();
     try {
         TSXT::GoBack();
-    } catch (const EOleException&) {
-    }
+    } catch (const EOleException&) {}
 }
 
 void TSextant::GoForward()
@@ -163,8 +161,7 @@ void TSextant::GoForward()
     ForgetIdleStop();
     try {
         TSXT::GoForward();
-    } catch (const EOleException&) {
-    }
+    } catch (const EOleException&) {}
 }
 
 void TSextant::AssignEmptyDocument(bool WaitForIt)
@@ -238,7 +235,8 @@ void TSextant::WindowProc(TMessage& Message, bool& DoDefault)
         if (OnClick && (button == WM_LBUTTONDOWN || button == WM_RBUTTONDOWN)) {
             const auto x = std::int16_t(Message.LParam & 0xFFFF);
             const auto y = std::int16_t((Message.LParam >> 16) & 0xFFFF);
-            OnClick(this, button == WM_LBUTTONDOWN ? mbLeft : mbRight, MouseKeysToShiftState(Message.WParam >> 16), x, y);
+            OnClick(
+                this, button == WM_LBUTTONDOWN ? mbLeft : mbRight, MouseKeysToShiftState(Message.WParam >> 16), x, y);
         }
         break;
     }
@@ -304,10 +302,7 @@ QAbstractItemView* TSextant::FolderListView() const
     return qobject_cast<QAbstractItemView*>(FindChildWindow(WC_LISTVIEW));
 }
 
-QWidget* TSextant::FindChildWindow(const QString& className) const
-{
-    return ::FindChildWindow(this, className);
-}
+QWidget* TSextant::FindChildWindow(const QString& className) const { return ::FindChildWindow(this, className); }
 
 bool TSextant::MoveFolderViewSelection(std::uint16_t Key, TShiftState Shift)
 {
@@ -329,10 +324,7 @@ bool TSextant::MoveFolderViewSelection(std::uint16_t Key, TShiftState Shift)
     return true;
 }
 
-bool TSextant::IsHooked(const QWidget* window) const
-{
-    return window && hooked_.contains(window);
-}
+bool TSextant::IsHooked(const QWidget* window) const { return window && hooked_.contains(window); }
 
 void TSextant::Hook(QWidget* window)
 {
@@ -467,8 +459,8 @@ void TSextant::ForwardClick(QMouseEvent* mouse)
 bool TSextant::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    const bool interesting = type == QEvent::KeyPress || type == QEvent::KeyRelease
-        || type == QEvent::MouseButtonPress || type == QEvent::FocusIn;
+    const bool interesting = type == QEvent::KeyPress || type == QEvent::KeyRelease || type == QEvent::MouseButtonPress
+        || type == QEvent::FocusIn;
     auto* widget = interesting ? qobject_cast<QWidget*>(watched) : nullptr;
     if (!widget || destroying_ || !isAncestorOf(widget) || !IsFirstReceiver(widget, event))
         return false;

@@ -22,16 +22,9 @@ QWidget* parkingWindow()
 
 } // namespace
 
-TCustomSextant::TCustomSextant(QWidget* parent)
-    : TSXT(parent)
-{
-    DefaultInterface()->SetClientSite(this);
-}
+TCustomSextant::TCustomSextant(QWidget* parent) : TSXT(parent) { DefaultInterface()->SetClientSite(this); }
 
-TCustomSextant::~TCustomSextant()
-{
-    DefaultInterface()->SetClientSite(nullptr);
-}
+TCustomSextant::~TCustomSextant() { DefaultInterface()->SetClientSite(nullptr); }
 
 void TCustomSextant::UIActivate()
 {

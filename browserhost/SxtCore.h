@@ -11,10 +11,7 @@
 using TSxtWindowServicesEvent = std::function<void(TObject* Sender, int cx, int cy)>;
 using TSxtNotifyEvent = std::function<void(TObject* Sender)>;
 
-class TCustomSextant : public TSXT,
-                       public IOleClientSite,
-                       public IOleCommandTarget,
-                       public IHTMLOMWindowServices {
+class TCustomSextant : public TSXT, public IOleClientSite, public IOleCommandTarget, public IHTMLOMWindowServices {
     Q_OBJECT
 public:
     explicit TCustomSextant(QWidget* parent = nullptr);

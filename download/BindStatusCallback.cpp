@@ -20,10 +20,7 @@ namespace {
 
 constexpr HRESULT kFailed = E_FAIL;
 
-std::string extensionOf(const std::string& path)
-{
-    return fs::path(path).extension().string();
-}
+std::string extensionOf(const std::string& path) { return fs::path(path).extension().string(); }
 
 std::string lastErrorText() { return SysErrorMessage(GetLastError()); }
 
@@ -32,11 +29,8 @@ HRESULT hresultFromWin32(DWORD code) { return makeHResult(0x80070000u | (code & 
 } // namespace
 
 TBSCB::TBSCB(TCustomIEDownload* owner, IBindCtx* bindContext, IMoniker* moniker)
-    : owner_(owner)
-    , givenContext_(bindContext)
-    , givenMoniker_(moniker)
-{
-}
+    : owner_(owner), givenContext_(bindContext), givenMoniker_(moniker)
+{}
 
 TBSCB::~TBSCB() = default;
 
@@ -281,8 +275,8 @@ HRESULT TBSCB::OnStartBinding(DWORD, IBinding* binding)
     }
     bool cancel = false;
     if (owner_->OnBeforeDownload)
-        owner_->OnBeforeDownload(info_.get(), fromWide(info_->Url), info_->FileName, info_->FileExtension,
-            info_->Host, info_->DownloadFolder, static_cast<int>(info_->FileSize), cancel);
+        owner_->OnBeforeDownload(info_.get(), fromWide(info_->Url), info_->FileName, info_->FileExtension, info_->Host,
+            info_->DownloadFolder, static_cast<int>(info_->FileSize), cancel);
     owner_->FileName = info_->FileName;
     owner_->DownloadFolder = info_->DownloadFolder;
     if (owner_->DownloadMethod == dmStream)
@@ -313,12 +307,13 @@ HRESULT TBSCB::OnObjectAvailable()
     return S_OK;
 }
 
-HRESULT TBSCB::BeginningTransaction(const std::u16string& url, const std::u16string& headers, DWORD,
-    char16_t** additionalHeaders)
+HRESULT TBSCB::BeginningTransaction(
+    const std::u16string& url, const std::u16string& headers, DWORD, char16_t** additionalHeaders)
 {
     if (AbortIfCancelled())
         return E_ABORT;
-    std::string text = "User-agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; SV1)(" + owner_->UserAgent + ")\r\n";
+    std::string text
+        = "User-agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; SV1)(" + owner_->UserAgent + ")\r\n";
     if (info_->FileName.empty()) {
         info_->RangeBegin = info_->RangeEnd = 0;
     } else {
@@ -516,14 +511,15 @@ void TBSCB::ProgressTexts(ULONG progress, ULONG maximum, std::string& downloaded
         std::snprintf(buf, sizeof buf, "%.1f %%", static_cast<double>(progress) / maximum * 100);
         percent = buf;
     }
-    const double seconds = std::round(
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - startCounter_).count());
+    const double seconds
+        = std::round(std::chrono::duration<double>(std::chrono::steady_clock::now() - startCounter_).count());
     elapsed = FormatTime(static_cast<std::int32_t>(seconds));
     const double rate = (progress > 0 && seconds > 0) ? progress / 1024.0 / seconds : 0.0;
     std::snprintf(buf, sizeof buf, "%.1f kb/sec", rate);
     speed = buf;
     if (maximum > 0 && rate > 0 && progress < maximum)
-        remaining = FormatTime(static_cast<std::int32_t>(std::round(maximum / rate / 1000) - std::round(progress / rate / 1000)));
+        remaining = FormatTime(
+            static_cast<std::int32_t>(std::round(maximum / rate / 1000) - std::round(progress / rate / 1000)));
     else
         remaining = ZeroTimeText();
 }
@@ -640,7 +636,7 @@ std::string TBSCB::GetDefaultFileName(const std::string& address)
     WideString encoded;
     url.CrackUrl(address, ICU_ESCAPE, encoded);
     return url.ExtraInfo.find('.') != std::string::npos ? owner_->NameFromOutside(url.ExtraInfo)
-                                                         : owner_->DefaultUrlFileName;
+                                                        : owner_->DefaultUrlFileName;
 }
 
 // Asks OnFileExists about the existing target FileName (the handler may
@@ -752,11 +748,12 @@ HRESULT TBSCB::GetWindow(const GUID& reason, void*& window)
     return S_OK;
 }
 
-HRESULT TBSCB::OnCodeInstallProblem(ULONG statusCode, const WideString& destination, const WideString& source, DWORD reserved)
+HRESULT TBSCB::OnCodeInstallProblem(
+    ULONG statusCode, const WideString& destination, const WideString& source, DWORD reserved)
 {
     if (owner_->OnCodeInstallProblem)
-        return owner_->OnCodeInstallProblem(this, statusCode, destination, source, reserved,
-            ResponseCodeText(static_cast<std::int32_t>(statusCode)));
+        return owner_->OnCodeInstallProblem(
+            this, statusCode, destination, source, reserved, ResponseCodeText(static_cast<std::int32_t>(statusCode)));
     return S_OK;
 }
 

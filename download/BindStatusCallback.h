@@ -75,7 +75,8 @@ public:
     HRESULT OnSecurityProblem(DWORD problem) override;
     // Questions the binding may ask; each raises its event when assigned.
     HRESULT GetWindow(const GUID& reason, void*& window);
-    HRESULT OnCodeInstallProblem(ULONG statusCode, const WideString& destination, const WideString& source, DWORD reserved);
+    HRESULT OnCodeInstallProblem(
+        ULONG statusCode, const WideString& destination, const WideString& source, DWORD reserved);
     HRESULT GetRootSecurityId(std::vector<std::uint8_t>& securityId, DWORD& size);
     HRESULT GetSerializedClientCertContext(std::vector<std::uint8_t>& certificate, DWORD& size);
     HRESULT PutProperty(DWORD kind, const WideString& value);
@@ -111,8 +112,8 @@ private:
     bool OpenTarget(bool append);
     bool SaveTarget();
     bool FileFailed(const char* step, std::string path);
-    void ProgressTexts(ULONG progress, ULONG maximum, std::string& downloaded, std::string& elapsed,
-        std::string& speed, std::string& remaining, std::string& percent);
+    void ProgressTexts(ULONG progress, ULONG maximum, std::string& downloaded, std::string& elapsed, std::string& speed,
+        std::string& remaining, std::string& percent);
     void Error(int code, const std::string& text);
 
     TCustomIEDownload* owner_;

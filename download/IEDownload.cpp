@@ -27,8 +27,7 @@ std::string upper(std::string text)
     return text;
 }
 
-template <class E, std::size_t N>
-DWORD sumOf(const std::set<E>& set, const std::array<DWORD, N>& values)
+template <class E, std::size_t N> DWORD sumOf(const std::set<E>& set, const std::array<DWORD, N>& values)
 {
     DWORD sum = 0;
     for (E element : set)
@@ -70,8 +69,9 @@ DWORD FlagValue(const TBindInfoFSet& set) { return sumOf(set, std::array<DWORD, 
 
 DWORD FlagValue(const TBindInfoOptionSet& set)
 {
-    return sumOf(set, std::array<DWORD, 15>{0x10000, 0x20000, 0x40000, 0x80000, 0x100000, 0x200000, 0x400000,
-                          0x800000, 0x1000000, 0x2000000, 0x8000000, 0x10000000, 0x40000000, 0x80000000, 0x20000000});
+    return sumOf(set,
+        std::array<DWORD, 15>{0x10000, 0x20000, 0x40000, 0x80000, 0x100000, 0x200000, 0x400000, 0x800000, 0x1000000,
+            0x2000000, 0x8000000, 0x10000000, 0x40000000, 0x80000000, 0x20000000});
 }
 
 DWORD VerbValue(TBindVerb verb) { return static_cast<DWORD>(verb); }
@@ -82,8 +82,7 @@ DWORD CodePageValue(TCodePageOption codePage)
     return values[static_cast<std::size_t>(codePage)];
 }
 
-TCustomIEDownload::TCustomIEDownload()
-    : bscbList_(std::make_unique<TBSCBList>())
+TCustomIEDownload::TCustomIEDownload() : bscbList_(std::make_unique<TBSCBList>())
 {
     savedTimeSeparator_ = FormatSettings().TimeSeparator;
     FormatSettings().TimeSeparator = '_';
@@ -225,7 +224,8 @@ void TCustomIEDownload::ResetState()
     ++ActiveConnections;
 }
 
-bool TCustomIEDownload::PrepareDownload(const std::string& address, const std::string& fileName, const std::string& folder)
+bool TCustomIEDownload::PrepareDownload(
+    const std::string& address, const std::string& fileName, const std::string& folder)
 {
     TFileExistsOption option = FileExistsOption;
     if (address.empty())
@@ -247,8 +247,11 @@ bool TCustomIEDownload::PrepareDownload(const std::string& address, const std::s
             if (OnFileExists)
                 OnFileExists(option, toWide(target), newName);
             switch (option) {
-            case feOverWrite: bindF_.insert(TBindF::GetNewestVersion); break;
-            case feSkip: return false;
+            case feOverWrite:
+                bindF_.insert(TBindF::GetNewestVersion);
+                break;
+            case feSkip:
+                return false;
             case feRename:
                 FileName = newName.empty() ? CurrentTimeText() + "_" + FileName : fromWide(newName);
                 NewNameChosen = true;
@@ -264,9 +267,9 @@ bool TCustomIEDownload::PrepareDownload(const std::string& address, const std::s
 
 std::string TCustomIEDownload::CheckProtocol(const std::string& address) const
 {
-    static const char* const names[] = {"about", "cdl", "dvd", "file", "ftp", "gopher", "http", "ipp", "its",
-        "javascript", "local", "mailto", "mk", "msdaipp", "ms-help", "ms-its", "mso", "res", "sysimage", "tv",
-        "vbscript", "via", "https"};
+    static const char* const names[]
+        = {"about", "cdl", "dvd", "file", "ftp", "gopher", "http", "ipp", "its", "javascript", "local", "mailto", "mk",
+            "msdaipp", "ms-help", "ms-its", "mso", "res", "sysimage", "tv", "vbscript", "via", "https"};
     const std::string text = upper(address);
     for (const char* name : names)
         if (text.find(upper(name)) != std::string::npos)
@@ -283,7 +286,8 @@ std::string TCustomIEDownload::PrepareFolder(const std::string& folder)
     fs::create_directories(result, ec);
     if (ec || !fs::is_directory(result)) {
         SetLastErrorFromErrno(ec ? ec.value() : ENOTDIR);
-        ReportError(static_cast<int>(GetLastError()), SysErrorMessage(GetLastError()) + " while creating download folder");
+        ReportError(
+            static_cast<int>(GetLastError()), SysErrorMessage(GetLastError()) + " while creating download folder");
     }
     return result;
 }

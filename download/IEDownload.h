@@ -22,17 +22,56 @@ class TBSCBList;
 struct TInfoData;
 
 enum class TBindF {
-    Asynchronous, AsyncStorage, NoProgressiveRendering, OfflineOperation, GetNewestVersion, NoWriteCache,
-    NeedFile, PullData, IgnoreSecurityProblem, Resynchronize, AllowHyperlink, No_UI, SilentOperation,
-    Pragma_No_Cache, GetClassObject, Reserved_1, Free_Threaded, DirectReadIgnoreSize, HandleAsFormsSubmit,
-    GetFromCacheIfNetFail, FromUrlmon, FisrtTryCache, PreferDefaultHandler, RestrictedSitesZone
+    Asynchronous,
+    AsyncStorage,
+    NoProgressiveRendering,
+    OfflineOperation,
+    GetNewestVersion,
+    NoWriteCache,
+    NeedFile,
+    PullData,
+    IgnoreSecurityProblem,
+    Resynchronize,
+    AllowHyperlink,
+    No_UI,
+    SilentOperation,
+    Pragma_No_Cache,
+    GetClassObject,
+    Reserved_1,
+    Free_Threaded,
+    DirectReadIgnoreSize,
+    HandleAsFormsSubmit,
+    GetFromCacheIfNetFail,
+    FromUrlmon,
+    FisrtTryCache,
+    PreferDefaultHandler,
+    RestrictedSitesZone
 };
-enum class TBindF2 { DisableBasicAuth, DisableAutoCookie, DisableRedirectUnlessSID, ReadDataOver4GB, Reserved_2, Reserved_11 };
+enum class TBindF2 {
+    DisableBasicAuth,
+    DisableAutoCookie,
+    DisableRedirectUnlessSID,
+    ReadDataOver4GB,
+    Reserved_2,
+    Reserved_11
+};
 enum class TBindInfoF { PostData, ExtraInfo };
 enum class TBindInfoOption {
-    UseBindInfoOptions, EnableUtf8, DisableUtf8, UseIE_Encoding, BindToObject, SecurityOptOut,
-    IgnoreMimeTextPlain, UseBindStrCredentials, IgnoreHttp2HttpsRedirect, IgnoreSslErrOnce,
-    WpcDownloadBlocked, WpcLoggingEnabled, DisableAutoRedirect, ShDocVw_Reserved, AllowConnectMessages
+    UseBindInfoOptions,
+    EnableUtf8,
+    DisableUtf8,
+    UseIE_Encoding,
+    BindToObject,
+    SecurityOptOut,
+    IgnoreMimeTextPlain,
+    UseBindStrCredentials,
+    IgnoreHttp2HttpsRedirect,
+    IgnoreSslErrOnce,
+    WpcDownloadBlocked,
+    WpcLoggingEnabled,
+    DisableAutoRedirect,
+    ShDocVw_Reserved,
+    AllowConnectMessages
 };
 enum class TBindVerb { Get, Post, Put, Custom };
 enum class TCodePageOption { Ansi, OEM, Mac, ThreadsAnsi, Symbol, UTF7, UTF8 };
@@ -183,12 +222,14 @@ public:
     // Events; an unassigned event is skipped.
     // A 401 answer: user name and password to send. Without a handler (or
     // with an empty user name) the 401 answer is final.
-    std::function<void(TBSCB* Sender, void*& hwnd, WideString& UserName, WideString& Password, HRESULT& Result)> OnAuthenticate;
+    std::function<void(TBSCB* Sender, void*& hwnd, WideString& UserName, WideString& Password, HRESULT& Result)>
+        OnAuthenticate;
     // As OnAuthenticate, with the platform's authentication record (AuthInfo).
     // The libcurl binding never asks this question, so it is not raised;
     // it stays for callers that drive a TBSCB themselves. Unassigned: no credentials (S_OK).
     std::function<void(TBSCB* Sender, void*& hwnd, WideString& UserName, WideString& Password,
-        const AUTHENTICATEINFO& AuthInfo, HRESULT& Result)> OnAuthenticateEx;
+        const AUTHENTICATEINFO& AuthInfo, HRESULT& Result)>
+        OnAuthenticateEx;
     // The binding passes a moniker property (mkp: its kind, val: its value).
     // The libcurl binding never asks this question, so it is not raised;
     // it stays for callers that drive a TBSCB themselves. Unassigned: E_NOTIMPL.
@@ -201,8 +242,9 @@ public:
     // Sender->FileName is the caller's and used as given. Cancel true stops
     // the download (E_FAIL, nothing saved). Unassigned: the download goes on.
     std::function<void(TInfoData* Sender, const std::string& Url, const std::string& FileName,
-        const std::string& FileExtension, const std::string& Host, const std::string& DownloadFolder,
-        int FileSize, bool& Cancel)> OnBeforeDownload;
+        const std::string& FileExtension, const std::string& Host, const std::string& DownloadFolder, int FileSize,
+        bool& Cancel)>
+        OnBeforeDownload;
     // Raised before each HTTP request is sent (again after a redirect): szURL is the
     // address, szHeaders the request's headers; szAdditionalHeaders comes in with the
     // component's User-agent, Range and AdditionalHeader lines (CR LF separated, task
@@ -210,12 +252,14 @@ public:
     // A failure result stops the request and the download fails with it.
     // Unassigned: the request goes with the component's lines.
     std::function<HRESULT(TBSCB* Sender, const WideString& szURL, const WideString& szHeaders, DWORD dwReserved,
-        char16_t*& szAdditionalHeaders)> OnBeginningTransaction;
+        char16_t*& szAdditionalHeaders)>
+        OnBeginningTransaction;
     // The binding reports a problem installing downloaded code (ulStatusCode, with
     // stResult its text). The libcurl binding never asks this question, so it is not raised;
     // it stays for callers that drive a TBSCB themselves. Unassigned: S_OK.
     std::function<HRESULT(TBSCB* Sender, ULONG ulStatusCode, const WideString& szDestination,
-        const WideString& szSource, DWORD dwReserved, const std::string& stResult)> OnCodeInstallProblem;
+        const WideString& szSource, DWORD dwReserved, const std::string& stResult)>
+        OnCodeInstallProblem;
     // Raised for each block of data as it arrives, before it is written: Buffer holds
     // the block and BufLength its length. The handler may change the bytes and shorten
     // BufLength (never beyond Buffer's size); what is left is what gets saved (or
@@ -235,7 +279,8 @@ public:
     // (SavedFilePath); a failed or cancelled download leaves no file, as its
     // data went to a temporary file that is gone. Unassigned: nothing.
     std::function<void(TCustomIEDownload* Sender, const WideString& aFileNameAndPath, const WideString& aFileName,
-        const WideString& aFolderName, const WideString& aExtension, int ActiveConnections)> OnComplete;
+        const WideString& aFolderName, const WideString& aExtension, int ActiveConnections)>
+        OnComplete;
     // Raised when the binding stopped, after OnStopBinding: Stream holds what
     // was downloaded into memory (empty for a download into a file), Result
     // is the stop result. Unassigned: nothing.
@@ -252,8 +297,9 @@ public:
     // binding's own result: clsidProtocol, dwResult (an HRESULT, S_OK on success) and
     // szResult its text, stResult the component's text for dwResult. Changes have
     // no effect. Unassigned: nothing.
-    std::function<void(TBSCB*& Sender, GUID& clsidProtocol, DWORD& dwResult, WideString& szResult,
-        const std::string& stResult)> OnGetBindResults;
+    std::function<void(
+        TBSCB*& Sender, GUID& clsidProtocol, DWORD& dwResult, WideString& szResult, const std::string& stResult)>
+        OnGetBindResults;
     // Raised each time the binding asks how to make its request (again after a
     // redirect): grfBINDF and pbindinfo come in filled from the component's settings
     // (verb, POST data or PUT file, extra info, code page); the handler's changes are
@@ -267,7 +313,8 @@ public:
     // The binding asks for a client certificate (ppbCert, pcbCert its size).
     // The libcurl binding never asks this question, so it is not raised;
     // it stays for callers that drive a TBSCB themselves. Unassigned: S_FALSE, no certificate.
-    std::function<HRESULT(TBSCB*& Sender, std::vector<std::uint8_t>& ppbCert, DWORD& pcbCert)> OnGetSerializedClientCertContext;
+    std::function<HRESULT(TBSCB*& Sender, std::vector<std::uint8_t>& ppbCert, DWORD& pcbCert)>
+        OnGetSerializedClientCertContext;
     // The binding asks for the security id of the download's origin.
     // The libcurl binding never asks this question, so it is not raised;
     // it stays for callers that drive a TBSCB themselves. Unassigned: E_NOTIMPL.
@@ -295,7 +342,8 @@ public:
     std::function<void(TBSCB* Sender, ULONG ulProgress, ULONG ulProgressMax, ULONG ulStatusCode, ULONG FileSize,
         const WideString& szStatusText, const std::string& Downloaded, const std::string& ElapsedTime,
         const std::string& Speed, const std::string& RemainingTime, const std::string& Status,
-        const std::string& Percent)> OnProgress;
+        const std::string& Percent)>
+        OnProgress;
     // Asked for another interface of the callback (IID; Obj out). The component
     // answers its interfaces itself and never raises it. Unassigned: E_NOINTERFACE.
     std::function<HRESULT(const GUID& IID, void*& Obj)> OnQueryInterface;
@@ -310,7 +358,8 @@ public:
     // keeps the name worked out before the redirect. AbortRedirect true
     // cancels the download (nothing saved). Unassigned: the redirect is
     // followed.
-    std::function<void(TBSCB* Sender, bool& AbortRedirect, const std::string& FromUrl, const std::string& DestUrl)> OnRedirect;
+    std::function<void(TBSCB* Sender, bool& AbortRedirect, const std::string& FromUrl, const std::string& DestUrl)>
+        OnRedirect;
     // Raised with the final HTTP answer (after redirects and authentication),
     // before its body: the status, the answer's and the request's headers.
     // The handler's result decides: a failure refuses the body (E_ABORT,
@@ -318,7 +367,8 @@ public:
     // answer of 400 or more, or one with a zero Content-Length, is reported
     // by OnError and refused.
     std::function<HRESULT(TBSCB* Sender, DWORD dwResponseCode, const WideString& szResponseHeaders,
-        const WideString& szRequestHeaders, char16_t*& szAdditionalRequestHeaders)> OnResponse;
+        const WideString& szRequestHeaders, char16_t*& szAdditionalRequestHeaders)>
+        OnResponse;
     // Raised when the target file already exists as the request starts: FileName is
     // the file's name; Action is not read. While a handler is assigned the request
     // asks only for the bytes after the existing file's size and appends them to
@@ -335,7 +385,8 @@ public:
     // pib is the running binding, FileName the name the file will get (empty for
     // dmStream), FileSize the Content-Length (0 unknown). Cancel true stops the
     // download (nothing saved). Unassigned: the download goes on.
-    std::function<void(TBSCB* Sender, bool& Cancel, IBinding* pib, const WideString& FileName, int FileSize)> OnStartBinding;
+    std::function<void(TBSCB* Sender, bool& Cancel, IBinding* pib, const WideString& FileName, int FileSize)>
+        OnStartBinding;
     // Raised when the component's State changes: sBusy when a download starts, sReady
     // when it ended (also a refused one). Unassigned: nothing.
     std::function<void(TState State)> OnStateChange;
@@ -372,8 +423,8 @@ private:
     void ReportError(int code, const std::string& text);
 
     std::string about_ = "TIEDownload - downloads web addresses into files or memory";
-    TBindFSet bindF_{TBindF::Asynchronous, TBindF::AsyncStorage, TBindF::GetNewestVersion, TBindF::NoWriteCache,
-        TBindF::PullData};
+    TBindFSet bindF_{
+        TBindF::Asynchronous, TBindF::AsyncStorage, TBindF::GetNewestVersion, TBindF::NoWriteCache, TBindF::PullData};
     TBindF2Set bindF2_{TBindF2::ReadDataOver4GB};
     TBindInfoFSet bindInfoF_;
     TBindVerb bindVerb_ = TBindVerb::Get;
@@ -397,5 +448,4 @@ private:
 };
 
 // The published component.
-class TIEDownload : public TCustomIEDownload {
-};
+class TIEDownload : public TCustomIEDownload {};

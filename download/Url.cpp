@@ -48,10 +48,7 @@ void splitPath(const std::string& s, std::string& dir, std::string& document, st
     document.erase(0, cut);
 }
 
-void debugOutput(const std::string& text)
-{
-    std::fprintf(stderr, "%s\n", text.c_str());
-}
+void debugOutput(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
 
 } // namespace
 

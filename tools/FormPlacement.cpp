@@ -8,20 +8,11 @@
 namespace {
 const QString LastPageValue = QStringLiteral("LastVisitedPage");
 
-QString applicationKey()
-{
-    return QStringLiteral("SOFTWARE\\") + ApplicationTitle();
-}
+QString applicationKey() { return QStringLiteral("SOFTWARE\\") + ApplicationTitle(); }
 
-QString placementKey()
-{
-    return applicationKey() + QStringLiteral("\\FormSize");
-}
+QString placementKey() { return applicationKey() + QStringLiteral("\\FormSize"); }
 
-QString lastPageKey()
-{
-    return applicationKey() + QStringLiteral("\\WebPages");
-}
+QString lastPageKey() { return applicationKey() + QStringLiteral("\\WebPages"); }
 
 // The geometry a minimised or maximised form returns to.
 QRect restoredGeometry(const QWidget& form)
@@ -44,10 +35,17 @@ void applyWindowStateCode(QWidget& form, int code)
 {
     Qt::WindowState state;
     switch (code) {
-    case 0: state = Qt::WindowNoState; break;
-    case 1: state = Qt::WindowMinimized; break;
-    case 2: state = Qt::WindowMaximized; break;
-    default: return;
+    case 0:
+        state = Qt::WindowNoState;
+        break;
+    case 1:
+        state = Qt::WindowMinimized;
+        break;
+    case 2:
+        state = Qt::WindowMaximized;
+        break;
+    default:
+        return;
     }
     const Qt::WindowStates kept = form.windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
     form.setWindowState(kept | state);
@@ -88,7 +86,7 @@ void readPlacement(TRegistry& reg, QWidget& form)
     readGeometry(reg, form);
     applyWindowStateCode(form, reg.ReadInteger(QStringLiteral("WindowState")));
 }
-}
+} // namespace
 
 void RestoreFormPlacement()
 {
@@ -101,11 +99,9 @@ void RestoreFormPlacement()
             return;
         try {
             readPlacement(reg, *form);
-        } catch (const ERegistryException&) {
-        }
+        } catch (const ERegistryException&) {}
         reg.CloseKey();
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
 }
 
 void SaveFormPlacement()
@@ -124,8 +120,7 @@ void SaveFormPlacement()
         reg.WriteInteger(QStringLiteral("Height"), g.height());
         reg.WriteInteger(QStringLiteral("WindowState"), windowStateCode(*form));
         reg.CloseKey();
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
 }
 
 bool GetLastVisitedPage(QString& address)
@@ -152,8 +147,7 @@ bool SaveLastVisitedPage(TSextant* /*browser*/, const QString& address)
         if (reg.OpenKey(lastPageKey(), false)) {
             try {
                 reg.DeleteKey(LastPageValue);
-            } catch (const std::exception&) {
-            }
+            } catch (const std::exception&) {}
             reg.CloseKey();
         }
         if (!reg.OpenKey(applicationKey(), true) || !reg.OpenKey(QStringLiteral("WebPages"), true))

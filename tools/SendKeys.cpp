@@ -29,19 +29,51 @@ struct KeyName {
 
 // Sorted in byte order for the binary search in LookupKeyName.
 constexpr KeyName kKeyNames[] = {
-    {"BACKSPACE", VK_BACK}, {"BKSP", VK_BACK}, {"BREAK", VK_CANCEL}, {"BS", VK_BACK},
-    {"CAPSLOCK", VK_CAPITAL}, {"CLEAR", VK_CLEAR}, {"DEL", VK_DELETE}, {"DELETE", VK_DELETE},
-    {"DOWN", VK_DOWN}, {"END", VK_END}, {"ENTER", VK_RETURN}, {"ESC", VK_ESCAPE},
-    {"ESCAPE", VK_ESCAPE}, {"F1", 112}, {"F10", 121}, {"F11", 122}, {"F12", 123}, {"F13", 124},
-    {"F14", 125}, {"F15", 126}, {"F16", 127}, {"F2", 113}, {"F3", 114}, {"F4", 115}, {"F5", 116},
-    {"F6", 117}, {"F7", 118}, {"F8", 119}, {"F9", 120}, {"HELP", VK_HELP}, {"HOME", VK_HOME},
-    {"INS", VK_INSERT}, {"LEFT", VK_LEFT}, {"NUMLOCK", VK_NUMLOCK}, {"PGDN", VK_NEXT},
-    {"PGUP", VK_PRIOR}, {"PRTSC", VK_PRINT}, {"RIGHT", VK_RIGHT}, {"SCROLLLOCK", VK_SCROLL},
-    {"TAB", VK_TAB}, {"UP", VK_UP},
+    {"BACKSPACE", VK_BACK},
+    {"BKSP", VK_BACK},
+    {"BREAK", VK_CANCEL},
+    {"BS", VK_BACK},
+    {"CAPSLOCK", VK_CAPITAL},
+    {"CLEAR", VK_CLEAR},
+    {"DEL", VK_DELETE},
+    {"DELETE", VK_DELETE},
+    {"DOWN", VK_DOWN},
+    {"END", VK_END},
+    {"ENTER", VK_RETURN},
+    {"ESC", VK_ESCAPE},
+    {"ESCAPE", VK_ESCAPE},
+    {"F1", 112},
+    {"F10", 121},
+    {"F11", 122},
+    {"F12", 123},
+    {"F13", 124},
+    {"F14", 125},
+    {"F15", 126},
+    {"F16", 127},
+    {"F2", 113},
+    {"F3", 114},
+    {"F4", 115},
+    {"F5", 116},
+    {"F6", 117},
+    {"F7", 118},
+    {"F8", 119},
+    {"F9", 120},
+    {"HELP", VK_HELP},
+    {"HOME", VK_HOME},
+    {"INS", VK_INSERT},
+    {"LEFT", VK_LEFT},
+    {"NUMLOCK", VK_NUMLOCK},
+    {"PGDN", VK_NEXT},
+    {"PGUP", VK_PRIOR},
+    {"PRTSC", VK_PRINT},
+    {"RIGHT", VK_RIGHT},
+    {"SCROLLLOCK", VK_SCROLL},
+    {"TAB", VK_TAB},
+    {"UP", VK_UP},
 };
 static_assert(std::size(kKeyNames) == 41);
-static_assert(std::is_sorted(std::begin(kKeyNames), std::end(kKeyNames),
-                             [](const KeyName& a, const KeyName& b) { return a.Name < b.Name; }));
+static_assert(std::is_sorted(
+    std::begin(kKeyNames), std::end(kKeyNames), [](const KeyName& a, const KeyName& b) { return a.Name < b.Name; }));
 
 bool isExtendedKey(std::uint8_t virtualKey)
 {
@@ -189,7 +221,7 @@ private:
     KeyCode LookupKeyName(std::string_view name)
     {
         const auto found = std::lower_bound(std::begin(kKeyNames), std::end(kKeyNames), name,
-                                            [](const KeyName& row, std::string_view key) { return row.Name < key; });
+            [](const KeyName& row, std::string_view key) { return row.Name < key; });
         if (found != std::end(kKeyNames) && found->Name == name)
             return found->VirtualKey;
         showMessage("Invalid Key Name");
@@ -232,10 +264,7 @@ private:
         SetKeyboardState(state.data());
     }
 
-    void ReleaseKey(std::uint8_t virtualKey)
-    {
-        EmitKeyEvent(virtualKey, scanCodeOf(virtualKey), KEYEVENTF_KEYUP);
-    }
+    void ReleaseKey(std::uint8_t virtualKey) { EmitKeyEvent(virtualKey, scanCodeOf(virtualKey), KEYEVENTF_KEYUP); }
 
     void ReleaseModifiers()
     {
@@ -273,7 +302,7 @@ private:
     bool group_ = false;
 };
 
-}
+} // namespace
 
 bool SendKeys(const char* text, bool wait)
 {

@@ -19,22 +19,22 @@
 
 namespace {
 
-constexpr const char* kUsage = "usage: zarn-download URL [-o FILE] [--folder DIR] [--timeout SECONDS] [--stall SECONDS]\n";
+constexpr const char* kUsage
+    = "usage: zarn-download URL [-o FILE] [--folder DIR] [--timeout SECONDS] [--stall SECONDS]\n";
 
-constexpr const char* kHelp =
-    "Fetches URL into a file and prints the server's answer and the path of the saved file.\n"
-    "\n"
-    "  -o, --output FILE    save as FILE (a path names the folder too); otherwise the name\n"
-    "                       comes from the server or the address, kept inside the folder\n"
-    "  --folder DIR         save into DIR (default: the current folder)\n"
-    "  --timeout SECONDS    give up when the whole download takes longer\n"
-    "  --stall SECONDS      give up when no data arrives for this long (default 60)\n"
-    "  -h, --help           show this help\n"
-    "\n"
-    "The file appears under its name only when it is complete; a failed or interrupted\n"
-    "download (also by Ctrl-C) leaves no file behind. Progress is shown while standard\n"
-    "error is a terminal.\n"
-    "Exit status: 0 saved, 1 download failed, 2 bad usage.\n";
+constexpr const char* kHelp = "Fetches URL into a file and prints the server's answer and the path of the saved file.\n"
+                              "\n"
+                              "  -o, --output FILE    save as FILE (a path names the folder too); otherwise the name\n"
+                              "                       comes from the server or the address, kept inside the folder\n"
+                              "  --folder DIR         save into DIR (default: the current folder)\n"
+                              "  --timeout SECONDS    give up when the whole download takes longer\n"
+                              "  --stall SECONDS      give up when no data arrives for this long (default 60)\n"
+                              "  -h, --help           show this help\n"
+                              "\n"
+                              "The file appears under its name only when it is complete; a failed or interrupted\n"
+                              "download (also by Ctrl-C) leaves no file behind. Progress is shown while standard\n"
+                              "error is a terminal.\n"
+                              "Exit status: 0 saved, 1 download failed, 2 bad usage.\n";
 
 struct Options {
     std::string url;
@@ -252,20 +252,19 @@ int main(int argc, char** argv)
     // The size the server announced; the progress reports cannot tell an
     // unknown size from a known one.
     std::uint32_t announcedSize = 0;
-    download.OnBeforeDownload = [&](TInfoData*, const std::string&, const std::string&, const std::string&,
-                                    const std::string&, const std::string&, int size, bool&) {
-        announcedSize = static_cast<std::uint32_t>(size);
-    };
-    download.OnProgress = [&](TBSCB*, ULONG progress, ULONG, ULONG status, ULONG, const WideString&,
-                              const std::string&, const std::string&, const std::string&, const std::string&,
-                              const std::string&, const std::string&) {
-        if (status == BINDSTATUS_DOWNLOADINGDATA)
-            progressLine.Draw(progress, announcedSize);
-    };
+    download.OnBeforeDownload
+        = [&](TInfoData*, const std::string&, const std::string&, const std::string&, const std::string&,
+              const std::string&, int size, bool&) { announcedSize = static_cast<std::uint32_t>(size); };
+    download.OnProgress
+        = [&](TBSCB*, ULONG progress, ULONG, ULONG status, ULONG, const WideString&, const std::string&,
+              const std::string&, const std::string&, const std::string&, const std::string&, const std::string&) {
+              if (status == BINDSTATUS_DOWNLOADINGDATA)
+                  progressLine.Draw(progress, announcedSize);
+          };
     download.OnStopBinding = [&](TBSCB*, HRESULT hr, const WideString&) { result = hr; };
     if (options.timeoutSeconds > 0)
-        QTimer::singleShot(std::chrono::milliseconds(static_cast<std::int64_t>(std::ceil(options.timeoutSeconds * 1000))),
-            [&] {
+        QTimer::singleShot(
+            std::chrono::milliseconds(static_cast<std::int64_t>(std::ceil(options.timeoutSeconds * 1000))), [&] {
                 timedOut = true;
                 download.Cancelled = true;
             });
@@ -273,7 +272,8 @@ int main(int argc, char** argv)
     const bool ran = download.Download(options.url, options.file, nullptr, nullptr, options.folder);
     progressLine.Clear();
     if (answer != 0)
-        std::printf("%u %s\n", static_cast<unsigned>(answer), ResponseCodeText(static_cast<std::int32_t>(answer)).c_str());
+        std::printf(
+            "%u %s\n", static_cast<unsigned>(answer), ResponseCodeText(static_cast<std::int32_t>(answer)).c_str());
     if (ran && SUCCEEDED(result) && !timedOut && !download.SavedFilePath.empty()) {
         std::printf("%s\n", printable(download.SavedFilePath).c_str());
         return 0;

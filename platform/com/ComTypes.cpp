@@ -29,7 +29,11 @@ WideString toWide(std::string_view utf8)
             } else {
                 for (std::size_t k = 1; k < len; ++k) {
                     auto c = static_cast<unsigned char>(utf8[i + k]);
-                    if ((c >> 6) != 0x2) { cp = 0xFFFD; len = k; break; }
+                    if ((c >> 6) != 0x2) {
+                        cp = 0xFFFD;
+                        len = k;
+                        break;
+                    }
                     cp = (cp << 6) | (c & 0x3F);
                 }
             }
@@ -88,8 +92,9 @@ std::optional<GUID> GUID::parse(std::string_view text)
         for (std::size_t k = pos; k < pos + count; ++k) {
             char c = text[k];
             int digit = (c >= '0' && c <= '9') ? c - '0'
-                : (c >= 'a' && c <= 'f') ? c - 'a' + 10
-                : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
+                : (c >= 'a' && c <= 'f')       ? c - 'a' + 10
+                : (c >= 'A' && c <= 'F')       ? c - 'A' + 10
+                                               : -1;
             if (digit < 0)
                 return false;
             out = out * 16 + static_cast<std::uint64_t>(digit);
@@ -98,15 +103,19 @@ std::optional<GUID> GUID::parse(std::string_view text)
     };
     GUID g;
     std::uint64_t v = 0;
-    if (!hex(0, 8, v)) return std::nullopt;
+    if (!hex(0, 8, v))
+        return std::nullopt;
     g.data1 = static_cast<std::uint32_t>(v);
-    if (!hex(9, 4, v)) return std::nullopt;
+    if (!hex(9, 4, v))
+        return std::nullopt;
     g.data2 = static_cast<std::uint16_t>(v);
-    if (!hex(14, 4, v)) return std::nullopt;
+    if (!hex(14, 4, v))
+        return std::nullopt;
     g.data3 = static_cast<std::uint16_t>(v);
     const std::size_t bytePos[8] = {19, 21, 24, 26, 28, 30, 32, 34};
     for (int k = 0; k < 8; ++k) {
-        if (!hex(bytePos[k], 2, v)) return std::nullopt;
+        if (!hex(bytePos[k], 2, v))
+            return std::nullopt;
         g.data4[k] = static_cast<std::uint8_t>(v);
     }
     return g;
@@ -115,7 +124,7 @@ std::optional<GUID> GUID::parse(std::string_view text)
 std::string GUID::toString() const
 {
     char buf[40];
-    std::snprintf(buf, sizeof buf, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", data1, data2, data3,
-                  data4[0], data4[1], data4[2], data4[3], data4[4], data4[5], data4[6], data4[7]);
+    std::snprintf(buf, sizeof buf, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", data1, data2, data3, data4[0],
+        data4[1], data4[2], data4[3], data4[4], data4[5], data4[6], data4[7]);
     return buf;
 }

@@ -32,8 +32,12 @@ enum VARTYPE : std::uint16_t {
 
 class Variant {
 public:
-    struct Empty { friend bool operator==(Empty, Empty) { return true; } };
-    struct Null { friend bool operator==(Null, Null) { return true; } };
+    struct Empty {
+        friend bool operator==(Empty, Empty) { return true; }
+    };
+    struct Null {
+        friend bool operator==(Null, Null) { return true; }
+    };
     struct Error {
         HRESULT code = DISP_E_PARAMNOTFOUND;
         friend bool operator==(Error, Error) = default;

@@ -14,9 +14,9 @@
 
 namespace {
 
-constexpr std::size_t kNameMax = 255;      // bytes in one file name on the common file systems
+constexpr std::size_t kNameMax = 255; // bytes in one file name on the common file systems
 constexpr std::size_t kKeptExtensionMax = 32;
-constexpr int kLinkHopsMax = 40;           // as the kernel allows when it resolves a path
+constexpr int kLinkHopsMax = 40; // as the kernel allows when it resolves a path
 constexpr int kCreateAttempts = 100;
 constexpr std::size_t kSuffixLength = 8;
 constexpr std::size_t kCopyChunk = 1 << 16;
@@ -86,10 +86,7 @@ void installRemovalHandler(int signal)
     ::sigaction(signal, &action, nullptr);
 }
 
-bool isContinuationByte(char c)
-{
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
+bool isContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 // The longest prefix of at most `limit` bytes that ends between two UTF-8
 // sequences. Bytes that are no valid UTF-8 are cut anywhere.
@@ -251,16 +248,9 @@ std::string reducedName(std::string_view name)
 
 } // namespace
 
-SafeFileWriter::SafeFileWriter(std::string target)
-    : target_(std::move(target))
-    , finalPath_(target_)
-{
-}
+SafeFileWriter::SafeFileWriter(std::string target) : target_(std::move(target)), finalPath_(target_) {}
 
-SafeFileWriter::~SafeFileWriter()
-{
-    Discard();
-}
+SafeFileWriter::~SafeFileWriter() { Discard(); }
 
 bool SafeFileWriter::Open(bool seedFromExisting)
 {
@@ -381,15 +371,9 @@ bool SafeFileWriter::Fail()
     return false;
 }
 
-const std::string& SafeFileWriter::FinalPath() const
-{
-    return finalPath_;
-}
+const std::string& SafeFileWriter::FinalPath() const { return finalPath_; }
 
-std::uint64_t SafeFileWriter::BytesWritten() const
-{
-    return bytesWritten_;
-}
+std::uint64_t SafeFileWriter::BytesWritten() const { return bytesWritten_; }
 
 void RemoveTemporaryFilesOnSignals()
 {

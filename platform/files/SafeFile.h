@@ -11,7 +11,7 @@
 class SafeFileWriter {
 public:
     explicit SafeFileWriter(std::string target); // nothing happens on disk yet
-    ~SafeFileWriter();                           // Discard() unless Commit() succeeded
+    ~SafeFileWriter(); // Discard() unless Commit() succeeded
     SafeFileWriter(const SafeFileWriter&) = delete;
     SafeFileWriter& operator=(const SafeFileWriter&) = delete;
 
@@ -34,9 +34,9 @@ public:
     // closed.
     // False with errno set on failure; the temporary file is removed then.
     bool Commit();
-    void Discard();                              // removes the temporary file, idempotent
-    const std::string& FinalPath() const;        // the file on disk that Commit() replaces
-    std::uint64_t BytesWritten() const;          // bytes in the temporary file so far, seed included
+    void Discard(); // removes the temporary file, idempotent
+    const std::string& FinalPath() const; // the file on disk that Commit() replaces
+    std::uint64_t BytesWritten() const; // bytes in the temporary file so far, seed included
 
 private:
     bool OpenTemporary(bool seedFromExisting);
@@ -46,9 +46,9 @@ private:
 
     std::string target_;
     std::string finalPath_;
-    std::string temporaryPath_;                 // empty unless writing through a temporary file
+    std::string temporaryPath_; // empty unless writing through a temporary file
     int fd_ = -1;
-    bool ownsFd_ = false;                       // false for standard output
+    bool ownsFd_ = false; // false for standard output
     bool opened_ = false;
     std::uint64_t bytesWritten_ = 0;
 };

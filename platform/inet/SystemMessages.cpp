@@ -56,17 +56,35 @@ void SetLastError(DWORD code) { lastError = code; }
 void SetLastErrorFromErrno(int err)
 {
     switch (err) {
-    case 0: SetLastError(ERROR_SUCCESS); break;
-    case ENOENT: SetLastError(ERROR_PATH_NOT_FOUND); break;
+    case 0:
+        SetLastError(ERROR_SUCCESS);
+        break;
+    case ENOENT:
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        break;
     case EACCES:
     case EPERM:
-    case EROFS: SetLastError(ERROR_ACCESS_DENIED); break;
-    case EEXIST: SetLastError(ERROR_ALREADY_EXISTS); break;
-    case ENOSPC: SetLastError(ERROR_DISK_FULL); break;
-    case ENAMETOOLONG: SetLastError(ERROR_FILENAME_EXCED_RANGE); break;
-    case ENOMEM: SetLastError(ERROR_NOT_ENOUGH_MEMORY); break;
-    case ENOTDIR: SetLastError(ERROR_PATH_NOT_FOUND); break;
-    default: SetLastError(ERROR_WRITE_FAULT); break;
+    case EROFS:
+        SetLastError(ERROR_ACCESS_DENIED);
+        break;
+    case EEXIST:
+        SetLastError(ERROR_ALREADY_EXISTS);
+        break;
+    case ENOSPC:
+        SetLastError(ERROR_DISK_FULL);
+        break;
+    case ENAMETOOLONG:
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        break;
+    case ENOMEM:
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        break;
+    case ENOTDIR:
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        break;
+    default:
+        SetLastError(ERROR_WRITE_FAULT);
+        break;
     }
 }
 

@@ -12,10 +12,9 @@ namespace {
 
 bool equalsNoCase(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size()
-        && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
 }
 
 std::string_view trim(std::string_view s)
@@ -30,22 +29,38 @@ std::string_view trim(std::string_view s)
 const char* headerNameOf(DWORD item)
 {
     switch (item) {
-    case HTTP_QUERY_CONTENT_TYPE: return "Content-Type";
-    case HTTP_QUERY_CONTENT_LENGTH: return "Content-Length";
-    case HTTP_QUERY_DATE: return "Date";
-    case HTTP_QUERY_EXPIRES: return "Expires";
-    case HTTP_QUERY_LAST_MODIFIED: return "Last-Modified";
-    case HTTP_QUERY_CONNECTION: return "Connection";
-    case HTTP_QUERY_CONTENT_ENCODING: return "Content-Encoding";
-    case HTTP_QUERY_LOCATION: return "Location";
-    case HTTP_QUERY_SERVER: return "Server";
-    case HTTP_QUERY_WWW_AUTHENTICATE: return "WWW-Authenticate";
-    case HTTP_QUERY_ACCEPT_RANGES: return "Accept-Ranges";
-    case HTTP_QUERY_SET_COOKIE: return "Set-Cookie";
-    case HTTP_QUERY_CONTENT_DISPOSITION: return "Content-Disposition";
-    case HTTP_QUERY_ETAG: return "ETag";
-    case HTTP_QUERY_CONTENT_RANGE: return "Content-Range";
-    default: return nullptr;
+    case HTTP_QUERY_CONTENT_TYPE:
+        return "Content-Type";
+    case HTTP_QUERY_CONTENT_LENGTH:
+        return "Content-Length";
+    case HTTP_QUERY_DATE:
+        return "Date";
+    case HTTP_QUERY_EXPIRES:
+        return "Expires";
+    case HTTP_QUERY_LAST_MODIFIED:
+        return "Last-Modified";
+    case HTTP_QUERY_CONNECTION:
+        return "Connection";
+    case HTTP_QUERY_CONTENT_ENCODING:
+        return "Content-Encoding";
+    case HTTP_QUERY_LOCATION:
+        return "Location";
+    case HTTP_QUERY_SERVER:
+        return "Server";
+    case HTTP_QUERY_WWW_AUTHENTICATE:
+        return "WWW-Authenticate";
+    case HTTP_QUERY_ACCEPT_RANGES:
+        return "Accept-Ranges";
+    case HTTP_QUERY_SET_COOKIE:
+        return "Set-Cookie";
+    case HTTP_QUERY_CONTENT_DISPOSITION:
+        return "Content-Disposition";
+    case HTTP_QUERY_ETAG:
+        return "ETag";
+    case HTTP_QUERY_CONTENT_RANGE:
+        return "Content-Range";
+    default:
+        return nullptr;
     }
 }
 
@@ -79,24 +94,39 @@ void InternetInitialize()
 DWORD InternetErrorFromCurl(int curlCode)
 {
     switch (static_cast<CURLcode>(curlCode)) {
-    case CURLE_OK: return ERROR_SUCCESS;
-    case CURLE_UNSUPPORTED_PROTOCOL: return ERROR_INTERNET_UNRECOGNIZED_SCHEME;
-    case CURLE_URL_MALFORMAT: return ERROR_INTERNET_INVALID_URL;
+    case CURLE_OK:
+        return ERROR_SUCCESS;
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        return ERROR_INTERNET_UNRECOGNIZED_SCHEME;
+    case CURLE_URL_MALFORMAT:
+        return ERROR_INTERNET_INVALID_URL;
     case CURLE_COULDNT_RESOLVE_PROXY:
-    case CURLE_COULDNT_RESOLVE_HOST: return ERROR_INTERNET_NAME_NOT_RESOLVED;
-    case CURLE_COULDNT_CONNECT: return ERROR_INTERNET_CANNOT_CONNECT;
-    case CURLE_OPERATION_TIMEDOUT: return ERROR_INTERNET_TIMEOUT;
-    case CURLE_ABORTED_BY_CALLBACK: return ERROR_INTERNET_OPERATION_CANCELLED;
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return ERROR_INTERNET_NAME_NOT_RESOLVED;
+    case CURLE_COULDNT_CONNECT:
+        return ERROR_INTERNET_CANNOT_CONNECT;
+    case CURLE_OPERATION_TIMEDOUT:
+        return ERROR_INTERNET_TIMEOUT;
+    case CURLE_ABORTED_BY_CALLBACK:
+        return ERROR_INTERNET_OPERATION_CANCELLED;
     case CURLE_GOT_NOTHING:
-    case CURLE_WEIRD_SERVER_REPLY: return ERROR_HTTP_INVALID_SERVER_RESPONSE;
+    case CURLE_WEIRD_SERVER_REPLY:
+        return ERROR_HTTP_INVALID_SERVER_RESPONSE;
     case CURLE_RECV_ERROR:
-    case CURLE_PARTIAL_FILE: return ERROR_INTERNET_CONNECTION_ABORTED;
-    case CURLE_SEND_ERROR: return ERROR_INTERNET_CONNECTION_RESET;
-    case CURLE_TOO_MANY_REDIRECTS: return ERROR_HTTP_REDIRECT_FAILED;
-    case CURLE_PEER_FAILED_VERIFICATION: return ERROR_INTERNET_INVALID_CA;
-    case CURLE_SSL_CONNECT_ERROR: return ERROR_INTERNET_SECURITY_CHANNEL_ERROR;
-    case CURLE_OUT_OF_MEMORY: return ERROR_NOT_ENOUGH_MEMORY;
-    default: return ERROR_INTERNET_INTERNAL_ERROR;
+    case CURLE_PARTIAL_FILE:
+        return ERROR_INTERNET_CONNECTION_ABORTED;
+    case CURLE_SEND_ERROR:
+        return ERROR_INTERNET_CONNECTION_RESET;
+    case CURLE_TOO_MANY_REDIRECTS:
+        return ERROR_HTTP_REDIRECT_FAILED;
+    case CURLE_PEER_FAILED_VERIFICATION:
+        return ERROR_INTERNET_INVALID_CA;
+    case CURLE_SSL_CONNECT_ERROR:
+        return ERROR_INTERNET_SECURITY_CHANNEL_ERROR;
+    case CURLE_OUT_OF_MEMORY:
+        return ERROR_NOT_ENOUGH_MEMORY;
+    default:
+        return ERROR_INTERNET_INTERNAL_ERROR;
     }
 }
 
@@ -148,8 +178,7 @@ bool InternetCrackUrl(std::string_view url, DWORD flags, URL_COMPONENTS& c)
     return true;
 }
 
-HttpResponseInfo::HttpResponseInfo(std::string rawHeaders)
-    : raw_(std::move(rawHeaders))
+HttpResponseInfo::HttpResponseInfo(std::string rawHeaders) : raw_(std::move(rawHeaders))
 {
     std::string_view status(raw_);
     status = status.substr(0, status.find('\n'));
@@ -188,11 +217,20 @@ bool HttpResponseInfo::QueryInfo(DWORD infoLevel, std::string& text) const
     if (raw_.empty())
         return fail(ERROR_HTTP_HEADER_NOT_FOUND);
     switch (item) {
-    case HTTP_QUERY_STATUS_CODE: text = std::to_string(statusCode_); return true;
-    case HTTP_QUERY_STATUS_TEXT: text = statusText_; return true;
-    case HTTP_QUERY_VERSION: text = version_; return true;
-    case HTTP_QUERY_RAW_HEADERS_CRLF: text = raw_; return true;
-    default: break;
+    case HTTP_QUERY_STATUS_CODE:
+        text = std::to_string(statusCode_);
+        return true;
+    case HTTP_QUERY_STATUS_TEXT:
+        text = statusText_;
+        return true;
+    case HTTP_QUERY_VERSION:
+        text = version_;
+        return true;
+    case HTTP_QUERY_RAW_HEADERS_CRLF:
+        text = raw_;
+        return true;
+    default:
+        break;
     }
     const char* name = headerNameOf(item);
     if (!name || !header(name, text))

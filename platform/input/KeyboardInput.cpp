@@ -16,7 +16,7 @@
 // its test library: it tries shortcuts first and then sends a spontaneous
 // key event to the window, which hands it to its focused widget.
 Q_GUI_EXPORT void qt_handleKeyEvent(QWindow* window, QEvent::Type type, int key, Qt::KeyboardModifiers modifiers,
-                                    const QString& text, bool autoRepeat, ushort count);
+    const QString& text, bool autoRepeat, ushort count);
 
 namespace {
 
@@ -42,10 +42,7 @@ Keyboard& keyboard()
     return instance;
 }
 
-bool isDown(std::uint8_t virtualKey)
-{
-    return keyboard().State[virtualKey] & kDown;
-}
+bool isDown(std::uint8_t virtualKey) { return keyboard().State[virtualKey] & kDown; }
 
 bool isToggleKey(std::uint8_t virtualKey)
 {
@@ -101,7 +98,7 @@ void postDelivery()
     QMetaObject::invokeMethod(application, &deliverOldest, Qt::QueuedConnection);
 }
 
-}
+} // namespace
 
 void keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags, std::uintptr_t)
 {
@@ -121,8 +118,7 @@ void keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t f
 
 void DispatchPendingKeyEvents()
 {
-    while (deliverOldest()) {
-    }
+    while (deliverOldest()) {}
 }
 
 std::int16_t GetKeyState(int virtualKey)
@@ -157,7 +153,4 @@ bool SetKeyboardState(const std::uint8_t* keyState)
     return true;
 }
 
-void SetKeyboardRecorder(IKeyboardRecorder* recorder)
-{
-    keyboard().Recorder = recorder;
-}
+void SetKeyboardRecorder(IKeyboardRecorder* recorder) { keyboard().Recorder = recorder; }

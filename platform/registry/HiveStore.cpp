@@ -21,17 +21,16 @@ namespace {
 // tables.
 constexpr int kSchemaVersion = 1;
 
-const char* const kSchema =
-    "CREATE TABLE IF NOT EXISTS keys("
-    " path TEXT PRIMARY KEY," // folded path from the root
-    " parent TEXT NOT NULL,"  // folded path of the parent ("" for top-level keys)
-    " name TEXT NOT NULL"     // last name as first written
-    ") WITHOUT ROWID;"
-    "CREATE INDEX IF NOT EXISTS keys_parent ON keys(parent);"
-    "CREATE TABLE IF NOT EXISTS reg_values("
-    " key TEXT NOT NULL, folded TEXT NOT NULL, name TEXT NOT NULL,"
-    " type INTEGER NOT NULL, data BLOB, PRIMARY KEY(key, folded));"
-    "CREATE TABLE IF NOT EXISTS marks(name TEXT PRIMARY KEY) WITHOUT ROWID;";
+const char* const kSchema = "CREATE TABLE IF NOT EXISTS keys("
+                            " path TEXT PRIMARY KEY," // folded path from the root
+                            " parent TEXT NOT NULL," // folded path of the parent ("" for top-level keys)
+                            " name TEXT NOT NULL" // last name as first written
+                            ") WITHOUT ROWID;"
+                            "CREATE INDEX IF NOT EXISTS keys_parent ON keys(parent);"
+                            "CREATE TABLE IF NOT EXISTS reg_values("
+                            " key TEXT NOT NULL, folded TEXT NOT NULL, name TEXT NOT NULL,"
+                            " type INTEGER NOT NULL, data BLOB, PRIMARY KEY(key, folded));"
+                            "CREATE TABLE IF NOT EXISTS marks(name TEXT PRIMARY KEY) WITHOUT ROWID;";
 
 // The tables a hive must hold, with their columns in order.
 const struct {
@@ -71,9 +70,12 @@ bool writableAt(const QString& file)
 QString hiveFileName(HKEY root)
 {
     switch (root) {
-    case HKEY_CURRENT_USER: return QStringLiteral("HKEY_CURRENT_USER.db");
-    case HKEY_LOCAL_MACHINE: return QStringLiteral("HKEY_LOCAL_MACHINE.db");
-    case HKEY_CLASSES_ROOT: return QStringLiteral("HKEY_CLASSES_ROOT.db");
+    case HKEY_CURRENT_USER:
+        return QStringLiteral("HKEY_CURRENT_USER.db");
+    case HKEY_LOCAL_MACHINE:
+        return QStringLiteral("HKEY_LOCAL_MACHINE.db");
+    case HKEY_CLASSES_ROOT:
+        return QStringLiteral("HKEY_CLASSES_ROOT.db");
     }
     throw ERegistryException(QStringLiteral("Unknown registry root 0x%1").arg(root, 8, 16, QChar('0')));
 }
@@ -114,17 +116,11 @@ struct Probe {
     QString value; // null when there was no row or the value was NULL
 };
 
-}
+} // namespace
 
-QString foldPath(const QString& path)
-{
-    return path.toCaseFolded();
-}
+QString foldPath(const QString& path) { return path.toCaseFolded(); }
 
-Query::Query(Hive& hive, const char* sql)
-    : hive_(hive), stmt_(hive.statement(sql))
-{
-}
+Query::Query(Hive& hive, const char* sql) : hive_(hive), stmt_(hive.statement(sql)) {}
 
 Query::~Query()
 {
@@ -148,8 +144,7 @@ Query& Query::bind(int index, qint64 number)
 Query& Query::bindBlob(int index, const QByteArray& data)
 {
     // A zero-length blob, not NULL, so that an empty binary value stays binary.
-    sqlite3_bind_blob(stmt_, index, data.isEmpty() ? "" : data.constData(), int(data.size()),
-                      SQLITE_TRANSIENT);
+    sqlite3_bind_blob(stmt_, index, data.isEmpty() ? "" : data.constData(), int(data.size()), SQLITE_TRANSIENT);
     return *this;
 }
 
@@ -165,8 +160,7 @@ bool Query::next()
 
 void Query::run()
 {
-    while (next()) {
-    }
+    while (next()) {}
 }
 
 QString Query::text(int column) const
@@ -175,10 +169,7 @@ QString Query::text(int column) const
     return QString::fromUtf8(data, sqlite3_column_bytes(stmt_, column));
 }
 
-qint64 Query::integer(int column) const
-{
-    return sqlite3_column_int64(stmt_, column);
-}
+qint64 Query::integer(int column) const { return sqlite3_column_int64(stmt_, column); }
 
 QByteArray Query::blob(int column) const
 {
@@ -186,10 +177,7 @@ QByteArray Query::blob(int column) const
     return QByteArray(data, sqlite3_column_bytes(stmt_, column));
 }
 
-bool Query::isNull(int column) const
-{
-    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
-}
+bool Query::isNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
 
 std::shared_ptr<Hive> Hive::For(HKEY root)
 {
@@ -200,9 +188,7 @@ std::shared_ptr<Hive> Hive::For(HKEY root)
     auto& hive = hives[file];
     if (!hive) {
         // Profiles that were removed (temporary ones) give back their files.
-        std::erase_if(hives, [](const auto& entry) {
-            return entry.second && !QFileInfo::exists(entry.second->file_);
-        });
+        std::erase_if(hives, [](const auto& entry) { return entry.second && !QFileInfo::exists(entry.second->file_); });
         hive = std::make_shared<Hive>(root, file);
     } else {
         std::lock_guard hiveLock(hive->mutex);
@@ -212,15 +198,9 @@ std::shared_ptr<Hive> Hive::For(HKEY root)
     return hive;
 }
 
-Hive::Hive(HKEY root, const QString& file)
-    : root_(root), file_(file)
-{
-}
+Hive::Hive(HKEY root, const QString& file) : root_(root), file_(file) {}
 
-Hive::~Hive()
-{
-    close();
-}
+Hive::~Hive() { close(); }
 
 // True when the open database is no longer the file at the hive's path:
 // writing on would go to a file nobody else sees, and a replaced file is to
@@ -259,7 +239,8 @@ void Hive::exec(const char* sql)
     if (sqlite3_exec(db_, sql, nullptr, nullptr, &error) != SQLITE_OK) {
         const QString reason = QString::fromUtf8(error ? error : "failed");
         sqlite3_free(error);
-        throw ERegistryException(QStringLiteral("Registry hive %1: %2 (%3)").arg(file_, reason, QString::fromUtf8(sql)));
+        throw ERegistryException(
+            QStringLiteral("Registry hive %1: %2 (%3)").arg(file_, reason, QString::fromUtf8(sql)));
     }
 }
 
@@ -320,14 +301,17 @@ Layout Hive::examine() const
     if (stamped != 0 && stamped != kSchemaVersion)
         return {Layout::Foreign, QStringLiteral("its schema version is %1, not %2").arg(stamped).arg(kSchemaVersion)};
     for (const auto& expected : kTables) {
-        const Probe columns(db_, "SELECT group_concat(name, ',') FROM"
-                                  " (SELECT name FROM pragma_table_info(?1) ORDER BY cid)", expected.table);
+        const Probe columns(db_,
+            "SELECT group_concat(name, ',') FROM"
+            " (SELECT name FROM pragma_table_info(?1) ORDER BY cid)",
+            expected.table);
         if (columns.rc != SQLITE_OK)
             return failedLook(db_, columns.rc);
         if (columns.value.isNull())
             return {Layout::Foreign, QStringLiteral("its table %1 is missing").arg(QLatin1String(expected.table))};
         if (columns.value != QLatin1String(expected.columns))
-            return {Layout::Foreign, QStringLiteral("its table %1 has other columns").arg(QLatin1String(expected.table))};
+            return {
+                Layout::Foreign, QStringLiteral("its table %1 has other columns").arg(QLatin1String(expected.table))};
     }
     return {Layout::Ours, {}};
 }
@@ -449,10 +433,7 @@ void Hive::write(const std::function<void()>& writes)
     hasTree_ = true;
 }
 
-int Hive::changes() const
-{
-    return sqlite3_changes(db_);
-}
+int Hive::changes() const { return sqlite3_changes(db_); }
 
 bool Hive::hasMark(const QString& name)
 {
@@ -475,12 +456,9 @@ sqlite3_stmt* Hive::statement(const char* sql)
     return stmt;
 }
 
-}
+} // namespace registry_detail
 
-QString HiveFilePath(HKEY root)
-{
-    return ProfileFolder() + QLatin1Char('/') + registry_detail::hiveFileName(root);
-}
+QString HiveFilePath(HKEY root) { return ProfileFolder() + QLatin1Char('/') + registry_detail::hiveFileName(root); }
 
 bool HiveWritable(HKEY root)
 {

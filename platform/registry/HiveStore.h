@@ -39,7 +39,7 @@ public:
     Query& bind(int index, qint64 number);
     Query& bindBlob(int index, const QByteArray& data);
     bool next(); // True while a row is available
-    void run();  // runs a statement that returns no rows
+    void run(); // runs a statement that returns no rows
 
     QString text(int column) const;
     qint64 integer(int column) const;
@@ -54,9 +54,9 @@ private:
 // What an examination of a hive file found.
 struct Layout {
     enum Kind {
-        Ours,      // the registry's tables
-        Empty,     // no tables yet: a new file, or one whose first write is not committed
-        Foreign,   // anything else; never written
+        Ours, // the registry's tables
+        Empty, // no tables yet: a new file, or one whose first write is not committed
+        Foreign, // anything else; never written
         Unreadable // the file could not be read (locked, unreadable, I/O error)
     };
     Kind kind;
@@ -121,9 +121,9 @@ private:
     HKEY root_;
     QString file_;
     sqlite3* db_ = nullptr;
-    bool readWrite_ = false;   // the connection may write the file
-    bool hasTree_ = false;     // the connection holds the registry's tables
-    QString untouchedReason_;  // set while the hive is served from memory
+    bool readWrite_ = false; // the connection may write the file
+    bool hasTree_ = false; // the connection holds the registry's tables
+    QString untouchedReason_; // set while the hive is served from memory
     std::uint64_t device_ = 0, inode_ = 0; // identity of the opened file
     std::unordered_map<std::string, sqlite3_stmt*> statements_;
 };
@@ -149,8 +149,8 @@ void createKey(Hive& hive, const QString& path);
 // Stores a value of an existing key; what happens to a value already stored
 // under that name.
 enum class Existing { Replace, Keep };
-void putValue(Hive& hive, const QString& keyPath, const QString& name, int type, const QByteArray& data,
-              Existing existing);
+void putValue(
+    Hive& hive, const QString& keyPath, const QString& name, int type, const QByteArray& data, Existing existing);
 
 // The defaults of a fresh hive of root (Profile.cpp, beside the profile
 // folder they point into).
@@ -160,4 +160,4 @@ bool HasDefaults(Hive& hive);
 // values already present are kept. Runs inside write().
 void WriteDefaults(HKEY root, Hive& hive);
 
-}
+} // namespace registry_detail

@@ -22,13 +22,10 @@ const QString kSeededMark = QStringLiteral("defaults-1");
 struct Seed {
     const char* key;
     const char* name; // nullptr: only the key is created
-    QString value;    // REG_SZ
+    QString value; // REG_SZ
 };
 
-QString profilePath(const char* sub)
-{
-    return ProfileFolder() + QLatin1Char('/') + QLatin1String(sub);
-}
+QString profilePath(const char* sub) { return ProfileFolder() + QLatin1Char('/') + QLatin1String(sub); }
 
 std::vector<Seed> currentUserSeeds()
 {
@@ -50,8 +47,8 @@ std::vector<Seed> currentUserSeeds()
         {"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent\\Post Platform", nullptr, {}},
         {"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\ZoneMap\\Domains", nullptr, {}},
         {"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\ZoneMap\\EscDomains", nullptr, {}},
-        {"Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows Messaging Subsystem\\Profiles",
-         "DefaultProfile", QStringLiteral("Default")},
+        {"Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows Messaging Subsystem\\Profiles", "DefaultProfile",
+            QStringLiteral("Default")},
     };
 }
 
@@ -89,9 +86,12 @@ std::vector<Seed> classesRootSeeds()
 std::vector<Seed> seedsOf(HKEY root)
 {
     switch (root) {
-    case HKEY_CURRENT_USER: return currentUserSeeds();
-    case HKEY_LOCAL_MACHINE: return localMachineSeeds();
-    default: return classesRootSeeds();
+    case HKEY_CURRENT_USER:
+        return currentUserSeeds();
+    case HKEY_LOCAL_MACHINE:
+        return localMachineSeeds();
+    default:
+        return classesRootSeeds();
     }
 }
 
@@ -129,7 +129,7 @@ void writeStartPage()
     qWarning("Cannot write the start page %s", qPrintable(target));
 }
 
-}
+} // namespace
 
 QString ProfileFolder()
 {
@@ -146,10 +146,7 @@ QString ProfileFolder()
     return folder;
 }
 
-QString StartPageUrl()
-{
-    return QUrl::fromLocalFile(ProfileFolder() + QStringLiteral("/start.html")).toString();
-}
+QString StartPageUrl() { return QUrl::fromLocalFile(ProfileFolder() + QStringLiteral("/start.html")).toString(); }
 
 void EnsureProfileDefaults()
 {
@@ -168,10 +165,7 @@ void EnsureProfileDefaults()
 
 namespace registry_detail {
 
-bool HasDefaults(Hive& hive)
-{
-    return hive.hasMark(kSeededMark);
-}
+bool HasDefaults(Hive& hive) { return hive.hasMark(kSeededMark); }
 
 void WriteDefaults(HKEY root, Hive& hive)
 {
@@ -184,4 +178,4 @@ void WriteDefaults(HKEY root, Hive& hive)
     hive.setMark(kSeededMark);
 }
 
-}
+} // namespace registry_detail

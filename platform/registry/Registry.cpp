@@ -13,10 +13,7 @@ using registry_detail::HiveUse;
 using registry_detail::putValue;
 using registry_detail::Query;
 
-ERegistryException::ERegistryException(const QString& message)
-    : std::runtime_error(message.toStdString())
-{
-}
+ERegistryException::ERegistryException(const QString& message) : std::runtime_error(message.toStdString()) {}
 
 namespace {
 const QChar kSeparator = QLatin1Char('\\');
@@ -31,30 +28,36 @@ void createKey(Hive& hive, const QString& path)
         const QString parent = foldPath(written);
         written = written.isEmpty() ? name : written + kSeparator + name;
         Query(hive, "INSERT OR IGNORE INTO keys(path, parent, name) VALUES(?1, ?2, ?3)")
-            .bind(1, foldPath(written)).bind(2, parent).bind(3, name).run();
+            .bind(1, foldPath(written))
+            .bind(2, parent)
+            .bind(3, name)
+            .run();
     }
 }
 
-void putValue(Hive& hive, const QString& keyPath, const QString& name, int type, const QByteArray& data,
-              Existing existing)
+void putValue(
+    Hive& hive, const QString& keyPath, const QString& name, int type, const QByteArray& data, Existing existing)
 {
-    Query(hive, existing == Existing::Keep ? "INSERT INTO reg_values(key, folded, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
-                               " ON CONFLICT(key, folded) DO NOTHING"
-                             : "INSERT INTO reg_values(key, folded, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
-                               " ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, data = excluded.data")
-        .bind(1, foldPath(keyPath)).bind(2, foldPath(name)).bind(3, name).bind(4, qint64(type))
-        .bindBlob(5, data).run();
+    Query(hive,
+        existing == Existing::Keep
+            ? "INSERT INTO reg_values(key, folded, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
+              " ON CONFLICT(key, folded) DO NOTHING"
+            : "INSERT INTO reg_values(key, folded, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
+              " ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, data = excluded.data")
+        .bind(1, foldPath(keyPath))
+        .bind(2, foldPath(name))
+        .bind(3, name)
+        .bind(4, qint64(type))
+        .bindBlob(5, data)
+        .run();
 }
 
-}
+} // namespace registry_detail
 
 namespace {
 
 // Names joined by "\", empty names (doubled or trailing separators) dropped.
-QString normalize(const QString& path)
-{
-    return path.split(kSeparator, Qt::SkipEmptyParts).join(kSeparator);
-}
+QString normalize(const QString& path) { return path.split(kSeparator, Qt::SkipEmptyParts).join(kSeparator); }
 
 QString parentOf(const QString& path)
 {
@@ -62,10 +65,7 @@ QString parentOf(const QString& path)
     return cut < 0 ? QString() : path.left(cut);
 }
 
-QString lastName(const QString& path)
-{
-    return path.mid(path.lastIndexOf(kSeparator) + 1);
-}
+QString lastName(const QString& path) { return path.mid(path.lastIndexOf(kSeparator) + 1); }
 
 bool keyExists(Hive& hive, const QString& folded)
 {
@@ -110,12 +110,9 @@ StoredValue readTyped(HKEY root, const QString& keyPath, const QString& name, st
 const char* const kDeleteKeys = "DELETE FROM keys WHERE path = ?1 OR (path > ?1 || '\\' AND path < ?1 || ']')";
 const char* const kDeleteValues = "DELETE FROM reg_values WHERE key = ?1 OR (key > ?1 || '\\' AND key < ?1 || ']')";
 
-}
+} // namespace
 
-TRegistry::TRegistry(HKEY rootKey)
-    : RootKey(rootKey)
-{
-}
+TRegistry::TRegistry(HKEY rootKey) : RootKey(rootKey) {}
 
 TRegistry::~TRegistry() = default;
 
@@ -127,15 +124,9 @@ QString TRegistry::resolve(const QString& key) const
 }
 
 // Changing RootKey closes the current key, as it belongs to the other hive.
-QString TRegistry::path() const
-{
-    return RootKey == pathRoot_ ? path_ : QString();
-}
+QString TRegistry::path() const { return RootKey == pathRoot_ ? path_ : QString(); }
 
-bool TRegistry::readOnly() const
-{
-    return RootKey == pathRoot_ && readOnly_;
-}
+bool TRegistry::readOnly() const { return RootKey == pathRoot_ && readOnly_; }
 
 bool TRegistry::openKey(const QString& key, bool canCreate, bool forReading)
 {
@@ -153,15 +144,9 @@ bool TRegistry::openKey(const QString& key, bool canCreate, bool forReading)
     return true;
 }
 
-bool TRegistry::OpenKey(const QString& key, bool canCreate)
-{
-    return openKey(key, canCreate, false);
-}
+bool TRegistry::OpenKey(const QString& key, bool canCreate) { return openKey(key, canCreate, false); }
 
-bool TRegistry::OpenKeyReadOnly(const QString& key)
-{
-    return openKey(key, false, true);
-}
+bool TRegistry::OpenKeyReadOnly(const QString& key) { return openKey(key, false, true); }
 
 void TRegistry::CloseKey()
 {
@@ -169,10 +154,7 @@ void TRegistry::CloseKey()
     readOnly_ = false;
 }
 
-QString TRegistry::CurrentPath() const
-{
-    return path();
-}
+QString TRegistry::CurrentPath() const { return path(); }
 
 bool TRegistry::KeyExists(const QString& key)
 {
@@ -181,20 +163,15 @@ bool TRegistry::KeyExists(const QString& key)
     return hive.readable() && keyExists(hive, foldPath(resolve(key)));
 }
 
-bool TRegistry::ValueExists(const QString& name)
-{
-    return readValue(RootKey, path(), name).type != REG_NONE;
-}
+bool TRegistry::ValueExists(const QString& name) { return readValue(RootKey, path(), name).type != REG_NONE; }
 
-int TRegistry::GetDataType(const QString& name)
-{
-    return readValue(RootKey, path(), name).type;
-}
+int TRegistry::GetDataType(const QString& name) { return readValue(RootKey, path(), name).type; }
 
 void TRegistry::requireWritableKey(const QString& name) const
 {
     if (readOnly())
-        throw ERegistryException(QStringLiteral("Failed to set data for '%1': the key is open for reading only").arg(name));
+        throw ERegistryException(
+            QStringLiteral("Failed to set data for '%1': the key is open for reading only").arg(name));
 }
 
 namespace {
@@ -205,13 +182,13 @@ void writeValue(HKEY root, const QString& keyPath, const QString& name, int type
     Hive& hive = *held;
     hive.write([&] {
         if (!keyExists(hive, foldPath(keyPath)))
-            throw ERegistryException(QStringLiteral("Failed to set data for '%1': the key %2 does not exist")
-                                         .arg(name, keyPath));
+            throw ERegistryException(
+                QStringLiteral("Failed to set data for '%1': the key %2 does not exist").arg(name, keyPath));
         putValue(hive, keyPath, name, type, data, registry_detail::Existing::Replace);
     });
 }
 
-}
+} // namespace
 
 QString TRegistry::ReadString(const QString& name)
 {
@@ -267,7 +244,7 @@ QStringList namesUnder(HKEY root, const char* sql, const QString& keyPath)
         names << q.text(0);
     return names;
 }
-}
+} // namespace
 
 QStringList TRegistry::GetKeyNames()
 {
@@ -285,7 +262,8 @@ bool TRegistry::DeleteKey(const QString& key)
     if (folded.isEmpty() || !KeyExists(key))
         return false;
     if (readOnly())
-        throw ERegistryException(QStringLiteral("Failed to delete key '%1': the key is open for reading only").arg(key));
+        throw ERegistryException(
+            QStringLiteral("Failed to delete key '%1': the key is open for reading only").arg(key));
     HiveUse held(RootKey);
     Hive& hive = *held;
     bool deleted = false; // another process may have deleted it meanwhile
@@ -307,7 +285,9 @@ bool TRegistry::DeleteValue(const QString& name)
     bool deleted = false;
     hive.write([&] {
         Query(hive, "DELETE FROM reg_values WHERE key = ?1 AND folded = ?2")
-            .bind(1, foldPath(path())).bind(2, foldPath(name)).run();
+            .bind(1, foldPath(path()))
+            .bind(2, foldPath(name))
+            .run();
         deleted = hive.changes() > 0;
     });
     return deleted;
@@ -336,16 +316,24 @@ void TRegistry::MoveKey(const QString& oldName, const QString& newName, bool del
         createKey(hive, parentOf(to));
         // Every key of the subtree gets the new prefix; the top key also its new
         // parent and name.
-        Query(hive, "INSERT INTO keys(path, parent, name)"
-                    " SELECT ?2 || substr(path, length(?1) + 1),"
-                    "  CASE WHEN path = ?1 THEN ?3 ELSE ?2 || substr(parent, length(?1) + 1) END,"
-                    "  CASE WHEN path = ?1 THEN ?4 ELSE name END"
-                    " FROM keys WHERE path = ?1 OR (path > ?1 || '\\' AND path < ?1 || ']')")
-            .bind(1, oldFolded).bind(2, newFolded).bind(3, foldPath(parentOf(to))).bind(4, lastName(to)).run();
-        Query(hive, "INSERT INTO reg_values(key, folded, name, type, data)"
-                    " SELECT ?2 || substr(key, length(?1) + 1), folded, name, type, data FROM reg_values"
-                    " WHERE key = ?1 OR (key > ?1 || '\\' AND key < ?1 || ']') ORDER BY rowid")
-            .bind(1, oldFolded).bind(2, newFolded).run();
+        Query(hive,
+            "INSERT INTO keys(path, parent, name)"
+            " SELECT ?2 || substr(path, length(?1) + 1),"
+            "  CASE WHEN path = ?1 THEN ?3 ELSE ?2 || substr(parent, length(?1) + 1) END,"
+            "  CASE WHEN path = ?1 THEN ?4 ELSE name END"
+            " FROM keys WHERE path = ?1 OR (path > ?1 || '\\' AND path < ?1 || ']')")
+            .bind(1, oldFolded)
+            .bind(2, newFolded)
+            .bind(3, foldPath(parentOf(to)))
+            .bind(4, lastName(to))
+            .run();
+        Query(hive,
+            "INSERT INTO reg_values(key, folded, name, type, data)"
+            " SELECT ?2 || substr(key, length(?1) + 1), folded, name, type, data FROM reg_values"
+            " WHERE key = ?1 OR (key > ?1 || '\\' AND key < ?1 || ']') ORDER BY rowid")
+            .bind(1, oldFolded)
+            .bind(2, newFolded)
+            .run();
         if (deleteOld) {
             Query(hive, kDeleteValues).bind(1, oldFolded).run();
             Query(hive, kDeleteKeys).bind(1, oldFolded).run();

@@ -52,7 +52,7 @@ bool HiveWritable(HKEY root);
 // A file that is replaced or removed is examined again at the hive's next use.
 struct UntouchedHive {
     HKEY root;
-    QString file;   // the hive's database file
+    QString file; // the hive's database file
     QString reason; // what was found, as "it is not a SQLite database"
 };
 
@@ -89,11 +89,11 @@ public:
     bool ValueExists(const QString& name);
 
     // Values of the current key; the empty name is the key's default value.
-    QString ReadString(const QString& name);          // REG_SZ or REG_EXPAND_SZ
+    QString ReadString(const QString& name); // REG_SZ or REG_EXPAND_SZ
     void WriteString(const QString& name, const QString& value);
-    int ReadInteger(const QString& name);             // REG_DWORD
+    int ReadInteger(const QString& name); // REG_DWORD
     void WriteInteger(const QString& name, int value);
-    QByteArray ReadBinaryData(const QString& name);   // REG_BINARY
+    QByteArray ReadBinaryData(const QString& name); // REG_BINARY
     void WriteBinaryData(const QString& name, const QByteArray& value);
     // REG_NONE when the value does not exist.
     int GetDataType(const QString& name);
@@ -120,7 +120,7 @@ private:
     bool openKey(const QString& key, bool canCreate, bool forReading);
     void requireWritableKey(const QString& name) const;
 
-    QString path_;          // current key as written, from the root
-    HKEY pathRoot_ = 0;     // the root path_ belongs to
+    QString path_; // current key as written, from the root
+    HKEY pathRoot_ = 0; // the root path_ belongs to
     bool readOnly_ = false; // the current key was opened with OpenKeyReadOnly
 };

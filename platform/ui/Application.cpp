@@ -23,20 +23,13 @@ void watchForQuit()
     if (connected || !QCoreApplication::instance())
         return;
     connected = true;
-    QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit,
-                     [] { quitRequested() = true; });
+    QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, [] { quitRequested() = true; });
 }
-}
+} // namespace
 
-QString ApplicationTitle()
-{
-    return QCoreApplication::applicationName();
-}
+QString ApplicationTitle() { return QCoreApplication::applicationName(); }
 
-QWidget* ApplicationMainForm()
-{
-    return mainForm().data();
-}
+QWidget* ApplicationMainForm() { return mainForm().data(); }
 
 void SetApplicationMainForm(QWidget* form)
 {
@@ -50,7 +43,4 @@ bool ApplicationTerminated()
     return quitRequested() || QCoreApplication::closingDown() || !QCoreApplication::instance();
 }
 
-void ProcessMessages()
-{
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
+void ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }

@@ -16,10 +16,7 @@
 
 namespace {
 
-QWidget* ownerOr(QWidget* owner)
-{
-    return owner ? owner : ApplicationMainForm();
-}
+QWidget* ownerOr(QWidget* owner) { return owner ? owner : ApplicationMainForm(); }
 
 struct ButtonChoice {
     unsigned button;
@@ -43,8 +40,8 @@ const ButtonChoice kButtons[] = {
     {mbHelp, QMessageBox::Help, nullptr, mrNone},
 };
 
-int runBox(QMessageBox::Icon icon, const QString& caption, const QString& text, TMsgDlgButtons buttons,
-           QWidget* owner, int defaultButton = 0)
+int runBox(QMessageBox::Icon icon, const QString& caption, const QString& text, TMsgDlgButtons buttons, QWidget* owner,
+    int defaultButton = 0)
 {
     QMessageBox box(icon, caption, text, QMessageBox::NoButton, owner);
     std::vector<std::pair<QAbstractButton*, int>> results;
@@ -70,11 +67,16 @@ int runBox(QMessageBox::Icon icon, const QString& caption, const QString& text, 
 QMessageBox::Icon iconOf(TMsgDlgType type)
 {
     switch (type) {
-    case mtWarning: return QMessageBox::Warning;
-    case mtError: return QMessageBox::Critical;
-    case mtInformation: return QMessageBox::Information;
-    case mtConfirmation: return QMessageBox::Question;
-    case mtCustom: break;
+    case mtWarning:
+        return QMessageBox::Warning;
+    case mtError:
+        return QMessageBox::Critical;
+    case mtInformation:
+        return QMessageBox::Information;
+    case mtConfirmation:
+        return QMessageBox::Question;
+    case mtCustom:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -82,10 +84,14 @@ QMessageBox::Icon iconOf(TMsgDlgType type)
 QMessageBox::Icon iconOfStyle(unsigned style)
 {
     switch (style & 0xF0) {
-    case MB_ICONERROR: return QMessageBox::Critical;
-    case MB_ICONQUESTION: return QMessageBox::Question;
-    case MB_ICONWARNING: return QMessageBox::Warning;
-    case MB_ICONINFORMATION: return QMessageBox::Information;
+    case MB_ICONERROR:
+        return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+        return QMessageBox::Question;
+    case MB_ICONWARNING:
+        return QMessageBox::Warning;
+    case MB_ICONINFORMATION:
+        return QMessageBox::Information;
     }
     return QMessageBox::NoIcon;
 }
@@ -123,8 +129,8 @@ public:
     int MessageBox(const QString& text, const QString& caption, unsigned style) override
     {
         // Answers of MessageBox and MessageDlg share their values.
-        return runBox(iconOfStyle(style), caption, text, MessageBoxButtons(style), nullptr,
-                      MessageBoxDefaultButton(style));
+        return runBox(
+            iconOfStyle(style), caption, text, MessageBoxButtons(style), nullptr, MessageBoxDefaultButton(style));
     }
 
     void ShowMessage(const QString& text) override
@@ -135,22 +141,16 @@ public:
     bool InputQuery(const QString& caption, const QString& prompt, QString& value) override
     {
         bool ok = false;
-        const QString answer =
-            QInputDialog::getText(ApplicationMainForm(), caption, prompt, QLineEdit::Normal, value, &ok);
+        const QString answer
+            = QInputDialog::getText(ApplicationMainForm(), caption, prompt, QLineEdit::Normal, value, &ok);
         if (ok)
             value = answer;
         return ok;
     }
 
-    bool OpenDialog(TFileDialogOptions& options) override
-    {
-        return runFileDialog(options, QFileDialog::AcceptOpen);
-    }
+    bool OpenDialog(TFileDialogOptions& options) override { return runFileDialog(options, QFileDialog::AcceptOpen); }
 
-    bool SaveDialog(TFileDialogOptions& options) override
-    {
-        return runFileDialog(options, QFileDialog::AcceptSave);
-    }
+    bool SaveDialog(TFileDialogOptions& options) override { return runFileDialog(options, QFileDialog::AcceptSave); }
 
     bool SelectDirectory(const QString& caption, QString& directory, QWidget* owner) override
     {
@@ -192,7 +192,7 @@ IDialogs*& replacement()
     return dialogs;
 }
 
-}
+} // namespace
 
 QString IDialogs::InputBox(const QString& caption, const QString& prompt, const QString& defaultValue)
 {
@@ -206,20 +206,14 @@ IDialogs& Dialogs()
     return replacement() ? *replacement() : qtDialogs;
 }
 
-void SetDialogs(IDialogs* dialogs)
-{
-    replacement() = dialogs;
-}
+void SetDialogs(IDialogs* dialogs) { replacement() = dialogs; }
 
 int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons)
 {
     return Dialogs().MessageDlg(text, type, buttons);
 }
 
-void ShowMessage(const QString& text)
-{
-    Dialogs().ShowMessage(text);
-}
+void ShowMessage(const QString& text) { Dialogs().ShowMessage(text); }
 
 QString InputBox(const QString& caption, const QString& prompt, const QString& defaultValue)
 {
@@ -256,11 +250,16 @@ QStringList QtNameFilters(const QString& filter)
 QString MessageDlgCaption(TMsgDlgType type)
 {
     switch (type) {
-    case mtWarning: return QStringLiteral("Warning");
-    case mtError: return QStringLiteral("Error");
-    case mtInformation: return QStringLiteral("Information");
-    case mtConfirmation: return QStringLiteral("Confirm");
-    case mtCustom: break;
+    case mtWarning:
+        return QStringLiteral("Warning");
+    case mtError:
+        return QStringLiteral("Error");
+    case mtInformation:
+        return QStringLiteral("Information");
+    case mtConfirmation:
+        return QStringLiteral("Confirm");
+    case mtCustom:
+        break;
     }
     return ApplicationTitle();
 }
@@ -268,16 +267,18 @@ QString MessageDlgCaption(TMsgDlgType type)
 TMsgDlgButtons MessageBoxButtons(unsigned style)
 {
     switch (style & 0xF) {
-    case MB_OKCANCEL: return mbOKCancel;
-    case MB_ABORTRETRYIGNORE: return mbAbort | mbRetry | mbIgnore;
-    case MB_YESNOCANCEL: return mbYesNoCancel;
-    case MB_YESNO: return mbYesNo;
-    case MB_RETRYCANCEL: return mbRetry | mbCancel;
+    case MB_OKCANCEL:
+        return mbOKCancel;
+    case MB_ABORTRETRYIGNORE:
+        return mbAbort | mbRetry | mbIgnore;
+    case MB_YESNOCANCEL:
+        return mbYesNoCancel;
+    case MB_YESNO:
+        return mbYesNo;
+    case MB_RETRYCANCEL:
+        return mbRetry | mbCancel;
     }
     return mbOK;
 }
 
-int MessageBoxDefaultButton(unsigned style)
-{
-    return int((style & 0xF00) >> 8);
-}
+int MessageBoxDefaultButton(unsigned style) { return int((style & 0xF00) >> 8); }

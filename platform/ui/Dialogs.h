@@ -35,8 +35,17 @@ constexpr TMsgDlgButtons mbOKCancel = mbOK | mbCancel;
 // Answers of MessageDlg (the button chosen); mrCancel also when the box is
 // closed without a button.
 enum TModalResult : int {
-    mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
-    mrYes = 6, mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10,
+    mrNone = 0,
+    mrOk = 1,
+    mrCancel = 2,
+    mrAbort = 3,
+    mrRetry = 4,
+    mrIgnore = 5,
+    mrYes = 6,
+    mrNo = 7,
+    mrAll = 8,
+    mrNoToAll = 9,
+    mrYesToAll = 10,
 };
 
 // MessageBox styles: buttons in the low bits, the icon above them.
@@ -63,10 +72,10 @@ struct TFileDialogOptions {
     // "Text file|*.txt|Word file|*.doc"; patterns within a pair are separated
     // by ";" or blanks.
     QString Filter;
-    int FilterIndex = 1;      // 1-based; the chosen filter on return
-    QString DefaultExt;       // added to a typed name without extension ("txt")
+    int FilterIndex = 1; // 1-based; the chosen filter on return
+    QString DefaultExt; // added to a typed name without extension ("txt")
     QString InitialDir;
-    QString FileName;         // proposed name; the chosen file on return
+    QString FileName; // proposed name; the chosen file on return
     bool ReadOnlyChecked = false; // open dialogs: the user asked to open read-only
     QWidget* Owner = nullptr; // nullptr: the application's main form
 };

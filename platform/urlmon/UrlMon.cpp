@@ -64,17 +64,25 @@ CURLSH* sharedState()
 HRESULT resultFromCurl(CURLcode rc)
 {
     switch (rc) {
-    case CURLE_URL_MALFORMAT: return INET_E_INVALID_URL;
-    case CURLE_UNSUPPORTED_PROTOCOL: return INET_E_UNKNOWN_PROTOCOL;
+    case CURLE_URL_MALFORMAT:
+        return INET_E_INVALID_URL;
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        return INET_E_UNKNOWN_PROTOCOL;
     case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_RESOLVE_PROXY: return INET_E_RESOURCE_NOT_FOUND;
-    case CURLE_COULDNT_CONNECT: return INET_E_CANNOT_CONNECT;
-    case CURLE_OPERATION_TIMEDOUT: return INET_E_CONNECTION_TIMEOUT;
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return INET_E_RESOURCE_NOT_FOUND;
+    case CURLE_COULDNT_CONNECT:
+        return INET_E_CANNOT_CONNECT;
+    case CURLE_OPERATION_TIMEDOUT:
+        return INET_E_CONNECTION_TIMEOUT;
     case CURLE_PEER_FAILED_VERIFICATION:
-    case CURLE_SSL_CONNECT_ERROR: return INET_E_SECURITY_PROBLEM;
+    case CURLE_SSL_CONNECT_ERROR:
+        return INET_E_SECURITY_PROBLEM;
     case CURLE_FILE_COULDNT_READ_FILE:
-    case CURLE_REMOTE_FILE_NOT_FOUND: return INET_E_RESOURCE_NOT_FOUND;
-    default: return INET_E_DOWNLOAD_FAILURE;
+    case CURLE_REMOTE_FILE_NOT_FOUND:
+        return INET_E_RESOURCE_NOT_FOUND;
+    default:
+        return INET_E_DOWNLOAD_FAILURE;
     }
 }
 
@@ -208,12 +216,8 @@ void CoTaskMemFree(void* block) { std::free(block); }
 class UrlBinding final : public IBinding {
 public:
     UrlBinding(std::string url, IBindStatusCallback* callback)
-        : url_(std::move(url))
-        , callback_(callback)
-        , multi_(takeMulti())
-        , easy_(takeEasy())
-    {
-    }
+        : url_(std::move(url)), callback_(callback), multi_(takeMulti()), easy_(takeEasy())
+    {}
 
     ~UrlBinding() override
     {
@@ -297,7 +301,8 @@ public:
         // Checked after the transfer moved on, so that a client that took
         // long over a callback does not mistake data waiting for silence.
         if (attached_ && receiveTimedOut()) {
-            abortWith(INET_E_CONNECTION_TIMEOUT, "Nothing was received for " + secondsText(receiveTimeoutMs) + " seconds.");
+            abortWith(
+                INET_E_CONNECTION_TIMEOUT, "Nothing was received for " + secondsText(receiveTimeoutMs) + " seconds.");
             stop(abortResult_, abortText_);
         }
         inStep_ = false;
@@ -320,14 +325,11 @@ private:
     int untilReceiveTimeout() const
     {
         const auto left = lastTraffic_ + std::chrono::milliseconds(receiveTimeoutMs) - Clock::now();
-        return static_cast<int>(std::max<std::int64_t>(
-            0, std::chrono::duration_cast<std::chrono::milliseconds>(left).count() + 1));
+        return static_cast<int>(
+            std::max<std::int64_t>(0, std::chrono::duration_cast<std::chrono::milliseconds>(left).count() + 1));
     }
 
-    bool receiveTimedOut() const
-    {
-        return Clock::now() - lastTraffic_ >= std::chrono::milliseconds(receiveTimeoutMs);
-    }
+    bool receiveTimedOut() const { return Clock::now() - lastTraffic_ >= std::chrono::milliseconds(receiveTimeoutMs); }
 
     void unregister()
     {
@@ -494,7 +496,8 @@ private:
             const std::string target = resolve(location);
             if (redirects_ == kRedirectLimit) {
                 abortWith(INET_E_REDIRECT_FAILED,
-                    "Too many redirects: the server redirected more than " + std::to_string(kRedirectLimit) + " times.");
+                    "Too many redirects: the server redirected more than " + std::to_string(kRedirectLimit)
+                        + " times.");
                 return;
             }
             if (!isWebAddress(target)) {
@@ -564,8 +567,8 @@ private:
             return;
         if (response_.statusCode() != 0) {
             char16_t* extra = nullptr;
-            const HRESULT hr = callback_->OnResponse(response_.statusCode(), toWide(response_.rawHeaders()),
-                toWide(requestHeaders_), &extra);
+            const HRESULT hr = callback_->OnResponse(
+                response_.statusCode(), toWide(response_.rawHeaders()), toWide(requestHeaders_), &extra);
             takeTaskText(extra);
             if (FAILED(hr) || aborted_) {
                 abortWith(E_ABORT, "Operation Aborted.");
@@ -732,10 +735,7 @@ HRESULT IBindCtx::RegisterObjectParam(const std::string& key, IBindStatusCallbac
     return S_OK;
 }
 
-HRESULT IBindCtx::RevokeObjectParam(const std::string& key)
-{
-    return params_.erase(key) ? S_OK : E_FAIL;
-}
+HRESULT IBindCtx::RevokeObjectParam(const std::string& key) { return params_.erase(key) ? S_OK : E_FAIL; }
 
 IMoniker::IMoniker(std::u16string url) : url_(std::move(url)) {}
 

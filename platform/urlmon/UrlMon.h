@@ -118,10 +118,17 @@ public:
     // Called once, before any data, when the answer's headers are in (or
     // just before OnStopBinding when no answer came). A failure aborts.
     virtual HRESULT OnStartBinding(DWORD reserved, IBinding* binding) { return S_OK; }
-    virtual HRESULT GetPriority(LONG& priority) { priority = 0; return S_OK; }
+    virtual HRESULT GetPriority(LONG& priority)
+    {
+        priority = 0;
+        return S_OK;
+    }
     virtual HRESULT OnLowResource(DWORD reserved) { return E_NOTIMPL; }
     // Status reports (BINDSTATUS_*). A failure for a redirect stops it.
-    virtual HRESULT OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode, const std::u16string& statusText) { return S_OK; }
+    virtual HRESULT OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode, const std::u16string& statusText)
+    {
+        return S_OK;
+    }
     virtual HRESULT OnStopBinding(HRESULT result, const std::u16string& error) { return S_OK; }
     // Asked before each request (again after a redirect). Default: GET, no body.
     virtual HRESULT GetBindInfo(DWORD& bindF, BINDINFO& info) { return S_OK; }
@@ -130,11 +137,17 @@ public:
     virtual HRESULT OnObjectAvailable() { return S_OK; }
     // HTTP: extra request headers (CR LF separated, task memory, may stay
     // null). A failure stops the request.
-    virtual HRESULT BeginningTransaction(const std::u16string& url, const std::u16string& headers, DWORD reserved,
-        char16_t** additionalHeaders) { return S_OK; }
+    virtual HRESULT BeginningTransaction(
+        const std::u16string& url, const std::u16string& headers, DWORD reserved, char16_t** additionalHeaders)
+    {
+        return S_OK;
+    }
     // HTTP: the answer. A failure aborts before any data.
     virtual HRESULT OnResponse(DWORD responseCode, const std::u16string& responseHeaders,
-        const std::u16string& requestHeaders, char16_t** additionalRequestHeaders) { return S_OK; }
+        const std::u16string& requestHeaders, char16_t** additionalRequestHeaders)
+    {
+        return S_OK;
+    }
     // A 401 answer: user name and password in task memory. Without them
     // (the default) the 401 answer is the final one.
     virtual HRESULT Authenticate(void*& window, char16_t*& userName, char16_t*& password) { return S_OK; }
@@ -182,11 +195,13 @@ private:
     std::unique_ptr<UrlBinding> binding_;
 };
 
-HRESULT CreateURLMonikerEx(IMoniker* context, const std::u16string& url, std::unique_ptr<IMoniker>& moniker, DWORD flags);
+HRESULT CreateURLMonikerEx(
+    IMoniker* context, const std::u16string& url, std::unique_ptr<IMoniker>& moniker, DWORD flags);
 HRESULT CreateAsyncBindCtx(DWORD reserved, IBindStatusCallback* callback, std::unique_ptr<IBindCtx>& ctx);
 // Makes callback the context's status callback; previous receives the one it
 // replaces (nothing when there was none).
-HRESULT RegisterBindStatusCallback(IBindCtx* ctx, IBindStatusCallback* callback, IBindStatusCallback** previous, DWORD reserved);
+HRESULT RegisterBindStatusCallback(
+    IBindCtx* ctx, IBindStatusCallback* callback, IBindStatusCallback** previous, DWORD reserved);
 HRESULT RevokeBindStatusCallback(IBindCtx* ctx, IBindStatusCallback* callback);
 
 // How long a binding of this process may wait without sending or receiving

@@ -12,10 +12,7 @@ QModelIndex itemIndex(const QAbstractItemView* view, int item)
     return view->model() ? view->model()->index(item, 0, view->rootIndex()) : QModelIndex();
 }
 
-int itemCount(const QAbstractItemView* view)
-{
-    return view->model() ? view->model()->rowCount(view->rootIndex()) : 0;
-}
+int itemCount(const QAbstractItemView* view) { return view->model() ? view->model()->rowCount(view->rootIndex()) : 0; }
 
 bool overlaps(int a0, int a1, int b0, int b1) { return a0 < b1 && b0 < a1; }
 

@@ -10,12 +10,13 @@ namespace {
 // of the address from the first "/", "?" or "#".
 QUrl httpAddressOf(const QString& text)
 {
-    static const QRegularExpression hostLike(QStringLiteral(
-        "^(?:localhost"
-        "|(?:[\\p{L}\\p{N}](?:[\\p{L}\\p{N}_-]*[\\p{L}\\p{N}])?\\.)+\\p{L}(?:[\\p{L}\\p{N}-]*[\\p{L}\\p{N}])?"
-        "|(?:(?:25[0-5]|2[0-4]\\d|1?\\d?\\d)\\.){3}(?:25[0-5]|2[0-4]\\d|1?\\d?\\d)"
-        "|\\[[0-9a-f:.]+\\])"
-        "(?::\\d{1,5})?(?:[/?#].*)?$"),
+    static const QRegularExpression hostLike(
+        QStringLiteral(
+            "^(?:localhost"
+            "|(?:[\\p{L}\\p{N}](?:[\\p{L}\\p{N}_-]*[\\p{L}\\p{N}])?\\.)+\\p{L}(?:[\\p{L}\\p{N}-]*[\\p{L}\\p{N}])?"
+            "|(?:(?:25[0-5]|2[0-4]\\d|1?\\d?\\d)\\.){3}(?:25[0-5]|2[0-4]\\d|1?\\d?\\d)"
+            "|\\[[0-9a-f:.]+\\])"
+            "(?::\\d{1,5})?(?:[/?#].*)?$"),
         QRegularExpression::CaseInsensitiveOption);
     // An IPv6 address without brackets cannot carry a port: every colon is
     // part of the address.

@@ -237,9 +237,11 @@ public:
     virtual void Advise(DWebBrowserEvents2* sink) = 0;
 
     virtual HRESULT Navigate(const WideString& url, const Variant& flags, const Variant& targetFrameName,
-        const Variant& postData, const Variant& headers) = 0;
+        const Variant& postData, const Variant& headers)
+        = 0;
     virtual HRESULT Navigate2(const Variant& url, const Variant& flags, const Variant& targetFrameName,
-        const Variant& postData, const Variant& headers) = 0;
+        const Variant& postData, const Variant& headers)
+        = 0;
     // E_FAIL when there is no history entry in that direction.
     virtual HRESULT GoBack() = 0;
     virtual HRESULT GoForward() = 0;

@@ -8,16 +8,16 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileIconProvider>
 #include <QFileInfo>
-#include <QEventLoop>
 #include <QListWidget>
 #include <QPageSetupDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QStackedLayout>
-#include <QTimer>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QWebEngineCertificateError>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
@@ -78,10 +78,10 @@ QByteArray postDataOf(const Variant& postData)
 // belong to programs of the desktop.
 bool engineLoads(const QUrl& url)
 {
-    static const QStringList ownSchemes = {QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("file"),
-        QStringLiteral("about"), QStringLiteral("data"), QStringLiteral("blob"), QStringLiteral("filesystem"),
-        QStringLiteral("javascript"), QStringLiteral("view-source"), QStringLiteral("qrc"), QStringLiteral("chrome"),
-        QStringLiteral("devtools")};
+    static const QStringList ownSchemes
+        = {QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("file"), QStringLiteral("about"),
+            QStringLiteral("data"), QStringLiteral("blob"), QStringLiteral("filesystem"), QStringLiteral("javascript"),
+            QStringLiteral("view-source"), QStringLiteral("qrc"), QStringLiteral("chrome"), QStringLiteral("devtools")};
     const QString scheme = url.scheme();
     return scheme.isEmpty() || ownSchemes.contains(scheme) || EngineProfile()->urlSchemeHandler(scheme.toLatin1());
 }
@@ -143,17 +143,23 @@ private:
     QtWebBrowser* owner_;
 };
 
-QtWebBrowser::QtWebBrowser()
-    : frames_(std::make_unique<FrameDispatch>())
+QtWebBrowser::QtWebBrowser() : frames_(std::make_unique<FrameDispatch>())
 {
     properties_ = {
-        {DISPID_VISIBLE, Variant::fromBool(true)}, {DISPID_STATUSBAR, Variant::fromBool(false)},
-        {DISPID_STATUSTEXT, Variant(WideString())}, {DISPID_TOOLBAR, Variant(std::int32_t(0))},
-        {DISPID_MENUBAR, Variant::fromBool(false)}, {DISPID_FULLSCREEN, Variant::fromBool(false)},
-        {DISPID_OFFLINE, Variant::fromBool(false)}, {DISPID_SILENT, Variant::fromBool(false)},
-        {DISPID_REGISTERASBROWSER, Variant::fromBool(false)}, {DISPID_REGISTERASDROPTARGET, Variant::fromBool(true)},
-        {DISPID_THEATERMODE, Variant::fromBool(false)}, {DISPID_ADDRESSBAR, Variant::fromBool(false)},
-        {DISPID_RESIZABLE, Variant::fromBool(true)}, {DISPID_LOCALFILEACCESS, Variant::fromBool(false)},
+        {DISPID_VISIBLE, Variant::fromBool(true)},
+        {DISPID_STATUSBAR, Variant::fromBool(false)},
+        {DISPID_STATUSTEXT, Variant(WideString())},
+        {DISPID_TOOLBAR, Variant(std::int32_t(0))},
+        {DISPID_MENUBAR, Variant::fromBool(false)},
+        {DISPID_FULLSCREEN, Variant::fromBool(false)},
+        {DISPID_OFFLINE, Variant::fromBool(false)},
+        {DISPID_SILENT, Variant::fromBool(false)},
+        {DISPID_REGISTERASBROWSER, Variant::fromBool(false)},
+        {DISPID_REGISTERASDROPTARGET, Variant::fromBool(true)},
+        {DISPID_THEATERMODE, Variant::fromBool(false)},
+        {DISPID_ADDRESSBAR, Variant::fromBool(false)},
+        {DISPID_RESIZABLE, Variant::fromBool(true)},
+        {DISPID_LOCALFILEACCESS, Variant::fromBool(false)},
     };
     container_ = new QWidget;
     SetWindowClassName(container_, WC_SHELLEMBEDDING);
@@ -364,8 +370,8 @@ void QtWebBrowser::askToOpenWithDesktop(const QUrl& url, unsigned generation)
         return;
     QPointer<QtWebBrowser> self(this);
     asking = true;
-    const int answer = Dialogs().MessageBox(
-        desktopQuestion(url), ApplicationTitle(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    const int answer
+        = Dialogs().MessageBox(desktopQuestion(url), ApplicationTitle(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     asking = false;
     if (answer != IDYES) {
         if (self)
@@ -695,19 +701,13 @@ void QtWebBrowser::showFolder(const QString& path)
 
 void QtWebBrowser::openFolderItem(QListWidgetItem* item)
 {
-    Navigate(toWideString(QUrl::fromLocalFile(item->data(Qt::UserRole).toString()).toString()), Variant(),
-        Variant(), Variant(), Variant());
+    Navigate(toWideString(QUrl::fromLocalFile(item->data(Qt::UserRole).toString()).toString()), Variant(), Variant(),
+        Variant(), Variant());
 }
 
-HRESULT QtWebBrowser::GoBack()
-{
-    return goInHistory(page_->history()->canGoBack(), QWebEnginePage::Back);
-}
+HRESULT QtWebBrowser::GoBack() { return goInHistory(page_->history()->canGoBack(), QWebEnginePage::Back); }
 
-HRESULT QtWebBrowser::GoForward()
-{
-    return goInHistory(page_->history()->canGoForward(), QWebEnginePage::Forward);
-}
+HRESULT QtWebBrowser::GoForward() { return goInHistory(page_->history()->canGoForward(), QWebEnginePage::Forward); }
 
 // The engine's history holds pages and folders alike: a folder view's entry
 // is the engine's listing of that folder.
@@ -746,8 +746,8 @@ HRESULT QtWebBrowser::Refresh2(const Variant& level)
         return S_OK;
     startLoading();
     refreshing_ = true;
-    page_->triggerAction(level.toInt() >= REFRESH_COMPLETELY ? QWebEnginePage::ReloadAndBypassCache
-                                                            : QWebEnginePage::Reload);
+    page_->triggerAction(
+        level.toInt() >= REFRESH_COMPLETELY ? QWebEnginePage::ReloadAndBypassCache : QWebEnginePage::Reload);
     return S_OK;
 }
 
@@ -861,12 +861,20 @@ HRESULT QtWebBrowser::PutProperty(DISPID dispId, const Variant& value)
 {
     // Settable properties and the event each change raises (0: none).
     static const std::map<DISPID, DISPID> changeEvents = {
-        {DISPID_VISIBLE, DISPID_ONVISIBLE}, {DISPID_STATUSBAR, DISPID_ONSTATUSBAR},
-        {DISPID_STATUSTEXT, DISPID_STATUSTEXTCHANGE}, {DISPID_TOOLBAR, DISPID_ONTOOLBAR},
-        {DISPID_MENUBAR, DISPID_ONMENUBAR}, {DISPID_FULLSCREEN, DISPID_ONFULLSCREEN}, {DISPID_OFFLINE, 0},
-        {DISPID_SILENT, 0}, {DISPID_REGISTERASBROWSER, 0}, {DISPID_REGISTERASDROPTARGET, 0},
-        {DISPID_THEATERMODE, DISPID_ONTHEATERMODE}, {DISPID_ADDRESSBAR, DISPID_ONADDRESSBAR},
-        {DISPID_RESIZABLE, DISPID_WINDOWSETRESIZABLE}, {DISPID_LOCALFILEACCESS, 0},
+        {DISPID_VISIBLE, DISPID_ONVISIBLE},
+        {DISPID_STATUSBAR, DISPID_ONSTATUSBAR},
+        {DISPID_STATUSTEXT, DISPID_STATUSTEXTCHANGE},
+        {DISPID_TOOLBAR, DISPID_ONTOOLBAR},
+        {DISPID_MENUBAR, DISPID_ONMENUBAR},
+        {DISPID_FULLSCREEN, DISPID_ONFULLSCREEN},
+        {DISPID_OFFLINE, 0},
+        {DISPID_SILENT, 0},
+        {DISPID_REGISTERASBROWSER, 0},
+        {DISPID_REGISTERASDROPTARGET, 0},
+        {DISPID_THEATERMODE, DISPID_ONTHEATERMODE},
+        {DISPID_ADDRESSBAR, DISPID_ONADDRESSBAR},
+        {DISPID_RESIZABLE, DISPID_WINDOWSETRESIZABLE},
+        {DISPID_LOCALFILEACCESS, 0},
     };
     const auto found = changeEvents.find(dispId);
     if (found == changeEvents.end())

@@ -10,8 +10,8 @@
 // Addresses of schemes the engine does not load are offered to the desktop's
 // programs only with the user's word, as IWebBrowser2 describes
 // (WebBrowser.h).
-#include "platform/webengine/EngineProfile.h"
 #include "platform/webcontrol/WebBrowser.h"
+#include "platform/webengine/EngineProfile.h"
 
 #include <QObject>
 #include <QPointer>
@@ -47,8 +47,8 @@ public:
 
     HRESULT Navigate(const WideString& url, const Variant& flags, const Variant& targetFrameName,
         const Variant& postData, const Variant& headers) override;
-    HRESULT Navigate2(const Variant& url, const Variant& flags, const Variant& targetFrameName,
-        const Variant& postData, const Variant& headers) override;
+    HRESULT Navigate2(const Variant& url, const Variant& flags, const Variant& targetFrameName, const Variant& postData,
+        const Variant& headers) override;
     HRESULT GoBack() override;
     HRESULT GoForward() override;
     HRESULT GoHome() override;

@@ -38,10 +38,7 @@ std::vector<std::string> methods(const FakeWebBrowser& control)
     return names;
 }
 
-std::string keyName(QKeyCombination key)
-{
-    return QKeySequence(key).toString().toStdString();
-}
+std::string keyName(QKeyCombination key) { return QKeySequence(key).toString().toStdString(); }
 
 // Records the keys pressed that reach a widget.
 class KeyRecorder : public QObject {
@@ -121,15 +118,14 @@ TEST_F(MainWindowCommands, ToolbarAndMenusCarryTheirCaptionsInOrder)
     for (QAction* action : window->MainToolBar->actions())
         if (!action->text().isEmpty())
             toolbar << action->text() + "=" + action->toolTip();
-    EXPECT_EQ(toolbar, QStringList({"Back=Navigate Back", "Forward=Navigate Forward",
-                                    " Stop=Stop loading", "Refresh=Refresh Active Tab",
-                                    "Home=Go Home", "Search=Search...",
-                                    "Accessories=Show Favorites", "Block Popups=Block Popups"}));
+    EXPECT_EQ(toolbar,
+        QStringList(
+            {"Back=Navigate Back", "Forward=Navigate Forward", " Stop=Stop loading", "Refresh=Refresh Active Tab",
+                "Home=Go Home", "Search=Search...", "Accessories=Show Favorites", "Block Popups=Block Popups"}));
     QStringList menus;
     for (QAction* action : window->menuBar()->actions())
         menus << action->text();
-    EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&View", "Navigation", "&Tools", "History",
-                                  "Favorites"}));
+    EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&View", "Navigation", "&Tools", "History", "Favorites"}));
 }
 
 TEST_F(MainWindowCommands, FirstShowOpensTheLastPageOnlyWhenItIsAWebAddress)
@@ -311,4 +307,4 @@ TEST_F(MainWindowCommands, KeysNoCommandTakesGoOnToThePage)
     EXPECT_TRUE(main->calls.empty());
     main->pageWidget()->removeEventFilter(&reached);
 }
-}
+} // namespace

@@ -56,15 +56,13 @@ void expectToolbarWhole(const TfrmMain& window)
         ASSERT_NE(button, nullptr) << caption;
         EXPECT_TRUE(button->isVisible()) << caption;
         EXPECT_TRUE(bar->rect().contains(button->geometry())) << caption;
-        EXPECT_LE(button->fontMetrics().horizontalAdvance(action->text()), captionRoom(button))
-            << caption;
+        EXPECT_LE(button->fontMetrics().horizontalAdvance(action->text()), captionRoom(button)) << caption;
     }
     const auto* overflow = bar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
     EXPECT_TRUE(!overflow || !overflow->isVisible()) << "overflow menu shown";
     const std::initializer_list<const QWidget*> row{bar, window.BtnZarn, window.BtnTags};
     for (const QWidget* widget : row)
-        EXPECT_TRUE(window.rect().contains(inWindow(widget, &window)))
-            << widget->objectName().toStdString();
+        EXPECT_TRUE(window.rect().contains(inWindow(widget, &window))) << widget->objectName().toStdString();
 }
 
 void expectTabLabelsWhole(const QTabWidget* tabs)
@@ -74,9 +72,7 @@ void expectTabLabelsWhole(const QTabWidget* tabs)
     for (int tab = 0; tab < bar->count(); ++tab) {
         const std::string label = bar->tabText(tab).toStdString();
         EXPECT_TRUE(bar->rect().contains(bar->tabRect(tab))) << label;
-        EXPECT_LE(bar->fontMetrics().horizontalAdvance(bar->tabText(tab)),
-                  bar->tabRect(tab).width())
-            << label;
+        EXPECT_LE(bar->fontMetrics().horizontalAdvance(bar->tabText(tab)), bar->tabRect(tab).width()) << label;
     }
 }
 
@@ -109,9 +105,8 @@ protected:
     {
         window.ToolBtnAccesories->trigger();
         const QTabBar* tabs = window.PageCtrl->tabBar();
-        EXPECT_TRUE(QTest::qWaitFor([&] {
-            return window.PanelAcc->isVisible() && tabs->width() >= tabs->sizeHint().width();
-        }));
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return window.PanelAcc->isVisible() && tabs->width() >= tabs->sizeHint().width(); }));
     }
 
     QTemporaryDir profile;
@@ -169,7 +164,7 @@ TEST_F(FirstWindow, StoredPlacementWins)
     auto window = openWindow(SmallScreen, false);
     EXPECT_EQ(window->geometry(), stored);
 }
-}
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -186,9 +181,7 @@ int main(int argc, char** argv)
             .arg(r.x())
             .arg(r.y());
     };
-    file.write(QStringLiteral(R"({"screens": [%1, %2]})")
-                   .arg(screen(SmallScreen), screen(LargeScreen))
-                   .toUtf8());
+    file.write(QStringLiteral(R"({"screens": [%1, %2]})").arg(screen(SmallScreen), screen(LargeScreen)).toUtf8());
     file.close();
     qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toUtf8());
 

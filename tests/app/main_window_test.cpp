@@ -39,20 +39,11 @@ ScriptedDialogs* dialogs = nullptr;
 // Pages the fixture server has served.
 std::atomic<int> pagesServed{0};
 
-QString pageUrl(const char* path)
-{
-    return QString::fromStdString(server->url(path));
-}
+QString pageUrl(const char* path) { return QString::fromStdString(server->url(path)); }
 
-QString location(TSextant* browser)
-{
-    return QString::fromStdU16String(browser->LocationURL());
-}
+QString location(TSextant* browser) { return QString::fromStdU16String(browser->LocationURL()); }
 
-bool waitUntil(const std::function<bool()>& condition)
-{
-    return QTest::qWaitFor(condition, 15000);
-}
+bool waitUntil(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 15000); }
 
 class MainWindow : public ::testing::Test {
 protected:
@@ -81,9 +72,8 @@ protected:
     {
         window.IEAddress1->setEditText(typed);
         window.btnGo->click();
-        EXPECT_TRUE(waitUntil([&] {
-            return location(window.Sextant1) == expected && !window.Sextant1->Busy();
-        })) << location(window.Sextant1).toStdString();
+        EXPECT_TRUE(waitUntil([&] { return location(window.Sextant1) == expected && !window.Sextant1->Busy(); }))
+            << location(window.Sextant1).toStdString();
     }
 };
 
@@ -91,8 +81,7 @@ TEST_F(MainWindow, StartsWithItsLayoutTheLinksListAndTheHomePage)
 {
     TfrmMain window;
     EXPECT_EQ(window.windowTitle(), "Sextant Component Pack - Mega Demo");
-    EXPECT_EQ(window.LinksList, QStringList({"http://one.test/", "http://two.test/",
-                                             "http://three.test/", ""}));
+    EXPECT_EQ(window.LinksList, QStringList({"http://one.test/", "http://two.test/", "http://three.test/", ""}));
     for (QAction* disabled : {window.ToolbtnBack, window.ToolBtnForward, window.ToolBtnStop})
         EXPECT_FALSE(disabled->isEnabled()) << disabled->text().toStdString();
     EXPECT_EQ(window.PageCtrl->currentIndex(), 2);
@@ -129,10 +118,10 @@ TEST_F(MainWindow, GoGivesHttpToAnAddressTypedWithoutAScheme)
 {
     auto window = openWindow();
     QString announced;
-    window->Sextant1->OnBeforeNavigate2 = [&](TObject*, IDispatch*, OleVariant& url, OleVariant&, OleVariant&,
-                                              OleVariant&, OleVariant&, WordBool&) {
-        announced = QString::fromStdU16String(url.toWideString());
-    };
+    window->Sextant1->OnBeforeNavigate2
+        = [&](TObject*, IDispatch*, OleVariant& url, OleVariant&, OleVariant&, OleVariant&, OleVariant&, WordBool&) {
+              announced = QString::fromStdU16String(url.toWideString());
+          };
     go(*window, QStringLiteral("127.0.0.1:%1/one.html").arg(server->port()), pageUrl("/one.html"));
     EXPECT_EQ(announced.toStdString(), pageUrl("/one.html").toStdString());
     EXPECT_EQ(window->IEAddress1->currentText().toStdString(), pageUrl("/one.html").toStdString());
@@ -153,8 +142,7 @@ TEST_F(MainWindow, BrowserKeysPressedInThePageReachTheWindowCommands)
         window->Sextant1->SetFocus();
         EXPECT_TRUE(waitUntil([&] {
             QWidget* focused = QApplication::focusWidget();
-            return focused && focused != window->Sextant1
-                && window->Sextant1->isAncestorOf(focused);
+            return focused && focused != window->Sextant1 && window->Sextant1->isAncestorOf(focused);
         }));
         return QApplication::focusWidget();
     };
@@ -258,7 +246,7 @@ TEST_F(MainWindow, ReadOnlyMachineHiveKeepsNothingAndShowsNothing)
     next.reset();
     QFile::setPermissions(hive, permissions);
 }
-}
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -280,13 +268,13 @@ int main(int argc, char** argv)
     dialogs = &recorded;
     FixtureServer fixture;
     for (const char* page : {"one", "two"}) {
-        const std::string html = std::string("<html><head><title>") + page
-            + "</title></head><body><p>page " + page + "</p></body></html>";
-        fixture.server().Get(std::string("/") + page + ".html",
-                             [html](const httplib::Request&, httplib::Response& res) {
-                                 ++pagesServed;
-                                 res.set_content(html, "text/html");
-                             });
+        const std::string html
+            = std::string("<html><head><title>") + page + "</title></head><body><p>page " + page + "</p></body></html>";
+        fixture.server().Get(
+            std::string("/") + page + ".html", [html](const httplib::Request&, httplib::Response& res) {
+                ++pagesServed;
+                res.set_content(html, "text/html");
+            });
     }
     fixture.start();
     server = &fixture;

@@ -55,4 +55,4 @@ TEST(SettingsNotice, OneWarningNamesEveryUntouchedHiveFile)
     }
 }
 
-}
+} // namespace

@@ -1,21 +1,21 @@
 // TSextant on the real Qt WebEngine control, offscreen, against pages of a
 // loopback server: event order of a navigation, time-outs, Stop from a
 // handler, cancelled navigations, folder views, history and the home page.
-#include "browserhost/Sextant.h"
 #include "EngineTest.h"
 #include "FixtureServer.h"
 #include "ScriptedDialogs.h"
+#include "browserhost/Sextant.h"
 #include "platform/registry/Registry.h"
-#include "platform/webengine/QtWebBrowser.h"
 #include "platform/webcontrol/WindowClass.h"
+#include "platform/webengine/QtWebBrowser.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QPrinter>
 #include <QListWidget>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -55,8 +55,8 @@ protected:
             res.set_content(std::string(1024, 'x'), "application/octet-stream");
         });
         s.Post("/echo", [](const httplib::Request& req, httplib::Response& res) {
-            res.set_content("<html><head><title>" + req.body + " " + req.get_header_value("X-Zarn")
-                    + "</title></head></html>",
+            res.set_content(
+                "<html><head><title>" + req.body + " " + req.get_header_value("X-Zarn") + "</title></head></html>",
                 "text/html");
         });
         s.Get("/counted", [](const httplib::Request&, httplib::Response& res) {
@@ -124,16 +124,16 @@ protected:
     static void record(std::vector<std::string>& log, TSextant* browser = sextant)
     {
         IDispatch* self = browser->Application();
-        browser->OnBeforeNavigate2 = [&log, self](TObject*, IDispatch* disp, OleVariant&, OleVariant&, OleVariant&,
-                                         OleVariant&, OleVariant&, WordBool&) {
-            log.push_back(disp == self ? "BeforeNavigate2" : "BeforeNavigate2(frame)");
-        };
+        browser->OnBeforeNavigate2
+            = [&log, self](TObject*, IDispatch* disp, OleVariant&, OleVariant&, OleVariant&, OleVariant&, OleVariant&,
+                  WordBool&) { log.push_back(disp == self ? "BeforeNavigate2" : "BeforeNavigate2(frame)"); };
         browser->OnDownloadBegin = [&log](TObject*) { log.push_back("DownloadBegin"); };
         browser->OnProgressChange = [&log](TObject*, int, int) { log.push_back("ProgressChange"); };
         browser->OnStatusTextChange = [&log](TObject*, const WideString&) { log.push_back("StatusTextChange"); };
         browser->OnTitleChange = [&log](TObject*, const WideString&) { log.push_back("TitleChange"); };
         browser->OnCommandStateChange = [&log](TObject*, int, WordBool) { log.push_back("CommandStateChange"); };
-        browser->OnNavigateComplete2 = [&log](TObject*, IDispatch*, OleVariant&) { log.push_back("NavigateComplete2"); };
+        browser->OnNavigateComplete2
+            = [&log](TObject*, IDispatch*, OleVariant&) { log.push_back("NavigateComplete2"); };
         browser->OnDocumentComplete = [&log, self](TObject*, IDispatch* disp, OleVariant&) {
             log.push_back(disp == self ? "DocumentComplete" : "DocumentComplete(frame)");
         };
@@ -169,8 +169,8 @@ TEST_F(SextantEngineTest, NavigationRaisesItsEventsInOrder)
     // run after the navigation.
     ASSERT_TRUE(RunScript(page(), QStringLiteral("1")).isValid());
 
-    const std::vector<std::string> order = {"BeforeNavigate2", "DownloadBegin", "ProgressChange",
-        "StatusTextChange", "NavigateComplete2", "DocumentComplete", "DownloadComplete"};
+    const std::vector<std::string> order = {"BeforeNavigate2", "DownloadBegin", "ProgressChange", "StatusTextChange",
+        "NavigateComplete2", "DocumentComplete", "DownloadComplete"};
     std::ptrdiff_t previous = -1;
     for (const std::string& name : order) {
         const auto at = positionOf(log, name);
@@ -242,8 +242,10 @@ TEST_F(SextantEngineTest, AFolderPathShowsTheFolderView)
     QFile(dir.filePath(QStringLiteral("b.html"))).open(QIODevice::WriteOnly);
     QDir(dir.path()).mkdir(QStringLiteral("sub"));
     QString navigated;
-    sextant->OnBeforeNavigate2 = [&](TObject*, IDispatch*, OleVariant& target, OleVariant&, OleVariant&, OleVariant&,
-                                     OleVariant&, WordBool&) { navigated = QString::fromStdU16String(target.toWideString()); };
+    sextant->OnBeforeNavigate2
+        = [&](TObject*, IDispatch*, OleVariant& target, OleVariant&, OleVariant&, OleVariant&, OleVariant&, WordBool&) {
+              navigated = QString::fromStdU16String(target.toWideString());
+          };
     int completes = 0;
     sextant->OnDocumentComplete = [&](TObject*, IDispatch*, OleVariant&) { ++completes; };
 
@@ -268,7 +270,8 @@ TEST_F(SextantEngineTest, AFolderPathShowsTheFolderView)
     // Opening a sub-folder item navigates into it.
     Q_EMIT list->itemActivated(list->item(0));
     EXPECT_TRUE(sextant->Wait(10000));
-    EXPECT_EQ(QString::fromStdU16String(sextant->LocationURL()), QUrl::fromLocalFile(dir.filePath(QStringLiteral("sub"))).toString());
+    EXPECT_EQ(QString::fromStdU16String(sextant->LocationURL()),
+        QUrl::fromLocalFile(dir.filePath(QStringLiteral("sub"))).toString());
     EXPECT_EQ(list->count(), 0);
 
     // Back to pages: the web view returns in front.
@@ -435,9 +438,8 @@ TEST_F(SextantEngineTest, NewWindowIsCancelledOrHandedToAnotherBrowser)
     };
     auto popups = [] {
         const QWidgetList windows = QApplication::topLevelWidgets();
-        return std::count_if(windows.begin(), windows.end(), [](QWidget* w) {
-            return w->isVisible() && WindowClassName(w) == QLatin1String(WC_SHELLEMBEDDING);
-        });
+        return std::count_if(windows.begin(), windows.end(),
+            [](QWidget* w) { return w->isVisible() && WindowClassName(w) == QLatin1String(WC_SHELLEMBEDDING); });
     };
     answer = [](IDispatch*&, WordBool& cancel) { cancel = VARIANT_TRUE; };
     openWindow();
@@ -511,10 +513,12 @@ TEST_F(SextantEngineTest, KeyDownHandlerKeepsKeysFromThePageAndEnterReachesIt)
     form->activateWindow();
     sextant->SetFocus();
     // The engine's widget of the page takes the focus.
-    ASSERT_TRUE(QTest::qWaitFor([] {
-        QWidget* focused = QApplication::focusWidget();
-        return focused && focused != sextant && sextant->isAncestorOf(focused);
-    }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [] {
+            QWidget* focused = QApplication::focusWidget();
+            return focused && focused != sextant && sextant->isAncestorOf(focused);
+        },
+        20000));
     QWidget* view = QApplication::focusWidget();
     KeyCounter reached;
     view->installEventFilter(&reached);
@@ -565,10 +569,11 @@ TEST_F(SextantEngineTest, AnUnreachableAddressRaisesOnNavigateErrorAndCompletes)
     const QString address = QString::fromStdString(closed.url("/gone"));
     closed.stop();
     std::vector<std::int32_t> codes;
-    sextant->OnNavigateError = [&](TObject*, IDispatch*, OleVariant& failed, OleVariant&, OleVariant& status, WordBool&) {
-        EXPECT_EQ(QString::fromStdU16String(failed.toWideString()), address);
-        codes.push_back(status.toInt());
-    };
+    sextant->OnNavigateError
+        = [&](TObject*, IDispatch*, OleVariant& failed, OleVariant&, OleVariant& status, WordBool&) {
+              EXPECT_EQ(QString::fromStdU16String(failed.toWideString()), address);
+              codes.push_back(status.toInt());
+          };
     int completes = 0;
     sextant->OnDocumentComplete = [&](TObject*, IDispatch*, OleVariant&) { ++completes; };
     EXPECT_TRUE(sextant->Go(address, 20000));

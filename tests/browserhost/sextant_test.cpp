@@ -2,9 +2,9 @@
 // waits, event delivery by DISPID, the window procedure (keys, clicks, close
 // query, visibility, moves), folder-view arrow keys, focus tracking and
 // window re-creation.
+#include "FakeWebBrowser.h"
 #include "browserhost/Sextant.h"
 #include "browserhost/SxtUnit.h"
-#include "FakeWebBrowser.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -96,9 +96,8 @@ TEST_F(SextantTest, GoWithTimeOutOnAPageThatNeverCompletesReturnsFalse)
 TEST_F(SextantTest, WaitEndsWithTrueWhenTheDocumentCompletes)
 {
     show();
-    control->onNavigate = [](FakeWebBrowser& c, const WideString& url) {
-        QTimer::singleShot(20, [&c, url] { c.Complete(url); });
-    };
+    control->onNavigate
+        = [](FakeWebBrowser& c, const WideString& url) { QTimer::singleShot(20, [&c, url] { c.Complete(url); }); };
     int completes = 0;
     sextant->OnDocumentComplete = [&](TObject*, IDispatch*, OleVariant&) { ++completes; };
     EXPECT_TRUE(sextant->Go(QStringLiteral("http://done.test/"), 5000));
@@ -175,9 +174,8 @@ TEST_F(SextantTest, GoBackAndGoForwardSwallowErrorsThatTheWrapperRaises)
 TEST_F(SextantTest, AssignEmptyDocumentAndGetDocument)
 {
     show();
-    control->onNavigate = [](FakeWebBrowser& c, const WideString& url) {
-        QTimer::singleShot(5, [&c, url] { c.Complete(url); });
-    };
+    control->onNavigate
+        = [](FakeWebBrowser& c, const WideString& url) { QTimer::singleShot(5, [&c, url] { c.Complete(url); }); };
     sextant->AssignEmptyDocument(true);
     ASSERT_EQ(control->callsOf("Navigate").size(), 1u);
     EXPECT_EQ(control->callsOf("Navigate")[0].args[0].toWideString(), u"about:blank");
@@ -237,15 +235,41 @@ TEST_F(SextantTest, EventsReachTheHandlerOfTheirDispId)
     sextant->OnNewWindow3 = note("NewWindow3");
 
     const std::pair<DISPID, const char*> table[] = {
-        {102, "StatusTextChange"}, {108, "ProgressChange"}, {105, "CommandStateChange"}, {106, "DownloadBegin"},
-        {104, "DownloadComplete"}, {113, "TitleChange"}, {112, "PropertyChange"}, {250, "BeforeNavigate2"},
-        {251, "NewWindow2"}, {252, "NavigateComplete2"}, {259, "DocumentComplete"}, {253, "Quit"}, {254, ""},
-        {255, "ToolBar"}, {256, "MenuBar"}, {257, "StatusBar"}, {258, "FullScreen"}, {260, "TheaterMode"},
-        {261, "AddressBar"}, {262, "WindowSetResizable"}, {264, "WindowSetLeft"}, {265, "WindowSetTop"},
-        {266, "WindowSetWidth"}, {267, "WindowSetHeight"}, {263, "WindowClosing"}, {268, "ClientToHostWindow"},
-        {269, "SetSecureLockIcon"}, {270, ""}, {271, "NavigateError"}, {225, "PrintTemplateInstantiation"},
-        {226, "PrintTemplateTeardown"}, {227, "UpdatePageStatus"}, {272, "PrivacyImpactedStateChange"},
-        {273, "NewWindow3"}, {999, ""},
+        {102, "StatusTextChange"},
+        {108, "ProgressChange"},
+        {105, "CommandStateChange"},
+        {106, "DownloadBegin"},
+        {104, "DownloadComplete"},
+        {113, "TitleChange"},
+        {112, "PropertyChange"},
+        {250, "BeforeNavigate2"},
+        {251, "NewWindow2"},
+        {252, "NavigateComplete2"},
+        {259, "DocumentComplete"},
+        {253, "Quit"},
+        {254, ""},
+        {255, "ToolBar"},
+        {256, "MenuBar"},
+        {257, "StatusBar"},
+        {258, "FullScreen"},
+        {260, "TheaterMode"},
+        {261, "AddressBar"},
+        {262, "WindowSetResizable"},
+        {264, "WindowSetLeft"},
+        {265, "WindowSetTop"},
+        {266, "WindowSetWidth"},
+        {267, "WindowSetHeight"},
+        {263, "WindowClosing"},
+        {268, "ClientToHostWindow"},
+        {269, "SetSecureLockIcon"},
+        {270, ""},
+        {271, "NavigateError"},
+        {225, "PrintTemplateInstantiation"},
+        {226, "PrintTemplateTeardown"},
+        {227, "UpdatePageStatus"},
+        {272, "PrivacyImpactedStateChange"},
+        {273, "NewWindow3"},
+        {999, ""},
     };
     for (const auto& [dispId, name] : table) {
         raised.clear();
@@ -257,8 +281,9 @@ TEST_F(SextantTest, EventsReachTheHandlerOfTheirDispId)
 
 TEST_F(SextantTest, VarArgumentsGoBackToTheControl)
 {
-    sextant->OnBeforeNavigate2 = [](TObject*, IDispatch*, OleVariant& url, OleVariant&, OleVariant&, OleVariant&,
-                                     OleVariant&, WordBool& cancel) { cancel = url.toWideString() == u"http://no.test/"; };
+    sextant->OnBeforeNavigate2
+        = [](TObject*, IDispatch*, OleVariant& url, OleVariant&, OleVariant&, OleVariant&, OleVariant&,
+              WordBool& cancel) { cancel = url.toWideString() == u"http://no.test/"; };
     EXPECT_TRUE(control->FireBeforeNavigate(u"http://no.test/"));
     EXPECT_FALSE(control->FireBeforeNavigate(u"http://yes.test/"));
 
@@ -435,7 +460,8 @@ TEST_F(FolderViewTest, ArrowKeysMoveTheSelectionByGeometry)
 {
     ASSERT_EQ(sextant->FindChildWindow(QStringLiteral("SysListView32")), list);
     int perRow = 0;
-    while (perRow < list->count() && list->visualItemRect(list->item(perRow)).top() == list->visualItemRect(list->item(0)).top())
+    while (perRow < list->count()
+        && list->visualItemRect(list->item(perRow)).top() == list->visualItemRect(list->item(0)).top())
         ++perRow;
     ASSERT_GE(perRow, 2);
     ASSERT_LT(perRow, 6);

@@ -24,7 +24,8 @@ TEST(ResponseCodeTextTest, OneLookupServesEveryCodeFamily)
 TEST(ResponseCodeTextTest, UnknownCodeNamesTheCodeAndSystemText)
 {
     EXPECT_EQ(ResponseCodeText(57), "Unknown Response: 57 ");
-    EXPECT_EQ(ResponseCodeText(12029), "Unknown Response: 12029 A connection with the server could not be established.");
+    EXPECT_EQ(
+        ResponseCodeText(12029), "Unknown Response: 12029 A connection with the server could not be established.");
 }
 
 TEST(DataFlagsTextTest, SingleFlagsHaveTextsCombinationsFallBackToCodes)

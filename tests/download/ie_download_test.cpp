@@ -1,9 +1,9 @@
+#include "FixtureServer.h"
+#include "ServerGate.h"
 #include "download/BindStatusCallback.h"
 #include "download/DownloadStatus.h"
 #include "download/IEDownload.h"
 #include "download/ProgramInfo.h"
-#include "FixtureServer.h"
-#include "ServerGate.h"
 
 #include <gtest/gtest.h>
 
@@ -24,10 +24,7 @@ std::string readFile(const fs::path& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void writeFile(const fs::path& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
+void writeFile(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 const std::string kBig(2 * 1024 * 1024, 'b');
 
@@ -41,9 +38,11 @@ std::string repeated(const std::string& text, int times)
 
 // File names a hostile server sends in Content-Disposition, served at
 // /named/<index>, and the one name each must be saved under.
-const std::vector<std::pair<std::string, std::string>> kServerNames = {
-    {"../evil.txt", "evil.txt"}, {"../../x", "x"}, {"/etc/x", "x"}, {"a/b", "b"}, {"a\\b", "b"},
-    {"..", "index.html"}, {".", "index.html"}, {"a\x01" "b\tc\x7f.txt", "abc.txt"},
+const std::vector<std::pair<std::string, std::string>> kServerNames = {{"../evil.txt", "evil.txt"}, {"../../x", "x"},
+    {"/etc/x", "x"}, {"a/b", "b"}, {"a\\b", "b"}, {"..", "index.html"}, {".", "index.html"},
+    {"a\x01"
+     "b\tc\x7f.txt",
+        "abc.txt"},
     {repeated("../", 600) + "deep.txt", "deep.txt"}};
 
 // Sets the binding's receive time-out for one test and restores the default.
@@ -64,8 +63,10 @@ protected:
         // One request per connection: the server's stop then waits for no
         // idle keep-alive connection.
         s.set_keep_alive_max_count(1);
-        s.Get("/file.txt", [](const httplib::Request&, httplib::Response& res) { res.set_content("hello world", "text/plain"); });
-        s.Get("/plain.txt", [](const httplib::Request&, httplib::Response& res) { res.set_content("plain", "text/plain"); });
+        s.Get("/file.txt",
+            [](const httplib::Request&, httplib::Response& res) { res.set_content("hello world", "text/plain"); });
+        s.Get("/plain.txt",
+            [](const httplib::Request&, httplib::Response& res) { res.set_content("plain", "text/plain"); });
         s.Get("/redirect", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/file.txt"); });
         s.Get("/missing", [](const httplib::Request&, httplib::Response& res) {
             res.status = 404;
@@ -89,10 +90,10 @@ protected:
                 return true;
             });
         });
-        s.Get("/big.bin", [](const httplib::Request&, httplib::Response& res) {
-            res.set_content(kBig, "application/octet-stream");
-        });
-        s.Get("/get.php", [](const httplib::Request&, httplib::Response& res) { res.set_content("zip", "application/zip"); });
+        s.Get("/big.bin",
+            [](const httplib::Request&, httplib::Response& res) { res.set_content(kBig, "application/octet-stream"); });
+        s.Get("/get.php",
+            [](const httplib::Request&, httplib::Response& res) { res.set_content("zip", "application/zip"); });
         s.Get("/attachment", [](const httplib::Request&, httplib::Response& res) {
             res.set_header("Content-Disposition", "attachment; filename=\"a b.zip\"; size=10");
             res.set_content("zip", "application/zip");
@@ -119,7 +120,8 @@ protected:
                 return true;
             });
         });
-        s.Post("/echo", [](const httplib::Request& req, httplib::Response& res) { res.set_content(req.body, "text/plain"); });
+        s.Post("/echo",
+            [](const httplib::Request& req, httplib::Response& res) { res.set_content(req.body, "text/plain"); });
         s.Put("/upload.txt", [this](const httplib::Request& req, httplib::Response& res) {
             uploaded_ = req.body;
             res.status = 201;
@@ -211,11 +213,11 @@ TEST_F(IEDownloadTest, SavesFileAndReportsStepsInOrder)
     EXPECT_EQ(completed_, std::vector<std::string>{folder_ + "file.txt"});
     EXPECT_EQ(stopResults_, std::vector<HRESULT>{S_OK});
     EXPECT_TRUE(errors_.empty());
-    EXPECT_EQ(connects, (std::vector<std::string>{"CreateURLMonikerEx: The operation was successful",
-                            "CreateAsyncBindCtx: The operation was successful",
-                            "RegisterBindStatusCallback: The operation was successful",
-                            "MonikerBindToStorage: Asynchronous mode.",
-                            "RevokeBindStatusCallback: The operation was successful"}));
+    EXPECT_EQ(connects,
+        (std::vector<std::string>{"CreateURLMonikerEx: The operation was successful",
+            "CreateAsyncBindCtx: The operation was successful",
+            "RegisterBindStatusCallback: The operation was successful", "MonikerBindToStorage: Asynchronous mode.",
+            "RevokeBindStatusCallback: The operation was successful"}));
     EXPECT_EQ(statuses, (std::vector<ULONG>{1, 2, 11, 13, 4, 5, 6}));
     EXPECT_EQ(doneTexts, (std::vector<std::string>{"Done.", "0/00kb/sec", "00.00.00", "Done.", "100%", "0"}));
 }
@@ -286,12 +288,12 @@ TEST_F(IEDownloadTest, BodySlowerThanTimeOutIsReportedButKept)
 TEST_F(IEDownloadTest, CancelFromProgressStopsAndLeavesNoFile)
 {
     int progressEvents = 0;
-    dl_.OnProgress = [&](TBSCB*, ULONG, ULONG, ULONG status, ULONG, const WideString&, const std::string&,
-                         const std::string&, const std::string&, const std::string&, const std::string&,
-                         const std::string&) {
-        if (status == 5 && ++progressEvents == 1)
-            dl_.Cancelled = true;
-    };
+    dl_.OnProgress
+        = [&](TBSCB*, ULONG, ULONG, ULONG status, ULONG, const WideString&, const std::string&, const std::string&,
+              const std::string&, const std::string&, const std::string&, const std::string&) {
+              if (status == 5 && ++progressEvents == 1)
+                  dl_.Cancelled = true;
+          };
     ASSERT_TRUE(download("/big.bin"));
     EXPECT_EQ(progressEvents, 1);
     EXPECT_EQ(stopResults_, std::vector<HRESULT>{E_ABORT});
@@ -323,10 +325,9 @@ TEST_F(IEDownloadTest, CancelFromAnyStepEndsCleanly)
                 dl.Cancelled = true;
         };
         dl.OnConnect = [&](TBSCB*, HRESULT, const std::string&) { cancelAt(AtConnect); };
-        dl.OnBeforeDownload = [&](TInfoData*, const std::string&, const std::string&, const std::string&,
-                                  const std::string&, const std::string&, int, bool& cancel) {
-            cancel = step == BeforeDownload;
-        };
+        dl.OnBeforeDownload
+            = [&](TInfoData*, const std::string&, const std::string&, const std::string&, const std::string&,
+                  const std::string&, int, bool& cancel) { cancel = step == BeforeDownload; };
         dl.OnStartBinding = [&](TBSCB*, bool&, IBinding*, const WideString&, int) { cancelAt(AtStartBinding); };
         dl.OnDataAvailable = [&](TBSCB*, std::vector<char>&, DWORD&) { cancelAt(AtData); };
         dl.OnStateChange = [&](TState state) {
@@ -496,8 +497,8 @@ TEST_F(IEDownloadTest, RedirectLoopFailsWithoutSavingTheRedirectBody)
 {
     ASSERT_TRUE(download("/loop", "loop.txt"));
     EXPECT_EQ(stopResults_, std::vector<HRESULT>{INET_E_REDIRECT_FAILED});
-    EXPECT_TRUE(hasError(static_cast<int>(INET_E_REDIRECT_FAILED),
-        "Too many redirects: the server redirected more than 20 times."));
+    EXPECT_TRUE(hasError(
+        static_cast<int>(INET_E_REDIRECT_FAILED), "Too many redirects: the server redirected more than 20 times."));
     EXPECT_EQ(dl_.SavedFilePath, "");
     EXPECT_TRUE(folderFiles().empty());
 }
@@ -516,8 +517,8 @@ TEST_F(IEDownloadTest, LeftoverTemporaryFilesNeverJoinADownload)
 {
     // What killed downloads left: the temporary names of this and of
     // earlier versions.
-    const std::vector<std::string> leftovers{".file.txt.AbCdEfGh", ".whole.txt.AbCdEfGh", "file.txt.part",
-        "whole.txt.part"};
+    const std::vector<std::string> leftovers{
+        ".file.txt.AbCdEfGh", ".whole.txt.AbCdEfGh", "file.txt.part", "whole.txt.part"};
     for (const std::string& name : leftovers)
         writeFile(folder_ + name, "stale ");
     ASSERT_TRUE(download("/file.txt"));

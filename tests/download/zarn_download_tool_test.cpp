@@ -72,7 +72,8 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
         posix_spawn_file_actions_adddup2(&actions, errFd, STDERR_FILENO);
-        EXPECT_EQ(posix_spawn(&pid_, argv[0].c_str(), &actions, nullptr, pointers(argv).data(), pointers(env).data()), 0);
+        EXPECT_EQ(
+            posix_spawn(&pid_, argv[0].c_str(), &actions, nullptr, pointers(argv).data(), pointers(env).data()), 0);
         posix_spawn_file_actions_destroy(&actions);
         close(out[1]);
         out_ = out[0];
@@ -126,22 +127,22 @@ protected:
         dir_ = mkdtemp(pattern);
         auto& s = fixture_.server();
         s.set_keep_alive_max_count(1);
-        s.Get("/report.pdf", [](const httplib::Request&, httplib::Response& res) {
-            res.set_content("%PDF", "application/pdf");
-        });
+        s.Get("/report.pdf",
+            [](const httplib::Request&, httplib::Response& res) { res.set_content("%PDF", "application/pdf"); });
         s.Get("/attachment", [](const httplib::Request&, httplib::Response& res) {
             res.set_header("Content-Disposition", "attachment; filename=\"../../evil.pdf\"");
             res.set_content("%PDF", "application/pdf");
         });
         s.Get("/loop", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/loop"); });
         s.Get("/stalls.bin", [this](const httplib::Request&, httplib::Response& res) {
-            res.set_chunked_content_provider("application/octet-stream", [this](size_t offset, httplib::DataSink& sink) {
-                if (offset == 0)
-                    return sink.write("first", 5);
-                gate_.Wait();
-                sink.done();
-                return true;
-            });
+            res.set_chunked_content_provider(
+                "application/octet-stream", [this](size_t offset, httplib::DataSink& sink) {
+                    if (offset == 0)
+                        return sink.write("first", 5);
+                    gate_.Wait();
+                    sink.done();
+                    return true;
+                });
         });
         // Paced bodies, 20 blocks over about a second: with a size and
         // without one, and one that trickles until the test ends.
@@ -313,9 +314,9 @@ TEST_F(ZarnDownloadToolTest, ProgressFitsTheTerminalAndIsErasedAtTheEnd)
         std::size_t room;
         bool sized;
     };
-    for (const Case& c : {Case{"/paced-sized.bin", 40, std::nullopt, 39, true},
-             Case{"/paced-sized.bin", 0, "30", 29, true}, Case{"/paced-sized.bin", 0, std::nullopt, 79, true},
-             Case{"/paced.bin", 80, std::nullopt, 79, false}}) {
+    for (const Case& c :
+        {Case{"/paced-sized.bin", 40, std::nullopt, 39, true}, Case{"/paced-sized.bin", 0, "30", 29, true},
+            Case{"/paced-sized.bin", 0, std::nullopt, 79, true}, Case{"/paced.bin", 80, std::nullopt, 79, false}}) {
         SCOPED_TRACE(std::string(c.path) + " " + std::to_string(c.terminalColumns));
         int master = -1, slave = -1;
         winsize size{};
@@ -353,7 +354,8 @@ TEST_F(ZarnDownloadToolTest, ProgressFitsTheTerminalAndIsErasedAtTheEnd)
                 EXPECT_EQ(line.find("ETA"), std::string::npos) << line;
             }
         }
-        EXPECT_TRUE(std::regex_search(lines.back(), std::regex(R"(\d+(\.\d+)? [KM]?b\b.* \d\d:\d\d:\d\d)"))) << lines.back();
+        EXPECT_TRUE(std::regex_search(lines.back(), std::regex(R"(\d+(\.\d+)? [KM]?b\b.* \d\d:\d\d:\d\d)")))
+            << lines.back();
     }
 }
 

@@ -3,12 +3,12 @@
 
 #include <string>
 
-template <class Highlighter>
-std::string BodyOf(const std::string& text) {
-  Highlighter h;
-  h.SetText(text);
-  const std::string rtf = h.GetRtf();
-  const std::string start = "\\fs20\\f0 ";
-  const std::size_t from = rtf.find(start) + start.size();
-  return rtf.substr(from, rtf.size() - 2 - from);
+template <class Highlighter> std::string BodyOf(const std::string& text)
+{
+    Highlighter h;
+    h.SetText(text);
+    const std::string rtf = h.GetRtf();
+    const std::string start = "\\fs20\\f0 ";
+    const std::size_t from = rtf.find(start) + start.size();
+    return rtf.substr(from, rtf.size() - 2 - from);
 }

@@ -4,7 +4,10 @@
 
 TEST(ComTypes, WideStringsRoundTripThroughUtf8)
 {
-    for (std::string text : {"", "plain", "Gr\xC3\xBC\xC3\x9F" "e", "\xF0\x9F\x98\x80 emoji", "\xE2\x82\xAC"})
+    for (std::string text : {"", "plain",
+             "Gr\xC3\xBC\xC3\x9F"
+             "e",
+             "\xF0\x9F\x98\x80 emoji", "\xE2\x82\xAC"})
         EXPECT_EQ(fromWide(toWide(text)), text);
     EXPECT_EQ(toWide("\xF0\x9F\x98\x80").size(), 2u); // surrogate pair
 }

@@ -7,8 +7,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QPrinter>
+#include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -36,8 +36,9 @@ TEST(ScriptedDialogs, RecordsEveryTextAndAnswersInScriptOrder)
     EXPECT_EQ(dialogs.Calls()[1].Caption, "Select A Line");
     EXPECT_EQ(dialogs.Last().Caption, "SendKeys");
     EXPECT_EQ(dialogs.Last().Buttons, mbRetry | mbCancel);
-    EXPECT_EQ(dialogs.Texts(), (QStringList{"Save changes to a?", "Please Enter a line number to select..",
-                                            "Please enter the url", "Invalid KeyName"}));
+    EXPECT_EQ(dialogs.Texts(),
+        (QStringList{"Save changes to a?", "Please Enter a line number to select..", "Please enter the url",
+            "Invalid KeyName"}));
 }
 
 TEST(ScriptedDialogs, UnscriptedBoxesTakeTheDefaultButtonAndOtherDialogsCancel)
@@ -69,7 +70,10 @@ TEST(ScriptedDialogs, CommonDialogsGiveBackTheScriptedChoice)
     DialogAnswer secondFilter;
     secondFilter.Text = "/tmp/page.htm";
     secondFilter.FilterIndex = 2;
-    dialogs.Enqueue(secondFilter).AnswerText("/tmp/folder").Accept().AnswerFont(QFont("Serif", 14))
+    dialogs.Enqueue(secondFilter)
+        .AnswerText("/tmp/folder")
+        .Accept()
+        .AnswerFont(QFont("Serif", 14))
         .AnswerColor(QColor(255, 255, 0));
 
     ASSERT_TRUE(Dialogs().OpenDialog(open));
@@ -134,7 +138,7 @@ TEST(FileDialogFilters, BecomeQtNameFilters)
     } cases[] = {
         {"Text file|*.txt|Word file|*.doc", {"Text file (*.txt)", "Word file (*.doc)"}},
         {"Internet Files|*.htm; *.html; *.php *.asp" + lfcr + "|Image Files| *.gif;*.bmp;" + lfcr + "|Any Files|*.*",
-         {"Internet Files (*.htm *.html *.php *.asp)", "Image Files (*.gif *.bmp)", "Any Files (*.*)"}},
+            {"Internet Files (*.htm *.html *.php *.asp)", "Image Files (*.gif *.bmp)", "Any Files (*.*)"}},
         {"BMP file | (*.bmp)", {"BMP file (*.bmp)"}},
         {"", {}},
         {"Description only", {}},
@@ -193,4 +197,4 @@ TEST(QtDialogs, MessageBoxesOfferTheButtonsAndAnswerTheChosenOne)
     EXPECT_EQ(defaultButton, "No");
 }
 
-}
+} // namespace

@@ -4,12 +4,11 @@
 
 namespace {
 
-const char* const kAnswer =
-    "HTTP/1.1 206 Partial Content\r\n"
-    "content-length: 42\r\n"
-    "Content-Type: text/plain\r\n"
-    "Accept-Ranges:  bytes \r\n"
-    "\r\n";
+const char* const kAnswer = "HTTP/1.1 206 Partial Content\r\n"
+                            "content-length: 42\r\n"
+                            "Content-Type: text/plain\r\n"
+                            "Accept-Ranges:  bytes \r\n"
+                            "\r\n";
 
 TEST(HttpResponseInfoTest, AnswersItemsAsTextOrNumber)
 {

@@ -24,11 +24,39 @@ void releaseAllKeys()
 TEST(KeyboardLayout, VkKeyScanAFindsTheKeyAndShiftStateOfACharacter)
 {
     const std::pair<char, std::int16_t> cases[] = {
-        {'a', 0x41}, {'A', 0x141}, {'z', 0x5A}, {'0', 0x30}, {'1', 0x31}, {'!', 0x131}, {')', 0x130},
-        {' ', 0x20}, {'.', 0xBE}, {'/', 0xBF}, {'?', 0x1BF}, {'-', 0xBD}, {'_', 0x1BD}, {'\\', 0xDC},
-        {'|', 0x1DC}, {'{', 0x1DB}, {'}', 0x1DD}, {'~', 0x1C0}, {'"', 0x1DE}, {';', 0xBA}, {':', 0x1BA},
-        {'\b', 0x08}, {'\t', 0x09}, {'\r', 0x0D}, {'\n', 0x20D}, {'\x1B', 0x1B}, {'\x01', 0x241},
-        {'\x1C', 0x2DC}, {'\x1F', 0x3BD}, {'\x7F', 0x208}, {'\x80', -1}, {'\xE9', -1}, {'\0', -1},
+        {'a', 0x41},
+        {'A', 0x141},
+        {'z', 0x5A},
+        {'0', 0x30},
+        {'1', 0x31},
+        {'!', 0x131},
+        {')', 0x130},
+        {' ', 0x20},
+        {'.', 0xBE},
+        {'/', 0xBF},
+        {'?', 0x1BF},
+        {'-', 0xBD},
+        {'_', 0x1BD},
+        {'\\', 0xDC},
+        {'|', 0x1DC},
+        {'{', 0x1DB},
+        {'}', 0x1DD},
+        {'~', 0x1C0},
+        {'"', 0x1DE},
+        {';', 0xBA},
+        {':', 0x1BA},
+        {'\b', 0x08},
+        {'\t', 0x09},
+        {'\r', 0x0D},
+        {'\n', 0x20D},
+        {'\x1B', 0x1B},
+        {'\x01', 0x241},
+        {'\x1C', 0x2DC},
+        {'\x1F', 0x3BD},
+        {'\x7F', 0x208},
+        {'\x80', -1},
+        {'\xE9', -1},
+        {'\0', -1},
     };
     for (const auto& [ch, code] : cases)
         EXPECT_EQ(VkKeyScanA(ch), code) << "character " << int(static_cast<unsigned char>(ch));
@@ -48,10 +76,26 @@ TEST(KeyboardLayout, EveryPrintableCharacterTypesItselfBack)
 TEST(KeyboardLayout, MapVirtualKeyAGivesSetOneScanCodes)
 {
     const std::pair<unsigned, unsigned> cases[] = {
-        {VK_SHIFT, 0x2A}, {VK_CONTROL, 0x1D}, {VK_MENU, 0x38}, {VK_RETURN, 0x1C}, {VK_ESCAPE, 0x01},
-        {'A', 0x1E}, {'Q', 0x10}, {'1', 0x02}, {'0', 0x0B}, {VK_LEFT, 0x4B}, {VK_DELETE, 0x53},
-        {VK_PRIOR, 0x49}, {VK_F1, 0x3B}, {0x7B, 0x58}, {0x7C, 0x64}, {VK_OEM_4, 0x1A}, {VK_OEM_6, 0x1B},
-        {VK_NUMLOCK, 0x45}, {VK_PRINT, 0}, {0xFF, 0},
+        {VK_SHIFT, 0x2A},
+        {VK_CONTROL, 0x1D},
+        {VK_MENU, 0x38},
+        {VK_RETURN, 0x1C},
+        {VK_ESCAPE, 0x01},
+        {'A', 0x1E},
+        {'Q', 0x10},
+        {'1', 0x02},
+        {'0', 0x0B},
+        {VK_LEFT, 0x4B},
+        {VK_DELETE, 0x53},
+        {VK_PRIOR, 0x49},
+        {VK_F1, 0x3B},
+        {0x7B, 0x58},
+        {0x7C, 0x64},
+        {VK_OEM_4, 0x1A},
+        {VK_OEM_6, 0x1B},
+        {VK_NUMLOCK, 0x45},
+        {VK_PRINT, 0},
+        {0xFF, 0},
     };
     for (const auto& [virtualKey, scan] : cases)
         EXPECT_EQ(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC), scan) << virtualKey;
@@ -210,9 +254,9 @@ TEST(KeyboardDelivery, TheFocusedWidgetReceivesTheKeysInOrderAsQueued)
         {R, Qt::Key_Alt, none, ""},
     };
     for (std::size_t i = 0; i < expected.size(); ++i)
-        EXPECT_TRUE(log.Keys[i] == expected[i]) << "key " << i << ": " << log.Keys[i].Key << " "
-                                                << log.Keys[i].Modifiers.toInt() << " "
-                                                << log.Keys[i].Text.toStdString();
+        EXPECT_TRUE(log.Keys[i] == expected[i])
+            << "key " << i << ": " << log.Keys[i].Key << " " << log.Keys[i].Modifiers.toInt() << " "
+            << log.Keys[i].Text.toStdString();
 }
 
 TEST(KeyboardDelivery, DispatchPendingKeyEventsDeliversBeforeReturning)
@@ -230,4 +274,4 @@ TEST(KeyboardDelivery, DispatchPendingKeyEventsDeliversBeforeReturning)
     EXPECT_EQ(log.Keys[0].Text, "q");
 }
 
-}
+} // namespace

@@ -65,10 +65,7 @@ protected:
         ASSERT_TRUE(home.isValid());
         qputenv("ZARNWEB_HOME", home.path().toUtf8());
     }
-    void TearDown() override
-    {
-        ::chmod(QFile::encodeName(HiveFilePath(HKEY_LOCAL_MACHINE)).constData(), 0600);
-    }
+    void TearDown() override { ::chmod(QFile::encodeName(HiveFilePath(HKEY_LOCAL_MACHINE)).constData(), 0600); }
     static QString read(HKEY root, const QString& key, const QString& name)
     {
         TRegistry reg(root);
@@ -103,13 +100,13 @@ TEST_F(ProfileDefaults, FreshProfileStartsOnTheShippedStartPageAndPointsIntoTheP
     // What the tools read from the other hives.
     EXPECT_EQ(read(HKEY_LOCAL_MACHINE, "\\Software\\Microsoft\\Internet Explorer", "Version").left(1), "9");
     const QString mail = read(HKEY_LOCAL_MACHINE, "\\Software\\Clients\\Mail", "");
-    EXPECT_NE(read(HKEY_LOCAL_MACHINE, "\\Software\\Clients\\Mail\\" + mail + "\\shell\\open\\command", ""),
-              "<missing>");
+    EXPECT_NE(
+        read(HKEY_LOCAL_MACHINE, "\\Software\\Clients\\Mail\\" + mail + "\\shell\\open\\command", ""), "<missing>");
     EXPECT_NE(read(HKEY_CLASSES_ROOT, "\\htmlfile\\shell\\open\\command", ""), "<missing>");
     EXPECT_EQ(read(HKEY_CLASSES_ROOT, "\\InternetShortcut", ""), "Internet Shortcut");
     EXPECT_EQ(read(HKEY_CLASSES_ROOT, "\\CLSID\\{FF393560-C2A7-11CF-BFF4-444553540000}", ""), "History");
-    EXPECT_EQ(read(HKEY_CURRENT_USER, "\\Software\\Microsoft\\Internet Explorer\\PageSetup", "margin_left"),
-              "0.750000");
+    EXPECT_EQ(
+        read(HKEY_CURRENT_USER, "\\Software\\Microsoft\\Internet Explorer\\PageSetup", "margin_left"), "0.750000");
 }
 
 TEST_F(ProfileDefaults, LaterRunsKeepWhatTheUserChanged)
@@ -125,7 +122,7 @@ TEST_F(ProfileDefaults, LaterRunsKeepWhatTheUserChanged)
 
     EnsureProfileDefaults();
     EXPECT_EQ(read(HKEY_CURRENT_USER, "\\Software\\Microsoft\\Internet Explorer\\Main", "Start Page"),
-              "http://home.example/");
+        "http://home.example/");
     EXPECT_FALSE(reg.KeyExists("\\AppEvents\\Schemes\\Apps\\Explorer\\Navigating\\.Current"));
     EXPECT_TRUE(QFile::exists(home.path() + "/start.html")) << "the shipped page is written again";
 }
@@ -180,9 +177,11 @@ TEST_F(ProfileDefaults, EachHiveIsSeededOnItsOwn)
             ASSERT_TRUE(reg.OpenKey("\\Other", true));
             sqlite3* db = nullptr;
             ASSERT_EQ(sqlite3_open(QFile::encodeName(HiveFilePath(c.broken)).constData(), &db), SQLITE_OK);
-            EXPECT_EQ(sqlite3_exec(db, "CREATE TRIGGER refuse BEFORE INSERT ON keys"
-                                       " BEGIN SELECT RAISE(ABORT, 'disk full'); END",
-                                   nullptr, nullptr, nullptr), SQLITE_OK);
+            EXPECT_EQ(sqlite3_exec(db,
+                          "CREATE TRIGGER refuse BEFORE INSERT ON keys"
+                          " BEGIN SELECT RAISE(ABORT, 'disk full'); END",
+                          nullptr, nullptr, nullptr),
+                SQLITE_OK);
             sqlite3_close(db);
         }
         EXPECT_NO_THROW(EnsureProfileDefaults());
@@ -198,4 +197,4 @@ TEST_F(ProfileDefaults, EachHiveIsSeededOnItsOwn)
     }
 }
 
-}
+} // namespace

@@ -75,8 +75,7 @@ class WriteHolder {
 public:
     WriteHolder(const QString& home, const QString& file, const QString& sql)
         : process_(startChild(home, {"--hold", file, sql}))
-    {
-    }
+    {}
     // Whether the transaction is open (the child said so).
     bool held()
     {
@@ -167,7 +166,7 @@ private:
     }
 
     static inline sqlite3_vfs* s_base = nullptr;
-    static inline sqlite3_vfs s_vfs {};
+    static inline sqlite3_vfs s_vfs{};
     static inline std::mutex s_mutex;
     static inline std::map<const sqlite3_io_methods*, sqlite3_io_methods> s_counted;
     static inline std::map<sqlite3_file*, Opened> s_opened;
@@ -233,7 +232,7 @@ TEST_F(HiveFiles, ReadOnlyHiveFileIsReadButRefusesWrites)
     EXPECT_THROW(reg.DeleteKey("\\Shared"), ERegistryException);
     EXPECT_THROW(reg.MoveKey("\\Shared\\Key", "\\Moved", true), ERegistryException);
     EXPECT_FALSE(reg.OpenKey("\\Missing\\Key", true)); // may not be created
-    EXPECT_FALSE(reg.DeleteValue("absent"));           // nothing to refuse
+    EXPECT_FALSE(reg.DeleteValue("absent")); // nothing to refuse
     EXPECT_EQ(reg.CurrentPath(), "Shared\\Key");
     EXPECT_EQ(reg.ReadInteger("v2"), 2);
     EXPECT_EQ(reg.GetValueNames(), (QStringList{"v0", "v1", "v2"}));
@@ -282,7 +281,7 @@ TEST_F(HiveFiles, ReadsAnswerAtOnceWhileAnotherProcessWrites)
     for (const char* begin : {"BEGIN IMMEDIATE", "BEGIN EXCLUSIVE"}) {
         SCOPED_TRACE(begin);
         WriteHolder holder(home.path(), HiveFilePath(HKEY_CURRENT_USER),
-                           QString(begin) + "; DELETE FROM reg_values; DELETE FROM keys;");
+            QString(begin) + "; DELETE FROM reg_values; DELETE FROM keys;");
         ASSERT_TRUE(holder.held());
         // A read that took the write lock would wait out the busy timeout
         // and raise.
@@ -301,7 +300,7 @@ TEST_F(HiveFiles, NewHiveHeldByAnotherProcessReadsEmptyAndIsWrittenAfterIt)
 {
     // The other process made the file and is writing its first transaction.
     WriteHolder holder(home.path(), HiveFilePath(HKEY_CURRENT_USER),
-                       "PRAGMA journal_mode=WAL; BEGIN IMMEDIATE; CREATE TABLE pending(x);");
+        "PRAGMA journal_mode=WAL; BEGIN IMMEDIATE; CREATE TABLE pending(x);");
     ASSERT_TRUE(holder.held());
     TRegistry reg;
     EXPECT_FALSE(reg.KeyExists("\\Shared"));
@@ -323,28 +322,28 @@ TEST_F(HiveFiles, NewHiveHeldByAnotherProcessReadsEmptyAndIsWrittenAfterIt)
 
 // Tables as the first versions of the program stored them, before the
 // schema version was stamped.
-const char* const kStoredHive =
-    "CREATE TABLE keys(path TEXT PRIMARY KEY, parent TEXT NOT NULL, name TEXT NOT NULL) WITHOUT ROWID;"
-    "CREATE INDEX keys_parent ON keys(parent);"
-    "CREATE TABLE reg_values(key TEXT NOT NULL, folded TEXT NOT NULL, name TEXT NOT NULL,"
-    " type INTEGER NOT NULL, data BLOB, PRIMARY KEY(key, folded));"
-    "CREATE TABLE marks(name TEXT PRIMARY KEY) WITHOUT ROWID;"
-    "INSERT INTO keys VALUES('software', '', 'Software'),"
-    " ('software\\microsoft', 'software', 'Microsoft'),"
-    " ('software\\microsoft\\internet explorer', 'software\\microsoft', 'Internet Explorer'),"
-    " ('software\\microsoft\\internet explorer\\main', 'software\\microsoft\\internet explorer', 'Main');"
-    "INSERT INTO reg_values VALUES('software\\microsoft\\internet explorer\\main', 'start page', 'Start Page',"
-    " 1, CAST('http://stored.example/' AS BLOB));"
-    "INSERT INTO marks VALUES('defaults-1');";
+const char* const kStoredHive
+    = "CREATE TABLE keys(path TEXT PRIMARY KEY, parent TEXT NOT NULL, name TEXT NOT NULL) WITHOUT ROWID;"
+      "CREATE INDEX keys_parent ON keys(parent);"
+      "CREATE TABLE reg_values(key TEXT NOT NULL, folded TEXT NOT NULL, name TEXT NOT NULL,"
+      " type INTEGER NOT NULL, data BLOB, PRIMARY KEY(key, folded));"
+      "CREATE TABLE marks(name TEXT PRIMARY KEY) WITHOUT ROWID;"
+      "INSERT INTO keys VALUES('software', '', 'Software'),"
+      " ('software\\microsoft', 'software', 'Microsoft'),"
+      " ('software\\microsoft\\internet explorer', 'software\\microsoft', 'Internet Explorer'),"
+      " ('software\\microsoft\\internet explorer\\main', 'software\\microsoft\\internet explorer', 'Main');"
+      "INSERT INTO reg_values VALUES('software\\microsoft\\internet explorer\\main', 'start page', 'Start Page',"
+      " 1, CAST('http://stored.example/' AS BLOB));"
+      "INSERT INTO marks VALUES('defaults-1');";
 
 TEST_F(HiveFiles, StoredHivesAreUsedAndOtherLayoutsLeftUntouched)
 {
     const QString main = "\\Software\\Microsoft\\Internet Explorer\\Main";
     const struct {
         const char* name;
-        QByteArray sql;      // makes the file; empty: the file holds `bytes`
+        QByteArray sql; // makes the file; empty: the file holds `bytes`
         QByteArray bytes;
-        const char* reason;  // nullptr: the file is used
+        const char* reason; // nullptr: the file is used
         bool damaged = false; // the table list on the first page is overwritten
     } cases[] = {
         {"stored before the version stamp", kStoredHive, {}, nullptr},
@@ -352,11 +351,11 @@ TEST_F(HiveFiles, StoredHivesAreUsedAndOtherLayoutsLeftUntouched)
         {"empty file", {}, "", nullptr},
         {"not a database", {}, QByteArray(4096, 'x'), "not a SQLite database"},
         {"damaged", kStoredHive, {}, "damaged", true},
-        {"another program's database", "CREATE TABLE settings(name, value); INSERT INTO settings VALUES(1, 2);",
-         {}, "table keys is missing"},
+        {"another program's database", "CREATE TABLE settings(name, value); INSERT INTO settings VALUES(1, 2);", {},
+            "table keys is missing"},
         {"a table missing", QByteArray(kStoredHive) + "DROP TABLE reg_values;", {}, "table reg_values is missing"},
         {"a table with other columns", QByteArray(kStoredHive) + "ALTER TABLE reg_values ADD COLUMN stamp;", {},
-         "table reg_values has other columns"},
+            "table reg_values has other columns"},
         {"a later schema version", QByteArray(kStoredHive) + "PRAGMA user_version=2;", {}, "schema version is 2"},
     };
     for (const auto& c : cases) {
@@ -446,7 +445,7 @@ TEST_F(HiveFiles, ProfileRemovedAndMadeAgainStartsEmpty)
     EXPECT_EQ(reg.ReadString("v"), "new");
 }
 
-}
+} // namespace
 
 int main(int argc, char** argv)
 {

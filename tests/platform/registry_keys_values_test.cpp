@@ -69,8 +69,8 @@ TEST_F(RegistryTest, TypedValuesRoundTripAndWrongTypesRaise)
     EXPECT_EQ(reg.GetDataType("Left"), REG_DWORD);
     EXPECT_EQ(reg.GetDataType("Nothing"), REG_NONE);
 
-    EXPECT_THROW(reg.ReadInteger("Name"), ERegistryException);   // string as integer
-    EXPECT_THROW(reg.ReadString("Left"), ERegistryException);    // integer as string
+    EXPECT_THROW(reg.ReadInteger("Name"), ERegistryException); // string as integer
+    EXPECT_THROW(reg.ReadString("Left"), ERegistryException); // integer as string
     EXPECT_THROW(reg.ReadBinaryData("Name"), ERegistryException);
     EXPECT_THROW(reg.ReadString("Missing"), ERegistryException); // missing value
     EXPECT_THROW(reg.ReadInteger("Missing"), ERegistryException);
@@ -127,7 +127,7 @@ TEST_F(RegistryTest, DeleteKeyRemovesSubtreeButNotSiblingsWithSamePrefix)
     EXPECT_FALSE(reg.KeyExists("Links\\Deep"));
     EXPECT_EQ(reg.GetKeyNames(), (QStringList{"Links-a", "Links2"}));
     EXPECT_FALSE(reg.DeleteKey("Links")); // already gone
-    EXPECT_FALSE(reg.DeleteKey("\\"));    // the root stays
+    EXPECT_FALSE(reg.DeleteKey("\\")); // the root stays
     // Recreating the deleted key shows no leftovers of the old subtree.
     ASSERT_TRUE(reg.OpenKey("\\Root\\Links\\Deep", true));
     EXPECT_FALSE(reg.ValueExists("v"));
@@ -200,4 +200,4 @@ TEST_F(RegistryTest, KeyOpenedReadOnlyRefusesWrites)
     EXPECT_EQ(reg.ReadString("a"), "c");
 }
 
-}
+} // namespace

@@ -54,7 +54,9 @@ TEST(SafeFileName, ReducesOutsideNamesToOneNameInTheFolder)
         {"\x01\x02\x7F", "fallback"},
         {"na\nme\r\t.txt", "name.txt"},
         {"nul\0byte.txt"s, "nulbyte.txt"},
-        {"c1\xC2\x85\xC2\x9B" "x", "c1x"},
+        {"c1\xC2\x85\xC2\x9B"
+         "x",
+            "c1x"},
         {"caf\xC3\xA9 \xC2\xA0ok", "caf\xC3\xA9 \xC2\xA0ok"},
         {".hidden", ".hidden"},
         {"...", "..."},

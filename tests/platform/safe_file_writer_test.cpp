@@ -33,10 +33,7 @@ std::string readFile(const fs::path& path)
     return text.str();
 }
 
-void writeFile(const fs::path& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
+void writeFile(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 mode_t permissionsOf(const fs::path& path)
 {
@@ -156,8 +153,7 @@ TEST_F(SafeFileWriterTest, DiscardOrDestructionKeepsTheOldFile)
 TEST_F(SafeFileWriterTest, NeighbourFilesAreNeverTouched)
 {
     const std::map<std::string, std::string> neighbours = {
-        {"OUT.part", "someone's partial download"}, {".OUT.tmp", "hidden"}, {"OUT~", "backup"},
-        {"OUT.part.1", "more"}};
+        {"OUT.part", "someone's partial download"}, {".OUT.tmp", "hidden"}, {"OUT~", "backup"}, {"OUT.part.1", "more"}};
     for (const auto& [name, text] : neighbours)
         writeFile(dir / name, text);
 
@@ -215,10 +211,9 @@ TEST_F(SafeFileWriterTest, SymbolicLinksAreWrittenThroughAndStayLinks)
         const char* pointsTo;
         fs::path file;
     };
-    for (const Case& c : {Case{"direct", "real/file", dir / "real" / "file"},
-                          Case{"chained", "direct", dir / "real" / "file"},
-                          Case{"absolute", nullptr, dir / "real" / "file"},
-                          Case{"dangling", "real/new", dir / "real" / "new"}}) {
+    for (const Case& c :
+        {Case{"direct", "real/file", dir / "real" / "file"}, Case{"chained", "direct", dir / "real" / "file"},
+            Case{"absolute", nullptr, dir / "real" / "file"}, Case{"dangling", "real/new", dir / "real" / "new"}}) {
         const fs::path link = dir / c.link;
         fs::create_symlink(c.pointsTo ? fs::path(c.pointsTo) : c.file, link);
         SafeFileWriter writer(link.string());
@@ -283,11 +278,9 @@ TEST_F(SafeFileWriterTest, FailuresSetErrnoAndLeaveNothing)
         std::string target;
         int error;
     };
-    for (const Case& c : {Case{(dir / "missing" / "out").string(), ENOENT},
-                          Case{(dir / "folder").string(), EISDIR},
-                          Case{(dir / "folder").string() + "/", EISDIR},
-                          Case{(dir / "folder" / "..").string(), EISDIR},
-                          Case{"", ENOENT}}) {
+    for (const Case& c : {Case{(dir / "missing" / "out").string(), ENOENT}, Case{(dir / "folder").string(), EISDIR},
+             Case{(dir / "folder").string() + "/", EISDIR}, Case{(dir / "folder" / "..").string(), EISDIR},
+             Case{"", ENOENT}}) {
         SafeFileWriter writer(c.target);
         errno = 0;
         EXPECT_FALSE(writer.Open()) << c.target;
@@ -309,8 +302,9 @@ TEST_F(SafeFileWriterTest, ReadOnlyFolderFailsWithEacces)
     const fs::path folder = dir / "read-only";
     fs::create_directory(folder);
     writeFile(folder / "out", "old");
-    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read
-                                | fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(folder,
+        fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read | fs::perms::group_exec
+            | fs::perms::others_read | fs::perms::others_exec);
     const int status = runInChild(
         [&] {
             SafeFileWriter writer((folder / "out").string());

@@ -1,6 +1,6 @@
-#include "platform/urlmon/UrlMon.h"
 #include "FixtureServer.h"
 #include "ServerGate.h"
+#include "platform/urlmon/UrlMon.h"
 
 #include <gtest/gtest.h>
 

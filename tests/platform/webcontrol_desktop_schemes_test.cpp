@@ -48,12 +48,10 @@ protected:
     static void SetUpTestSuite()
     {
         server = new FixtureServer;
-        server->server().Get("/links", [](const httplib::Request&, httplib::Response& res) {
-            res.set_content(LinksPage, "text/html");
-        });
-        server->server().Get("/redirect", [](const httplib::Request&, httplib::Response& res) {
-            res.set_redirect("made-up-scheme:redirected");
-        });
+        server->server().Get(
+            "/links", [](const httplib::Request&, httplib::Response& res) { res.set_content(LinksPage, "text/html"); });
+        server->server().Get("/redirect",
+            [](const httplib::Request&, httplib::Response& res) { res.set_redirect("made-up-scheme:redirected"); });
         server->start();
         browser = new QtWebBrowser;
         browser->window()->resize(400, 300);
@@ -80,7 +78,10 @@ protected:
     {
         browser->Navigate(address.toStdU16String(), Variant(), Variant(), Variant(), Variant());
     }
-    bool waitForQuestions(size_t count) { return QTest::qWaitFor([&] { return dialogs.Calls().size() == count; }, 20000); }
+    bool waitForQuestions(size_t count)
+    {
+        return QTest::qWaitFor([&] { return dialogs.Calls().size() == count; }, 20000);
+    }
 
     NavigationSink sink;
     ScriptedDialogs dialogs;
@@ -188,7 +189,8 @@ TEST_F(DesktopSchemesTest, AfterNoThePageIsNotAskedAgainUntilTheControlNavigates
     runScript(QStringLiteral("location.href = '%1'").arg(longAddress));
     ASSERT_TRUE(waitForQuestions(2));
     EXPECT_TRUE(dialogs.Calls()[0].Text.endsWith(u"\n\nmade-up-scheme:clicked"));
-    EXPECT_TRUE(dialogs.Calls()[1].Text.endsWith(QStringLiteral("\n\n") + longAddress.left(300) + QStringLiteral("...")));
+    EXPECT_TRUE(
+        dialogs.Calls()[1].Text.endsWith(QStringLiteral("\n\n") + longAddress.left(300) + QStringLiteral("...")));
     EXPECT_TRUE(desktop.opened.isEmpty());
 }
 

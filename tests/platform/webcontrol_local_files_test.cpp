@@ -115,8 +115,8 @@ TEST_F(LocalFilesTest, ALocalPageCannotReadOtherLocalFilesByDefault)
     browser.Advise(nullptr);
     EXPECT_EQ(TextProperty(browser, DISPID_LOCATIONNAME), "Other");
     EXPECT_EQ(TextProperty(browser, DISPID_LOCATIONURL), QUrl::fromLocalFile(folder.filePath("other.html")).toString());
-    for (const DISPID once : {DISPID_BEFORENAVIGATE2, DISPID_DOWNLOADBEGIN, DISPID_NAVIGATECOMPLETE2,
-             DISPID_DOCUMENTCOMPLETE})
+    for (const DISPID once :
+        {DISPID_BEFORENAVIGATE2, DISPID_DOWNLOADBEGIN, DISPID_NAVIGATECOMPLETE2, DISPID_DOCUMENTCOMPLETE})
         EXPECT_EQ(events.count(once), 1) << once;
     EXPECT_EQ(events.count(DISPID_NAVIGATEERROR), 0);
 }

@@ -81,19 +81,10 @@ TEST_F(TypedAddress, PathsBecomeFileAddresses)
 TEST_F(TypedAddress, EverythingElseIsLeftToTheEngine)
 {
     const char* const unchanged[] = {
-        "http://example.org/x",
-        "file:///tmp",
-        "file:////tmp",
-        "about:blank",
-        "mailto:someone@example.org",
-        "javascript:void(0)",
-        "view-source:http://example.org/",
+        "http://example.org/x", "file:///tmp", "file:////tmp", "about:blank", "mailto:someone@example.org",
+        "javascript:void(0)", "view-source:http://example.org/",
         "myscheme:8080", // a single word before the colon is a scheme
-        "word",
-        "1.2.3",
-        "~/page.html",
-        "~",
-        "dead:beef:cafe",
+        "word", "1.2.3", "~/page.html", "~", "dead:beef:cafe",
         ":/qt-project.org", // not one of Qt's resources
     };
     for (const char* typed : unchanged)

@@ -45,8 +45,8 @@ HRESULT FakeWebBrowser::Fire(DISPID dispId, std::vector<Variant>& args)
 
 bool FakeWebBrowser::FireBeforeNavigate(const WideString& url)
 {
-    std::vector<Variant> args{static_cast<IDispatch*>(this), Variant(url), Variant(0), Variant(WideString()),
-        Variant(), Variant(WideString()), Variant::fromBool(false)};
+    std::vector<Variant> args{static_cast<IDispatch*>(this), Variant(url), Variant(0), Variant(WideString()), Variant(),
+        Variant(WideString()), Variant::fromBool(false)};
     Fire(DISPID_BEFORENAVIGATE2, args);
     return args[6].toBool();
 }
@@ -151,12 +151,24 @@ HRESULT FakeWebBrowser::ExecWB(std::int32_t cmdId, std::int32_t cmdExecOpt, cons
 HRESULT FakeWebBrowser::GetProperty(DISPID dispId, Variant& value)
 {
     switch (dispId) {
-    case DISPID_APPLICATION: value = Variant(static_cast<IDispatch*>(this)); return S_OK;
-    case DISPID_DOCUMENT: value = Variant(document); return S_OK;
-    case DISPID_LOCATIONNAME: value = Variant(locationName); return S_OK;
-    case DISPID_LOCATIONURL: value = Variant(locationURL); return S_OK;
-    case DISPID_BUSY: value = Variant::fromBool(busy); return S_OK;
-    case DISPID_READYSTATE: value = Variant(readyState); return S_OK;
+    case DISPID_APPLICATION:
+        value = Variant(static_cast<IDispatch*>(this));
+        return S_OK;
+    case DISPID_DOCUMENT:
+        value = Variant(document);
+        return S_OK;
+    case DISPID_LOCATIONNAME:
+        value = Variant(locationName);
+        return S_OK;
+    case DISPID_LOCATIONURL:
+        value = Variant(locationURL);
+        return S_OK;
+    case DISPID_BUSY:
+        value = Variant::fromBool(busy);
+        return S_OK;
+    case DISPID_READYSTATE:
+        value = Variant(readyState);
+        return S_OK;
     }
     const auto found = properties.find(dispId);
     if (found == properties.end())

@@ -62,8 +62,8 @@ public:
     void Advise(DWebBrowserEvents2* eventSink) override { sink = eventSink; }
     HRESULT Navigate(const WideString& url, const Variant& flags, const Variant& targetFrameName,
         const Variant& postData, const Variant& headers) override;
-    HRESULT Navigate2(const Variant& url, const Variant& flags, const Variant& targetFrameName,
-        const Variant& postData, const Variant& headers) override;
+    HRESULT Navigate2(const Variant& url, const Variant& flags, const Variant& targetFrameName, const Variant& postData,
+        const Variant& headers) override;
     HRESULT GoBack() override;
     HRESULT GoForward() override;
     HRESULT GoHome() override;

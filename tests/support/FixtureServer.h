@@ -35,10 +35,7 @@ public:
     }
 
     int port() const { return port_; }
-    std::string url(const std::string& path = "/") const
-    {
-        return "http://127.0.0.1:" + std::to_string(port_) + path;
-    }
+    std::string url(const std::string& path = "/") const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
 
 private:
     httplib::Server server_;

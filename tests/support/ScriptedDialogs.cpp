@@ -6,8 +6,15 @@ namespace {
 
 // Message box answers for each offered button, in the order they are offered.
 const std::pair<unsigned, int> kButtonResults[] = {
-    {mbYes, mrYes}, {mbNo, mrNo}, {mbOK, mrOk}, {mbCancel, mrCancel}, {mbAbort, mrAbort},
-    {mbRetry, mrRetry}, {mbIgnore, mrIgnore}, {mbAll, mrAll}, {mbNoToAll, mrNoToAll},
+    {mbYes, mrYes},
+    {mbNo, mrNo},
+    {mbOK, mrOk},
+    {mbCancel, mrCancel},
+    {mbAbort, mrAbort},
+    {mbRetry, mrRetry},
+    {mbIgnore, mrIgnore},
+    {mbAll, mrAll},
+    {mbNoToAll, mrNoToAll},
     {mbYesToAll, mrYesToAll},
 };
 
@@ -25,17 +32,11 @@ int offeredButton(TMsgDlgButtons buttons, int position)
     return result;
 }
 
-}
+} // namespace
 
-ScriptedDialogs::ScriptedDialogs()
-{
-    SetDialogs(this);
-}
+ScriptedDialogs::ScriptedDialogs() { SetDialogs(this); }
 
-ScriptedDialogs::~ScriptedDialogs()
-{
-    SetDialogs(nullptr);
-}
+ScriptedDialogs::~ScriptedDialogs() { SetDialogs(nullptr); }
 
 ScriptedDialogs& ScriptedDialogs::Enqueue(const DialogAnswer& answer)
 {
@@ -71,10 +72,7 @@ ScriptedDialogs& ScriptedDialogs::AnswerColor(const QColor& color)
     return Enqueue(answer);
 }
 
-ScriptedDialogs& ScriptedDialogs::Accept()
-{
-    return Enqueue(DialogAnswer{});
-}
+ScriptedDialogs& ScriptedDialogs::Accept() { return Enqueue(DialogAnswer{}); }
 
 ScriptedDialogs& ScriptedDialogs::Cancel()
 {

@@ -16,22 +16,22 @@
 
 // One dialog as it was asked for.
 struct DialogCall {
-    QString Kind;    // "MessageDlg", "MessageBox", "ShowMessage", "InputQuery", "OpenDialog",
-                     // "SaveDialog", "SelectDirectory", "PrintDialog", "FontDialog", "ColorDialog"
+    QString Kind; // "MessageDlg", "MessageBox", "ShowMessage", "InputQuery", "OpenDialog",
+                  // "SaveDialog", "SelectDirectory", "PrintDialog", "FontDialog", "ColorDialog"
     QString Caption; // caption or title (the kind's caption for MessageDlg)
-    QString Text;    // message text or prompt
-    int Type = -1;   // TMsgDlgType of MessageDlg; the MB_ style of MessageBox
+    QString Text; // message text or prompt
+    int Type = -1; // TMsgDlgType of MessageDlg; the MB_ style of MessageBox
     TMsgDlgButtons Buttons = 0; // offered buttons of a message box
-    QString Value;   // starting value: input text, proposed file name, directory
-    QString Filter;  // file dialogs' filter
+    QString Value; // starting value: input text, proposed file name, directory
+    QString Filter; // file dialogs' filter
 };
 
 // One scripted answer.
 struct DialogAnswer {
     bool Accepted = true;
     int Result = mrNone; // message boxes: the button; mrNone takes the default one
-    QString Text;        // input text, file name or directory; a null text keeps the starting
-                         // value (an empty one empties an input box)
+    QString Text; // input text, file name or directory; a null text keeps the starting
+                  // value (an empty one empties an input box)
     QFont Font;
     QColor Color;
     int FilterIndex = 0; // file dialogs; 0 keeps the given index
@@ -45,12 +45,12 @@ public:
     ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
 
     // The script: answers taken in order by the next dialogs of any kind.
-    ScriptedDialogs& Answer(int result);             // a message box button (mrYes, IDOK, ...)
+    ScriptedDialogs& Answer(int result); // a message box button (mrYes, IDOK, ...)
     ScriptedDialogs& AnswerText(const QString& text); // input, file or folder accepted with text
     ScriptedDialogs& AnswerFont(const QFont& font);
     ScriptedDialogs& AnswerColor(const QColor& color);
-    ScriptedDialogs& Accept();                       // accepted with the starting value
-    ScriptedDialogs& Cancel();                       // cancelled (mrCancel for message boxes)
+    ScriptedDialogs& Accept(); // accepted with the starting value
+    ScriptedDialogs& Cancel(); // cancelled (mrCancel for message boxes)
     ScriptedDialogs& Enqueue(const DialogAnswer& answer);
 
     // Asked when the script is used up. Without it a message box answers with
@@ -60,10 +60,10 @@ public:
     std::function<DialogAnswer(const DialogCall&)> OnAsk;
 
     const std::vector<DialogCall>& Calls() const { return calls_; }
-    QStringList Texts() const;      // the Text of every call, in order
+    QStringList Texts() const; // the Text of every call, in order
     const DialogCall& Last() const; // the latest call; fails the test when none
     size_t Pending() const { return script_.size(); } // answers not used yet
-    void Clear();                   // forgets the calls and the script
+    void Clear(); // forgets the calls and the script
 
     int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons) override;
     int MessageBox(const QString& text, const QString& caption, unsigned style) override;

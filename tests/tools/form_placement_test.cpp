@@ -11,19 +11,10 @@
 #include <QWidget>
 
 namespace {
-QString appKey(const QString& sub)
-{
-    return "\\SOFTWARE\\" + ApplicationTitle() + "\\" + sub;
-}
-QString placementKey()
-{
-    return appKey("FormSize");
-}
+QString appKey(const QString& sub) { return "\\SOFTWARE\\" + ApplicationTitle() + "\\" + sub; }
+QString placementKey() { return appKey("FormSize"); }
 
-QString pagesKey()
-{
-    return appKey("WebPages");
-}
+QString pagesKey() { return appKey("WebPages"); }
 
 class FormPlacement : public ::testing::Test {
 protected:
@@ -180,4 +171,4 @@ TEST_F(FormPlacement, ReadOnlyMachineHiveKeepsWhatWasStoredBefore)
     EXPECT_TRUE(GetLastVisitedPage(address));
     EXPECT_EQ(address, "http://example.org/first.html");
 }
-}
+} // namespace

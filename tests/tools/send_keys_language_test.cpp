@@ -42,7 +42,7 @@ protected:
         events.push_back({virtualKey, scanCode, flags});
         char step[8];
         std::snprintf(step, sizeof step, "%c%02X%s", flags & KEYEVENTF_KEYUP ? '-' : '+', virtualKey,
-                      flags & KEYEVENTF_EXTENDEDKEY ? "e" : "");
+            flags & KEYEVENTF_EXTENDEDKEY ? "e" : "");
         steps.push_back(step);
     }
     void ToggleChanged(std::uint8_t virtualKey, bool) override
@@ -134,13 +134,46 @@ TEST_F(SendKeysLanguage, EveryKeyNameTypesItsKey)
         std::uint8_t VirtualKey;
     };
     const NamedKey names[] = {
-        {"BACKSPACE", 8}, {"BKSP", 8}, {"BREAK", 3}, {"BS", 8}, {"CAPSLOCK", 20}, {"CLEAR", 12},
-        {"DEL", 46}, {"DELETE", 46}, {"DOWN", 40}, {"END", 35}, {"ENTER", 13}, {"ESC", 27},
-        {"ESCAPE", 27}, {"F1", 112}, {"F2", 113}, {"F3", 114}, {"F4", 115}, {"F5", 116}, {"F6", 117},
-        {"F7", 118}, {"F8", 119}, {"F9", 120}, {"F10", 121}, {"F11", 122}, {"F12", 123},
-        {"F13", 124}, {"F14", 125}, {"F15", 126}, {"F16", 127}, {"HELP", 47}, {"HOME", 36},
-        {"INS", 45}, {"LEFT", 37}, {"PGDN", 34}, {"PGUP", 33}, {"PRTSC", 42}, {"RIGHT", 39},
-        {"SCROLLLOCK", 145}, {"TAB", 9}, {"UP", 38},
+        {"BACKSPACE", 8},
+        {"BKSP", 8},
+        {"BREAK", 3},
+        {"BS", 8},
+        {"CAPSLOCK", 20},
+        {"CLEAR", 12},
+        {"DEL", 46},
+        {"DELETE", 46},
+        {"DOWN", 40},
+        {"END", 35},
+        {"ENTER", 13},
+        {"ESC", 27},
+        {"ESCAPE", 27},
+        {"F1", 112},
+        {"F2", 113},
+        {"F3", 114},
+        {"F4", 115},
+        {"F5", 116},
+        {"F6", 117},
+        {"F7", 118},
+        {"F8", 119},
+        {"F9", 120},
+        {"F10", 121},
+        {"F11", 122},
+        {"F12", 123},
+        {"F13", 124},
+        {"F14", 125},
+        {"F15", 126},
+        {"F16", 127},
+        {"HELP", 47},
+        {"HOME", 36},
+        {"INS", 45},
+        {"LEFT", 37},
+        {"PGDN", 34},
+        {"PGUP", 33},
+        {"PRTSC", 42},
+        {"RIGHT", 39},
+        {"SCROLLLOCK", 145},
+        {"TAB", 9},
+        {"UP", 38},
     };
     const std::uint8_t extended[] = {33, 34, 35, 36, 37, 38, 39, 40, 45, 46};
     for (const NamedKey& key : names) {
@@ -216,4 +249,4 @@ TEST_F(SendKeysLanguage, ACountThatIsNoIntegerIsRaisedWithTheModifiersReleased)
         EXPECT_GE(GetKeyState(modifier), 0);
 }
 
-}
+} // namespace

@@ -11,10 +11,7 @@
 
 namespace {
 
-QString evaluate(QWebEnginePage& page, const QString& script)
-{
-    return RunScript(&page, script).toString();
-}
+QString evaluate(QWebEnginePage& page, const QString& script) { return RunScript(&page, script).toString(); }
 
 TEST(SendKeysPage, TypesIntoTheFocusedFieldOfAPage)
 {
@@ -33,8 +30,12 @@ TEST(SendKeysPage, TypesIntoTheFocusedFieldOfAPage)
         return focused && (focused == &view || view.isAncestorOf(focused));
     }));
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return evaluate(*view.page(), "document.getElementById('field').focus(); "
-                                            "document.activeElement.id") == "field"; },
+        [&] {
+            return evaluate(*view.page(),
+                       "document.getElementById('field').focus(); "
+                       "document.activeElement.id")
+                == "field";
+        },
         20000));
 
     ASSERT_TRUE(SendKeys("/home/Pics (2)/car+a.jpg{LEFT 4}{BS}{END}~", false));
@@ -43,4 +44,4 @@ TEST(SendKeysPage, TypesIntoTheFocusedFieldOfAPage)
     EXPECT_EQ(evaluate(*view.page(), "document.getElementById('field').value"), "/home/Pics 2/car.jpg");
 }
 
-}
+} // namespace

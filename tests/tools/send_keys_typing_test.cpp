@@ -116,4 +116,4 @@ TEST_F(SendKeysTyping, ChoosesAFileInAFileDialogByItsPathAndEnter)
     EXPECT_EQ(dialog.selectedFiles(), QStringList{picture});
 }
 
-}
+} // namespace

@@ -14,7 +14,7 @@ struct ToolRun {
 };
 
 ToolRun runTool(const QStringList& arguments, const QByteArray& input = {},
-            const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+    const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess tool;
     tool.setProcessEnvironment(environment);
@@ -25,7 +25,7 @@ ToolRun runTool(const QStringList& arguments, const QByteArray& input = {},
     EXPECT_TRUE(tool.waitForFinished(60000));
     EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit);
     return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardOutput()),
-            QString::fromUtf8(tool.readAllStandardError())};
+        QString::fromUtf8(tool.readAllStandardError())};
 }
 
 TEST(ZarnSendKeys, PrintsEachStepAndTheResult)
@@ -37,7 +37,7 @@ TEST(ZarnSendKeys, PrintsEachStepAndTheResult)
     };
     const Case cases[] = {
         {"a+b~", 0,
-         "down 41 1E\nup 41 1E\ndown 10 2A\ndown 42 30\nup 42 30\nup 10 2A\ndown 0D 1C\nup 0D 1C\nresult true\n"},
+            "down 41 1E\nup 41 1E\ndown 10 2A\ndown 42 30\nup 42 30\nup 10 2A\ndown 0D 1C\nup 0D 1C\nresult true\n"},
         {"{LEFT}{NUMLOCK}{FOO}", 0, "down 25 4B ext\nup 25 4B ext\nnumlock\nmsgbox Invalid Key Name\nresult true\n"},
         {"{{}", 0, "down 10 2A\ndown DB 1A\nup DB 1A\nup 10 2A\nresult true\n"},
         {"a{ENTER", 1, "down 41 1E\nup 41 1E\nmsgbox No Close\nresult false\n"},
@@ -79,8 +79,8 @@ TEST(ZarnSendKeys, HelpAndBadUsage)
     EXPECT_TRUE(help.Out.startsWith("usage: zarn-sendkeys"));
     EXPECT_TRUE(help.Out.contains("--print"));
 
-    for (const QStringList& arguments : {QStringList{}, QStringList{"--print"}, QStringList{"--frobnicate", "a"},
-                                         QStringList{"a", "b"}}) {
+    for (const QStringList& arguments :
+        {QStringList{}, QStringList{"--print"}, QStringList{"--frobnicate", "a"}, QStringList{"a", "b"}}) {
         const ToolRun run = runTool(arguments);
         EXPECT_EQ(run.ExitCode, 2) << arguments.join(' ').toStdString();
         EXPECT_TRUE(run.Err.startsWith("usage: zarn-sendkeys")) << arguments.join(' ').toStdString();
@@ -104,4 +104,4 @@ TEST(ZarnSendKeys, WithoutPrintTypesIntoAWindowOfItsOwn)
     EXPECT_TRUE(headless.Err.contains("needs a display")) << headless.Err.toStdString();
 }
 
-}
+} // namespace

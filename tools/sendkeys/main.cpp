@@ -22,31 +22,31 @@ namespace {
 
 constexpr const char* kUsage = "usage: zarn-sendkeys [--print] TEXT   (TEXT \"-\": read it from standard input)\n";
 
-constexpr const char* kHelp =
-    "Types TEXT as keystrokes, written in the key language of ZarnWeb's keystroke sender:\n"
-    "  + ^ %      Shift, Control, Alt for the next key      (...)  for every key up to \")\"\n"
-    "  ~          Enter                                     {{} {}}  a left, a right brace\n"
-    "  {NAME}     a named key: BACKSPACE BKSP BS BREAK CAPSLOCK CLEAR DEL DELETE DOWN END\n"
-    "             ENTER ESC ESCAPE F1..F16 HELP HOME INS LEFT NUMLOCK PGDN PGUP PRTSC RIGHT\n"
-    "             SCROLLLOCK TAB UP; {c} the character c upper-cased\n"
-    "  {NAME n}   the key n times\n"
-    "\n"
-    "  --print    type nothing; print each step on a line of its own:\n"
-    "               down VK SCAN [ext]   a key goes down (hex codes, ext for an extended key)\n"
-    "               up VK SCAN [ext]     a key comes up\n"
-    "               numlock              Num Lock is flipped in the keyboard state\n"
-    "               msgbox TEXT          a message the sender shows\n"
-    "             and last \"result true\" or \"result false\"\n"
-    "  -h, --help show this help\n"
-    "\n"
-    "Keystrokes go to the focused window of the program that sends them, and a program\n"
-    "started from a shell has none. Without --print zarn-sendkeys therefore opens a window\n"
-    "of its own with one text field, types TEXT into it, and prints the messages, the\n"
-    "field's text (text \"...\", escaped) and the result. It needs a display for that, or\n"
-    "QT_QPA_PLATFORM=offscreen; --print needs none.\n"
-    "A TEXT read from standard input loses one line break at its end.\n"
-    "Exit status: 0 the whole text was read, 1 the sender answered false or nothing could\n"
-    "be typed, 2 bad usage or a repeat count that is not an integer.\n";
+constexpr const char* kHelp
+    = "Types TEXT as keystrokes, written in the key language of ZarnWeb's keystroke sender:\n"
+      "  + ^ %      Shift, Control, Alt for the next key      (...)  for every key up to \")\"\n"
+      "  ~          Enter                                     {{} {}}  a left, a right brace\n"
+      "  {NAME}     a named key: BACKSPACE BKSP BS BREAK CAPSLOCK CLEAR DEL DELETE DOWN END\n"
+      "             ENTER ESC ESCAPE F1..F16 HELP HOME INS LEFT NUMLOCK PGDN PGUP PRTSC RIGHT\n"
+      "             SCROLLLOCK TAB UP; {c} the character c upper-cased\n"
+      "  {NAME n}   the key n times\n"
+      "\n"
+      "  --print    type nothing; print each step on a line of its own:\n"
+      "               down VK SCAN [ext]   a key goes down (hex codes, ext for an extended key)\n"
+      "               up VK SCAN [ext]     a key comes up\n"
+      "               numlock              Num Lock is flipped in the keyboard state\n"
+      "               msgbox TEXT          a message the sender shows\n"
+      "             and last \"result true\" or \"result false\"\n"
+      "  -h, --help show this help\n"
+      "\n"
+      "Keystrokes go to the focused window of the program that sends them, and a program\n"
+      "started from a shell has none. Without --print zarn-sendkeys therefore opens a window\n"
+      "of its own with one text field, types TEXT into it, and prints the messages, the\n"
+      "field's text (text \"...\", escaped) and the result. It needs a display for that, or\n"
+      "QT_QPA_PLATFORM=offscreen; --print needs none.\n"
+      "A TEXT read from standard input loses one line break at its end.\n"
+      "Exit status: 0 the whole text was read, 1 the sender answered false or nothing could\n"
+      "be typed, 2 bad usage or a repeat count that is not an integer.\n";
 
 struct Options {
     bool print = false;
@@ -123,7 +123,7 @@ public:
     void KeyEvent(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags) override
     {
         std::printf("%s %02X %02X%s\n", flags & KEYEVENTF_KEYUP ? "up" : "down", virtualKey, scanCode,
-                    flags & KEYEVENTF_EXTENDEDKEY ? " ext" : "");
+            flags & KEYEVENTF_EXTENDEDKEY ? " ext" : "");
     }
     void ToggleChanged(std::uint8_t virtualKey, bool) override
     {
@@ -182,8 +182,9 @@ bool waitForFocus(QWidget& field)
 int typeIntoOwnWindow(int argc, char** argv, const std::string& text)
 {
     if (!haveDisplay()) {
-        std::fprintf(stderr, "zarn-sendkeys: typing needs a display (or QT_QPA_PLATFORM=offscreen); "
-                             "--print needs none\n");
+        std::fprintf(stderr,
+            "zarn-sendkeys: typing needs a display (or QT_QPA_PLATFORM=offscreen); "
+            "--print needs none\n");
         return 1;
     }
     QApplication application(argc, argv);
@@ -209,7 +210,7 @@ int printSteps(const std::string& text)
     return result ? 0 : 1;
 }
 
-}
+} // namespace
 
 int main(int argc, char** argv)
 {
