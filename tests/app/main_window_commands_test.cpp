@@ -1,6 +1,7 @@
 // The main window's commands and start-up against scripted browser controls:
 // which control calls GO, the toolbar, the browser keys and the first show
 // make, and how the buttons follow the control's notifications.
+#include "KeyPressRecorder.h"
 #include "app/unitZarnWeb.h"
 #include "browserhost/Sextant.h"
 #include "platform/registry/Registry.h"
@@ -39,20 +40,6 @@ std::vector<std::string> methods(const FakeWebBrowser& control)
 }
 
 std::string keyName(QKeyCombination key) { return QKeySequence(key).toString().toStdString(); }
-
-// Records the keys pressed that reach a widget.
-class KeyRecorder : public QObject {
-public:
-    std::vector<int> keys;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::KeyPress)
-            keys.push_back(static_cast<QKeyEvent*>(event)->key());
-        return false;
-    }
-};
 
 class MainWindowCommands : public ::testing::Test {
 protected:
@@ -292,7 +279,7 @@ TEST_F(MainWindowCommands, AddressKeysPutTheCaretInTheAddressBoxWithItsTextSelec
 TEST_F(MainWindowCommands, KeysNoCommandTakesGoOnToThePage)
 {
     showWindow();
-    KeyRecorder reached;
+    KeyPressRecorder reached;
     main->pageWidget()->installEventFilter(&reached);
     // Back without history, Stop while nothing loads, and a key the window has
     // no command for.

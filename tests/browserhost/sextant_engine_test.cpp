@@ -3,6 +3,7 @@
 // handler, cancelled navigations, folder views, history and the home page.
 #include "EngineTest.h"
 #include "FixtureServer.h"
+#include "KeyPressRecorder.h"
 #include "ScriptedDialogs.h"
 #include "browserhost/Sextant.h"
 #include "platform/registry/Registry.h"
@@ -493,20 +494,6 @@ TEST_F(SextantEngineTest, NewWindowIsCancelledOrHandedToAnotherBrowser)
     sextant->OnNewWindow2 = nullptr;
 }
 
-// Counts the key presses that reach a widget past the application's filters.
-class KeyCounter : public QObject {
-public:
-    std::vector<int> keys;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::KeyPress)
-            keys.push_back(static_cast<QKeyEvent*>(event)->key());
-        return false;
-    }
-};
-
 TEST_F(SextantEngineTest, KeyDownHandlerKeepsKeysFromThePageAndEnterReachesIt)
 {
     ASSERT_TRUE(sextant->Go(url("/form"), 20000));
@@ -520,7 +507,7 @@ TEST_F(SextantEngineTest, KeyDownHandlerKeepsKeysFromThePageAndEnterReachesIt)
         },
         20000));
     QWidget* view = QApplication::focusWidget();
-    KeyCounter reached;
+    KeyPressRecorder reached;
     view->installEventFilter(&reached);
     std::vector<std::uint16_t> seen;
     sextant->OnKeyDown = [&seen](TObject*, std::uint16_t& key, std::uint16_t, TShiftState) {

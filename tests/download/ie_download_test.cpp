@@ -111,15 +111,7 @@ protected:
             res.set_redirect("/loop");
             res.set_content("redirect body", "text/plain");
         });
-        s.Get("/stalls", [this](const httplib::Request&, httplib::Response& res) {
-            res.set_chunked_content_provider("text/plain", [this](size_t offset, httplib::DataSink& sink) {
-                if (offset == 0)
-                    return sink.write("first", 5);
-                gate_.Wait();
-                sink.done();
-                return true;
-            });
-        });
+        s.Get("/stalls", FirstThenQuiet(gate_));
         s.Post("/echo",
             [](const httplib::Request& req, httplib::Response& res) { res.set_content(req.body, "text/plain"); });
         s.Put("/upload.txt", [this](const httplib::Request& req, httplib::Response& res) {

@@ -123,15 +123,7 @@ protected:
             gate_.Wait();
             res.set_content("too late", "text/plain");
         });
-        s.Get("/stalls", [this](const httplib::Request&, httplib::Response& res) {
-            res.set_chunked_content_provider("text/plain", [this](size_t offset, httplib::DataSink& sink) {
-                if (offset == 0)
-                    return sink.write("first", 5);
-                gate_.Wait();
-                sink.done();
-                return true;
-            });
-        });
+        s.Get("/stalls", FirstThenQuiet(gate_));
         fixture_.start();
     }
 

@@ -2,6 +2,8 @@
 // A gate that handlers of a fixture server wait at, to play a server that
 // goes quiet, until the test opens it (at the latest when the gate goes, so
 // that the server can stop).
+#include <httplib.h>
+
 #include <condition_variable>
 #include <mutex>
 
@@ -38,3 +40,18 @@ private:
     std::condition_variable opened_;
     bool open_ = false;
 };
+
+// A handler whose answer sends "first", then goes quiet at the gate before
+// it ends its body.
+inline httplib::Server::Handler FirstThenQuiet(ServerGate& gate)
+{
+    return [&gate](const httplib::Request&, httplib::Response& res) {
+        res.set_chunked_content_provider("text/plain", [&gate](size_t offset, httplib::DataSink& sink) {
+            if (offset == 0)
+                return sink.write("first", 5);
+            gate.Wait();
+            sink.done();
+            return true;
+        });
+    };
+}
