@@ -42,11 +42,11 @@ const struct {
     {"marks", "name"},
 };
 
-// Only writes wait, and briefly: another ZarnWeb's write takes milliseconds,
-// so a lock held for seconds belongs to something stuck, and a window that
-// saves its settings must not freeze behind it. Reads of a WAL database never
-// meet that lock.
-constexpr int kBusyTimeoutMs = 2000;
+// Only writes wait: another ZarnWeb's write takes milliseconds on an idle
+// machine but can queue for seconds behind others on a loaded one, and a
+// write given up is a setting lost; a lock held longer than this belongs to
+// something stuck. Reads of a WAL database never meet that lock.
+constexpr int kBusyTimeoutMs = 5000;
 
 bool modeWritable(const QString& path)
 {
