@@ -11,6 +11,7 @@ namespace {
 struct ProxyState {
     std::optional<QNetworkProxy> before; // Qt's proxy before the first change
     ProcessProxy current;
+    std::function<void()> changed;
 };
 
 ProxyState& state()
@@ -34,6 +35,8 @@ bool SetProcessProxy(const ProcessProxy& proxy)
         static_cast<quint16>(proxy.Port), proxy.UserName, proxy.Password));
     s.current = proxy;
     s.current.Host = proxy.Host.trimmed();
+    if (s.changed)
+        s.changed();
     return true;
 }
 
@@ -43,7 +46,11 @@ void ResetProcessProxy()
     if (s.before)
         QNetworkProxy::setApplicationProxy(*std::exchange(s.before, std::nullopt));
     s.current = {};
+    if (s.changed)
+        s.changed();
 }
+
+void SetProcessProxyChangedHandler(std::function<void()> handler) { state().changed = std::move(handler); }
 
 ProcessProxy CurrentProcessProxy() { return state().current; }
 

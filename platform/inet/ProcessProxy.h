@@ -5,6 +5,8 @@
 // before the first change is kept, so that resetting puts it back.
 #include <QString>
 
+#include <functional>
+
 typedef void CURL;
 
 struct ProcessProxy {
@@ -25,6 +27,11 @@ bool SetProcessProxy(const ProcessProxy& proxy);
 void ResetProcessProxy();
 // The proxy in force through SetProcessProxy; an empty host when none.
 ProcessProxy CurrentProcessProxy();
+
+// Called after every change of the process proxy (set or reset); the page
+// engine installs one to take the change at once. One handler; an empty one
+// removes it.
+void SetProcessProxyChangedHandler(std::function<void()> handler);
 
 // Gives a libcurl handle the process's proxy. Without one the handle keeps
 // libcurl's own choice (the proxy variables of the environment).
