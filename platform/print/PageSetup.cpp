@@ -15,6 +15,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace {
 
 constexpr double MillimetresPerInch = 25.4;
@@ -87,9 +89,16 @@ void WritePageSetup(const PageSetupValues& values)
     } catch (const ERegistryException&) {}
 }
 
-bool LocaleMeasuresInInches() { return QLocale().measurementSystem() != QLocale::MetricSystem; }
+// British users measure pages in millimetres, as their system settings say.
+bool LocaleMeasuresInInches() { return QLocale().measurementSystem() == QLocale::ImperialUSSystem; }
 
-QString ShortestDecimal(double value) { return QLocale().toString(value, 'g', QLocale::FloatingPointShortest); }
+QString ShortestDecimal(double value)
+{
+    // Six decimals, as the registry keeps margins: 19.05 mm / 25.4 shows as
+    // 0.75, not as the binary fraction's 0.7500000000000001.
+    const double rounded = std::round(value * 1e6) / 1e6;
+    return QLocale().toString(rounded, 'g', QLocale::FloatingPointShortest);
+}
 
 PageSetupDialog::PageSetupDialog(QPrinter& printer, QWidget* parent) : QDialog(parent), printer_(printer)
 {

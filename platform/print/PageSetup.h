@@ -38,10 +38,11 @@ PageSetupValues ReadPageSetup();
 // Registry failures are swallowed.
 void WritePageSetup(const PageSetupValues& values);
 
-// Whether the user's locale measures in inches (else millimetres).
+// Whether the user's locale measures in inches (the United States' system;
+// else millimetres).
 bool LocaleMeasuresInInches();
-// The shortest decimal text of a number in the locale's format ("0.75",
-// "19.05", "1").
+// The shortest decimal text of a number, rounded to six decimals, in the
+// locale's format ("0.75", "19,05", "1").
 QString ShortestDecimal(double value);
 
 // The control's page-setup dialog, window class "#32770", titled "Page

@@ -10,6 +10,7 @@
 #include "browserhost/DialogInterception.h"
 #include "browserhost/Sextant.h"
 #include "platform/inet/WinInet.h"
+#include "platform/registry/Registry.h"
 #include "platform/webcontrol/WindowClass.h"
 #include "platform/webengine/QtWebBrowser.h"
 #include "tools/SystemTools.h"
@@ -151,6 +152,45 @@ TEST_F(HostOptionsEngineTest, InternalUserAgentReachesServerAndPageUntilModeIsDe
     sextant->SetUserAgentMode(uaDefault);
     ASSERT_TRUE(sextant->Go(url("/agent"), 20000));
     EXPECT_TRUE(title().startsWith(QStringLiteral("Mozilla/"))) << title().toStdString();
+}
+
+TEST_F(HostOptionsEngineTest, RegistryUserAgentIsOnePostPlatformEntryUntilModeIsDefault)
+{
+    const QString postPlatform
+        = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent\\Post Platform");
+    const QString base = QStringLiteral("User-agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; SV1)");
+    const auto entries = [&] {
+        TRegistry reg(HKEY_CURRENT_USER);
+        return reg.OpenKeyReadOnly(postPlatform) ? reg.GetValueNames() : QStringList();
+    };
+    sextant->SetUserAgent(QStringLiteral("Zarn X"));
+    sextant->SetUserAgentMode(uaRegistry);
+    EXPECT_EQ(entries(), QStringList{base + QStringLiteral("(Zarn X)")});
+    sextant->SetUserAgentMode(uaDefault);
+    EXPECT_EQ(entries(), QStringList{base});
+}
+
+TEST_F(HostOptionsEngineTest, HTMLCodeNavigatesToOneAddressAndLoadsOtherText)
+{
+    sextant->SetHTMLCode({url("/agent")});
+    ASSERT_TRUE(sextant->Wait(20000));
+    EXPECT_EQ(sextant->LocationURL(), url("/agent").toStdU16String());
+
+    sextant->SetHTMLCode(
+        {QStringLiteral("<html><head><title>Code</title></head>"), QStringLiteral("<body>x</body></html>")});
+    ASSERT_TRUE(sextant->Wait(20000));
+    EXPECT_EQ(title(), QStringLiteral("Code"));
+
+    bool raised = false;
+    sextant->OnHTMLCodeChange = [&](TObject*, const QStringList& code, bool& Handled) {
+        raised = code.size() == 1;
+        Handled = true;
+    };
+    sextant->SetHTMLCode({QStringLiteral("<title>Kept out</title>")});
+    sextant->Wait(20000);
+    sextant->OnHTMLCodeChange = nullptr;
+    EXPECT_TRUE(raised);
+    EXPECT_EQ(title(), QStringLiteral("Code"));
 }
 
 TEST_F(HostOptionsEngineTest, RequestsGoThroughTheProxyUntilItIsRemoved)
