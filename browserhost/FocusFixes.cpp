@@ -2,18 +2,13 @@
 
 #include "browserhost/Messages.h"
 #include "browserhost/Sextant.h"
+#include "platform/webcontrol/FeatureControl.h"
 #include "platform/webcontrol/WindowClass.h"
 
 #include <QApplication>
 #include <QWheelEvent>
 
 namespace {
-
-TInternetFeatures& features()
-{
-    static TInternetFeatures set = 0;
-    return set;
-}
 
 // The nearest ancestor of the widget (its parent first) of the browser
 // control's outer window class.
@@ -64,13 +59,6 @@ protected:
 };
 
 } // namespace
-
-bool CoInternetIsFeatureEnabled(TInternetFeatureList feature) { return features() & FeatureBit(feature); }
-
-void CoInternetSetFeatureEnabled(TInternetFeatureList feature, bool enable)
-{
-    features() = enable ? features() | FeatureBit(feature) : features() & ~FeatureBit(feature);
-}
 
 void TMouseWheelFix::SetActive(bool value)
 {
@@ -133,8 +121,10 @@ TSxtControl::~TSxtControl()
 void TSxtControl::SetInternetFeatures(TInternetFeatures set)
 {
     internetFeatures_ = set;
-    if (set != 0)
-        features() = set & (FeatureBit(EntryCount) - 1);
+    if (set == 0)
+        return;
+    for (int feature = 0; feature < EntryCount; ++feature)
+        CoInternetSetFeatureEnabled(feature, set & FeatureBit(TInternetFeatureList(feature)));
 }
 
 TSxtControl* SxtControl()

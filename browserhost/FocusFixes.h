@@ -59,16 +59,6 @@ using TInternetFeatures = std::uint32_t; // bit n: feature n
 
 constexpr TInternetFeatures FeatureBit(TInternetFeatureList feature) { return TInternetFeatures(1) << feature; }
 
-// Whether a feature is on for the process. The features this engine acts on
-// are read where they apply: WebocPopupManagement (pages may not open
-// windows without a user gesture), RestrictFileDownload (downloads a page
-// starts without a user gesture are refused), BlockInputPrompts (script
-// prompt() answers null without asking), DisableNavigationSounds. The rest
-// are kept as state only.
-bool CoInternetIsFeatureEnabled(TInternetFeatureList feature);
-// Switches one feature for the process.
-void CoInternetSetFeatureEnabled(TInternetFeatureList feature, bool enable);
-
 class TMouseWheelFix {
 public:
     bool Active() const { return filter_ != nullptr; }
@@ -111,7 +101,9 @@ public:
 
     TInternetFeatures InternetFeatures() const { return internetFeatures_; }
     // Stores the set; a set that is not empty switches its members on and
-    // every other feature off for the process. The empty set changes nothing.
+    // every other feature off for the process (platform/webcontrol's
+    // FeatureControl.h says which ones this engine acts on). The empty set
+    // changes nothing.
     void SetInternetFeatures(TInternetFeatures features);
 
 private:

@@ -1,9 +1,9 @@
 #include "browserhost/DialogInterception.h"
-#include "browserhost/FocusFixes.h"
 #include "browserhost/Sextant.h"
 #include "browserhost/SxtUnit.h"
 #include "platform/print/PageSetup.h"
 #include "platform/registry/Registry.h"
+#include "platform/webcontrol/FeatureControl.h"
 #include "tools/PagePrinting.h"
 #include "tools/SystemTools.h"
 
@@ -228,7 +228,7 @@ void TSextant::DisableNavigationSounds(bool Disable)
     if (IEMajorVersion() < SoundFeatureMajorVersion)
         DisableNavigationSound(Disable);
     else
-        CoInternetSetFeatureEnabled(TInternetFeatureList::DisableNavigationSounds, Disable);
+        CoInternetSetFeatureEnabled(FEATURE_DISABLE_NAVIGATION_SOUNDS, Disable);
 }
 
 void TSextant::PrintThrough(const std::function<HRESULT()>& print)

@@ -4,6 +4,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/webcontrol/FeatureControl.h"
 #include "platform/webcontrol/TypedAddress.h"
 #include "platform/webcontrol/WindowClass.h"
 #include "platform/webengine/PagePrinter.h"
@@ -284,6 +285,8 @@ void QtWebBrowser::load(const QWebEngineHttpRequest& request)
 
 void QtWebBrowser::startLoading()
 {
+    page_->settings()->setAttribute(
+        QWebEngineSettings::JavascriptCanOpenWindows, !CoInternetIsFeatureEnabled(FEATURE_WEBOC_POPUPMANAGEMENT));
     stopping_ = false;
     busy_ = true;
     readyState_ = READYSTATE_LOADING;

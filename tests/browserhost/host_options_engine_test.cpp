@@ -8,6 +8,7 @@
 #include "FixtureServer.h"
 #include "ScriptedDialogs.h"
 #include "browserhost/DialogInterception.h"
+#include "browserhost/FocusFixes.h"
 #include "browserhost/Sextant.h"
 #include "platform/inet/WinInet.h"
 #include "platform/registry/Registry.h"
@@ -92,6 +93,11 @@ protected:
             res.set_content(
                 "<html><head><title>" + req.get_header_value("User-Agent") + "</title></head></html>", "text/html");
         });
+        s.Get("/popup", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content(
+                "<html><body><script>window.open('about:blank');document.title='done';</script></body></html>",
+                "text/html");
+        });
         s.Get("/long", [](const httplib::Request&, httplib::Response& res) {
             std::string body = "<html><head><title>Printed Fixture</title></head><body>";
             for (int i = 0; i < 120; ++i)
@@ -168,6 +174,33 @@ TEST_F(HostOptionsEngineTest, RegistryUserAgentIsOnePostPlatformEntryUntilModeIs
     EXPECT_EQ(entries(), QStringList{base + QStringLiteral("(Zarn X)")});
     sextant->SetUserAgentMode(uaDefault);
     EXPECT_EQ(entries(), QStringList{base});
+}
+
+TEST_F(HostOptionsEngineTest, PopupManagementKeepsScriptsFromOpeningWindows)
+{
+    const struct {
+        const char* name;
+        TInternetFeatures features;
+        int windowsAsked;
+    } cases[] = {
+        {"popup management", FeatureBit(WebocPopupManagement), 0},
+        {"other features only", FeatureBit(Feeds) | FeatureBit(XmlHttp), 1},
+    };
+    int asked = 0;
+    sextant->OnNewWindow2 = [&](TObject*, IDispatch*&, WordBool& Cancel) {
+        ++asked;
+        Cancel = VARIANT_TRUE;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        asked = 0;
+        SxtControl()->SetInternetFeatures(c.features);
+        ASSERT_TRUE(sextant->Go(url("/popup"), 20000));
+        ASSERT_TRUE(QTest::qWaitFor([] { return title() == QStringLiteral("done"); }, 20000));
+        EXPECT_EQ(asked, c.windowsAsked);
+    }
+    sextant->OnNewWindow2 = nullptr;
+    SxtControl()->SetInternetFeatures(FeatureBit(XmlHttp));
 }
 
 TEST_F(HostOptionsEngineTest, HTMLCodeNavigatesToOneAddressAndLoadsOtherText)
