@@ -43,8 +43,9 @@ bool SetProcessProxy(const ProcessProxy& proxy)
 void ResetProcessProxy()
 {
     ProxyState& s = state();
-    if (s.before)
-        QNetworkProxy::setApplicationProxy(*std::exchange(s.before, std::nullopt));
+    if (!s.before)
+        return;
+    QNetworkProxy::setApplicationProxy(*std::exchange(s.before, std::nullopt));
     s.current = {};
     if (s.changed)
         s.changed();

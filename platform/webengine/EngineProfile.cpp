@@ -90,6 +90,8 @@ QWebEngineProfile* createUnwrittenProfile(const QString& name)
 // before the next page is asked for.
 void takeProxyChange()
 {
+    if (QCoreApplication::closingDown())
+        return;
     QWebEnginePage page(EngineProfile());
     QEventLoop loop;
     QObject::connect(&page, &QWebEnginePage::loadFinished, &loop, &QEventLoop::quit);

@@ -140,6 +140,12 @@ protected:
         if (!owner_->properties_[DISPID_SILENT].toBool())
             QWebEnginePage::javaScriptAlert(origin, text);
     }
+    // With input prompts blocked, prompt() answers null without asking.
+    bool javaScriptPrompt(const QUrl& origin, const QString& text, const QString& value, QString* result) override
+    {
+        return !CoInternetIsFeatureEnabled(FEATURE_BLOCK_INPUT_PROMPTS)
+            && QWebEnginePage::javaScriptPrompt(origin, text, value, result);
+    }
 
 private:
     QtWebBrowser* owner_;

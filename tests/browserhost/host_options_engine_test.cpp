@@ -98,6 +98,10 @@ protected:
                 "<html><body><script>window.open('about:blank');document.title='done';</script></body></html>",
                 "text/html");
         });
+        s.Get("/prompt", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content(
+                "<html><body><script>document.title=String(prompt('Name?'));</script></body></html>", "text/html");
+        });
         s.Get("/long", [](const httplib::Request&, httplib::Response& res) {
             std::string body = "<html><head><title>Printed Fixture</title></head><body>";
             for (int i = 0; i < 120; ++i)
@@ -200,6 +204,14 @@ TEST_F(HostOptionsEngineTest, PopupManagementKeepsScriptsFromOpeningWindows)
         EXPECT_EQ(asked, c.windowsAsked);
     }
     sextant->OnNewWindow2 = nullptr;
+    SxtControl()->SetInternetFeatures(FeatureBit(XmlHttp));
+}
+
+TEST_F(HostOptionsEngineTest, BlockedInputPromptsAnswerNullWithoutAsking)
+{
+    SxtControl()->SetInternetFeatures(FeatureBit(BlockInputPrompts));
+    ASSERT_TRUE(sextant->Go(url("/prompt"), 20000));
+    EXPECT_TRUE(QTest::qWaitFor([] { return title() == QStringLiteral("null"); }, 20000)) << title().toStdString();
     SxtControl()->SetInternetFeatures(FeatureBit(XmlHttp));
 }
 
