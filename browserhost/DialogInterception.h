@@ -3,6 +3,8 @@
 // log-in, script errors, print, page setup) carry the window class "#32770"
 // (or "Internet Explorer_TridentDlgFrame" for HTML dialogs) and are parented
 // to the control's window; the application's own dialogs are never touched.
+// A control dialog with the error dialogs' extended style carries it in the
+// "windowStyleEx" property.
 // The first loaded browser component watches its form: when the form loses
 // activation to such a dialog, the dialog is inspected once, by the
 // component's dialog, error and print options.

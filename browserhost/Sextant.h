@@ -203,7 +203,8 @@ public:
 
     // Raised when one of the control's dialogs takes activation from the
     // form, before the dialog options act. h is the dialog, StyleEx its
-    // extended window style (0 here), OldCaption its caption. NewCaption and
+    // extended window style (the dialog's "windowStyleEx" property; 0 when
+    // it has none), OldCaption its caption. NewCaption and
     // Cancel are DialogBoxes.NewCaption and DialogBoxes.DisableAll
     // themselves: what the handler assigns stays for later dialogs; Cancel
     // closes this dialog and every later one. Unhandled: the options act.
