@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QThread>
+#include <QTimer>
 
 namespace {
 
@@ -55,11 +56,13 @@ TSextant::TSextant(QWidget* parent) : TCustomSextant(parent)
     // The Qt stand-in for replacing the window procedure: input reaching any
     // widget inside this component passes through eventFilter first.
     qApp->installEventFilter(this);
+    QTimer::singleShot(0, this, &TSextant::Loaded);
 }
 
 TSextant::~TSextant()
 {
     destroying_ = true;
+    DestroyOptions();
     UnhookChildWindows();
 }
 

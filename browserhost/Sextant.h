@@ -5,6 +5,7 @@
 // component and of the control's inner widgets are turned into window
 // messages and run through WindowProc, so handlers see the messages the rules
 // are written in.
+#include "browserhost/HostOptions.h"
 #include "browserhost/Messages.h"
 #include "browserhost/SxtCore.h"
 
@@ -22,8 +23,11 @@ using TKeyEventEx = std::function<void(TObject* Sender, std::uint16_t& Key, std:
 using TSxtClickEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TSxtMessageEvent = std::function<void(TObject* Sender, TMessage& Msg, bool& Handled)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+using TSxtShowDialogEvent = std::function<void(
+    TObject* Sender, QWidget* h, int StyleEx, const QString& OldCaption, std::u16string& NewCaption, bool& Cancel)>;
+using TSxtHTMLCodeChangeEvent = std::function<void(TObject* Sender, const QStringList& HTMLCode, bool& Handled)>;
 
-class TSextant : public TCustomSextant {
+class TSextant : public TCustomSextant, public IAmbientUserAgent {
     Q_OBJECT
 public:
     explicit TSextant(QWidget* parent = nullptr);
@@ -130,6 +134,86 @@ public:
     // keeps the window open. Unhandled: the window closes.
     TCloseQueryEvent OnCloseQuery;
 
+    // Runs once, after the creating code has set the properties (at the
+    // latest on the first pass of the event loop after construction): the
+    // error, floating-point, dialog-interception, proxy, sound and HTML code
+    // options take effect. Calling it again does nothing.
+    void Loaded();
+
+    // Option groups.
+    TDialogBoxes DialogBoxes;
+    TDisableErrors DisableErrors;
+    TPrintOptions PrintOptions;
+    TProxySettings ProxySettings;
+    TVisualEffects VisualEffects;
+
+    // A fixed text naming the component; assigning it does nothing.
+    QString About() const;
+    void SetAbout(const QString&) {}
+
+    // The user agent: uaInternal sends UserAgent to servers (User-Agent
+    // header) and pages (navigator.userAgent); uaRegistry records it under
+    // the registry's "Post Platform" key; uaDefault keeps the engine's own.
+    // Setting a different value applies it (ApplyUserAgent).
+    QString UserAgent() const { return userAgent_; }
+    void SetUserAgent(const QString& value);
+    TUserAgentMode UserAgentMode() const { return userAgentMode_; }
+    void SetUserAgentMode(TUserAgentMode value);
+    void ApplyUserAgent();
+    // Removes this component's "Post Platform" entry and writes the base one.
+    void RestoreUserAgentRegistry();
+    // The ambient user agent answered to the control: UserAgent followed by
+    // CR LF in uaInternal mode with a UserAgent set (S_OK), else S_FALSE.
+    HRESULT GetAmbientUserAgent(WideString& agent) override;
+
+    // HTML shown in the browser: one line that is an address navigates to
+    // it; other text is loaded as the document. Assigning copies the text
+    // and applies it (after Loaded).
+    QStringList HTMLCode() const { return htmlCode_; }
+    void SetHTMLCode(const QStringList& lines);
+    void ApplyHTMLCode();
+
+    // The registry's "Start Page"; empty when missing.
+    QString GetIEHomePage() const;
+    // Header, footer and margins from the registry's page setup into
+    // PrintOptions (margins converted to the stored unit); False when the
+    // key could not be opened. Errors are swallowed.
+    bool LoadPageSetupFromRegistry();
+    // Sets the process's proxy from ProxySettings (with credentials when
+    // UserName is set); a proxy applied is removed again when the
+    // application ends. True when applied.
+    bool ApplyProxySettings();
+    // Switches the navigation click sound off (or on) for the process.
+    void DisableNavigationSounds(bool Disable);
+
+    // Printing. Print waits for the page and prints it with the print
+    // dialog: with PrintOptions.Enabled by the page setup's header and
+    // footer, otherwise with PrintOptions' Header and Footer for this job.
+    // PrintWithOptions waits, opens the page setup (filled from
+    // PrintOptions when Enabled, as it opens) and prints. PrintPreview shows
+    // the control's preview; PageSetup waits and opens the page setup.
+    // A failure of the control raises EOleException; a dialog the user
+    // cancels is no failure.
+    void Print();
+    void PrintWithOptions();
+    void PrintPreview();
+    void PageSetup();
+    // A page-setup dialog opened by PrintWithOptions is waiting to be filled.
+    bool PageSetupPending = false;
+
+    // Raised when one of the control's dialogs takes activation from the
+    // form, before the dialog options act. h is the dialog, StyleEx its
+    // extended window style (the dialog's "windowStyleEx" property; 0 when
+    // it has none), OldCaption its caption. NewCaption and
+    // Cancel are DialogBoxes.NewCaption and DialogBoxes.DisableAll
+    // themselves: what the handler assigns stays for later dialogs; Cancel
+    // closes this dialog and every later one. Unhandled: the options act.
+    TSxtShowDialogEvent OnShowDialog;
+    // Raised when HTMLCode is applied and is not a single address. Setting
+    // Handled keeps the text from being loaded as the document. Unhandled:
+    // the text (when not empty) becomes the document.
+    TSxtHTMLCodeChangeEvent OnHTMLCodeChange;
+
 protected:
     // A navigation of the page starting forgets a Stop made while idle,
     // before its handlers run.
@@ -166,4 +250,13 @@ private:
     QList<QPointer<QWidget>> hooked_;
     // Modifier keys of the key event being run through WindowProc.
     Qt::KeyboardModifiers keyModifiers_;
+    void DestroyOptions();
+    void PrintThrough(const std::function<HRESULT()>& print);
+    bool loaded_ = false;
+    QString userAgent_;
+    TUserAgentMode userAgentMode_ = uaDefault;
+    QString appliedInternalAgent_;
+    QString appliedRegistryAgent_;
+    bool registryHoldsAgent_ = false;
+    QStringList htmlCode_;
 };

@@ -1,5 +1,7 @@
 #include "browserhost/SxtUnit.h"
 
+#include "browserhost/FocusFixes.h"
+
 #include <QCoreApplication>
 
 #include <cfenv>
@@ -31,8 +33,20 @@ void SxtUnitStart()
         return;
     life().started = true;
     std::fegetenv(&life().floatingPoint);
-    if (QCoreApplication::instance())
+    if (QCoreApplication::instance()) {
         qAddPostRoutine(SxtUnitEnd);
+        SxtControl();
+    }
+}
+
+void SetFloatingPointExceptions(bool keepStartup)
+{
+    if (keepStartup && life().started)
+        std::fesetenv(&life().floatingPoint);
+    else if (!keepStartup) {
+        std::fenv_t previous;
+        std::feholdexcept(&previous);
+    }
 }
 
 void SxtUnitEnd()

@@ -21,3 +21,6 @@ void SxtUnitStart();
 // Runs the recorded undo steps once and restores the floating-point
 // environment.
 void SxtUnitEnd();
+// True: the floating-point environment the process started with; False:
+// every floating-point exception masked.
+void SetFloatingPointExceptions(bool keepStartup);

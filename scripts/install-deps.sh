@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin libgl-dev
   libcurl4-openssl-dev libsqlite3-dev libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
-  xvfb xauth unrtf fonts-dejavu-core
+  xvfb xauth unrtf fonts-dejavu-core poppler-utils
   "$@"
 )
 

@@ -1,5 +1,7 @@
 #include "platform/inet/WinInet.h"
 
+#include "platform/inet/ProcessProxy.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -284,6 +286,7 @@ std::unique_ptr<InternetUrlRequest> InternetUrlRequest::open(const std::string& 
     }
     HeaderCollector collector;
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    InternetApplyProxy(easy);
     curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str());
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 20L);

@@ -1,5 +1,7 @@
 #include "platform/urlmon/UrlMon.h"
 
+#include "platform/inet/ProcessProxy.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -374,6 +376,7 @@ private:
         curl_easy_reset(easy_);
         curl_easy_setopt(easy_, CURLOPT_SHARE, sharedState());
         curl_easy_setopt(easy_, CURLOPT_URL, url_.c_str());
+        InternetApplyProxy(easy_);
         curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, 512L * 1024L);
         curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &UrlBinding::onHeader);

@@ -1,16 +1,23 @@
 #include "platform/webengine/EngineProfile.h"
 
+#include "platform/inet/ProcessProxy.h"
 #include "platform/registry/Profile.h"
 
 #include <QApplication>
 #include <QByteArray>
+#include <QEventLoop>
 #include <QPointer>
+#include <QTimer>
+#include <QUrl>
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
 
 namespace {
 
 // No folder can be made below this path, by any user.
 constexpr char UncreatableFolder[] = "/dev/null";
+// The longest wait for the engine to take a change of the proxy.
+constexpr int ProxyChangeTimeoutMs = 5000;
 
 // Gives an environment variable a value for the life of the object; the
 // variable is restored afterwards, unset when it was unset.
@@ -77,6 +84,22 @@ QWebEngineProfile* createUnwrittenProfile(const QString& name)
     return new QWebEngineProfile(name, qApp);
 }
 
+// The engine reads Qt's application proxy when it next resolves a proxy, and
+// the request that makes it read still goes the old way. One request to a
+// closed loopback port (never sent through a proxy) makes it take a change
+// before the next page is asked for.
+void takeProxyChange()
+{
+    if (QCoreApplication::closingDown())
+        return;
+    QWebEnginePage page(EngineProfile());
+    QEventLoop loop;
+    QObject::connect(&page, &QWebEnginePage::loadFinished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(ProxyChangeTimeoutMs, &loop, &QEventLoop::quit);
+    page.load(QUrl(QStringLiteral("http://127.0.0.1:9/")));
+    loop.exec();
+}
+
 } // namespace
 
 QWebEngineProfile* EngineProfile()
@@ -87,6 +110,7 @@ QWebEngineProfile* EngineProfile()
         profile = createUnwrittenProfile(QStringLiteral("ZarnWeb"));
         profile->setPersistentStoragePath(folder + QStringLiteral("/Engine"));
         profile->setCachePath(folder + QStringLiteral("/Cache/Engine"));
+        SetProcessProxyChangedHandler(takeProxyChange);
     }
     return profile;
 }

@@ -1,10 +1,13 @@
 #include "platform/webengine/QtWebBrowser.h"
 
+#include "platform/print/PageSetup.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/webcontrol/FeatureControl.h"
 #include "platform/webcontrol/TypedAddress.h"
 #include "platform/webcontrol/WindowClass.h"
+#include "platform/webengine/PagePrinter.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -12,7 +15,6 @@
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QListWidget>
-#include <QPageSetupDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QStackedLayout>
@@ -137,6 +139,12 @@ protected:
     {
         if (!owner_->properties_[DISPID_SILENT].toBool())
             QWebEnginePage::javaScriptAlert(origin, text);
+    }
+    // With input prompts blocked, prompt() answers null without asking.
+    bool javaScriptPrompt(const QUrl& origin, const QString& text, const QString& value, QString* result) override
+    {
+        return !CoInternetIsFeatureEnabled(FEATURE_BLOCK_INPUT_PROMPTS)
+            && QWebEnginePage::javaScriptPrompt(origin, text, value, result);
     }
 
 private:
@@ -283,6 +291,8 @@ void QtWebBrowser::load(const QWebEngineHttpRequest& request)
 
 void QtWebBrowser::startLoading()
 {
+    page_->settings()->setAttribute(
+        QWebEngineSettings::JavascriptCanOpenWindows, !CoInternetIsFeatureEnabled(FEATURE_WEBOC_POPUPMANAGEMENT));
     stopping_ = false;
     busy_ = true;
     readyState_ = READYSTATE_LOADING;
@@ -768,13 +778,13 @@ HRESULT QtWebBrowser::Stop()
     return S_OK;
 }
 
-HRESULT QtWebBrowser::ExecWB(std::int32_t cmdId, std::int32_t cmdExecOpt, const Variant&, Variant&)
+HRESULT QtWebBrowser::ExecWB(std::int32_t cmdId, std::int32_t cmdExecOpt, const Variant& in, Variant&)
 {
     switch (cmdId) {
     case OLECMDID_STOP:
         return Stop();
     case OLECMDID_PRINT:
-        return print(cmdExecOpt != OLECMDEXECOPT_DONTPROMPTUSER);
+        return print(cmdExecOpt != OLECMDEXECOPT_DONTPROMPTUSER, in);
     case OLECMDID_PRINTPREVIEW:
         return printPreview();
     case OLECMDID_PAGESETUP:
@@ -791,8 +801,9 @@ QPrinter* QtWebBrowser::printer()
 }
 
 // Printing runs on in the engine after the call returns; the printer stays
-// with the control, so a page setup applies to the next print.
-HRESULT QtWebBrowser::print(bool prompt)
+// with the control, so a page setup applies to the next print. The header
+// and footer are the page setup's unless the call gives both.
+HRESULT QtWebBrowser::print(bool prompt, const Variant& headerFooter)
 {
     if (!dynamic_cast<HtmlDocument*>(document_.get()) || printing_)
         return OLECMDERR_E_DISABLED;
@@ -800,8 +811,17 @@ HRESULT QtWebBrowser::print(bool prompt)
         return OLECMDERR_E_CANCELED;
     if (!printer()->isValid())
         return E_FAIL;
+    PageSetupValues setup = ReadPageSetup();
+    if (const auto* texts = std::get_if<Variant::Array>(&headerFooter.value()); texts && texts->size() == 2) {
+        setup.Header = toQString((*texts)[0].toWideString());
+        setup.Footer = toQString((*texts)[1].toWideString());
+    }
     printing_ = true;
-    view_->print(printer());
+    QPointer<QtWebBrowser> self(this);
+    PrintPage(view_, *printer(), setup.Header, setup.Footer, [self](bool) {
+        if (self)
+            self->printing_ = false;
+    });
     return S_OK;
 }
 
@@ -824,7 +844,7 @@ HRESULT QtWebBrowser::printPreview()
 
 HRESULT QtWebBrowser::pageSetup()
 {
-    QPageSetupDialog dialog(printer(), container_);
+    PageSetupDialog dialog(*printer(), container_);
     return dialog.exec() == QDialog::Accepted ? S_OK : OLECMDERR_E_CANCELED;
 }
 
@@ -904,6 +924,19 @@ HRESULT QtWebBrowser::DoVerb(std::int32_t verb)
     if (!current || !document_)
         return E_FAIL;
     current->setFocus(Qt::OtherFocusReason);
+    return S_OK;
+}
+
+HRESULT QtWebBrowser::OnAmbientPropertyChange(DISPID dispId)
+{
+    if (dispId != DISPID_AMBIENT_USERAGENT)
+        return S_OK;
+    // The engine's own agent, kept before the first change.
+    static const QString engineAgent = EngineProfile()->httpUserAgent();
+    WideString agent;
+    auto* site = dynamic_cast<IAmbientUserAgent*>(site_);
+    const QString text = site && site->GetAmbientUserAgent(agent) == S_OK ? toQString(agent).trimmed() : QString();
+    EngineProfile()->setHttpUserAgent(text.isEmpty() ? engineAgent : text);
     return S_OK;
 }
 

@@ -35,7 +35,7 @@ class QWebEngineHttpRequest;
 // tests call it once at start-up, before the first browser host is created.
 void InstallQtWebBrowser();
 
-class QtWebBrowser : public QObject, public IWebBrowser2 {
+class QtWebBrowser : public QObject, public IWebBrowser2, public IOleControl {
     Q_OBJECT
 public:
     QtWebBrowser();
@@ -59,6 +59,8 @@ public:
     HRESULT GetProperty(DISPID dispId, Variant& value) override;
     HRESULT PutProperty(DISPID dispId, const Variant& value) override;
     HRESULT DoVerb(std::int32_t verb) override;
+    // DISPID_AMBIENT_USERAGENT: asks the site for its user agent (IAmbientUserAgent).
+    HRESULT OnAmbientPropertyChange(DISPID dispId) override;
 
     // The page engine behind the control, for the document operations.
     QWebEnginePage* page() const;
@@ -105,7 +107,7 @@ private:
     void closeRequested();
     void downloadRequested(QWebEngineDownloadRequest* download);
     QWebEnginePage* newWindow();
-    HRESULT print(bool prompt);
+    HRESULT print(bool prompt, const Variant& headerFooter);
     HRESULT printPreview();
     HRESULT pageSetup();
 

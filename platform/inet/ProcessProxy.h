@@ -1,0 +1,38 @@
+#pragma once
+// The proxy of this process only: the page engine (through Qt's application
+// proxy, which Qt WebEngine follows) and every libcurl transfer of ours. The
+// desktop's own settings are never read or written here. The setting found
+// before the first change is kept, so that resetting puts it back.
+#include <QString>
+
+#include <functional>
+
+typedef void CURL;
+
+struct ProcessProxy {
+    QString Host;
+    int Port = 0;
+    // With a user name the proxy's log-in challenge (407) is answered with
+    // these credentials, by the engine and by libcurl.
+    QString UserName;
+    QString Password;
+};
+
+// Routes the process's HTTP, HTTPS and FTP requests through the proxy.
+// False (nothing changed) when the host is empty or the port is outside
+// 1..65535.
+bool SetProcessProxy(const ProcessProxy& proxy);
+// Puts back the setting found before the first SetProcessProxy (nothing to
+// do when none was made); the next SetProcessProxy remembers anew.
+void ResetProcessProxy();
+// The proxy in force through SetProcessProxy; an empty host when none.
+ProcessProxy CurrentProcessProxy();
+
+// Called after every change of the process proxy (set or reset); the page
+// engine installs one to take the change at once. One handler; an empty one
+// removes it.
+void SetProcessProxyChangedHandler(std::function<void()> handler);
+
+// Gives a libcurl handle the process's proxy. Without one the handle keeps
+// libcurl's own choice (the proxy variables of the environment).
+void InternetApplyProxy(CURL* easy);
