@@ -44,6 +44,10 @@ public:
     // sized only with FloatingHosting; otherwise the control raises its own
     // OnWindowSetWidth/OnWindowSetHeight instead.
     TSxtWindowServicesEvent OnResize;
+    // The host's download question hides the control's event of the same
+    // name, which stays reachable as TSXT::OnFileDownload.
+    using THostUIHandler::OnFileDownload;
+
     // IOleCommandTarget: the commands of THostUIHandler::HostExec.
     // OLECMDID_STOP raises OnStop (the Stop button, Escape or Stop()); the
     // view-created command (CGID_Explorer, 39) calls ViewCreated when the

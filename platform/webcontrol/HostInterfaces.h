@@ -219,8 +219,7 @@ public:
 
 // Message boxes and help of the page. ShowMessage is asked for every alert
 // (MB_OK | MB_ICONWARNING), confirm (MB_OKCANCEL | MB_ICONQUESTION) and prompt
-// (MB_OKCANCEL | MB_ICONQUESTION, the prompt's default text after the
-// message) the page shows. S_OK: plResult holds the answer (IDOK or IDCANCEL;
+// (MB_OKCANCEL | MB_ICONQUESTION) the page shows. S_OK: plResult holds the answer (IDOK or IDCANCEL;
 // a prompt answered IDOK keeps its default text); S_FALSE: the control shows
 // its own box through the application's dialogs.
 class IDocHostShowUI {
@@ -261,6 +260,9 @@ public:
     // E_NOINTERFACE. The object is the host's own; the caller does not own it.
     virtual HRESULT QueryService(const GUID& guidService, const GUID& riid, void** ppvObject) = 0;
 };
+
+// Flags of EvaluateNewWindow.
+constexpr DWORD NWMF_USERINITIATED = 0x2;
 
 // A page opens a window (window.open, a link with a target). S_FALSE blocks
 // it; S_OK and E_FAIL (the control's own pop-up rules: allowed) let it open.

@@ -16,7 +16,6 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QStackedLayout>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QWebEngineCertificateError>
 #include <QWebEngineDownloadRequest>
@@ -110,11 +109,16 @@ void applyHeaders(QWebEngineHttpRequest& request, const QString& headers)
 // Qt WebEngine does not expose frames, so all of them share one.
 class QtWebBrowser::FrameDispatch : public IDispatch {};
 
-class QtWebBrowser::HtmlDocument : public IHTMLDocument2 {
+class QtWebBrowser::HtmlDocument : public IHTMLDocument2, public IOleCommandTarget {
 public:
     explicit HtmlDocument(QtWebBrowser* owner) : owner_(owner) {}
     WideString get_URL() const override { return toWideString(owner_->locationUrl_); }
     WideString get_title() const override { return toWideString(owner_->locationName_); }
+    // Zoom and optical zoom with their ranges; other commands are not supported.
+    HRESULT Exec(const GUID*, DWORD cmdId, DWORD, const Variant& in, Variant& out) override
+    {
+        return owner_->documentExec(cmdId, in, out);
+    }
 
 private:
     QtWebBrowser* owner_;
@@ -132,11 +136,23 @@ protected:
     {
         return owner_->acceptNavigation(url, type, isMainFrame);
     }
-    QWebEnginePage* createWindow(WebWindowType) override { return owner_->newWindow(); }
-    void javaScriptAlert(const QUrl& origin, const QString& text) override
+    QWebEnginePage* createWindow(WebWindowType) override
+    {
+        return owner_->newWindowAllowed() ? owner_->newWindow() : nullptr;
+    }
+    void javaScriptAlert(const QUrl&, const QString& text) override
     {
         if (!owner_->properties_[DISPID_SILENT].toBool())
-            QWebEnginePage::javaScriptAlert(origin, text);
+            owner_->alert(text);
+    }
+    bool javaScriptConfirm(const QUrl&, const QString& text) override { return owner_->confirm(text); }
+    bool javaScriptPrompt(const QUrl&, const QString& text, const QString& value, QString* result) override
+    {
+        return owner_->prompt(text, value, result);
+    }
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int, const QString&) override
+    {
+        owner_->pageReport(message);
     }
 
 private:
@@ -199,6 +215,7 @@ QtWebBrowser::QtWebBrowser() : frames_(std::make_unique<FrameDispatch>())
         fire(DISPID_NAVIGATEERROR, args);
         error.rejectCertificate();
     });
+    connectHostQuestions();
 }
 
 QtWebBrowser::~QtWebBrowser()
@@ -324,6 +341,7 @@ bool QtWebBrowser::acceptNavigation(const QUrl& url, int type, bool isMainFrame)
         }
         downloadBegun_ = false;
     }
+    applyHostSettings();
     showWebViewFor(url);
     navigating_ = url;
     startLoading();
@@ -629,20 +647,18 @@ QWebEnginePage* QtWebBrowser::newWindow()
     return popup->page_;
 }
 
-// A response the page cannot show: OnFileDownload may cancel it; otherwise it
-// is saved in the user's download folder.
+// A response the page cannot show: OnFileDownload may cancel it, the host's
+// download manager may take it over; otherwise the user decides.
 void QtWebBrowser::downloadRequested(QWebEngineDownloadRequest* download)
 {
     if (download->page() != page_ || download->state() != QWebEngineDownloadRequest::DownloadRequested)
         return;
     std::vector<Variant> args{Variant::fromBool(false)};
     fire(DISPID_FILEDOWNLOAD, args);
-    if (args[0].toBool()) {
+    if (args[0].toBool() || hostTookDownload(download))
         download->cancel();
-    } else {
-        download->setDownloadDirectory(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation));
-        download->accept();
-    }
+    else
+        offerDownload(download);
     if (busy_ && download->url() == navigating_)
         endWithShownPage();
 }
