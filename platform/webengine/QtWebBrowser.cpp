@@ -6,6 +6,7 @@
 #include "platform/webcontrol/TypedAddress.h"
 #include "platform/webcontrol/WindowClass.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
@@ -220,6 +221,7 @@ QtWebBrowser::QtWebBrowser() : frames_(std::make_unique<FrameDispatch>())
 
 QtWebBrowser::~QtWebBrowser()
 {
+    qApp->removeEventFilter(this);
     sink_ = nullptr;
     busy_ = false;
     // The view goes before its page, and the page before this object's

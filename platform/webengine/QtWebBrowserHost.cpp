@@ -414,17 +414,15 @@ void QtWebBrowser::ExecMenuCommand(int commandId)
 
 bool QtWebBrowser::eventFilter(QObject* watched, QEvent* event)
 {
-    if (!view_ || watched != view_->focusProxy())
-        return false;
     switch (event->type()) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-        return translateAccelerator(static_cast<QKeyEvent*>(event));
+        return watched == view_->focusProxy() && translateAccelerator(static_cast<QKeyEvent*>(event));
     case QEvent::DragEnter:
     case QEvent::DragMove:
     case QEvent::DragLeave:
     case QEvent::Drop:
-        return routeDrop(event);
+        return watched == view_->focusProxy() && routeDrop(event);
     default:
         return false;
     }
