@@ -23,6 +23,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 namespace {
 
 const char* const PictureData
@@ -120,6 +122,19 @@ protected:
         // answer the other.
         s.Get("/secret", protectedPage("fixture", "Basic dXNlcjpzZWNyZXQ="));
         s.Get("/other", protectedPage("other", "Basic b3RoZXI6cGFzcw=="));
+        s.Get("/probe", [](const httplib::Request& req, httplib::Response& res) {
+            ++probePages;
+            res.set_content("<html><head><title>Probe</title></head><body><img src='/probe.png?n="
+                    + req.get_param_value("n") + "'><script>document.title = 'ran';</script></body></html>",
+                "text/html");
+        });
+        // Only pictures of the page being visited count: pictures that an
+        // earlier page left unloaded may still be fetched as it goes.
+        s.Get("/probe.png", [](const httplib::Request& req, httplib::Response& res) {
+            if (req.get_param_value("n") == std::to_string(probeVisit))
+                ++probePictures;
+            res.set_content(std::string(), "image/png");
+        });
         server->start();
         form = new QWidget;
         form->resize(640, 480);
@@ -201,6 +216,9 @@ protected:
         return focused ? QApplication::focusWidget() : nullptr;
     }
 
+    static inline std::atomic<int> probePages = 0;
+    static inline std::atomic<int> probePictures = 0;
+    static inline std::atomic<int> probeVisit = 0;
     static inline FixtureServer* server = nullptr;
     static inline QWidget* form = nullptr;
     static inline TSextant* sextant = nullptr;
@@ -534,6 +552,38 @@ TEST_F(HostUIEngineTest, HostCssStylesEveryFrameOfTheNextPage)
     sextant->HostCSS.clear();
     ASSERT_TRUE(sextant->Go(url("/styled?plain"), 20000));
     EXPECT_EQ(RunScript(page(), colour).toString(), QStringLiteral("rgb(0, 0, 0)"));
+}
+
+TEST_F(HostUIEngineTest, DownloadOptionsApplyToTheNextPage)
+{
+    using DL = TDownloadControlOption;
+    const TDownloadControlOptions defaults{DL::DownloadImages, DL::DownloadVideos, DL::DownloadBGSounds};
+    struct Case {
+        const char* name;
+        TDownloadControlOptions options;
+        int pages, pictures;
+        const char* title;
+    };
+    const Case cases[] = {
+        {"defaults", defaults, 1, 1, "ran"},
+        {"no pictures", {DL::DownloadVideos}, 1, 0, "ran"},
+        {"no scripts", {DL::DownloadImages, DL::DontExecuteScripts}, 1, 1, "Probe"},
+        {"offline", {DL::DownloadImages, DL::WorkOffline}, 0, 0, nullptr},
+        {"forced offline", {DL::DownloadImages, DL::ForceOfflineMode}, 0, 0, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sextant->SetDownloadOptions(c.options);
+        probePages = 0;
+        probePictures = 0;
+        const std::string address = "/probe?n=" + std::to_string(++probeVisit);
+        ASSERT_TRUE(sextant->Go(url(address.c_str()), 20000));
+        EXPECT_EQ(probePages, c.pages);
+        EXPECT_EQ(probePictures, c.pictures);
+        if (c.title)
+            EXPECT_EQ(QString::fromStdU16String(sextant->LocationName()), QString::fromLatin1(c.title));
+    }
+    sextant->SetDownloadOptions(defaults);
 }
 
 TEST_F(HostUIEngineTest, TextSizeAndOpticalZoomAreClampedIntoTheEnginesRange)

@@ -354,6 +354,42 @@ TEST_F(HostUITest, AmbientPropertiesAnswerDownloadControlAndUserMode)
     EXPECT_EQ(error.bstrDescription, u"refused");
 }
 
+TEST_F(HostUITest, DropHandlingTypesChooseTheDropTarget)
+{
+    FakeWebBrowser* control = factory.last();
+    IDropTarget* replacement = reinterpret_cast<IDropTarget*>(&factory);
+    sextant->OnGetDropTarget = [&](TObject*, IDropTarget*& target) { target = replacement; };
+    struct Case {
+        TDragDropHandlingType type;
+        HRESULT answer;
+        IDropTarget* target;
+        bool registered;
+    };
+    const Case cases[] = {
+        {ddtNo, S_OK, nullptr, false},
+        {ddtMy, S_OK, sextant, false},
+        {ddtCustom, S_OK, replacement, false},
+        {ddtMS, E_NOTIMPL, nullptr, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.type));
+        sextant->SetDropHandlingType(c.type);
+        IDropTarget* target = reinterpret_cast<IDropTarget*>(&control);
+        EXPECT_EQ(handler()->GetDropTarget(nullptr, &target), c.answer);
+        EXPECT_EQ(target, c.target);
+        if (c.type == ddtNo || c.type == ddtMS)
+            EXPECT_EQ(control->properties[DISPID_REGISTERASDROPTARGET].toBool(), c.registered);
+    }
+    // The component's own target takes drops only through its events.
+    sextant->SetDropHandlingType(ddtMy);
+    DWORD effect = DROPEFFECT_COPY;
+    EXPECT_EQ(sextant->DragEnter(nullptr, 0, POINT{}, &effect), S_OK);
+    EXPECT_EQ(effect, DROPEFFECT_NONE);
+    sextant->OnDropEvent = [](TObject*, const QMimeData*, DWORD, POINT, DWORD& e, HRESULT&) { e = DROPEFFECT_COPY; };
+    EXPECT_EQ(sextant->Drop(nullptr, 0, POINT{}, &effect), S_OK);
+    EXPECT_EQ(effect, DROPEFFECT_COPY);
+}
+
 TEST_F(HostUITest, ContextMenuDecisions)
 {
     FakeMenus menus;
