@@ -265,6 +265,9 @@ public:
     TGetHostInfoEvent OnGetHostInfo;
     // Raised by ShowUI, HideUI and UpdateUI; Rezult comes in S_FALSE (the
     // control shows its own user interface); S_OK claims it. Unhandled: S_FALSE.
+    // These and the events down to OnFilterDataObject answer questions that
+    // the Qt WebEngine control never asks; a host that asks them directly
+    // gets these answers.
     TShowUIEvent OnShowUI;
     TRezultEvent OnHideUI;
     TRezultEvent OnUpdateUI;
@@ -300,23 +303,27 @@ public:
     // IDocHostShowUI); answer S_OK with plResult IDOK or IDCANCEL, or S_FALSE
     // for the control's own box. Unhandled: the control's own box.
     TShowMessageEvent OnShowMessage;
-    // Raised when the page asks for help; answer S_OK when handled.
-    // Unhandled: HelpFile is opened when set, else the control's help.
+    // Raised when the help of a page is asked for (ShowHelp; the Qt WebEngine
+    // control does not ask); answer S_OK when handled. Unhandled: HelpFile is
+    // opened in the desktop's viewer when set, else S_FALSE.
     TShowHelpEvent OnShowHelpRequest;
     // Raised for every command the control sends (after the component's own
     // handling); Rezult comes in as that answer and may be changed.
     TCommandExecEvent OnCommandExec;
-    // Raised when the control stops a page (OLECMDID_STOP).
+    // Raised when the control reports that the page was stopped (OLECMDID_STOP:
+    // the Stop button, Escape or Stop()). Unhandled: nothing.
     THostNotifyEvent OnStop;
     // Raised when the control unloads its document (CGID_Explorer 37); the
-    // command is then answered S_OK.
+    // command is then answered S_OK. Unhandled: not supported.
     THostNotifyEvent OnUnload;
-    // Raised when the control re-creates its view, at most once per 150 ms
-    // across all components of the process.
+    // Raised when the control reports its view (re)created (CGID_Explorer
+    // 39), at most once per 150 ms across all components of the process.
+    // Unhandled: nothing.
     THostNotifyEvent OnPreRefresh;
-    // Raised before the user refreshes the page (F5, the menu's Refresh);
-    // CmdID is the refresh command, Cancel comes in false; setting it
-    // suppresses the refresh. Unhandled: the page refreshes.
+    // Raised when the control asks before a refresh (CGID_DocHostCommandHandler
+    // 2300, 6041, 6042); CmdID is the refresh command, Cancel comes in false;
+    // setting it answers S_OK, which suppresses the refresh. Unhandled: the
+    // page refreshes. (The Qt WebEngine control refreshes without asking.)
     TRefreshEvent OnRefresh;
     // Raised after each uncaught script error of the page with the error
     // event's line, character, code, message and address; the answer for this
@@ -324,7 +331,8 @@ public:
     // ScriptErrorAction applies from the next error on. Unhandled: nothing.
     TScriptErrorEvent OnScriptError;
     // Raised when the control asks for a service the component does not
-    // provide; Obj comes in null and may be set. Unhandled: E_NOINTERFACE.
+    // provide; rsid and iid name it, Obj comes in null and may be set.
+    // Unhandled: E_NOINTERFACE.
     TQueryServiceEvent OnQueryService;
     // Raised when a page opens a window (pszUrl the address, pszName the
     // target name, pszUrlContext the opening page, pszFeatures the features);
@@ -342,22 +350,30 @@ public:
     // Assigned, the control asks it; unassigned, the control's own log-in
     // dialog asks the user.
     TAuthenticateEvent OnAuthenticate;
-    // Raised when the page wants the focus; Value comes in as the permission
-    // (True) and may be changed.
+    // Raised by IProtectFocus.AllowFocusChange; Value comes in as the
+    // component's focus permission (True) and may be changed. Unhandled:
+    // that permission.
     TAllowFocusChangeEvent OnAllowFocusChange;
-    // Raised after an optical zoom change with the zoom the control applied;
-    // its result is answered to the control. Unhandled: S_FALSE.
+    // Raised after ZoomPercent changed with the zoom the control applied
+    // (clamped into its range), and by IZoomEvents; its result is answered.
+    // Unhandled: S_FALSE.
     TZoomPercentChangeEvent OnZoomPercentChange;
-    // Raised when the control sets up its behaviour namespaces.
+    // Raised by IHostBehaviorInit.PopulateNamespaceTable. Unhandled: nothing.
     THostNotifyEvent OnPopulateNSTable;
-    // Raised for drags over the view with ddtMy or ddtCustom; dwEffect comes
-    // in DROPEFFECT_NONE and Rezult S_OK, both answered to the control.
+    // Raised for drags over the view with ddtMy (or ddtCustom when the
+    // component's own target was kept): Data is the dragged data (none for
+    // OnDragOver2), pt the position on the screen. dwEffect comes in
+    // DROPEFFECT_NONE and Rezult S_OK, both answered to the control; an effect
+    // other than none accepts the drag. Unhandled: nothing is dropped.
     TDragEvent OnDragEnter;
     TDragEvent OnDragOver2;
     TDragEvent OnDropEvent;
     THostNotifyEvent OnDragLeave;
-    // Raised for an ambient property the component does not answer; Rezult
-    // comes in DISP_E_MEMBERNOTFOUND and may be changed with VarResult.
+    // Raised for an ambient property the component does not answer (all but
+    // user mode, download control and its own user agent); Rezult comes in
+    // DISP_E_MEMBERNOTFOUND and may be changed with VarResult. An exception
+    // thrown by the handler is answered DISP_E_EXCEPTION with code 9999.
+    // Unhandled: DISP_E_MEMBERNOTFOUND.
     TInvokeEvent OnInvoke;
 
     // IDocHostUIHandler2

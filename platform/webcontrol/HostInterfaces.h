@@ -191,6 +191,10 @@ public:
     // Asked before each page of the main frame loads: the flags apply to it,
     // and the style sheet is added to every frame of it.
     virtual HRESULT GetHostInfo(DOCHOSTUIINFO* pInfo) = 0;
+    // ShowUI, HideUI, UpdateUI, EnableModeless, the two activation calls,
+    // ResizeBorder, GetOptionKeyPath, GetExternal, TranslateUrl and
+    // FilterDataObject belong to the interface; this control has no such
+    // moments on its engine and does not ask them.
     virtual HRESULT ShowUI(
         DWORD dwID, IDispatch* activeObject, IDispatch* commandTarget, IDispatch* frame, IDispatch* doc)
         = 0;
@@ -222,6 +226,7 @@ public:
 // (MB_OKCANCEL | MB_ICONQUESTION) the page shows. S_OK: plResult holds the answer (IDOK or IDCANCEL;
 // a prompt answered IDOK keeps its default text); S_FALSE: the control shows
 // its own box through the application's dialogs.
+// ShowHelp is not asked by this control.
 class IDocHostShowUI {
 public:
     virtual ~IDocHostShowUI() = default;
@@ -303,6 +308,8 @@ public:
     virtual HRESULT Authenticate(QWidget** phwnd, WideString* pszUsername, WideString* pszPassword) = 0;
 };
 
+// The focus permission, the zoom notification and the behaviour namespaces
+// are answered by hosts; this control does not ask them.
 class IProtectFocus {
 public:
     virtual ~IProtectFocus() = default;
