@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QMimeData>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -552,6 +553,39 @@ TEST_F(HostUIEngineTest, HostCssStylesEveryFrameOfTheNextPage)
     sextant->HostCSS.clear();
     ASSERT_TRUE(sextant->Go(url("/styled?plain"), 20000));
     EXPECT_EQ(RunScript(page(), colour).toString(), QStringLiteral("rgb(0, 0, 0)"));
+}
+
+TEST_F(HostUIEngineTest, DropsGoToTheComponentsOwnTargetOnlyWhenItSaysSo)
+{
+    struct Case {
+        TDragDropHandlingType type;
+        bool hostSees;
+    };
+    const Case cases[] = {{ddtMy, true}, {ddtMS, false}, {ddtCustom, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.type));
+        sextant->SetDropHandlingType(c.type);
+        ASSERT_TRUE(sextant->Go(url("/second"), 20000));
+        std::vector<QString> dropped;
+        sextant->OnDragEnter
+            = [](TObject*, const QMimeData*, DWORD, POINT, DWORD& effect, HRESULT&) { effect = DROPEFFECT_COPY; };
+        sextant->OnDropEvent
+            = [&](TObject*, const QMimeData* data, DWORD, POINT, DWORD&, HRESULT&) { dropped.push_back(data->text()); };
+        QMimeData data;
+        data.setText(QStringLiteral("dropped text"));
+        QWidget* target = view()->focusProxy();
+        const QPoint at(20, 20);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        EXPECT_EQ(dropped, c.hostSees ? std::vector<QString>{QStringLiteral("dropped text")} : std::vector<QString>{});
+        if (c.hostSees)
+            EXPECT_TRUE(enter.isAccepted());
+    }
+    sextant->OnDragEnter = nullptr;
+    sextant->OnDropEvent = nullptr;
+    sextant->SetDropHandlingType(ddtMS);
 }
 
 TEST_F(HostUIEngineTest, DownloadOptionsApplyToTheNextPage)
