@@ -1,7 +1,10 @@
 // Processor time of one TSextant::Wait on a page that never completes: the
 // component's thread (the wait loop itself) and the whole process (with the
 // page engine's threads), against the wall time the wait lasted; beside it,
-// a loop of bare 1 ms sleeps for as long, the floor of any such wait.
+// a loop of bare 1 ms sleeps for as long, the floor of any such wait. Then
+// the delay from a loopback page's own load event to Wait returning after
+// Go, over several loads.
+#include "FixtureServer.h"
 #include "browserhost/Sextant.h"
 #include "platform/webengine/QtWebBrowser.h"
 #include "platform/webengine/WebEngineEnvironment.h"
@@ -13,9 +16,12 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <vector>
 
 namespace {
 
@@ -32,6 +38,50 @@ double processCpuMs()
     getrusage(RUSAGE_SELF, &usage);
     auto ms = [](const timeval& tv) { return tv.tv_sec * 1e3 + tv.tv_usec / 1e3; };
     return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+// Microseconds since the epoch, the clock the page's timeOrigin counts on.
+double epochMicroseconds()
+{
+    using namespace std::chrono;
+    return double(duration_cast<microseconds>(system_clock::now().time_since_epoch()).count());
+}
+
+// The page notes the moment of its load event (epoch microseconds) in its title.
+constexpr char LoadTimePage[] = "<!doctype html><title>loading</title><p>A page that completes."
+                                "<script>addEventListener('load', () => { document.title ="
+                                " String(Math.round((performance.timeOrigin + performance.now()) * 1000)); });"
+                                "</script>";
+
+// Median delay, in milliseconds, from the page's load event to Wait returning.
+double loadToWaitMedianMs(TSextant& browser, int loads)
+{
+    FixtureServer server;
+    server.server().Get("/page",
+        [](const httplib::Request&, httplib::Response& response) { response.set_content(LoadTimePage, "text/html"); });
+    server.start();
+    std::vector<double> delays;
+    for (int i = 0; i < loads; ++i) {
+        const QString url = QString::fromStdString(server.url("/page?n=" + std::to_string(i)));
+        if (!browser.Go(url, 10000))
+            continue;
+        const double returned = epochMicroseconds();
+        // The title may reach the host just after the completion.
+        bool ok = false;
+        double loaded = 0;
+        QElapsedTimer titleWait;
+        titleWait.start();
+        while (!ok && titleWait.elapsed() < 2000) {
+            loaded = QString::fromStdU16String(browser.LocationName()).toDouble(&ok);
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        if (ok)
+            delays.push_back((returned - loaded) / 1000.0);
+    }
+    if (delays.empty())
+        return -1;
+    std::sort(delays.begin(), delays.end());
+    return delays[delays.size() / 2];
 }
 
 } // namespace
@@ -80,5 +130,6 @@ int main(int argc, char** argv)
     std::printf("wait_thread_cpu_ms=%.1f (%.2f%% of one core)\n", threadMs, 100.0 * threadMs / wallMs);
     std::printf("process_cpu_ms=%.1f (%.2f%% of one core)\n", processMs, 100.0 * processMs / wallMs);
     std::printf("bare_sleep_loop_cpu_ms=%.1f (%.2f%% of one core)\n", floorMs, 100.0 * floorMs / wallMs);
+    std::printf("load_event_to_wait_return_median_ms=%.2f\n", loadToWaitMedianMs(browser, 21));
     return 0;
 }

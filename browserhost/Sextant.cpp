@@ -11,10 +11,15 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QThread>
 #include <QTimer>
 
+#include <algorithm>
+#include <climits>
+
 namespace {
+
+// The longest a wait goes without calling OnBusyWait.
+constexpr int BusyWaitPeriodMs = 10;
 
 // Blanks and control characters at either end, as the address test trims.
 QString trimmedAddress(const QString& text)
@@ -88,20 +93,41 @@ template <class Condition> bool TSextant::WaitLoop(Condition condition, unsigned
     bool Cancel = false;
     const unsigned Start = GetTickCount();
     bool Aborted = false;
+    QTimer wakeUp;
+    wakeUp.setSingleShot(true);
+    wakeUp.setTimerType(Qt::PreciseTimer);
     while (!destroying_ && condition()) {
         if (OnBusyWait)
             OnBusyWait(this, Start, TimeOut, Cancel);
-        Aborted = stopRequested_ || Cancel || (TimeOut > 0 && GetTickCount() - Start > TimeOut);
+        const unsigned elapsed = GetTickCount() - Start;
+        Aborted = stopRequested_ || Cancel || (TimeOut > 0 && elapsed > TimeOut);
         if (Aborted || ApplicationTerminated())
             break;
-        ProcessMessages();
+        ArmWakeUp(wakeUp, TimeOut, elapsed);
+        // Sleeps until an event arrives: every change the loop waits for
+        // (ready state, busy, a stop, quitting) comes with one.
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         if (!self)
             return true; // destroyed by a handler: the loop ends as on the destroying flag
-        QThread::msleep(1);
     }
     --waitDepth_;
     stopRequested_ = false;
     return !Aborted;
+}
+
+// The wait wakes by itself once the time-out has passed and, while
+// OnBusyWait is assigned, often enough for the handler's period.
+void TSextant::ArmWakeUp(QTimer& wakeUp, unsigned TimeOut, unsigned elapsed) const
+{
+    int interval = -1;
+    if (TimeOut > 0)
+        interval = int(std::min<unsigned>(TimeOut - std::min(elapsed, TimeOut) + 1, INT_MAX));
+    if (OnBusyWait)
+        interval = interval < 0 ? BusyWaitPeriodMs : std::min(interval, BusyWaitPeriodMs);
+    if (interval < 0)
+        wakeUp.stop();
+    else
+        wakeUp.start(interval);
 }
 
 // A Stop while no wait ran has no wait to end; kept, it would make the wait

@@ -14,6 +14,7 @@
 class QAbstractItemView;
 class QKeyEvent;
 class QMouseEvent;
+class QTimer;
 
 class TSextant;
 
@@ -27,7 +28,7 @@ using TSxtShowDialogEvent = std::function<void(
     TObject* Sender, QWidget* h, int StyleEx, const QString& OldCaption, std::u16string& NewCaption, bool& Cancel)>;
 using TSxtHTMLCodeChangeEvent = std::function<void(TObject* Sender, const QStringList& HTMLCode, bool& Handled)>;
 
-class TSextant : public TCustomSextant, public IAmbientUserAgent {
+class TSextant : public TCustomSextant {
     Q_OBJECT
 public:
     explicit TSextant(QWidget* parent = nullptr);
@@ -39,7 +40,8 @@ public:
     // With a TimeOut (ms) Go then waits; True unless that wait failed.
     bool Go(const QString& Url, unsigned TimeOut = 0);
     // Waits until ReadyState is complete (Wait) or while Busy (WaitWhileBusy),
-    // processing events and sleeping 1 ms per pass. False when stopped,
+    // sleeping in the event loop until an event arrives, so that an idle
+    // wait costs next to nothing and a completion ends it at once. False when stopped,
     // cancelled by OnBusyWait or timed out (TimeOut 0: no limit). Never throws.
     // Wait answers True at once while the component has no window (its form
     // was never shown, or the control's window is parked).
@@ -103,7 +105,8 @@ public:
     void SetFocus();
 
     // Raised on every pass of a wait loop (Go with a time-out, Wait,
-    // WaitWhileBusy, AssignEmptyDocument) before the time-out is checked.
+    // WaitWhileBusy, AssignEmptyDocument) before the time-out is checked: after
+    // each batch of events and at least every 10 ms while assigned.
     // AStartTime is the loop's start in milliseconds of the system tick, the same
     // on every pass. Changing TimeOut changes the limit of this wait (0: none);
     // setting Cancel to true ends the wait, which then returns False.
@@ -162,9 +165,6 @@ public:
     void ApplyUserAgent();
     // Removes this component's "Post Platform" entry and writes the base one.
     void RestoreUserAgentRegistry();
-    // The ambient user agent answered to the control: UserAgent followed by
-    // CR LF in uaInternal mode with a UserAgent set (S_OK), else S_FALSE.
-    HRESULT GetAmbientUserAgent(WideString& agent) override;
 
     // HTML shown in the browser: one line that is an address navigates to
     // it; other text is loaded as the document. Assigning copies the text
@@ -213,8 +213,22 @@ public:
     // Handled keeps the text from being loaded as the document. Unhandled:
     // the text (when not empty) becomes the document.
     TSxtHTMLCodeChangeEvent OnHTMLCodeChange;
+    // Host refinements of the control's questions. HostCSS is added as a
+    // style sheet to every frame of each page loaded after it is set, HostNS
+    // is handed to the control as the host's namespace; both go out only when
+    // an OnGetHostInfo handler left them empty. Items of
+    // DisabledPopupMenuItems are removed from every context menu, which the
+    // component then builds itself.
+    QString HostCSS;
+    QString HostNS;
+    TIEPopupMenuItems DisabledPopupMenuItems;
+    HRESULT GetHostInfo(DOCHOSTUIINFO* pInfo) override;
 
 protected:
+    // UserAgent in uaInternal mode with a UserAgent set.
+    bool AmbientUserAgent(WideString& agent) const override;
+    bool BuildsOwnMenus() const override;
+    void FilterPopupMenu(DWORD id, QMenu* menu, IDispatch* context) override;
     // A navigation of the page starting forgets a Stop made while idle,
     // before its handlers run.
     HRESULT Invoke(DISPID dispId, std::vector<Variant>& args) override;
@@ -227,6 +241,7 @@ protected:
 
 private:
     template <class Condition> bool WaitLoop(Condition condition, unsigned TimeOut);
+    void ArmWakeUp(QTimer& wakeUp, unsigned TimeOut, unsigned elapsed) const;
     bool HandleKeyMessage(TMessage& Message, const TKeyEventEx& handler, bool folderKeys);
     static bool IsFirstReceiver(const QWidget* widget, const QEvent* event);
     bool ForwardKey(QKeyEvent* key);

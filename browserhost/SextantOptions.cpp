@@ -19,7 +19,6 @@ constexpr double MillimetresPerInch = 25.4;
 // The browser generation from which navigation sounds are a process
 // feature rather than an entry of the sound scheme.
 constexpr int SoundFeatureMajorVersion = 7;
-constexpr std::int32_t OLECMDID_ZOOM = 19;
 constexpr std::int32_t MediumTextSize = 2;
 
 bool isAddressLine(const QString& line)
@@ -144,12 +143,12 @@ void TSextant::ApplyUserAgent()
     }
 }
 
-HRESULT TSextant::GetAmbientUserAgent(WideString& agent)
+bool TSextant::AmbientUserAgent(WideString& agent) const
 {
     if (userAgentMode_ != uaInternal || userAgent_.isEmpty())
-        return S_FALSE;
-    agent = (userAgent_ + QStringLiteral("\r\n")).toStdU16String();
-    return S_OK;
+        return false;
+    agent = userAgent_.toStdU16String();
+    return true;
 }
 
 void TSextant::SetHTMLCode(const QStringList& lines)

@@ -38,14 +38,19 @@ void TCustomSextant::UIActivate()
     focusChangeAllowed_ = allowed;
 }
 
-HRESULT TCustomSextant::Exec(const GUID* cmdGroup, DWORD cmdId, DWORD, const Variant&, Variant&)
+HRESULT TCustomSextant::Exec(const GUID* cmdGroup, DWORD cmdId, DWORD cmdExecOpt, const Variant& in, Variant& out)
 {
-    if (cmdId == DWORD(OLECMDID_STOP) && OnStop)
-        OnStop(this);
-    if (cmdGroup && *cmdGroup == CGID_Explorer && cmdId == SHDVID_VIEWCREATED
-        && (FindDescendantWindow(this, WC_IESERVER) || FindDescendantWindow(this, WC_LISTVIEW)))
-        ViewCreated();
-    return OLECMDERR_E_NOTSUPPORTED;
+    return HostExec(cmdGroup, cmdId, cmdExecOpt, in, out);
+}
+
+bool TCustomSextant::ViewExists() const
+{
+    return FindDescendantWindow(this, WC_IESERVER) || FindDescendantWindow(this, WC_LISTVIEW);
+}
+
+IHTMLOMWindowServices* TCustomSextant::WindowServices()
+{
+    return FloatingHosting || OnMove || OnResize ? this : nullptr;
 }
 
 HRESULT TCustomSextant::moveTo(std::int32_t x, std::int32_t y)

@@ -1,17 +1,21 @@
 #pragma once
 // TCustomSextant: the host side of the browser component. It is the client
-// site the control asks for decisions (command target, window services; the
-// other host questions attach here as further interfaces), and it keeps the
+// site the control asks for decisions (command target, window services and
+// the host questions of THostUIHandler), and it keeps the
 // control's window, with its loaded page, alive while its own window is
 // re-created (re-parenting).
+#include "browserhost/HostUIHandler.h"
 #include "browserhost/SXT.h"
 
 #include <QPointer>
 
 using TSxtWindowServicesEvent = std::function<void(TObject* Sender, int cx, int cy)>;
-using TSxtNotifyEvent = std::function<void(TObject* Sender)>;
 
-class TCustomSextant : public TSXT, public IOleClientSite, public IOleCommandTarget, public IHTMLOMWindowServices {
+class TCustomSextant : public TSXT,
+                       public IOleClientSite,
+                       public IOleCommandTarget,
+                       public IHTMLOMWindowServices,
+                       public THostUIHandler {
     Q_OBJECT
 public:
     explicit TCustomSextant(QWidget* parent = nullptr);
@@ -40,13 +44,14 @@ public:
     // sized only with FloatingHosting; otherwise the control raises its own
     // OnWindowSetWidth/OnWindowSetHeight instead.
     TSxtWindowServicesEvent OnResize;
-    // Raised when the control reports that the page was stopped (OLECMDID_STOP:
-    // the Stop button, Escape or Stop()). Unhandled: nothing.
-    TSxtNotifyEvent OnStop;
+    // The host's download question hides the control's event of the same
+    // name, which stays reachable as TSXT::OnFileDownload.
+    using THostUIHandler::OnFileDownload;
 
-    // IOleCommandTarget: OLECMDID_STOP raises OnStop; the view-created command
-    // (CGID_Explorer, 39) calls ViewCreated when the control's view or folder
-    // list exists. Everything else answers OLECMDERR_E_NOTSUPPORTED.
+    // IOleCommandTarget: the commands of THostUIHandler::HostExec.
+    // OLECMDID_STOP raises OnStop (the Stop button, Escape or Stop()); the
+    // view-created command (CGID_Explorer, 39) calls ViewCreated when the
+    // control's view or folder list exists.
     HRESULT Exec(const GUID* cmdGroup, DWORD cmdId, DWORD cmdExecOpt, const Variant& in, Variant& out) override;
     // IHTMLOMWindowServices: E_NOTIMPL (the control raises its own window
     // events) unless FloatingHosting or the matching event is assigned.
@@ -58,9 +63,16 @@ public:
     QWidget* ParkedWindow() const { return parked_; }
 
 protected:
-    // Called when the control has (re)created its view; TSextant re-hooks
-    // its inner windows here. Nothing by default.
-    virtual void ViewCreated() {}
+    // The control's events and its ambient-property questions share the name.
+    using THostUIHandler::Invoke;
+    using TSXT::Invoke;
+
+    TObject* HostSender() override { return this; }
+    IWebBrowser2* HostedControl() const override { return DefaultInterface(); }
+    QWidget* HostWindow() override { return this; }
+    bool ViewExists() const override;
+    bool FocusChangePermission() const override { return focusChangeAllowed_; }
+    IHTMLOMWindowServices* WindowServices() override;
 
     // Re-creation: before this component leaves its parent the control's
     // window is parked on a hidden window; after it has a parent again the

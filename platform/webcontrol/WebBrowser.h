@@ -180,30 +180,6 @@ public:
     virtual HRESULT resizeTo(std::int32_t x, std::int32_t y) = 0;
 };
 
-// The ambient property through which the control asks its host for the
-// user agent it sends.
-constexpr DISPID DISPID_AMBIENT_USERAGENT = -5513;
-
-// The control's side of ambient properties: the host says that one changed,
-// and the control asks its site again.
-class IOleControl {
-public:
-    virtual ~IOleControl() = default;
-    virtual HRESULT OnAmbientPropertyChange(DISPID dispId) = 0;
-};
-
-// The user agent a site gives the control: S_OK with the text (a trailing
-// CR LF is dropped) makes the control send it to servers (User-Agent header)
-// and show it to pages (navigator.userAgent); S_FALSE leaves the engine's
-// own. Without it the control keeps the engine's own agent. The engine
-// keeps one agent for all controls of the process, so the last answer holds
-// for every browser.
-class IAmbientUserAgent {
-public:
-    virtual ~IAmbientUserAgent() = default;
-    virtual HRESULT GetAmbientUserAgent(WideString& agent) = 0;
-};
-
 // The control's object side: activation with a verb.
 class IOleObject {
 public:

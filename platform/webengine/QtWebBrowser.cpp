@@ -9,6 +9,7 @@
 #include "platform/webcontrol/WindowClass.h"
 #include "platform/webengine/PagePrinter.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
@@ -18,7 +19,6 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QStackedLayout>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QWebEngineCertificateError>
 #include <QWebEngineDownloadRequest>
@@ -112,11 +112,16 @@ void applyHeaders(QWebEngineHttpRequest& request, const QString& headers)
 // Qt WebEngine does not expose frames, so all of them share one.
 class QtWebBrowser::FrameDispatch : public IDispatch {};
 
-class QtWebBrowser::HtmlDocument : public IHTMLDocument2 {
+class QtWebBrowser::HtmlDocument : public IHTMLDocument2, public IOleCommandTarget {
 public:
     explicit HtmlDocument(QtWebBrowser* owner) : owner_(owner) {}
     WideString get_URL() const override { return toWideString(owner_->locationUrl_); }
     WideString get_title() const override { return toWideString(owner_->locationName_); }
+    // Zoom and optical zoom with their ranges; other commands are not supported.
+    HRESULT Exec(const GUID*, DWORD cmdId, DWORD, const Variant& in, Variant& out) override
+    {
+        return owner_->documentExec(cmdId, in, out);
+    }
 
 private:
     QtWebBrowser* owner_;
@@ -134,17 +139,24 @@ protected:
     {
         return owner_->acceptNavigation(url, type, isMainFrame);
     }
-    QWebEnginePage* createWindow(WebWindowType) override { return owner_->newWindow(); }
-    void javaScriptAlert(const QUrl& origin, const QString& text) override
+    QWebEnginePage* createWindow(WebWindowType) override
+    {
+        return owner_->newWindowAllowed() ? owner_->newWindow() : nullptr;
+    }
+    void javaScriptAlert(const QUrl&, const QString& text) override
     {
         if (!owner_->properties_[DISPID_SILENT].toBool())
-            QWebEnginePage::javaScriptAlert(origin, text);
+            owner_->alert(text);
     }
+    bool javaScriptConfirm(const QUrl&, const QString& text) override { return owner_->confirm(text); }
     // With input prompts blocked, prompt() answers null without asking.
-    bool javaScriptPrompt(const QUrl& origin, const QString& text, const QString& value, QString* result) override
+    bool javaScriptPrompt(const QUrl&, const QString& text, const QString& value, QString* result) override
     {
-        return !CoInternetIsFeatureEnabled(FEATURE_BLOCK_INPUT_PROMPTS)
-            && QWebEnginePage::javaScriptPrompt(origin, text, value, result);
+        return !CoInternetIsFeatureEnabled(FEATURE_BLOCK_INPUT_PROMPTS) && owner_->prompt(text, value, result);
+    }
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int, const QString&) override
+    {
+        owner_->pageReport(message);
     }
 
 private:
@@ -207,10 +219,12 @@ QtWebBrowser::QtWebBrowser() : frames_(std::make_unique<FrameDispatch>())
         fire(DISPID_NAVIGATEERROR, args);
         error.rejectCertificate();
     });
+    connectHostQuestions();
 }
 
 QtWebBrowser::~QtWebBrowser()
 {
+    qApp->removeEventFilter(this);
     sink_ = nullptr;
     busy_ = false;
     // The view goes before its page, and the page before this object's
@@ -334,6 +348,7 @@ bool QtWebBrowser::acceptNavigation(const QUrl& url, int type, bool isMainFrame)
         }
         downloadBegun_ = false;
     }
+    applyHostSettings();
     showWebViewFor(url);
     navigating_ = url;
     startLoading();
@@ -639,20 +654,18 @@ QWebEnginePage* QtWebBrowser::newWindow()
     return popup->page_;
 }
 
-// A response the page cannot show: OnFileDownload may cancel it; otherwise it
-// is saved in the user's download folder.
+// A response the page cannot show: OnFileDownload may cancel it, the host's
+// download manager may take it over; otherwise the user decides.
 void QtWebBrowser::downloadRequested(QWebEngineDownloadRequest* download)
 {
     if (download->page() != page_ || download->state() != QWebEngineDownloadRequest::DownloadRequested)
         return;
     std::vector<Variant> args{Variant::fromBool(false)};
     fire(DISPID_FILEDOWNLOAD, args);
-    if (args[0].toBool()) {
+    if (args[0].toBool() || hostTookDownload(download))
         download->cancel();
-    } else {
-        download->setDownloadDirectory(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation));
-        download->accept();
-    }
+    else
+        offerDownload(download);
     if (busy_ && download->url() == navigating_)
         endWithShownPage();
 }
@@ -933,9 +946,13 @@ HRESULT QtWebBrowser::OnAmbientPropertyChange(DISPID dispId)
         return S_OK;
     // The engine's own agent, kept before the first change.
     static const QString engineAgent = EngineProfile()->httpUserAgent();
-    WideString agent;
-    auto* site = dynamic_cast<IAmbientUserAgent*>(site_);
-    const QString text = site && site->GetAmbientUserAgent(agent) == S_OK ? toQString(agent).trimmed() : QString();
+    QString text;
+    if (auto* ambient = hostInterface<IAmbientProperties>()) {
+        std::vector<Variant> none;
+        Variant value;
+        if (ambient->Invoke(DISPID_AMBIENT_USERAGENT, DISPATCH_PROPERTYGET, none, &value, nullptr) == S_OK)
+            text = toQString(value.toWideString()).trimmed();
+    }
     EngineProfile()->setHttpUserAgent(text.isEmpty() ? engineAgent : text);
     return S_OK;
 }

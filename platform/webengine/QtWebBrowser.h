@@ -10,9 +10,37 @@
 // Addresses of schemes the engine does not load are offered to the desktop's
 // programs only with the user's word, as IWebBrowser2 describes
 // (WebBrowser.h).
+//
+// The control asks its client site the host questions of HostInterfaces.h:
+// - GetHostInfo and the ambient download control before each page of the
+//   main frame: DOCHOSTUIFLAG_DIALOG (no text selection), _SCROLL_NO (no
+//   scroll bars) and _LOCAL_MACHINE_ACCESS_CHECK (no file: resources below
+//   a page) apply, and the host's style sheet is added to every frame; of the
+//   download control, DLCTL_DLIMAGES (pictures), _VIDEOS (media), _NO_SCRIPTS,
+//   _NO_JAVA and _NO_RUNACTIVEXCTLS (plug-ins), _NO_FRAMEDOWNLOAD (frames) and
+//   _OFFLINE/_FORCEOFFLINE (no network requests) apply. The other flags mean
+//   nothing to this engine and are left to the host. GetDropTarget is asked
+//   then too.
+// - ShowContextMenu for each right click, with the context kind (image,
+//   editable field, selected text, link, else default) and the control's
+//   menus (IContextMenuSource); the control's own menu unless the host
+//   answers S_OK.
+// - TranslateAccelerator for each key before the page sees it.
+// - ShowMessage for alert, confirm and prompt; the control's own box through
+//   the application's dialogs unless the host answers S_OK.
+// - OLECMDID_SHOWSCRIPTERROR (CGID_DocHostCommandHandler) for each uncaught
+//   script error of a page, with the error event (IScriptErrorEvent): out
+//   True lets scripts run on, False stops the page's scripts until the next
+//   page, S_FALSE asks the user with the control's script-error box.
+// - The services INewWindowManager (a page opening a window: the address,
+//   target name and features its script or link gave; a window opened
+//   another way is evaluated without them), IDownloadManager
+//   (a response the page cannot show) and IAuthenticate (a 401 or 407 log-in).
+#include "platform/webcontrol/HostInterfaces.h"
 #include "platform/webcontrol/WebBrowser.h"
 #include "platform/webengine/EngineProfile.h"
 
+#include <QMap>
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
@@ -30,12 +58,15 @@ class QWebEngineProfile;
 class QWebEngineView;
 class QWebEnginePage;
 class QWebEngineHttpRequest;
+class QAuthenticator;
+class QKeyEvent;
+class QMenu;
 
 // Makes CreateWebBrowser() answer a QtWebBrowser: the program and the engine
 // tests call it once at start-up, before the first browser host is created.
 void InstallQtWebBrowser();
 
-class QtWebBrowser : public QObject, public IWebBrowser2, public IOleControl {
+class QtWebBrowser : public QObject, public IWebBrowser2, public IOleControl, public IContextMenuSource {
     Q_OBJECT
 public:
     QtWebBrowser();
@@ -59,8 +90,31 @@ public:
     HRESULT GetProperty(DISPID dispId, Variant& value) override;
     HRESULT PutProperty(DISPID dispId, const Variant& value) override;
     HRESULT DoVerb(std::int32_t verb) override;
-    // DISPID_AMBIENT_USERAGENT: asks the site for its user agent (IAmbientUserAgent).
+    // IOleControl: a changed download control applies from the next page; a
+    // changed user agent (DISPID_AMBIENT_USERAGENT) is asked from the site's
+    // ambient properties at once: a text answered (its trailing CR LF
+    // dropped) goes to servers in the User-Agent header and to pages as
+    // navigator.userAgent; no answer gives back the engine's own agent. The
+    // engine keeps one agent for all controls of the process, so the last
+    // answer holds for every browser.
     HRESULT OnAmbientPropertyChange(DISPID dispId) override;
+    void RegisterDragDrop(IDropTarget* target) override;
+    // IContextMenuSource: the control's menus per context kind.
+    //   default: Back, Forward, Save Background As, Set as Background, Copy
+    //     Background, Set as Desktop Item, Select All, Paste, Create Shortcut,
+    //     Add to Favorites, View Source, Encoding, Print, Refresh, Properties
+    //   image: Open Link, Open Link in New Window (on a linked picture), Save
+    //     Picture As, Set as Background, Copy, Properties
+    //   editable field: Cut, Copy, Paste, Select All
+    //   table: Select All, Print, Refresh, Properties
+    //   selected text: Copy, Select All, Print
+    //   link: Open Link, Open Link in New Window, Save Target As, Copy
+    //     Shortcut, Add to Favorites, Properties
+    // Items without meaning on this desktop (the background and desktop
+    // items) are shown disabled.
+    QMenu* CreateContextMenu(DWORD kind) override;
+    QWidget* MenuOwner() override;
+    void ExecMenuCommand(int commandId) override;
 
     // The page engine behind the control, for the document operations.
     QWebEnginePage* page() const;
@@ -75,7 +129,34 @@ private:
     class HtmlDocument;
     class FolderDocument;
     class FrameDispatch;
+    class RequestFilter;
+    class ScriptErrorEvent;
     friend class Page;
+
+    // Host questions.
+    void connectHostQuestions();
+    template <class Interface> Interface* hostInterface() const { return dynamic_cast<Interface*>(site_); }
+    template <class Interface> Interface* hostService(const GUID& service, const GUID& iid) const;
+    void applyHostSettings();
+    void showContextMenu(const QPoint& position);
+    DWORD contextKind() const;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool translateAccelerator(const QKeyEvent* key);
+    bool routeDrop(QEvent* event);
+    void pageReport(const QString& report);
+    void askScriptError(const QMap<QString, QString>& error);
+    void stopScripts();
+    bool askHost(const QString& text, DWORD type, std::intptr_t& answer);
+    void alert(const QString& text);
+    bool confirm(const QString& text);
+    bool prompt(const QString& text, const QString& defaultValue, QString* result);
+    bool newWindowAllowed();
+    void authenticate(const QUrl& url, QAuthenticator* authenticator, const QString& proxyHost);
+    bool hostTookDownload(QWebEngineDownloadRequest* download);
+    void offerDownload(QWebEngineDownloadRequest* download);
+    void saveDownload(QWebEngineDownloadRequest* download, const QString& target, bool openAfterwards);
+    HRESULT documentExec(DWORD cmdId, const Variant& in, Variant& out);
+    void applyZoom();
 
     HRESULT fire(DISPID dispId, std::vector<Variant>& args);
     void fireNotify(DISPID dispId);
@@ -160,4 +241,23 @@ private:
     std::optional<unsigned> desktopRefusedIn_;
     std::unique_ptr<QPrinter> printer_;
     bool printing_ = false;
+
+    RequestFilter* requestFilter_ = nullptr; // a child of this object
+    // The host's drop target; nullptr while the engine takes drops itself.
+    IDropTarget* dropTarget_ = nullptr;
+    // Marks the page's reports (script errors, windows opened), so that
+    // nothing else in the console passes for one.
+    QString reportMark_;
+    // The page's scripts were stopped after an error; the next page runs them.
+    bool scriptsStopped_ = false;
+    // The window a page is opening, reported before the engine asks for it.
+    QUrl openingUrl_;
+    QString openingName_;
+    QString openingFeatures_;
+    bool openingUserInitiated_ = false;
+    // Where the right click was: the link and the picture under it.
+    QUrl contextLink_;
+    QUrl contextMedia_;
+    int textSize_ = 2;
+    int opticalZoom_ = 100;
 };

@@ -139,6 +139,16 @@ TEST_F(SextantTest, WaitEndsOnCancelFromOnBusyWaitAndWaitWhileBusyFollowsBusy)
     EXPECT_TRUE(sextant->WaitWhileBusy(5000));
 }
 
+TEST_F(SextantTest, WaitsWithoutAHandlerEndAtTheirTimeOut)
+{
+    // Nothing else happens meanwhile: only the wait's own wake-up ends it.
+    show();
+    control->readyState = READYSTATE_LOADING;
+    control->busy = true;
+    EXPECT_FALSE(sextant->Wait(30));
+    EXPECT_FALSE(sextant->WaitWhileBusy(30));
+}
+
 TEST_F(SextantTest, WaitWithoutAWindowReturnsTrueAtOnce)
 {
     control->readyState = READYSTATE_LOADING;
