@@ -275,15 +275,17 @@ int iconIndexOf(const Location& at)
     return -1;
 }
 
-// A shortcut file read as a link or as an internet shortcut.
+// A shortcut file read as a link (either kind of shortcut file) or as an
+// internet shortcut (the INI form only).
 class ShortcutObject final : public IShellLinkA, public IUniformResourceLocatorA, public IPersistFile {
 public:
+    explicit ShortcutObject(bool asLink) : asLink_(asLink) {}
+
     HRESULT Load(const QString& fileName, DWORD) override
     {
         if (!QFileInfo(fileName).isFile())
             return E_FAIL;
-        target_ = ShortcutKindOf(fileName) == ShortcutKind::DesktopLink ? ReadDesktopLinkUrl(fileName)
-                                                                        : ReadInternetShortcutUrl(fileName);
+        target_ = asLink_ ? ShortcutTarget(fileName) : ReadInternetShortcutUrl(fileName);
         return S_OK;
     }
     HRESULT Save(const QString& fileName, bool) override
@@ -311,6 +313,7 @@ public:
     }
 
 private:
+    bool asLink_;
     QString target_;
 };
 
@@ -426,7 +429,7 @@ public:
             return S_OK;
         }
         if (riid == IID_IShellLinkA && isShortcut(chosen.front())) {
-            auto link = std::make_shared<ShortcutObject>();
+            auto link = std::make_shared<ShortcutObject>(true);
             link->Load(chosen.front().path, 0);
             object = std::static_pointer_cast<IShellLinkA>(link);
             return S_OK;
@@ -559,7 +562,7 @@ HRESULT CreateShellObject(const GUID& clsid, const GUID& riid, std::shared_ptr<I
     object.reset();
     if (clsid != CLSID_InternetShortcut && clsid != CLSID_ShellLink)
         return REGDB_E_CLASSNOTREG;
-    auto shortcut = std::make_shared<ShortcutObject>();
+    auto shortcut = std::make_shared<ShortcutObject>(clsid == CLSID_ShellLink);
     if (riid == IID_IPersistFile)
         object = std::static_pointer_cast<IPersistFile>(shortcut);
     else if (riid == IID_IShellLinkA && clsid == CLSID_ShellLink)
