@@ -11,6 +11,6 @@ QString TrashFolder();
 // Moves the file or folder into the trash under a name not used there yet
 // (the original name, else "name.2.ext", "name.3.ext", ...), writing its
 // .trashinfo first. False with the reason in error when it cannot (a
-// missing file, the trash on another file system, no room); the file is
-// then where it was and no info is left behind.
+// missing file, a trash folder that cannot be made, a file that cannot be
+// moved); the file is then where it was and no info is left behind.
 bool MoveToTrash(const QString& path, QString* error = nullptr);

@@ -36,13 +36,14 @@ public:
     QString path() const { return root_.path(); }
     QString path(const QString& sub) const { return root_.path() + QLatin1Char('/') + sub; }
 
-private:
+    // Sets another variable for the life of the object.
     void set(const char* name, const QString& value)
     {
         saved_.emplace_back(name, qEnvironmentVariableIsSet(name) ? qgetenv(name) : QByteArray());
         qputenv(name, value.toUtf8());
     }
 
+private:
     QTemporaryDir root_;
     std::vector<std::pair<const char*, QByteArray>> saved_;
 };
