@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCursor>
+
 #include <QMenu>
 
 namespace {

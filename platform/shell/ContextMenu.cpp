@@ -8,6 +8,7 @@
 #include "platform/shell/Trash.h"
 #include "platform/ui/Dialogs.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -17,6 +18,7 @@
 #include <QMimeDatabase>
 #include <QUrl>
 
+#include <optional>
 #include <vector>
 
 namespace {

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -268,7 +269,10 @@ int iconIndexOf(const Location& at)
     case Location::Kind::Url:
         return icons.indexOfFileType(QStringLiteral("*.htm"));
     case Location::Kind::FileSystem:
-        return at.csidl >= 0 ? icons.indexOfSpecialFolder(at.csidl) : icons.indexOfPath(at.path);
+        if (at.csidl >= 0)
+            return icons.indexOfSpecialFolder(at.csidl);
+        // A shortcut shows what it leads to: a page.
+        return isShortcut(at) ? icons.indexOfFileType(QStringLiteral("*.htm")) : icons.indexOfPath(at.path);
     case Location::Kind::Invalid:
         break;
     }

@@ -11,6 +11,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCursor>
+
 #include <QDir>
 #include <QFile>
 #include <QMenu>
