@@ -3,6 +3,7 @@
 #include "tools/ShellItems.h"
 
 #include "TempHome.h"
+#include "platform/registry/Registry.h"
 #include "platform/shell/SpecialFolders.h"
 #include "platform/shell/SystemImageList.h"
 
@@ -105,6 +106,17 @@ TEST_F(FavoritesItems, TellTheirTypesAndAttributes)
     SHFILEINFO folderInfo;
     ASSERT_NE(SHGetFileInfo(favorites_ + "/News", 0, folderInfo, SHGFI_TYPENAME), 0u);
     EXPECT_FALSE(IsFolderNotOfType(folderInfo.szTypeName, *folder_, news.get())) << "a folder of the given type";
+}
+
+TEST_F(FavoritesItems, ShortcutTypeNameFollowsTheRegistry)
+{
+    TRegistry classes(HKEY_CLASSES_ROOT);
+    ASSERT_TRUE(classes.OpenKey("InternetShortcut", true));
+    classes.WriteString("", "Raccourci Internet");
+    EXPECT_EQ(InternetShortcutTypeName(), "Raccourci Internet");
+    const UniquePidl example = item("Example");
+    EXPECT_TRUE(ItemTypeNameIs("Raccourci Internet", *folder_, example.get()));
+    EXPECT_FALSE(ItemTypeNameIs("Internet Shortcut", *folder_, example.get()));
 }
 
 TEST_F(FavoritesItems, HaveIconsFromTheSharedList)
