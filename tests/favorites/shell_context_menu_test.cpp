@@ -160,6 +160,42 @@ TEST_F(ContextMenuCommands, OfferWhatAFileManagerOffers)
     EXPECT_EQ(special, QStringList({"Cut (off)", "Copy", "Delete (off)", "Rename (off)", "Properties"}));
 }
 
+TEST_F(ContextMenuCommands, MenuObjectNumbersItsCommandsAndKnowsTheirVerbs)
+{
+    const std::shared_ptr<IContextMenu> menuObject = CreateFileContextMenu(nullptr, {path("doc.txt")});
+    QMenu menu;
+    EXPECT_EQ(menuObject->QueryContextMenu(&menu, 0, 1, 3, CMF_NORMAL), E_FAIL) << "too few numbers";
+    QMenu defaultOnly;
+    EXPECT_EQ(menuObject->QueryContextMenu(&defaultOnly, 0, 100, 200, CMF_DEFAULTONLY), 1);
+    ASSERT_EQ(defaultOnly.actions().size(), 1);
+    EXPECT_EQ(defaultOnly.actions().front()->data().toInt(), 100);
+    EXPECT_EQ(defaultOnly.defaultAction(), defaultOnly.actions().front());
+
+    const struct {
+        int offset;
+        QString verb;
+        HRESULT result;
+    } cases[] = {
+        {-1, "COPY", S_OK},
+        {0, "", S_OK}, // Open, by number
+        {1, "", E_INVALIDARG}, // beyond the default-only menu
+        {-1, "explore", E_INVALIDARG},
+    };
+    for (const auto& c : cases) {
+        CMINVOKECOMMANDINFO info;
+        info.verbOffset = c.offset;
+        info.verb = c.verb;
+        EXPECT_EQ(menuObject->InvokeCommand(info), c.result) << c.offset << c.verb.toStdString();
+    }
+    EXPECT_EQ(launcher_.opened, QStringList({"file://" + path("doc.txt")}));
+
+    CMINVOKECOMMANDINFO remove;
+    remove.verb = "delete";
+    const std::shared_ptr<IContextMenu> special = CreateFileContextMenu(nullptr, {SpecialFolderPath(CSIDL_FAVORITES)});
+    EXPECT_EQ(special->InvokeCommand(remove), E_INVALIDARG) << "special folders stay";
+    EXPECT_TRUE(QFileInfo::exists(SpecialFolderPath(CSIDL_FAVORITES)));
+}
+
 TEST_F(ContextMenuCommands, DismissingTheMenuCarriesOutNothing)
 {
     EXPECT_TRUE(run({"doc.txt"}, "no such command"));
