@@ -1,0 +1,101 @@
+#include "platform/shell/IniText.h"
+
+#include <QFile>
+
+namespace {
+
+QString sectionName(const QString& line)
+{
+    const QString trimmed = line.trimmed();
+    if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']')))
+        return trimmed.mid(1, trimmed.size() - 2).trimmed().toLower();
+    return {};
+}
+
+bool isComment(const QString& line)
+{
+    const QString trimmed = line.trimmed();
+    return trimmed.startsWith(QLatin1Char(';')) || trimmed.startsWith(QLatin1Char('#'));
+}
+
+} // namespace
+
+QStringList ReadIniLines(const QString& fileName, bool* crlf)
+{
+    QFile file(fileName);
+    if (crlf)
+        *crlf = true;
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QString text = QString::fromUtf8(file.readAll());
+    if (crlf)
+        *crlf = text.isEmpty() || text.contains(QLatin1String("\r\n"));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+std::vector<IniLine> ParseIni(const QStringList& lines)
+{
+    std::vector<IniLine> parsed;
+    QString section;
+    for (const QString& line : lines) {
+        IniLine entry;
+        const QString header = sectionName(line);
+        if (!header.isEmpty()) {
+            section = header;
+        } else if (!isComment(line) && line.contains(QLatin1Char('='))) {
+            const qsizetype equals = line.indexOf(QLatin1Char('='));
+            entry.key = line.left(equals).trimmed().toLower();
+            entry.value = line.mid(equals + 1).trimmed();
+        }
+        entry.section = section;
+        parsed.push_back(entry);
+    }
+    return parsed;
+}
+
+QString IniValue(const std::vector<IniLine>& lines, const QString& section, const QString& key)
+{
+    for (const IniLine& line : lines)
+        if (line.section == section && line.key == key)
+            return line.value;
+    return {};
+}
+
+QString UnescapeDesktopValue(const QString& value)
+{
+    QString out;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] != QLatin1Char('\\') || i + 1 == value.size()) {
+            out += value[i];
+            continue;
+        }
+        const QChar next = value[++i];
+        switch (next.unicode()) {
+        case 's':
+            out += QLatin1Char(' ');
+            break;
+        case 'n':
+            out += QLatin1Char('\n');
+            break;
+        case 't':
+            out += QLatin1Char('\t');
+            break;
+        case 'r':
+            out += QLatin1Char('\r');
+            break;
+        case '\\':
+            out += QLatin1Char('\\');
+            break;
+        default:
+            out += QLatin1Char('\\');
+            out += next;
+        }
+    }
+    return out;
+}
