@@ -54,8 +54,7 @@ QTextCharFormat StyleFormat(bool bold, bool italic, bool strikeOut, bool underli
 class FindDialog final : public QDialog {
 public:
     FindDialog(QWidget* owner, bool replace, std::function<void(TFindRequest&)> handler)
-        : QDialog(owner)
-        , handler_(std::move(handler))
+        : QDialog(owner), handler_(std::move(handler))
     {
         setWindowTitle(replace ? QStringLiteral("Replace") : QStringLiteral("Find"));
         auto* form = new QFormLayout(this);
@@ -71,7 +70,7 @@ public:
         buttons->addButton(QDialogButtonBox::Close);
         form->addRow(buttons);
         connect(action, &QPushButton::clicked, this, [this] {
-            TFindRequest request {findEdit_.text(), replaceEdit_.text(), true};
+            TFindRequest request{findEdit_.text(), replaceEdit_.text(), true};
             handler_(request);
         });
         connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
@@ -98,8 +97,7 @@ int ControlCode(const QKeyEvent* event)
 
 } // namespace
 
-TDodiViveDE::TDodiViveDE(QWidget* parent)
-    : TRichEdit(parent)
+TDodiViveDE::TDodiViveDE(QWidget* parent) : TRichEdit(parent)
 {
     SetWindowClassName(this, QStringLiteral("RichEdit20A"));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -210,9 +208,13 @@ bool TDodiViveDE::CheckSaveChanges()
     if (!IsModified())
         return true;
     switch (MessageDlg(QStringLiteral("Save changes to %1?").arg(fileName_), mtConfirmation, mbYesNoCancel)) {
-    case mrYes: SaveDocument(); return true;
-    case mrNo: return true;
-    default: return false;
+    case mrYes:
+        SaveDocument();
+        return true;
+    case mrNo:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -259,8 +261,8 @@ bool TDodiViveDE::AskOverwrite(const QString& target, bool noMeansSaveAs)
 {
     if (!QFileInfo::exists(target))
         return true;
-    const int answer = MessageDlg(
-        QStringLiteral("The file already exist. Do you want to overwrite %1 ?").arg(target), mtConfirmation, mbYesNoCancel);
+    const int answer = MessageDlg(QStringLiteral("The file already exist. Do you want to overwrite %1 ?").arg(target),
+        mtConfirmation, mbYesNoCancel);
     if (answer == mrNo && noMeansSaveAs)
         SaveDocumentAs();
     return answer == mrYes;
@@ -459,11 +461,16 @@ void TDodiViveDE::ApplyTheme(TThemes theme)
     };
     const Colours colours = [&]() -> Colours {
         switch (theme) {
-        case tXP: return {QColor(237, 242, 251), Qt::black};
-        case tBlack: return {Qt::black, Qt::white};
-        case tAluminum: return {QColor(192, 192, 192), Qt::white};
-        case tLight: return {system.color(QPalette::ToolTipBase), Qt::black};
-        case tDefault: break;
+        case tXP:
+            return {QColor(237, 242, 251), Qt::black};
+        case tBlack:
+            return {Qt::black, Qt::white};
+        case tAluminum:
+            return {QColor(192, 192, 192), Qt::white};
+        case tLight:
+            return {system.color(QPalette::ToolTipBase), Qt::black};
+        case tDefault:
+            break;
         }
         return {system.color(QPalette::Base), Qt::black};
     }();
@@ -666,29 +673,61 @@ void TDodiViveDE::contextMenuEvent(QContextMenuEvent* event)
 bool TDodiViveDE::EditorCharacter(int code)
 {
     switch (code) {
-    case 2: ToggleBold(); return true;
-    case 9: ToggleItalic(); return true;
-    case 19: ToggleStrikeOut(); return true;
-    case 21: ToggleUnderline(); return true;
-    case 1: SelectAllText(); return false;
-    case 6: OpenFindDialog(); return false;
-    case 16: PrintWithDialog(); return false;
-    default: return false;
+    case 2:
+        ToggleBold();
+        return true;
+    case 9:
+        ToggleItalic();
+        return true;
+    case 19:
+        ToggleStrikeOut();
+        return true;
+    case 21:
+        ToggleUnderline();
+        return true;
+    case 1:
+        SelectAllText();
+        return false;
+    case 6:
+        OpenFindDialog();
+        return false;
+    case 16:
+        PrintWithDialog();
+        return false;
+    default:
+        return false;
     }
 }
 
 void TDodiViveDE::ViewerKey(QKeyEvent* event)
 {
     switch (event->key()) {
-    case Qt::Key_PageUp: Scroll(TScrollAction::PageUp); break;
-    case Qt::Key_PageDown: Scroll(TScrollAction::PageDown); break;
-    case Qt::Key_End: Scroll(TScrollAction::Bottom); break;
-    case Qt::Key_Home: Scroll(TScrollAction::Top); break;
-    case Qt::Key_Left: Scroll(TScrollAction::LineLeft); break;
-    case Qt::Key_Up: Scroll(TScrollAction::LineUp); break;
-    case Qt::Key_Right: Scroll(TScrollAction::LineRight); break;
-    case Qt::Key_Down: Scroll(TScrollAction::LineDown); break;
-    default: break;
+    case Qt::Key_PageUp:
+        Scroll(TScrollAction::PageUp);
+        break;
+    case Qt::Key_PageDown:
+        Scroll(TScrollAction::PageDown);
+        break;
+    case Qt::Key_End:
+        Scroll(TScrollAction::Bottom);
+        break;
+    case Qt::Key_Home:
+        Scroll(TScrollAction::Top);
+        break;
+    case Qt::Key_Left:
+        Scroll(TScrollAction::LineLeft);
+        break;
+    case Qt::Key_Up:
+        Scroll(TScrollAction::LineUp);
+        break;
+    case Qt::Key_Right:
+        Scroll(TScrollAction::LineRight);
+        break;
+    case Qt::Key_Down:
+        Scroll(TScrollAction::LineDown);
+        break;
+    default:
+        break;
     }
     event->accept();
 }

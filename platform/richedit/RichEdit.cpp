@@ -60,8 +60,7 @@ QTextCursor CursorSpanning(QTextDocument* document, int start, int end)
 
 } // namespace
 
-TRichEdit::TRichEdit(QWidget* parent)
-    : QTextEdit(parent)
+TRichEdit::TRichEdit(QWidget* parent) : QTextEdit(parent)
 {
     setAcceptRichText(false); // pasting takes the clipboard's plain text, as the control's plain paste does
     setLineWrapMode(QTextEdit::NoWrap);
@@ -291,14 +290,30 @@ void TRichEdit::Scroll(TScrollAction action)
     QScrollBar* vertical = verticalScrollBar();
     QScrollBar* horizontal = horizontalScrollBar();
     switch (action) {
-    case TScrollAction::PageUp: vertical->triggerAction(QAbstractSlider::SliderPageStepSub); break;
-    case TScrollAction::PageDown: vertical->triggerAction(QAbstractSlider::SliderPageStepAdd); break;
-    case TScrollAction::Top: vertical->triggerAction(QAbstractSlider::SliderToMinimum); break;
-    case TScrollAction::Bottom: vertical->triggerAction(QAbstractSlider::SliderToMaximum); break;
-    case TScrollAction::LineLeft: horizontal->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
-    case TScrollAction::LineRight: horizontal->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
-    case TScrollAction::LineUp: vertical->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
-    case TScrollAction::LineDown: vertical->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
+    case TScrollAction::PageUp:
+        vertical->triggerAction(QAbstractSlider::SliderPageStepSub);
+        break;
+    case TScrollAction::PageDown:
+        vertical->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        break;
+    case TScrollAction::Top:
+        vertical->triggerAction(QAbstractSlider::SliderToMinimum);
+        break;
+    case TScrollAction::Bottom:
+        vertical->triggerAction(QAbstractSlider::SliderToMaximum);
+        break;
+    case TScrollAction::LineLeft:
+        horizontal->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        break;
+    case TScrollAction::LineRight:
+        horizontal->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        break;
+    case TScrollAction::LineUp:
+        vertical->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        break;
+    case TScrollAction::LineDown:
+        vertical->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        break;
     }
 }
 

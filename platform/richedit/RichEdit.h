@@ -56,7 +56,10 @@ public:
     // Replaces the document; afterwards it is unmodified, nothing to undo,
     // and plain text is cut at the text limit.
     void LoadFromBytes(std::string_view bytes);
-    void LoadFromBytes(const QByteArray& bytes) { LoadFromBytes(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))); }
+    void LoadFromBytes(const QByteArray& bytes)
+    {
+        LoadFromBytes(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    }
     QByteArray SaveToBytes() const;
     // The same through a file. Saving writes a temporary file in the target's
     // folder and renames it, so the target is never half-written. Failures

@@ -30,14 +30,13 @@ QColor ColorOf(const TRtfTables& tables, std::int32_t index)
 class DocumentBuilder final : public IRtfSink {
 public:
     explicit DocumentBuilder(QTextCursor& cursor)
-        : cursor_(cursor)
-        , alignment_(RtfAlignment(cursor.blockFormat().alignment()))
-    {
-    }
+        : cursor_(cursor), alignment_(RtfAlignment(cursor.blockFormat().alignment()))
+    {}
 
     void Text(std::u16string_view text, const TRtfCharFormat& format, const TRtfTables& tables) override
     {
-        cursor_.insertText(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())), Convert(format, tables));
+        cursor_.insertText(
+            QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())), Convert(format, tables));
     }
 
     void ParagraphBreak(TRtfAlignment alignment) override
@@ -79,7 +78,7 @@ private:
             if (const QColor c = ColorOf(tables, format.Background); c.isValid())
                 qt.setBackground(c);
             if (format.Font >= 0)
-                qt.setFontFamilies(QStringList {QString::fromStdString(tables.Fonts[format.Font].Name)});
+                qt.setFontFamilies(QStringList{QString::fromStdString(tables.Fonts[format.Font].Name)});
             if (format.HalfPoints > 0)
                 qt.setFontPointSize(format.HalfPoints / 2.0);
             if (format.Link >= 0) {
@@ -127,10 +126,17 @@ private:
     {
         body_ += "\\pard";
         switch (RtfAlignment(block.blockFormat().alignment())) {
-        case TRtfAlignment::Left: break;
-        case TRtfAlignment::Center: body_ += "\\qc"; break;
-        case TRtfAlignment::Right: body_ += "\\qr"; break;
-        case TRtfAlignment::Justify: body_ += "\\qj"; break;
+        case TRtfAlignment::Left:
+            break;
+        case TRtfAlignment::Center:
+            body_ += "\\qc";
+            break;
+        case TRtfAlignment::Right:
+            body_ += "\\qr";
+            break;
+        case TRtfAlignment::Justify:
+            body_ += "\\qj";
+            break;
         }
         body_ += ' ';
         for (auto it = block.begin(); !it.atEnd(); ++it) {
@@ -234,10 +240,14 @@ TRtfAlignment RtfAlignment(Qt::Alignment alignment)
 Qt::Alignment QtAlignment(TRtfAlignment alignment)
 {
     switch (alignment) {
-    case TRtfAlignment::Center: return Qt::AlignHCenter;
-    case TRtfAlignment::Right: return Qt::AlignRight;
-    case TRtfAlignment::Justify: return Qt::AlignJustify;
-    case TRtfAlignment::Left: break;
+    case TRtfAlignment::Center:
+        return Qt::AlignHCenter;
+    case TRtfAlignment::Right:
+        return Qt::AlignRight;
+    case TRtfAlignment::Justify:
+        return Qt::AlignJustify;
+    case TRtfAlignment::Left:
+        break;
     }
     return Qt::AlignLeft;
 }

@@ -5,6 +5,7 @@
 #include <iconv.h>
 #include <limits>
 #include <unordered_map>
+#include <utility>
 
 namespace {
 
@@ -16,23 +17,40 @@ constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x
 int CodePageOfCharset(int charset)
 {
     switch (charset) {
-    case 128: return 932;
-    case 129: return 949;
-    case 130: return 1361;
-    case 134: return 936;
-    case 136: return 950;
-    case 161: return 1253;
-    case 162: return 1254;
-    case 163: return 1258;
-    case 177: return 1255;
-    case 178: return 1256;
-    case 186: return 1257;
-    case 204: return 1251;
-    case 222: return 874;
-    case 238: return 1250;
-    case 254: return 437;
-    case 255: return 850;
-    default: return 0; // ANSI, default and symbol sets read as the document's page
+    case 128:
+        return 932;
+    case 129:
+        return 949;
+    case 130:
+        return 1361;
+    case 134:
+        return 936;
+    case 136:
+        return 950;
+    case 161:
+        return 1253;
+    case 162:
+        return 1254;
+    case 163:
+        return 1258;
+    case 177:
+        return 1255;
+    case 178:
+        return 1256;
+    case 186:
+        return 1257;
+    case 204:
+        return 1251;
+    case 222:
+        return 874;
+    case 238:
+        return 1250;
+    case 254:
+        return 437;
+    case 255:
+        return 850;
+    default:
+        return 0; // ANSI, default and symbol sets read as the document's page
     }
 }
 
@@ -237,12 +255,7 @@ struct GroupState {
 
 class Reader {
 public:
-    Reader(std::string_view rtf, IRtfSink& sink)
-        : in_(rtf)
-        , sink_(sink)
-    {
-        run_.reserve(4096);
-    }
+    Reader(std::string_view rtf, IRtfSink& sink) : in_(rtf), sink_(sink) { run_.reserve(4096); }
 
     void Read()
     {
@@ -375,13 +388,24 @@ private:
         switch (symbol) {
         case '\\':
         case '{':
-        case '}': Put(static_cast<unsigned char>(symbol)); break;
-        case '~': Put(0x00A0); break;
-        case '_': Put(0x2011); break;
-        case '\'': HexByte(); break;
+        case '}':
+            Put(static_cast<unsigned char>(symbol));
+            break;
+        case '~':
+            Put(0x00A0);
+            break;
+        case '_':
+            Put(0x2011);
+            break;
+        case '\'':
+            HexByte();
+            break;
         case '\r':
-        case '\n': ParagraphBreak(); break;
-        default: break; // \- optional hyphen, \| \: index marks
+        case '\n':
+            ParagraphBreak();
+            break;
+        default:
+            break; // \- optional hyphen, \| \: index marks
         }
     }
 
@@ -412,32 +436,75 @@ private:
         TRtfCharFormat& format = state_.format;
         const bool on = !hasParameter || value != 0;
         switch (info.word) {
-        case Word::Cf: format.Foreground = ColorIndex(value); break;
+        case Word::Cf:
+            format.Foreground = ColorIndex(value);
+            break;
         case Word::Cb:
-        case Word::Highlight: format.Background = value > 0 ? ColorIndex(value) : -1; break;
-        case Word::B: format.Bold = on; break;
-        case Word::I: format.Italic = on; break;
-        case Word::Ul: format.Underline = on; break;
-        case Word::UlNone: format.Underline = false; break;
-        case Word::Strike: format.StrikeOut = on; break;
-        case Word::Fs: format.HalfPoints = std::clamp(value, 0, 3276); break;
-        case Word::F: SelectFont(value); break;
-        case Word::Plain: format = TRtfCharFormat {.Link = format.Link}; break;
+        case Word::Highlight:
+            format.Background = value > 0 ? ColorIndex(value) : -1;
+            break;
+        case Word::B:
+            format.Bold = on;
+            break;
+        case Word::I:
+            format.Italic = on;
+            break;
+        case Word::Ul:
+            format.Underline = on;
+            break;
+        case Word::UlNone:
+            format.Underline = false;
+            break;
+        case Word::Strike:
+            format.StrikeOut = on;
+            break;
+        case Word::Fs:
+            format.HalfPoints = std::clamp(value, 0, 3276);
+            break;
+        case Word::F:
+            SelectFont(value);
+            break;
+        case Word::Plain:
+            format = TRtfCharFormat{.Link = format.Link};
+            break;
         case Word::Pard:
-        case Word::Ql: state_.alignment = TRtfAlignment::Left; break;
-        case Word::Qc: state_.alignment = TRtfAlignment::Center; break;
-        case Word::Qr: state_.alignment = TRtfAlignment::Right; break;
-        case Word::Qj: state_.alignment = TRtfAlignment::Justify; break;
-        case Word::Par: ParagraphBreak(); break;
-        case Word::Line: Put(0x2028); break;
-        case Word::Tab: Put(u'\t'); break;
-        case Word::Special: Put(info.character); break;
+        case Word::Ql:
+            state_.alignment = TRtfAlignment::Left;
+            break;
+        case Word::Qc:
+            state_.alignment = TRtfAlignment::Center;
+            break;
+        case Word::Qr:
+            state_.alignment = TRtfAlignment::Right;
+            break;
+        case Word::Qj:
+            state_.alignment = TRtfAlignment::Justify;
+            break;
+        case Word::Par:
+            ParagraphBreak();
+            break;
+        case Word::Line:
+            Put(0x2028);
+            break;
+        case Word::Tab:
+            Put(u'\t');
+            break;
+        case Word::Special:
+            Put(info.character);
+            break;
         case Word::U:
-            Put(static_cast<char16_t>(value < 0 ? value + 65536 : value));
+            if (!hasParameter)
+                break;
+            Put(value < -32768 || value > 65535 ? char16_t(0xFFFD)
+                                                : static_cast<char16_t>(value < 0 ? value + 65536 : value));
             skipCount_ = state_.unicodeSkip;
             break;
-        case Word::Uc: state_.unicodeSkip = static_cast<std::uint8_t>(std::clamp(value, 0, 16)); break;
-        case Word::Bin: pos_ += std::min<std::size_t>(std::max(value, 0), in_.size() - pos_); break;
+        case Word::Uc:
+            state_.unicodeSkip = static_cast<std::uint8_t>(std::clamp(value, 0, 16));
+            break;
+        case Word::Bin:
+            pos_ += std::min<std::size_t>(std::max(value, 0), in_.size() - pos_);
+            break;
         case Word::Ansicpg:
             if (value > 0)
                 tables_.CodePage = value;
@@ -450,22 +517,37 @@ private:
             if (state_.destination == Destination::FontTable && value > 0)
                 font_.CodePage = value;
             break;
-        case Word::Red: color_.Red = ColorComponent(value); break;
-        case Word::Green: color_.Green = ColorComponent(value); break;
-        case Word::Blue: color_.Blue = ColorComponent(value); break;
-        case Word::Fonttbl: state_.destination = Destination::FontTable; break;
+        case Word::Red:
+            color_.Red = ColorComponent(value);
+            break;
+        case Word::Green:
+            color_.Green = ColorComponent(value);
+            break;
+        case Word::Blue:
+            color_.Blue = ColorComponent(value);
+            break;
+        case Word::Fonttbl:
+            state_.destination = Destination::FontTable;
+            break;
         case Word::Colortbl:
             state_.destination = Destination::ColorTable;
             color_ = {};
             break;
-        case Word::Field: fieldInstruction_.clear(); break;
+        case Word::Field:
+            fieldInstruction_.clear();
+            break;
         case Word::Fldinst:
             fieldInstruction_.clear();
             state_.destination = Destination::FieldInstruction;
             break;
-        case Word::Fldrslt: StartFieldResult(); break;
-        case Word::SkippedDestination: state_.destination = Destination::Skip; break;
-        case Word::Unknown: break;
+        case Word::Fldrslt:
+            StartFieldResult();
+            break;
+        case Word::SkippedDestination:
+            state_.destination = Destination::Skip;
+            break;
+        case Word::Unknown:
+            break;
         }
     }
 
@@ -578,7 +660,8 @@ private:
             if (fieldInstruction_.size() < 4096)
                 fieldInstruction_.push_back(c);
             break;
-        case Destination::Skip: break;
+        case Destination::Skip:
+            break;
         }
     }
 
