@@ -150,7 +150,8 @@ private:
     {
         const bool link = format.isAnchor() && !format.anchorHref().isEmpty();
         if (link)
-            body_ += "{\\field{\\*\\fldinst{HYPERLINK \"" + Escaped(format.anchorHref()) + "\"}}{\\fldrslt{";
+            body_
+                += "{\\field{\\*\\fldinst{HYPERLINK \"" + Escaped(FieldQuoted(format.anchorHref())) + "\"}}{\\fldrslt{";
         body_ += "\\plain";
         if (format.hasProperty(QTextFormat::FontFamilies))
             body_ += "\\f" + QByteArray::number(FontNumber(format.fontFamilies().toStringList().value(0)));
@@ -172,6 +173,14 @@ private:
         body_ += Escaped(text);
         if (link)
             body_ += "}}}";
+    }
+
+    // A field argument in quotes: its quotes and backslashes get a backslash.
+    static QString FieldQuoted(QString text)
+    {
+        text.replace(u'\\', QStringLiteral("\\\\"));
+        text.replace(u'"', QStringLiteral("\\\""));
+        return text;
     }
 
     static QByteArray Escaped(const QString& text)

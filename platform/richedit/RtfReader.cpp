@@ -89,7 +89,7 @@ std::u16string_view Trimmed(std::u16string_view s)
 
 // The target of a field instruction `HYPERLINK "target"` (switches such as
 // \l or \o "tip" around it are passed over); empty for other fields.
-std::u16string_view HyperlinkTarget(std::u16string_view instruction)
+std::u16string HyperlinkTarget(std::u16string_view instruction)
 {
     instruction = Trimmed(instruction);
     constexpr std::u16string_view keyword = u"HYPERLINK";
@@ -108,11 +108,15 @@ std::u16string_view HyperlinkTarget(std::u16string_view instruction)
             rest = end == rest.npos ? std::u16string_view() : rest.substr(end);
             continue;
         }
-        if (rest.front() == u'"') {
-            const auto end = rest.find(u'"', 1);
-            return rest.substr(1, end == rest.npos ? rest.npos : end - 1);
+        if (rest.front() != u'"')
+            return std::u16string(rest.substr(0, rest.find(u' ')));
+        std::u16string target; // quoted: \" and \\ stand for themselves
+        for (std::size_t i = 1; i < rest.size() && rest[i] != u'"'; ++i) {
+            if (rest[i] == u'\\' && i + 1 < rest.size())
+                ++i;
+            target.push_back(rest[i]);
         }
-        return rest.substr(0, rest.find(u' '));
+        return target;
     }
 }
 
@@ -269,8 +273,10 @@ public:
                 OpenGroup();
             } else if (c == '}') {
                 ++pos_;
-                if (!CloseGroup())
+                if (!CloseGroup()) {
+                    DropClosingBlank();
                     break;
+                }
             } else {
                 PlainBytes();
             }
@@ -298,6 +304,14 @@ private:
             else
                 PutByte(c);
         }
+    }
+
+    // The highlighters end a document with " }": that blank closes the
+    // document and is not part of its text.
+    void DropClosingBlank()
+    {
+        if (!run_.empty() && run_.back() == u' ' && pos_ >= 2 && in_[pos_ - 2] == ' ')
+            run_.pop_back();
     }
 
     void OpenGroup()
@@ -595,7 +609,7 @@ private:
     void StartFieldResult()
     {
         state_.destination = Destination::Text;
-        const std::u16string_view target = HyperlinkTarget(fieldInstruction_);
+        const std::u16string target = HyperlinkTarget(fieldInstruction_);
         if (target.empty())
             return;
         std::string link;
