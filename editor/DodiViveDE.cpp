@@ -120,7 +120,9 @@ void TDodiViveDE::WindowCreated()
 
 void TDodiViveDE::Loaded()
 {
+    const bool modified = Modified(); // setting up is not an edit
     ApplyTextAlignment(textAlignment_);
+    SetModified(modified);
     ApplyTheme(themes_);
     UpdateStatusHint();
     setAcceptDrops(true);

@@ -8,11 +8,11 @@
 #include "platform/richedit/RichEdit.h"
 
 #include <QPointer>
+#include <QStatusBar>
 
 #include <functional>
 
 class QMenu;
-class QStatusBar;
 
 enum TThemes { tDefault, tXP, tBlack, tAluminum, tLight };
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
@@ -20,7 +20,7 @@ enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 // What the find and replace dialogs hand to their handlers.
 struct TFindRequest {
     QString FindText;
-    QString ReplaceText;
+    QString ReplaceText{};
     // Set by the dialog on every search; the editor clears it for a search
     // that starts from the beginning.
     bool FindNext = true;

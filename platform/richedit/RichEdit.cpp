@@ -22,8 +22,8 @@ namespace {
 const QRegularExpression& UrlPattern()
 {
     static const QRegularExpression pattern(
-        QStringLiteral(R"((?:\b(?:https?|ftp|file|mailto|news|nntp|telnet|gopher|wais|prospero):|\bwww\.)"
-                       R"([^\s<>"'{}|\\^`]*[^\s<>"'{}|\\^`.,;:!?)\]])"),
+        QStringLiteral(R"re((?:\b(?:https?|ftp|file|mailto|news|nntp|telnet|gopher|wais|prospero):|\bwww\.))re"
+                       R"re([^\s<>"'{}|\\^`]*[^\s<>"'{}|\\^`.,;:!?)\]])re"),
         QRegularExpression::UseUnicodePropertiesOption);
     return pattern;
 }
