@@ -7,12 +7,11 @@
 #include "browserhost/Sextant.h"
 #include "platform/richedit/RichEdit.h"
 
+#include <QMenu>
 #include <QPointer>
 #include <QStatusBar>
 
 #include <functional>
-
-class QMenu;
 
 enum TThemes { tDefault, tXP, tBlack, tAluminum, tLight };
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
