@@ -69,11 +69,18 @@ TRichEdit::TRichEdit(QWidget* parent) : QTextEdit(parent)
 
 TRichEdit::~TRichEdit() = default;
 
+// The new content is built in a document of its own, away from the view, and
+// then replaces the shown one: the view lays it out once, in steps, instead of
+// following every insertion.
 void TRichEdit::LoadFromBytes(std::string_view data)
 {
-    QTextDocument* doc = document();
+    auto* doc = new QTextDocument(this);
+    doc->setDefaultFont(document()->defaultFont());
     doc->setUndoRedoEnabled(false);
-    doc->clear();
+    // Detection attached while the document is empty marks the addresses as
+    // the text arrives, before anything is laid out.
+    if (urlDetector_)
+        urlDetector_->setDocument(doc);
     if (plainText_ || !IsRtf(data)) {
         QString text = QString::fromUtf8(data.data(), static_cast<qsizetype>(data.size()));
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -85,7 +92,11 @@ void TRichEdit::LoadFromBytes(std::string_view data)
     }
     doc->setUndoRedoEnabled(true);
     doc->setModified(false);
-    setTextCursor(QTextCursor(doc));
+    QTextDocument* shown = document();
+    const bool ownShown = shown->parent() == this; // QTextEdit deletes its first document itself
+    setDocument(doc);
+    if (ownShown)
+        delete shown;
 }
 
 QByteArray TRichEdit::SaveToBytes() const
@@ -232,7 +243,8 @@ void TRichEdit::SetAutoUrlDetect(bool on)
     if (on == AutoUrlDetect())
         return;
     if (on) {
-        urlDetector_ = new UrlDetector(document());
+        urlDetector_ = new UrlDetector(static_cast<QObject*>(this)); // outlives the documents it is set on
+        urlDetector_->setDocument(document());
     } else {
         delete urlDetector_;
         urlDetector_ = nullptr;
