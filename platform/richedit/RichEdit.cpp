@@ -74,6 +74,7 @@ TRichEdit::~TRichEdit() = default;
 // following every insertion.
 void TRichEdit::LoadFromBytes(std::string_view data)
 {
+    document()->clear(); // the old content goes first, so that two never share the memory
     auto* doc = new QTextDocument(this);
     doc->setDefaultFont(document()->defaultFont());
     doc->setUndoRedoEnabled(false);
