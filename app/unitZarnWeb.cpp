@@ -128,6 +128,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     createStatusBar();
     createMenus();
     bindCommands();
+    bindEditorCommands();
     bindKeys();
     bindSextant1Events();
     bindSextant2Events();
@@ -432,6 +433,7 @@ QWidget* TfrmMain::createBrowserPanel()
     webRow->addWidget(Memo1);
 
     tabEditor = panel(pctrlWB, QStringLiteral("tabEditor"));
+    createEditor();
     ImageViewer = new QLabel(pctrlWB);
     ImageViewer->setObjectName(QStringLiteral("ImageViewer"));
     ImageViewer->setAlignment(Qt::AlignLeft | Qt::AlignTop);

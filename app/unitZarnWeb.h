@@ -54,6 +54,7 @@ class QToolBar;
 class QToolButton;
 class QTreeWidget;
 class TSextant;
+class TDodiViveDE;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -139,6 +140,7 @@ public:
     TSextant* Sextant1 = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
     QWidget* tabEditor = nullptr;
+    TDodiViveDE* DodiViveDE1 = nullptr;
     QLabel* ImageViewer = nullptr;
     QTableWidget* StringGrid1 = nullptr;
     QRadioButton* RadioButton1 = nullptr;
@@ -197,6 +199,8 @@ private:
     void createStatusBar();
     void createMenus();
     void bindCommands();
+    void createEditor();
+    void bindEditorCommands();
     void fillLinksGrid();
     QStringList linksBarUrls() const;
 

@@ -1,0 +1,839 @@
+#include "editor/DodiViveDE.h"
+
+#include "editor/HighlightHTML.h"
+#include "editor/HighlightXML.h"
+#include "platform/input/KeyboardInput.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/webcontrol/WindowClass.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDateTime>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTextDocumentFragment>
+#include <QToolTip>
+
+#include <memory>
+
+namespace {
+
+constexpr int kVkInsert = 0x2D;
+constexpr int kVkCapital = 0x14;
+constexpr int kVkNumLock = 0x90;
+constexpr int kLargeTextLimit = 0x7FFFFFF0;
+
+QString KeyStateText(const QString& name, int virtualKey)
+{
+    return name + ((GetKeyState(virtualKey) & 1) ? QStringLiteral(": On") : QStringLiteral(": Off"));
+}
+
+QString Quoted(const QString& text) { return QLatin1Char('"') + text + QStringLiteral("\"."); }
+
+QTextCharFormat StyleFormat(bool bold, bool italic, bool strikeOut, bool underline, const QColor& color)
+{
+    QTextCharFormat format;
+    format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(italic);
+    format.setFontStrikeOut(strikeOut);
+    format.setFontUnderline(underline);
+    format.setForeground(color);
+    return format;
+}
+
+// The find and the replace dialog: modeless, owned by the editor; each press
+// of the action button hands the request to the handler.
+class FindDialog final : public QDialog {
+public:
+    FindDialog(QWidget* owner, bool replace, std::function<void(TFindRequest&)> handler)
+        : QDialog(owner), handler_(std::move(handler))
+    {
+        setWindowTitle(replace ? QStringLiteral("Replace") : QStringLiteral("Find"));
+        auto* form = new QFormLayout(this);
+        form->addRow(QStringLiteral("Find what:"), &findEdit_);
+        if (replace)
+            form->addRow(QStringLiteral("Replace with:"), &replaceEdit_);
+        else
+            replaceEdit_.hide();
+        auto* buttons = new QDialogButtonBox(this);
+        QPushButton* action = buttons->addButton(
+            replace ? QStringLiteral("Replace") : QStringLiteral("Find Next"), QDialogButtonBox::ActionRole);
+        action->setDefault(true);
+        buttons->addButton(QDialogButtonBox::Close);
+        form->addRow(buttons);
+        connect(action, &QPushButton::clicked, this, [this] {
+            TFindRequest request{findEdit_.text(), replaceEdit_.text(), true};
+            handler_(request);
+        });
+        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
+        setAttribute(Qt::WA_DeleteOnClose);
+    }
+
+private:
+    QLineEdit findEdit_;
+    QLineEdit replaceEdit_;
+    std::function<void(TFindRequest&)> handler_;
+};
+
+// The Ctrl character code a key press types (Ctrl+A is 1 ... Ctrl+Z is 26,
+// Tab is 9); 0 for other keys.
+int ControlCode(const QKeyEvent* event)
+{
+    const int key = event->key();
+    if ((event->modifiers() & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z)
+        return key - Qt::Key_A + 1;
+    if (key == Qt::Key_Tab && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+        return 9;
+    return 0;
+}
+
+} // namespace
+
+TDodiViveDE::TDodiViveDE(QWidget* parent) : TRichEdit(parent)
+{
+    SetWindowClassName(this, QStringLiteral("RichEdit20A"));
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    SetWordWrap(true);
+    connect(this, &TRichEdit::LinkNotify, this, &TDodiViveDE::OnLinkNotify);
+    WindowCreated();
+}
+
+TDodiViveDE::~TDodiViveDE() = default;
+
+void TDodiViveDE::WindowCreated()
+{
+    UpdateStatusHint();
+    if (highlightURL_)
+        SetAutoUrlDetect(true);
+    SetTextLimit(maxLength_ == 0 ? kDefaultTextLimit : maxLength_);
+    UpdateFormatRect();
+}
+
+void TDodiViveDE::Loaded()
+{
+    const bool modified = Modified(); // setting up is not an edit
+    ApplyTextAlignment(textAlignment_);
+    SetModified(modified);
+    ApplyTheme(themes_);
+    UpdateStatusHint();
+    setAcceptDrops(true);
+    if (supprtMoreThen64KB_)
+        SetTextLimit(kLargeTextLimit);
+    if (showHint_)
+        UpdateStatusHint();
+    SetWordWrap(true);
+    SetWordWrap(false);
+    filesInserted_ = false;
+}
+
+void TDodiViveDE::SetSextant(TSextant* sextant) { sextant_ = sextant; }
+
+void TDodiViveDE::SetGap(int& gap, int value)
+{
+    if (value == gap || value < 0)
+        return;
+    gap = value;
+    WindowCreated();
+}
+
+void TDodiViveDE::SetHideCaret(bool on)
+{
+    hideCaret_ = on;
+    if (on)
+        setCursorWidth(0);
+}
+
+void TDodiViveDE::SetMaxLength(int length)
+{
+    maxLength_ = std::max(length, 0);
+    SetTextLimit(maxLength_ == 0 ? kDefaultTextLimit : maxLength_);
+}
+
+void TDodiViveDE::SetShowHint(bool on)
+{
+    showHint_ = on;
+    setToolTip(on ? hint_ : QString());
+}
+
+void TDodiViveDE::UpdateStatusHint()
+{
+    const int start = SelStart();
+    const int line = LineFromChar(start) + 1;
+    const int column = start - LineIndex(line - 1) + 1;
+    const QString position = QString::asprintf("Line: %3d   Col: %3d", line, column);
+    const QString separator = QStringLiteral(". | \n\r");
+    hint_ = QStringLiteral("File Name: ") + fileName_ + separator + QStringLiteral("Position: ") + position + separator
+        + (IsModified() ? QStringLiteral("Modified") : QString()) + separator
+        + KeyStateText(QStringLiteral("Caps Lock"), kVkCapital) + separator
+        + KeyStateText(QStringLiteral("NumLock"), kVkNumLock) + separator
+        + KeyStateText(QStringLiteral("Insert"), kVkInsert) + separator + QStringLiteral("Total Lines Count: ")
+        + QString::number(LineCount()) + QStringLiteral(". |");
+    if (showHint_)
+        setToolTip(hint_);
+    currentColumn_ = column;
+    currentLine_ = line;
+}
+
+int TDodiViveDE::LineCount() const
+{
+    const QTextDocument* doc = document();
+    return doc->blockCount() - (doc->lastBlock().length() <= 1 ? 1 : 0);
+}
+
+bool TDodiViveDE::SelectLine(int line)
+{
+    const int start = LineIndex(line);
+    if (start < 0)
+        return false;
+    const int next = LineIndex(line + 1);
+    SetSel(start, next < 0 ? start + LineLength(start) : next);
+    return true;
+}
+
+void TDodiViveDE::ScrollToFirstLine()
+{
+    Scroll(TScrollAction::Top);
+    setFocus();
+}
+
+bool TDodiViveDE::CheckSaveChanges()
+{
+    if (!IsModified())
+        return true;
+    switch (MessageDlg(QStringLiteral("Save changes to %1?").arg(fileName_), mtConfirmation, mbYesNoCancel)) {
+    case mrYes:
+        SaveDocument();
+        return true;
+    case mrNo:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TDodiViveDE::NewDocument()
+{
+    if (!CheckSaveChanges())
+        return false;
+    fileName_ = kUntitled;
+    LoadFromBytes(std::string_view());
+    filesInserted_ = false;
+    UpdateStatusHint();
+    return true;
+}
+
+void TDodiViveDE::LoadDocument(const QString& fileName)
+{
+    filesInserted_ = false;
+    const QString name = QFileInfo(fileName).fileName();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    SetPlainText(dot >= 0 && name.mid(dot) == QStringLiteral(".txt"));
+    LoadFromFile(fileName);
+    fileName_ = fileName;
+    setFocus();
+    UpdateStatusHint();
+}
+
+bool TDodiViveDE::OpenDocument()
+{
+    if (!CheckSaveChanges())
+        return false;
+    TFileDialogOptions options;
+    options.Title = ApplicationTitle() + QStringLiteral(" - ") + QStringLiteral("Open Dialog");
+    options.Owner = this;
+    if (!Dialogs().OpenDialog(options))
+        return false;
+    setReadOnly(options.ReadOnlyChecked);
+    LoadDocument(options.FileName);
+    fileName_ = options.FileName;
+    UpdateStatusHint();
+    return true;
+}
+
+bool TDodiViveDE::AskOverwrite(const QString& target, bool noMeansSaveAs)
+{
+    if (!QFileInfo::exists(target))
+        return true;
+    const int answer = MessageDlg(QStringLiteral("The file already exist. Do you want to overwrite %1 ?").arg(target),
+        mtConfirmation, mbYesNoCancel);
+    if (answer == mrNo && noMeansSaveAs)
+        SaveDocumentAs();
+    return answer == mrYes;
+}
+
+void TDodiViveDE::WriteDocument(const QString& target)
+{
+    SaveToFile(target);
+    SetModified(false);
+}
+
+bool TDodiViveDE::SaveDocument()
+{
+    if (fileName_ == kUntitled)
+        return SaveDocumentAs();
+    const QString target = (fileName_ + QStringLiteral(".html")).trimmed();
+    if (!AskOverwrite(target, true))
+        return false;
+    WriteDocument(target);
+    UpdateStatusHint();
+    return true;
+}
+
+bool TDodiViveDE::SaveDocumentAs()
+{
+    TFileDialogOptions options;
+    options.FileName = fileName_ + QStringLiteral(".html");
+    options.Owner = this;
+    if (!Dialogs().SaveDialog(options))
+        return false;
+    const QString target = options.FileName + QStringLiteral(".html");
+    if (!AskOverwrite(target, false))
+        return false;
+    WriteDocument(target);
+    fileName_ = options.FileName;
+    UpdateStatusHint();
+    return true;
+}
+
+void TDodiViveDE::CutText()
+{
+    if (!isReadOnly())
+        cut();
+}
+
+void TDodiViveDE::CopyText() { copy(); }
+
+void TDodiViveDE::PasteText()
+{
+    if (!isReadOnly())
+        paste();
+}
+
+void TDodiViveDE::DeleteSelection()
+{
+    if (!isReadOnly())
+        textCursor().removeSelectedText();
+}
+
+void TDodiViveDE::SelectAllText() { selectAll(); }
+
+void TDodiViveDE::ClearText()
+{
+    if (isReadOnly())
+        return;
+    QTextCursor cursor(document());
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
+}
+
+void TDodiViveDE::UndoEdit() { undo(); }
+
+void TDodiViveDE::AddLine(const QString& text)
+{
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    if (!document()->isEmpty())
+        cursor.insertBlock();
+    cursor.insertText(text);
+}
+
+void TDodiViveDE::AddEmptyLine() { AddLine(QString()); }
+
+int TDodiViveDE::AddDateTime()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDate d = now.date();
+    const QTime t = now.time();
+    AddLine(QStringLiteral("Date: %1/%2/%3     On: %4:%5:%6")
+                .arg(d.month())
+                .arg(d.day())
+                .arg(d.year())
+                .arg(t.hour())
+                .arg(t.minute())
+                .arg(t.second()));
+    return LineCount();
+}
+
+void TDodiViveDE::InsertFormattedText(
+    const QString& text, bool bold, bool italic, bool strikeOut, bool underline, const QColor& color)
+{
+    const QTextCharFormat format = StyleFormat(bold, italic, strikeOut, underline, color);
+    MergeSelectionFormat(format);
+    QTextCursor cursor = textCursor();
+    QTextCharFormat inserted = cursor.charFormat();
+    inserted.merge(format);
+    cursor.insertText(text, inserted);
+    setTextCursor(cursor);
+}
+
+void TDodiViveDE::ResetFormat()
+{
+    QFont editorFont = font();
+    editorFont.setPointSize(8);
+    setFont(editorFont);
+    MergeSelectionFormat(StyleFormat(false, false, false, false, Qt::black));
+}
+
+void TDodiViveDE::SelectFont()
+{
+    QFont chosen = SelectionFormat().font();
+    if (Dialogs().FontDialog(chosen, this))
+        setFont(chosen);
+    setFocus();
+}
+
+void TDodiViveDE::SetSelectionStyle(QTextCharFormat::Property property, bool on)
+{
+    QTextCharFormat format;
+    if (property == QTextFormat::FontWeight)
+        format.setFontWeight(on ? QFont::Bold : QFont::Normal);
+    else
+        format.setProperty(property, on);
+    MergeSelectionFormat(format);
+}
+
+void TDodiViveDE::ToggleBold()
+{
+    SetSelectionStyle(QTextFormat::FontWeight, SelectionFormat().fontWeight() < QFont::DemiBold);
+}
+
+void TDodiViveDE::ToggleItalic() { SetSelectionStyle(QTextFormat::FontItalic, !SelectionFormat().fontItalic()); }
+
+void TDodiViveDE::ToggleUnderline()
+{
+    SetSelectionStyle(QTextFormat::FontUnderline, !SelectionFormat().fontUnderline());
+}
+
+void TDodiViveDE::ToggleStrikeOut()
+{
+    SetSelectionStyle(QTextFormat::FontStrikeOut, !SelectionFormat().fontStrikeOut());
+}
+
+void TDodiViveDE::GrowSelectionFont()
+{
+    const QTextCharFormat current = SelectionFormat();
+    const qreal size = current.hasProperty(QTextFormat::FontPointSize) ? current.fontPointSize() : font().pointSizeF();
+    QTextCharFormat format;
+    format.setFontPointSize(size + 2);
+    MergeSelectionFormat(format);
+}
+
+void TDodiViveDE::SetSelectionColor()
+{
+    QColor color = Qt::black;
+    if (!Dialogs().ColorDialog(color, this))
+        return;
+    QTextCharFormat format;
+    format.setForeground(color);
+    MergeSelectionFormat(format);
+}
+
+void TDodiViveDE::SetBackgroundColor()
+{
+    QColor color = Qt::white;
+    if (Dialogs().ColorDialog(color, this))
+        SetBackground(color);
+}
+
+void TDodiViveDE::SetSelectionBackground()
+{
+    QColor color(255, 255, 0);
+    if (!Dialogs().ColorDialog(color, this))
+        return;
+    QTextCharFormat format;
+    format.setBackground(color);
+    MergeSelectionFormat(format);
+}
+
+void TDodiViveDE::ApplyTheme(TThemes theme)
+{
+    themes_ = theme;
+    const QPalette system = QApplication::palette();
+    struct Colours {
+        QColor background, text;
+    };
+    const Colours colours = [&]() -> Colours {
+        switch (theme) {
+        case tXP:
+            return {QColor(237, 242, 251), Qt::black};
+        case tBlack:
+            return {Qt::black, Qt::white};
+        case tAluminum:
+            return {QColor(192, 192, 192), Qt::white};
+        case tLight:
+            return {system.color(QPalette::ToolTipBase), Qt::black};
+        case tDefault:
+            break;
+        }
+        return {system.color(QPalette::Base), Qt::black};
+    }();
+    SetBackground(colours.background);
+    SetDefaultTextColor(colours.text);
+}
+
+void TDodiViveDE::ApplyTextAlignment(TAlignment alignment)
+{
+    SetParagraphAlignment(alignment == taCenter ? Qt::AlignHCenter
+            : alignment == taRightJustify       ? Qt::AlignRight
+                                                : Qt::AlignLeft);
+}
+
+void TDodiViveDE::ApplyLinkFormat(bool active, bool words)
+{
+    if (words)
+        ExtendSelectionToWords();
+    QTextCharFormat format;
+    format.setForeground(active ? QColor(0, 0, 255) : DefaultTextColor());
+    format.setAnchor(active);
+    format.setAnchorHref(active ? SelText() : QString());
+    format.setFontUnderline(active);
+    MergeSelectionFormat(format);
+}
+
+void TDodiViveDE::RunHighlighter(bool html)
+{
+    std::unique_ptr<THighlightRichSyntax> highlighter;
+    if (html)
+        highlighter = std::make_unique<THighlightHTML>();
+    else
+        highlighter = std::make_unique<THighlightXML>();
+    std::string rtf;
+    {
+        const std::string text = Text().toStdString();
+        highlighter->SetText(text);
+        rtf = highlighter->GetRtf();
+    }
+    highlighter.reset();
+    SetPlainText(false);
+    LoadFromBytes(std::string_view(rtf));
+    SetPlainText(true);
+}
+
+void TDodiViveDE::RunHTMLHighlighter() { RunHighlighter(true); }
+
+void TDodiViveDE::RunXMLHighlighter() { RunHighlighter(false); }
+
+void TDodiViveDE::HighlightAsHTML()
+{
+    if (highlightHTML_)
+        RunHTMLHighlighter();
+}
+
+void TDodiViveDE::HighlightAsXML()
+{
+    if (highlightXML_)
+        RunXMLHighlighter();
+}
+
+bool TDodiViveDE::FindGuard()
+{
+    if (!filesInserted_)
+        return true;
+    MessageDlg(QStringLiteral("You can not use this feature after inserting files."), mtError, mbOK);
+    return false;
+}
+
+void TDodiViveDE::OpenFindDialog()
+{
+    if (!FindGuard())
+        return;
+    findPos_ = 0;
+    auto* dialog = new FindDialog(this, false, [this](TFindRequest& request) { DoFind(request); });
+    dialog->show();
+}
+
+void TDodiViveDE::OpenReplaceDialog()
+{
+    if (!FindGuard())
+        return;
+    findPos_ = 0;
+    auto* dialog = new FindDialog(this, true, [this](TFindRequest& request) { DoReplace(request); });
+    dialog->show();
+}
+
+void TDodiViveDE::DoFind(TFindRequest& request)
+{
+    SetSel(0, 0);
+    if (findPos_ == 0)
+        request.FindNext = false;
+    const int from = request.FindNext ? static_cast<int>(request.FindText.size()) + findPos_ - 1 : 0;
+    const int found = FindText(request.FindText, from);
+    if (found < 0) {
+        findPos_ = 0;
+        const QString lead = request.FindNext ? QStringLiteral("There are no further occurences of ")
+                                              : QStringLiteral("Could not find ");
+        MessageDlg(lead + Quoted(request.FindText), mtError, mbOK);
+        return;
+    }
+    findPos_ = found + 1;
+    SetSel(found, found + static_cast<int>(request.FindText.size()));
+    setFocus();
+}
+
+void TDodiViveDE::DoReplace(const TFindRequest& request)
+{
+    const int found = FindText(request.FindText, SelStart() + SelLength());
+    if (found < 0) {
+        MessageDlg(QStringLiteral("Could not find ") + Quoted(request.FindText), mtError, mbOK);
+        return;
+    }
+    SetSel(found, found + static_cast<int>(request.FindText.size()));
+    ReplaceSel(request.ReplaceText);
+}
+
+void TDodiViveDE::OnLinkNotify(const TLinkNotification& notification)
+{
+    if (!highlightURL_ || notification.Message != TLinkMessage::LeftButtonDown)
+        return;
+    try {
+        SetSel(notification.Start, notification.End);
+        DoURLClick(SelText());
+    } catch (...) {
+        // a failing click changes nothing else
+    }
+}
+
+void TDodiViveDE::DoURLClick(const QString& url)
+{
+    if (!autoNavigate_)
+        return;
+    if (OnURLClick) {
+        OnURLClick(this, url);
+    } else if (sextant_) {
+        sextant_->Navigate(url.toStdU16String());
+        sextant_->UIActivate();
+    }
+}
+
+void TDodiViveDE::PrintWithDialog()
+{
+    QPrinter printer;
+    if (!Dialogs().PrintDialog(printer, this))
+        return;
+    printer.setDocName(Text());
+    document()->print(&printer);
+}
+
+void TDodiViveDE::PrintSelection()
+{
+    QPrinter printer;
+    printer.setPageMargins(QMarginsF(1, 1.5, 1, 1.5), QPageLayout::Inch);
+    QTextDocument selection;
+    QTextCursor(&selection).insertFragment(textCursor().selection());
+    selection.print(&printer);
+}
+
+QMenu* TDodiViveDE::GetPopupMenu()
+{
+    if (!useOwnMenu_ || popupMenu_)
+        return popupMenu_;
+    delete ownMenu_;
+    ownMenu_ = new QMenu(this);
+    const bool selection = SelLength() > 0;
+    const auto item = [this](const QString& caption, const QString& name, bool enabled, auto action) {
+        QAction* added = ownMenu_->addAction(caption, this, action);
+        added->setObjectName(name);
+        added->setEnabled(enabled);
+    };
+    item(QStringLiteral("Undo"), QStringLiteral("MenuItem0"), CanUndo(), [this] { UndoEdit(); });
+    ownMenu_->addSeparator();
+    item(QStringLiteral("Cut"), QStringLiteral("MenuItem2"), selection, [this] { CutText(); });
+    item(QStringLiteral("Copy"), QStringLiteral("MenuItem3"), selection, [this] { CopyText(); });
+    item(QStringLiteral("Paste"), QStringLiteral("MenuItem4"), true, [this] { PasteText(); });
+    item(QStringLiteral("Select All"), QStringLiteral("MenuItem5"), true, [this] { SelectAllText(); });
+    ownMenu_->addSeparator();
+    item(QStringLiteral("Clear"), QStringLiteral("MenuItem6"), true, [this] { ClearText(); });
+    item(QStringLiteral("Clear Selection"), QStringLiteral("MenuItem7"), selection, [this] { DeleteSelection(); });
+    ownMenu_->addSeparator();
+    item(QStringLiteral("Find"), QStringLiteral("MenuItem8"), true, [this] { OpenFindDialog(); });
+    ownMenu_->addSeparator();
+    if (highlightXML_)
+        item(QStringLiteral("HighLight XML"), QStringLiteral("MenuItem9"), true, [this] { RunXMLHighlighter(); });
+    if (highlightHTML_)
+        item(QStringLiteral("HighLight HTML"), QStringLiteral("MenuItem10"), true, [this] { RunHTMLHighlighter(); });
+    ownMenu_->addSeparator();
+    item(QStringLiteral("Print"), QStringLiteral("MenuItem12"), true, [this] { PrintWithDialog(); });
+    item(QStringLiteral("Print Selected Text"), QStringLiteral("MenuItem13"), selection, [this] { PrintSelection(); });
+    return ownMenu_;
+}
+
+void TDodiViveDE::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (QMenu* menu = GetPopupMenu())
+        menu->popup(event->globalPos());
+}
+
+bool TDodiViveDE::EditorCharacter(int code)
+{
+    switch (code) {
+    case 2:
+        ToggleBold();
+        return true;
+    case 9:
+        ToggleItalic();
+        return true;
+    case 19:
+        ToggleStrikeOut();
+        return true;
+    case 21:
+        ToggleUnderline();
+        return true;
+    case 1:
+        SelectAllText();
+        return false;
+    case 6:
+        OpenFindDialog();
+        return false;
+    case 16:
+        PrintWithDialog();
+        return false;
+    default:
+        return false;
+    }
+}
+
+void TDodiViveDE::ViewerKey(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_PageUp:
+        Scroll(TScrollAction::PageUp);
+        break;
+    case Qt::Key_PageDown:
+        Scroll(TScrollAction::PageDown);
+        break;
+    case Qt::Key_End:
+        Scroll(TScrollAction::Bottom);
+        break;
+    case Qt::Key_Home:
+        Scroll(TScrollAction::Top);
+        break;
+    case Qt::Key_Left:
+        Scroll(TScrollAction::LineLeft);
+        break;
+    case Qt::Key_Up:
+        Scroll(TScrollAction::LineUp);
+        break;
+    case Qt::Key_Right:
+        Scroll(TScrollAction::LineRight);
+        break;
+    case Qt::Key_Down:
+        Scroll(TScrollAction::LineDown);
+        break;
+    default:
+        break;
+    }
+    event->accept();
+}
+
+void TDodiViveDE::keyPressEvent(QKeyEvent* event)
+{
+    if (hideCaret_) {
+        ViewerKey(event);
+        return;
+    }
+    UpdateStatusHint();
+    if (EditorCharacter(ControlCode(event))) {
+        event->accept();
+        return;
+    }
+    TRichEdit::keyPressEvent(event);
+}
+
+void TDodiViveDE::keyReleaseEvent(QKeyEvent* event)
+{
+    if (hideCaret_)
+        event->accept();
+    else
+        TRichEdit::keyReleaseEvent(event);
+}
+
+void TDodiViveDE::mousePressEvent(QMouseEvent* event)
+{
+    if (hideCaret_ && event->button() == Qt::LeftButton) {
+        if (!hasFocus())
+            setFocus();
+        return;
+    }
+    UpdateStatusHint();
+    TRichEdit::mousePressEvent(event);
+}
+
+void TDodiViveDE::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!(hideCaret_ && event->button() == Qt::LeftButton))
+        TRichEdit::mouseReleaseEvent(event);
+}
+
+void TDodiViveDE::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (!(hideCaret_ && event->button() == Qt::LeftButton))
+        TRichEdit::mouseDoubleClickEvent(event);
+}
+
+void TDodiViveDE::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!hideCaret_)
+        TRichEdit::mouseMoveEvent(event);
+}
+
+void TDodiViveDE::resizeEvent(QResizeEvent* event)
+{
+    TRichEdit::resizeEvent(event);
+    UpdateFormatRect();
+}
+
+void TDodiViveDE::UpdateFormatRect()
+{
+    const QRect client = contentsRect();
+    SetFormatRect({gapLeft_, gapTop_, client.width() - gapRight_ - 1, client.height() - gapBottom_ + 1});
+}
+
+QString TDodiViveDE::DroppedFile(const QMimeData* data) const
+{
+    if (!acceptDragFiles_ || !data->hasUrls() || data->urls().isEmpty())
+        return {};
+    return data->urls().front().toLocalFile();
+}
+
+void TDodiViveDE::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (DroppedFile(event->mimeData()).isEmpty())
+        TRichEdit::dragEnterEvent(event);
+    else
+        event->acceptProposedAction();
+}
+
+void TDodiViveDE::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (DroppedFile(event->mimeData()).isEmpty())
+        TRichEdit::dragMoveEvent(event);
+    else
+        event->acceptProposedAction();
+}
+
+void TDodiViveDE::dropEvent(QDropEvent* event)
+{
+    const QString file = DroppedFile(event->mimeData());
+    if (file.isEmpty()) {
+        if (acceptDragFiles_ || !event->mimeData()->hasUrls())
+            TRichEdit::dropEvent(event);
+        return;
+    }
+    event->acceptProposedAction();
+    if (!CheckSaveChanges())
+        return;
+    try {
+        LoadDocument(file);
+    } catch (const EFileError& error) {
+        ShowException(QString::fromStdString(error.what()));
+    }
+}

@@ -1,0 +1,231 @@
+#pragma once
+// TDodiViveDE: the source editor. A rich-edit control with file commands and
+// their questions, a status hint kept current, HTML and XML colouring through
+// the highlighters, clickable web addresses that open in a browser, a
+// built-in context menu, formatting commands, colour themes, find and
+// replace, a read-only viewer mode without a caret, and dropped files.
+#include "browserhost/Sextant.h"
+#include "platform/richedit/RichEdit.h"
+
+#include <QMenu>
+#include <QPointer>
+#include <QStatusBar>
+
+#include <functional>
+
+enum TThemes { tDefault, tXP, tBlack, tAluminum, tLight };
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+// What the find and replace dialogs hand to their handlers.
+struct TFindRequest {
+    QString FindText;
+    QString ReplaceText{};
+    // Set by the dialog on every search; the editor clears it for a search
+    // that starts from the beginning.
+    bool FindNext = true;
+};
+
+class TDodiViveDE : public TRichEdit {
+    Q_OBJECT
+public:
+    static inline const QString kUntitled = QStringLiteral("Untitled");
+
+    explicit TDodiViveDE(QWidget* parent = nullptr);
+    ~TDodiViveDE() override;
+
+    // Applies the stored properties; the owner calls it once after setting them.
+    void Loaded();
+
+    // Properties.
+    bool AcceptDragComponnents() const { return acceptDragComponnents_; }
+    void SetAcceptDragComponnents(bool on) { acceptDragComponnents_ = on; }
+    bool AcceptDragFiles() const { return acceptDragFiles_; }
+    void SetAcceptDragFiles(bool on) { acceptDragFiles_ = on; }
+    bool AutoNavigate() const { return autoNavigate_; }
+    void SetAutoNavigate(bool on) { autoNavigate_ = on; }
+    TSextant* Sextant() const { return sextant_; }
+    void SetSextant(TSextant* sextant);
+    const QString& FileName() const { return fileName_; }
+    void SetFileName(const QString& name) { fileName_ = name; }
+    int GapLeft() const { return gapLeft_; }
+    int GapTop() const { return gapTop_; }
+    int GapRight() const { return gapRight_; }
+    int GapBottom() const { return gapBottom_; }
+    // Accept only a different value of 0 or more, then re-create the control.
+    void SetGapLeft(int gap) { SetGap(gapLeft_, gap); }
+    void SetGapTop(int gap) { SetGap(gapTop_, gap); }
+    void SetGapRight(int gap) { SetGap(gapRight_, gap); }
+    void SetGapBottom(int gap) { SetGap(gapBottom_, gap); }
+    bool HighlightHTML() const { return highlightHTML_; }
+    void SetHighlightHTML(bool on) { highlightHTML_ = on; }
+    bool HighlightURL() const { return highlightURL_; }
+    void SetHighlightURL(bool on) { highlightURL_ = on; }
+    bool HighlightXML() const { return highlightXML_; }
+    void SetHighlightXML(bool on) { highlightXML_ = on; }
+    bool HideCaret() const { return hideCaret_; }
+    // True hides the caret at once; false does not show it again.
+    void SetHideCaret(bool on);
+    QWidget* Image() const { return image_; }
+    void SetImage(QWidget* image) { image_ = image; }
+    QStatusBar* Statusbar() const { return statusbar_; }
+    void SetStatusbar(QStatusBar* statusbar) { statusbar_ = statusbar; }
+    bool SupprtMoreThen64KB() const { return supprtMoreThen64KB_; }
+    void SetSupprtMoreThen64KB(bool on) { supprtMoreThen64KB_ = on; }
+    TAlignment TextAlignment() const { return textAlignment_; }
+    void SetTextAlignment(TAlignment alignment) { textAlignment_ = alignment; }
+    TThemes Themes() const { return themes_; }
+    void SetThemes(TThemes theme) { themes_ = theme; }
+    // 0: the default text limit (16,777,215 characters).
+    int MaxLength() const { return maxLength_; }
+    void SetMaxLength(int length);
+    bool ShowHint() const { return showHint_; }
+    void SetShowHint(bool on);
+    const QString& Hint() const { return hint_; }
+    bool WordWrap() const { return lineWrapMode() != NoWrap; }
+    void SetWordWrap(bool on) { setLineWrapMode(on ? WidgetWidth : NoWrap); }
+    // The menu shown on right click instead of the built-in one.
+    QMenu* PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(QMenu* menu) { popupMenu_ = menu; }
+    // The whole document as the control streams it in its current mode;
+    // setting it loads the control from the given bytes.
+    QByteArray RTFText() const { return SaveToBytes(); }
+    void SetRTFText(const QByteArray& text) { LoadFromBytes(text); }
+
+    // Raised by DoURLClick with the editor and the clicked address, in place
+    // of navigating the Sextant. Unassigned: the Sextant navigates.
+    std::function<void(TDodiViveDE* sender, const QString& url)> OnURLClick;
+
+    // Status and position.
+    void UpdateStatusHint();
+    int CurrentLine() const { return currentLine_; }
+    int CurrentColumn() const { return currentColumn_; }
+    int LineCount() const;
+    int GetLineLength(int charIndex) const { return LineLength(charIndex); }
+    bool SelectLine(int line);
+    void ScrollToFirstLine();
+
+    // Files. Load and save failures throw EFileError with the document and
+    // FileName unchanged. False: the user cancelled (nothing saved or loaded).
+    bool CheckSaveChanges();
+    bool NewDocument();
+    void LoadDocument(const QString& fileName);
+    bool OpenDocument();
+    bool SaveDocument();
+    bool SaveDocumentAs();
+
+    // Editing.
+    void CutText();
+    void CopyText();
+    void PasteText();
+    void DeleteSelection();
+    void SelectAllText();
+    void ClearText();
+    void UndoEdit();
+    bool CanUndo() const { return TRichEdit::CanUndo(); }
+    bool IsModified() const { return Modified(); }
+    void AddEmptyLine();
+    int AddDateTime();
+    void InsertFormattedText(
+        const QString& text, bool bold, bool italic, bool strikeOut, bool underline, const QColor& color);
+    void ResetFormat();
+
+    // Formatting.
+    void SelectFont();
+    void ToggleBold();
+    void ToggleItalic();
+    void ToggleUnderline();
+    void ToggleStrikeOut();
+    void GrowSelectionFont();
+    void SetSelectionColor();
+    void SetBackgroundColor();
+    void SetSelectionBackground();
+    void ApplyTheme(TThemes theme);
+    void ApplyTextAlignment(TAlignment alignment);
+    void ApplyLinkFormat(bool active, bool words);
+    void SetSelectionAsHyperlink(bool active) { ApplyLinkFormat(active, false); }
+    void SetWordAsHyperlink(bool active) { ApplyLinkFormat(active, true); }
+
+    // Syntax colouring: the document is replaced by its coloured form and the
+    // control is left in plain-text mode.
+    void RunHTMLHighlighter();
+    void RunXMLHighlighter();
+    void HighlightAsHTML();
+    void HighlightAsXML();
+
+    // Find and replace.
+    void OpenFindDialog();
+    void OpenReplaceDialog();
+    void DoFind(TFindRequest& request);
+    void DoReplace(const TFindRequest& request);
+
+    // Links: acts on a clicked address when AutoNavigate is on.
+    void DoURLClick(const QString& url);
+
+    // Printing the whole text or the selection.
+    void PrintWithDialog();
+    void PrintSelection();
+
+    // The menu a right click shows: the assigned PopupMenu, or the built-in
+    // one, built anew so that its enabled states follow the selection.
+    QMenu* GetPopupMenu();
+
+protected:
+    // Called by the operations that insert objects, files or pictures: find
+    // and replace refuse to work until the next new, load or Loaded.
+    void MarkFilesInserted() { filesInserted_ = true; }
+
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void WindowCreated();
+    void UpdateFormatRect();
+    void SetGap(int& gap, int value);
+    void RunHighlighter(bool html);
+    void WriteDocument(const QString& target);
+    bool AskOverwrite(const QString& target, bool noMeansSaveAs);
+    bool FindGuard();
+    void AddLine(const QString& text);
+    void SetSelectionStyle(QTextCharFormat::Property property, bool on);
+    void ViewerKey(QKeyEvent* event);
+    // The Ctrl character codes the editor acts on; true when consumed.
+    bool EditorCharacter(int code);
+    void OnLinkNotify(const TLinkNotification& notification);
+    QString DroppedFile(const QMimeData* data) const;
+
+    bool acceptDragComponnents_ = true;
+    bool acceptDragFiles_ = true;
+    bool autoNavigate_ = true;
+    QPointer<TSextant> sextant_;
+    QString fileName_ = kUntitled;
+    int gapLeft_ = 0, gapTop_ = 0, gapRight_ = 0, gapBottom_ = 0;
+    bool highlightHTML_ = true;
+    bool highlightURL_ = true;
+    bool highlightXML_ = true;
+    bool hideCaret_ = false;
+    QPointer<QWidget> image_;
+    QPointer<QStatusBar> statusbar_;
+    bool supprtMoreThen64KB_ = false;
+    TAlignment textAlignment_ = taLeftJustify;
+    TThemes themes_ = tDefault;
+    int maxLength_ = 0;
+    bool showHint_ = true;
+    QString hint_;
+    QPointer<QMenu> popupMenu_;
+
+    bool filesInserted_ = false;
+    int findPos_ = 0; // 1-based position of the last match; 0 when none
+    bool useOwnMenu_ = true;
+    QMenu* ownMenu_ = nullptr;
+    int currentLine_ = 0;
+    int currentColumn_ = 0;
+};

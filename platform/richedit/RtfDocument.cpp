@@ -1,0 +1,273 @@
+#include "platform/richedit/RtfDocument.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace {
+
+struct FormatHash {
+    std::size_t operator()(const TRtfCharFormat& f) const
+    {
+        std::uint64_t h = (f.Bold ? 1u : 0u) | (f.Italic ? 2u : 0u) | (f.Underline ? 4u : 0u) | (f.StrikeOut ? 8u : 0u);
+        for (std::int32_t v : {f.Foreground, f.Background, f.Font, f.HalfPoints, f.Link})
+            h = h * 0x9E3779B97F4A7C15ull + static_cast<std::uint32_t>(v);
+        return static_cast<std::size_t>(h ^ (h >> 29));
+    }
+};
+
+QColor ColorOf(const TRtfTables& tables, std::int32_t index)
+{
+    if (index < 0)
+        return {};
+    const TRtfColor& c = tables.Colors[index];
+    return c.Automatic ? QColor() : QColor(c.Red, c.Green, c.Blue);
+}
+
+// Inserts runs and paragraphs at a cursor; each distinct format is converted once.
+class DocumentBuilder final : public IRtfSink {
+public:
+    explicit DocumentBuilder(QTextCursor& cursor)
+        : cursor_(cursor), alignment_(RtfAlignment(cursor.blockFormat().alignment()))
+    {}
+
+    void Text(std::u16string_view text, const TRtfCharFormat& format, const TRtfTables& tables) override
+    {
+        cursor_.insertText(
+            QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())), Convert(format, tables));
+    }
+
+    void ParagraphBreak(TRtfAlignment alignment) override
+    {
+        Align(alignment);
+        cursor_.insertBlock();
+    }
+
+    void End(TRtfAlignment lastAlignment) override { Align(lastAlignment); }
+
+private:
+    void Align(TRtfAlignment alignment)
+    {
+        if (alignment == alignment_)
+            return;
+        alignment_ = alignment;
+        QTextBlockFormat block = cursor_.blockFormat();
+        block.setAlignment(QtAlignment(alignment));
+        cursor_.setBlockFormat(block);
+    }
+
+    const QTextCharFormat& Convert(const TRtfCharFormat& format, const TRtfTables& tables)
+    {
+        if (last_ && lastFormat_ == format)
+            return *last_;
+        auto [entry, added] = formats_.try_emplace(format);
+        if (added) {
+            QTextCharFormat& qt = entry->second;
+            if (format.Bold)
+                qt.setFontWeight(QFont::Bold);
+            if (format.Italic)
+                qt.setFontItalic(true);
+            if (format.Underline)
+                qt.setFontUnderline(true);
+            if (format.StrikeOut)
+                qt.setFontStrikeOut(true);
+            if (const QColor c = ColorOf(tables, format.Foreground); c.isValid())
+                qt.setForeground(c);
+            if (const QColor c = ColorOf(tables, format.Background); c.isValid())
+                qt.setBackground(c);
+            if (format.Font >= 0)
+                qt.setFontFamilies(QStringList{QString::fromStdString(tables.Fonts[format.Font].Name)});
+            if (format.HalfPoints > 0)
+                qt.setFontPointSize(format.HalfPoints / 2.0);
+            if (format.Link >= 0) {
+                qt.setAnchor(true);
+                qt.setAnchorHref(QString::fromStdString(tables.Links[format.Link]));
+            }
+        }
+        lastFormat_ = format;
+        last_ = &entry->second;
+        return *last_;
+    }
+
+    QTextCursor& cursor_;
+    TRtfAlignment alignment_;
+    std::unordered_map<TRtfCharFormat, QTextCharFormat, FormatHash> formats_;
+    TRtfCharFormat lastFormat_;
+    const QTextCharFormat* last_ = nullptr;
+};
+
+// Writes the body first and the tables afterwards, so the document is walked once.
+class RtfWriter {
+public:
+    QByteArray Write(const QTextDocument& document)
+    {
+        for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+            if (block != document.begin())
+                body_ += "\\par\r\n";
+            WriteBlock(block);
+        }
+        QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl";
+        for (std::size_t i = 0; i < fonts_.size(); ++i)
+            rtf += "{\\f" + QByteArray::number(static_cast<int>(i)) + "\\fnil " + Escaped(fonts_[i]) + ";}";
+        rtf += "}\r\n{\\colortbl;";
+        for (const QRgb rgb : colors_)
+            rtf += "\\red" + QByteArray::number(qRed(rgb)) + "\\green" + QByteArray::number(qGreen(rgb)) + "\\blue"
+                + QByteArray::number(qBlue(rgb)) + ';';
+        rtf += "}\r\n";
+        rtf += body_;
+        rtf += "}";
+        return rtf;
+    }
+
+private:
+    void WriteBlock(const QTextBlock& block)
+    {
+        body_ += "\\pard";
+        switch (RtfAlignment(block.blockFormat().alignment())) {
+        case TRtfAlignment::Left:
+            break;
+        case TRtfAlignment::Center:
+            body_ += "\\qc";
+            break;
+        case TRtfAlignment::Right:
+            body_ += "\\qr";
+            break;
+        case TRtfAlignment::Justify:
+            body_ += "\\qj";
+            break;
+        }
+        body_ += ' ';
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.isValid())
+                WriteFragment(fragment.text(), fragment.charFormat());
+        }
+    }
+
+    void WriteFragment(const QString& text, const QTextCharFormat& format)
+    {
+        const bool link = format.isAnchor() && !format.anchorHref().isEmpty();
+        if (link)
+            body_
+                += "{\\field{\\*\\fldinst{HYPERLINK \"" + Escaped(FieldQuoted(format.anchorHref())) + "\"}}{\\fldrslt{";
+        body_ += "\\plain";
+        if (format.hasProperty(QTextFormat::FontFamilies))
+            body_ += "\\f" + QByteArray::number(FontNumber(format.fontFamilies().toStringList().value(0)));
+        if (format.hasProperty(QTextFormat::FontPointSize))
+            body_ += "\\fs" + QByteArray::number(qRound(format.fontPointSize() * 2));
+        if (format.fontWeight() >= QFont::DemiBold)
+            body_ += "\\b";
+        if (format.fontItalic())
+            body_ += "\\i";
+        if (format.fontUnderline())
+            body_ += "\\ul";
+        if (format.fontStrikeOut())
+            body_ += "\\strike";
+        if (format.hasProperty(QTextFormat::ForegroundBrush))
+            body_ += "\\cf" + QByteArray::number(ColorNumber(format.foreground().color()));
+        if (format.hasProperty(QTextFormat::BackgroundBrush))
+            body_ += "\\highlight" + QByteArray::number(ColorNumber(format.background().color()));
+        body_ += ' ';
+        body_ += Escaped(text);
+        if (link)
+            body_ += "}}}";
+    }
+
+    // A field argument in quotes: its quotes and backslashes get a backslash.
+    static QString FieldQuoted(QString text)
+    {
+        text.replace(u'\\', QStringLiteral("\\\\"));
+        text.replace(u'"', QStringLiteral("\\\""));
+        return text;
+    }
+
+    static QByteArray Escaped(const QString& text)
+    {
+        QByteArray out;
+        out.reserve(text.size());
+        for (const QChar qc : text) {
+            const char16_t c = qc.unicode();
+            if (c == u'\\' || c == u'{' || c == u'}') {
+                out += '\\';
+                out += static_cast<char>(c);
+            } else if (c == u'\t') {
+                out += "\\tab ";
+            } else if (c == 0x2028 || c == 0x2029) {
+                out += "\\line ";
+            } else if (c == 0x00A0) {
+                out += "\\~";
+            } else if (c == QChar::ObjectReplacementCharacter) {
+                continue;
+            } else if (c >= 0x20 && c < 0x80) {
+                out += static_cast<char>(c);
+            } else {
+                out += "\\u" + QByteArray::number(static_cast<std::int16_t>(c)) + '?';
+            }
+        }
+        return out;
+    }
+
+    int FontNumber(const QString& family)
+    {
+        const auto found = std::find(fonts_.begin(), fonts_.end(), family);
+        if (found != fonts_.end())
+            return static_cast<int>(found - fonts_.begin());
+        fonts_.push_back(family);
+        return static_cast<int>(fonts_.size()) - 1;
+    }
+
+    int ColorNumber(const QColor& color)
+    {
+        const QRgb rgb = color.rgb() & 0xFFFFFF;
+        for (std::size_t i = 0; i < colors_.size(); ++i)
+            if (colors_[i] == rgb)
+                return static_cast<int>(i) + 1;
+        colors_.push_back(rgb);
+        return static_cast<int>(colors_.size());
+    }
+
+    QByteArray body_;
+    std::vector<QString> fonts_;
+    std::vector<QRgb> colors_;
+};
+
+} // namespace
+
+TRtfAlignment RtfAlignment(Qt::Alignment alignment)
+{
+    if (alignment & Qt::AlignHCenter)
+        return TRtfAlignment::Center;
+    if (alignment & Qt::AlignJustify)
+        return TRtfAlignment::Justify;
+    if (alignment & (Qt::AlignRight | Qt::AlignTrailing))
+        return TRtfAlignment::Right;
+    return TRtfAlignment::Left;
+}
+
+Qt::Alignment QtAlignment(TRtfAlignment alignment)
+{
+    switch (alignment) {
+    case TRtfAlignment::Center:
+        return Qt::AlignHCenter;
+    case TRtfAlignment::Right:
+        return Qt::AlignRight;
+    case TRtfAlignment::Justify:
+        return Qt::AlignJustify;
+    case TRtfAlignment::Left:
+        break;
+    }
+    return Qt::AlignLeft;
+}
+
+void InsertRtf(QTextCursor& cursor, std::string_view rtf)
+{
+    cursor.beginEditBlock();
+    DocumentBuilder builder(cursor);
+    if (!ReadRtf(rtf, builder))
+        cursor.insertText(QString::fromUtf8(rtf.data(), static_cast<qsizetype>(rtf.size())));
+    cursor.endEditBlock();
+}
+
+QByteArray DocumentToRtf(const QTextDocument& document) { return RtfWriter().Write(document); }

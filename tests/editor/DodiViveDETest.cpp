@@ -1,0 +1,573 @@
+// The rich editor: status hint, file commands and their questions, find and
+// replace, lines, viewer mode, links, colouring, themes, keys, the context
+// menu and dropped files. Dialogs are answered by ScriptedDialogs.
+#include "editor/DodiViveDE.h"
+#include "FakeWebBrowser.h"
+#include "ScriptedDialogs.h"
+#include "platform/input/KeyboardInput.h"
+
+#include <QDialog>
+#include <QDropEvent>
+#include <QFile>
+#include <QMenu>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+
+#include <gtest/gtest.h>
+
+// Shows texts as text in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QByteArray& bytes, std::ostream* out) { *out << '"' << bytes.toStdString() << '"'; }
+
+namespace {
+
+// Exposes what the object-inserting operations set, and the drop handler.
+class Editor : public TDodiViveDE {
+public:
+    using TDodiViveDE::dropEvent;
+    using TDodiViveDE::MarkFilesInserted;
+};
+
+class DodiViveDETest : public ::testing::Test {
+protected:
+    DodiViveDETest()
+    {
+        editor.resize(400, 300);
+        editor.Loaded();
+        SetToggles(false, true, false);
+    }
+
+    static void SetToggles(bool capsLock, bool numLock, bool insert)
+    {
+        std::array<std::uint8_t, 256> state{};
+        state[0x14] = capsLock ? 1 : 0;
+        state[0x90] = numLock ? 1 : 0;
+        state[0x2D] = insert ? 1 : 0;
+        SetKeyboardState(state.data());
+    }
+
+    QString Path(const QString& name) const { return dir.filePath(name); }
+
+    void WriteFile(const QString& name, const QByteArray& bytes) const
+    {
+        QFile file(Path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    static QByteArray ReadFile(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    void SetText(const QString& text)
+    {
+        editor.SetPlainText(true);
+        editor.LoadFromBytes(text.toUtf8());
+    }
+
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    Editor editor;
+};
+
+TEST_F(DodiViveDETest, StatusHintOfANewDocument)
+{
+    editor.UpdateStatusHint();
+    EXPECT_EQ(editor.Hint(),
+        QStringLiteral("File Name: Untitled. | \n\rPosition: Line:   1   Col:   1. | \n\r. | \n\rCaps Lock: Off. | "
+                       "\n\rNumLock: On. | \n\rInsert: Off. | \n\rTotal Lines Count: 0. |"));
+    EXPECT_EQ(editor.CurrentLine(), 1);
+    EXPECT_EQ(editor.CurrentColumn(), 1);
+}
+
+TEST_F(DodiViveDETest, StatusHintFollowsCaretModifiedFlagAndKeys)
+{
+    SetText(QStringLiteral("first\nsecond line\nthird"));
+    editor.SetSel(17, 17);
+    editor.SetModified(true);
+    SetToggles(true, false, true);
+    editor.UpdateStatusHint();
+    EXPECT_EQ(editor.Hint(),
+        QStringLiteral(
+            "File Name: Untitled. | \n\rPosition: Line:   2   Col:  12. | \n\rModified. | \n\rCaps Lock: On. | "
+            "\n\rNumLock: Off. | \n\rInsert: On. | \n\rTotal Lines Count: 3. |"));
+    EXPECT_EQ(editor.CurrentLine(), 2);
+    EXPECT_EQ(editor.CurrentColumn(), 12);
+}
+
+TEST_F(DodiViveDETest, LineCountCountsTheLinesOfText)
+{
+    const struct {
+        QString text;
+        int lines;
+    } cases[] = {{"", 0}, {"a", 1}, {"a\n", 1}, {"a\nb", 2}, {"\n\n", 2}};
+    for (const auto& c : cases) {
+        SetText(c.text);
+        EXPECT_EQ(editor.LineCount(), c.lines) << c.text.toStdString();
+    }
+}
+
+TEST_F(DodiViveDETest, SelectLineSelectsWholeLinesWithinBounds)
+{
+    SetText(QStringLiteral("one\ntwo\nlast"));
+    const struct {
+        int line;
+        bool selected;
+        int start, length;
+    } cases[] = {{-1, false, 0, 0}, {0, true, 0, 4}, {1, true, 4, 4}, {2, true, 8, 4}, {3, false, 0, 0}};
+    for (const auto& c : cases) {
+        editor.SetSel(0, 0);
+        EXPECT_EQ(editor.SelectLine(c.line), c.selected) << c.line;
+        EXPECT_EQ(editor.SelStart(), c.start) << c.line;
+        EXPECT_EQ(editor.SelLength(), c.length) << c.line;
+    }
+}
+
+TEST_F(DodiViveDETest, SavingUntitledAlwaysGoesThroughSaveAs)
+{
+    SetText(QStringLiteral("body"));
+    dialogs.AnswerText(Path("page"));
+    EXPECT_TRUE(editor.SaveDocument());
+    ASSERT_EQ(dialogs.Calls().size(), 1u);
+    EXPECT_EQ(dialogs.Last().Kind, QStringLiteral("SaveDialog"));
+    EXPECT_EQ(dialogs.Last().Value, QStringLiteral("Untitled.html"));
+    EXPECT_EQ(ReadFile(Path("page.html")), QByteArray("body"));
+    EXPECT_EQ(editor.FileName(), Path("page"));
+    EXPECT_FALSE(editor.IsModified());
+}
+
+TEST_F(DodiViveDETest, SavingANamedDocumentWritesItsHtmlFileAndAsksBeforeOverwriting)
+{
+    const QString overwrite = QStringLiteral("The file already exist. Do you want to overwrite %1 ?");
+    const struct {
+        const char* name;
+        bool exists;
+        std::vector<int> answers; // message box answers, in order
+        QString saveAsAnswer; // a file chosen in the save dialog; empty: cancelled
+        QStringList expectedKinds;
+        QByteArray pageContent; // page.html afterwards
+        QByteArray otherContent; // other.html afterwards
+    } cases[] = {
+        {"new target", false, {}, {}, {}, "new", ""},
+        {"overwrite yes", true, {mrYes}, {}, {"MessageDlg"}, "new", ""},
+        {"overwrite cancel", true, {mrCancel}, {}, {"MessageDlg"}, "old", ""},
+        {"overwrite no opens save as", true, {mrNo}, "other", {"MessageDlg", "SaveDialog"}, "old", "new"},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(Path("page.html"));
+        QFile::remove(Path("other.html"));
+        if (c.exists)
+            WriteFile("page.html", "old");
+        SetText(QStringLiteral("new"));
+        editor.SetFileName(QStringLiteral("  ") + Path("page"));
+        dialogs.Clear();
+        for (int answer : c.answers)
+            dialogs.Answer(answer);
+        if (!c.saveAsAnswer.isEmpty())
+            dialogs.AnswerText(Path(c.saveAsAnswer));
+        editor.SaveDocument();
+        QStringList kinds;
+        for (const DialogCall& call : dialogs.Calls())
+            kinds << call.Kind;
+        EXPECT_EQ(kinds, c.expectedKinds) << c.name;
+        if (c.exists) {
+            EXPECT_EQ(dialogs.Calls().front().Text, overwrite.arg(Path("page.html"))) << c.name;
+        }
+        EXPECT_EQ(ReadFile(Path("page.html")), c.pageContent) << c.name;
+        EXPECT_EQ(ReadFile(Path("other.html")), c.otherContent) << c.name;
+    }
+}
+
+TEST_F(DodiViveDETest, SaveAsOverAnExistingFileStopsOnAnyAnswerButYes)
+{
+    for (const int answer : {mrNo, mrCancel, mrYes}) {
+        WriteFile("page.html", "old");
+        SetText(QStringLiteral("new"));
+        dialogs.Clear();
+        dialogs.AnswerText(Path("page")).Answer(answer);
+        EXPECT_EQ(editor.SaveDocumentAs(), answer == mrYes) << answer;
+        EXPECT_EQ(ReadFile(Path("page.html")), answer == mrYes ? QByteArray("new") : QByteArray("old")) << answer;
+    }
+}
+
+TEST_F(DodiViveDETest, SavingWritesTheControlsCurrentMode)
+{
+    SetText(QStringLiteral("text"));
+    editor.SetFileName(Path("doc"));
+    editor.SetPlainText(false);
+    editor.SaveDocument();
+    EXPECT_TRUE(ReadFile(Path("doc.html")).startsWith("{\\rtf1"));
+}
+
+TEST_F(DodiViveDETest, OnlyALowerCaseTxtExtensionLoadsAsPlainText)
+{
+    const QByteArray rtf = "{\\rtf1 {\\b bold} text}";
+    const struct {
+        const char* name;
+        bool plain;
+        QString text;
+    } cases[] = {
+        {"notes.txt", true, QString::fromUtf8(rtf)},
+        {"notes.TXT", false, "bold text"},
+        {"notes.rtf", false, "bold text"},
+        {"notes.txt.bak", false, "bold text"},
+    };
+    for (const auto& c : cases) {
+        WriteFile(c.name, rtf);
+        editor.LoadDocument(Path(c.name));
+        EXPECT_EQ(editor.PlainText(), c.plain) << c.name;
+        EXPECT_EQ(editor.DocumentText(), c.text) << c.name;
+        EXPECT_EQ(editor.FileName(), Path(c.name)) << c.name;
+    }
+}
+
+TEST_F(DodiViveDETest, AFailedLoadLeavesDocumentAndNameUnchanged)
+{
+    SetText(QStringLiteral("kept"));
+    editor.SetFileName(QStringLiteral("before"));
+    EXPECT_THROW(editor.LoadDocument(Path("missing.html")), EFileError);
+    EXPECT_EQ(editor.DocumentText(), QStringLiteral("kept"));
+    EXPECT_EQ(editor.FileName(), QStringLiteral("before"));
+}
+
+TEST_F(DodiViveDETest, UnsavedChangesAreAskedAboutFirst)
+{
+    const struct {
+        int answer;
+        bool cleared;
+        bool saved;
+    } cases[] = {{mrCancel, false, false}, {mrNo, true, false}, {mrYes, true, true}};
+    for (const auto& c : cases) {
+        QFile::remove(Path("doc.html"));
+        SetText(QStringLiteral("changed"));
+        editor.SetFileName(Path("doc"));
+        editor.SetModified(true);
+        dialogs.Clear();
+        dialogs.Answer(c.answer);
+        EXPECT_EQ(editor.NewDocument(), c.cleared) << c.answer;
+        EXPECT_EQ(dialogs.Calls().front().Text, QStringLiteral("Save changes to %1?").arg(Path("doc")));
+        EXPECT_EQ(editor.DocumentText().isEmpty(), c.cleared) << c.answer;
+        EXPECT_EQ(editor.FileName() == TDodiViveDE::kUntitled, c.cleared) << c.answer;
+        EXPECT_EQ(QFile::exists(Path("doc.html")), c.saved) << c.answer;
+    }
+}
+
+TEST_F(DodiViveDETest, OpenDocumentTakesTheDialogsFileAndReadOnlyBox)
+{
+    WriteFile("open.txt", "opened");
+    DialogAnswer answer;
+    answer.Text = Path("open.txt");
+    dialogs.Enqueue(answer);
+    EXPECT_TRUE(editor.OpenDocument());
+    EXPECT_TRUE(dialogs.Last().Caption.endsWith(QStringLiteral(" - Open Dialog")));
+    EXPECT_EQ(editor.DocumentText(), QStringLiteral("opened"));
+    EXPECT_EQ(editor.FileName(), Path("open.txt"));
+}
+
+TEST_F(DodiViveDETest, FindReportsNoMatchThenNoFurtherMatchAndStartsOver)
+{
+    SetText(QStringLiteral("ab\nab x"));
+    TFindRequest missing{QStringLiteral("zz")};
+    editor.DoFind(missing);
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("Could not find \"zz\".")});
+    TFindRequest request{QStringLiteral("ab")};
+    const struct {
+        QString message; // empty: found
+        int selStart;
+    } steps[] = {
+        {QString(), 0},
+        {QString(), 3},
+        {QStringLiteral("There are no further occurences of \"ab\"."), 0},
+        {QString(), 0},
+    };
+    for (const auto& step : steps) {
+        dialogs.Clear();
+        request.FindNext = true;
+        editor.DoFind(request);
+        EXPECT_EQ(dialogs.Texts().join(u'|'), step.message);
+        EXPECT_EQ(editor.SelStart(), step.selStart);
+        EXPECT_EQ(editor.SelLength(), step.message.isEmpty() ? 2 : 0);
+    }
+}
+
+TEST_F(DodiViveDETest, ReplaceResumesRightAfterTheInsertedText)
+{
+    const struct {
+        QString text, find, replace;
+        int clicks;
+        QString expected;
+    } cases[] = {
+        {"cat cat cat", "cat", "dog", 3, "dog dog dog"},
+        {"aaa", "a", "aa", 3, "aaaaaa"},
+        {"x.x", "x", "", 2, "."},
+        {"one\ntwo one", "one", "1", 2, "1\ntwo 1"},
+    };
+    for (const auto& c : cases) {
+        SetText(c.text);
+        dialogs.Clear();
+        for (int i = 0; i < c.clicks; ++i)
+            editor.DoReplace({c.find, c.replace});
+        EXPECT_EQ(editor.DocumentText(), c.expected) << c.text.toStdString();
+        EXPECT_TRUE(dialogs.Calls().empty()) << c.text.toStdString();
+        editor.DoReplace({c.find, c.replace});
+        EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("Could not find \"%1\".").arg(c.find)});
+    }
+}
+
+TEST_F(DodiViveDETest, FindAndReplaceRefuseAfterInsertedFilesUntilANewDocument)
+{
+    editor.MarkFilesInserted();
+    editor.OpenFindDialog();
+    editor.OpenReplaceDialog();
+    EXPECT_EQ(dialogs.Texts(), QStringList(2, QStringLiteral("You can not use this feature after inserting files.")));
+    dialogs.Clear();
+    editor.NewDocument();
+    editor.OpenFindDialog();
+    EXPECT_TRUE(dialogs.Calls().empty());
+    for (QDialog* dialog : editor.findChildren<QDialog*>())
+        dialog->close();
+}
+
+TEST_F(DodiViveDETest, ViewerModeIgnoresTypingAndScrollsWithoutACaret)
+{
+    QStringList lines;
+    for (int i = 0; i < 200; ++i)
+        lines << QStringLiteral("line %1").arg(i);
+    SetText(lines.join(u'\n'));
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    editor.SetHideCaret(true);
+    editor.SetSel(40, 40);
+    QScrollBar* vertical = editor.verticalScrollBar();
+    vertical->setValue(vertical->maximum());
+    const QString before = editor.DocumentText();
+    QTest::keyClicks(&editor, QStringLiteral("typed"));
+    QTest::keyClick(&editor, Qt::Key_Delete);
+    EXPECT_EQ(editor.DocumentText(), before);
+    QTest::keyClick(&editor, Qt::Key_Home);
+    EXPECT_EQ(vertical->value(), 0);
+    EXPECT_EQ(editor.SelStart(), 40);
+    QTest::keyClick(&editor, Qt::Key_End);
+    EXPECT_EQ(vertical->value(), vertical->maximum());
+    EXPECT_EQ(editor.cursorWidth(), 0);
+    editor.SetHideCaret(false);
+    EXPECT_EQ(editor.cursorWidth(), 0);
+}
+
+TEST_F(DodiViveDETest, EditorKeysToggleStylesAndAreConsumed)
+{
+    SetText(QStringLiteral("word"));
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        std::function<bool(const QTextCharFormat&)> style;
+    } cases[] = {
+        {Qt::Key_B, Qt::ControlModifier, [](const QTextCharFormat& f) { return f.fontWeight() == QFont::Bold; }},
+        {Qt::Key_I, Qt::ControlModifier, [](const QTextCharFormat& f) { return f.fontItalic(); }},
+        {Qt::Key_Tab, Qt::NoModifier, [](const QTextCharFormat& f) { return f.fontItalic(); }},
+        {Qt::Key_S, Qt::ControlModifier, [](const QTextCharFormat& f) { return f.fontStrikeOut(); }},
+        {Qt::Key_U, Qt::ControlModifier, [](const QTextCharFormat& f) { return f.fontUnderline(); }},
+    };
+    for (const auto& c : cases) {
+        editor.SetSel(0, 4);
+        QTest::keyClick(&editor, c.key, c.modifiers);
+        EXPECT_TRUE(c.style(editor.SelectionFormat())) << c.key;
+        QTest::keyClick(&editor, c.key, c.modifiers);
+        EXPECT_FALSE(c.style(editor.SelectionFormat())) << c.key;
+        EXPECT_EQ(editor.DocumentText(), QStringLiteral("word")) << c.key;
+    }
+}
+
+TEST_F(DodiViveDETest, ClickedAddressesGoToTheHandlerOrTheBrowser)
+{
+    FakeWebBrowserFactory factory;
+    QWidget form;
+    auto* sextant = new TSextant(&form);
+    FakeWebBrowser* control = factory.last();
+    SetText(QStringLiteral("see http://example.test/page now"));
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    const QPoint onLink = editor.cursorRect(QTextCursor(editor.document()->findBlockByNumber(0))).center()
+        + QPoint(editor.fontMetrics().horizontalAdvance(QStringLiteral("see http://ex")), 0);
+    const struct {
+        const char* name;
+        bool highlightURL, autoNavigate, handler, sextant;
+        QString handled; // what the handler got
+        int navigations;
+    } cases[] = {
+        {"handler", true, true, true, true, "http://example.test/page", 0},
+        {"browser", true, true, false, true, "", 1},
+        {"no browser", true, true, false, false, "", 0},
+        {"auto navigate off", true, false, true, true, "", 0},
+        {"links off", false, true, true, true, "", 0},
+    };
+    for (const auto& c : cases) {
+        QString handled;
+        editor.OnURLClick = nullptr;
+        if (c.handler)
+            editor.OnURLClick = [&](TDodiViveDE* sender, const QString& url) {
+                EXPECT_EQ(sender, &editor);
+                handled = url;
+            };
+        editor.SetHighlightURL(c.highlightURL);
+        editor.SetAutoNavigate(c.autoNavigate);
+        editor.SetSextant(c.sextant ? sextant : nullptr);
+        control->calls.clear();
+        QSignalSpy selectionChanges(&editor, &QTextEdit::selectionChanged);
+        editor.SetSel(0, 0);
+        QTest::mouseClick(editor.viewport(), Qt::LeftButton, Qt::NoModifier, onLink);
+        EXPECT_EQ(handled, c.handled) << c.name;
+        const auto navigations = control->callsOf("Navigate").size() + control->callsOf("Navigate2").size();
+        EXPECT_EQ(navigations, static_cast<std::size_t>(c.navigations)) << c.name;
+        EXPECT_FALSE(selectionChanges.isEmpty()) << c.name;
+    }
+}
+
+TEST_F(DodiViveDETest, ColouringKeepsTheTextAndLeavesPlainTextMode)
+{
+    const QString source = QStringLiteral("<p class=\"x\">caf\u00E9</p>\n<br>");
+    for (const bool html : {true, false}) {
+        SetText(source);
+        editor.SetPlainText(false);
+        html ? editor.HighlightAsHTML() : editor.HighlightAsXML();
+        EXPECT_EQ(editor.DocumentText(), source);
+        EXPECT_TRUE(editor.PlainText());
+        QTextCursor at(editor.document());
+        at.setPosition(1);
+        EXPECT_TRUE(at.charFormat().hasProperty(QTextFormat::ForegroundBrush)) << html;
+    }
+    SetText(source);
+    editor.SetHighlightHTML(false);
+    editor.SetHighlightXML(false);
+    editor.HighlightAsHTML();
+    editor.HighlightAsXML();
+    QTextCursor at(editor.document());
+    at.setPosition(1);
+    EXPECT_FALSE(at.charFormat().hasProperty(QTextFormat::ForegroundBrush));
+}
+
+TEST_F(DodiViveDETest, ThemesSetBackgroundAndTextColour)
+{
+    const struct {
+        TThemes theme;
+        QColor background, text;
+    } cases[] = {
+        {tXP, QColor(237, 242, 251), Qt::black},
+        {tBlack, Qt::black, Qt::white},
+        {tAluminum, QColor(192, 192, 192), Qt::white},
+        {tLight, QApplication::palette().color(QPalette::ToolTipBase), Qt::black},
+        {tDefault, QApplication::palette().color(QPalette::Base), Qt::black},
+    };
+    for (const auto& c : cases) {
+        editor.ApplyTheme(c.theme);
+        EXPECT_EQ(editor.Themes(), c.theme);
+        EXPECT_EQ(editor.Background(), c.background) << c.theme;
+        EXPECT_EQ(editor.DefaultTextColor(), c.text) << c.theme;
+    }
+}
+
+TEST_F(DodiViveDETest, ContextMenuFollowsSelectionAndHighlighterSwitches)
+{
+    const auto items = [&] {
+        QStringList out;
+        for (QAction* action : editor.GetPopupMenu()->actions())
+            out << (action->isSeparator() ? QStringLiteral("-")
+                                          : action->objectName() + u':' + action->text()
+                        + (action->isEnabled() ? QString() : QStringLiteral(" (off)")));
+        return out.join(u'|');
+    };
+    SetText(QStringLiteral("text"));
+    EXPECT_EQ(items(),
+        "MenuItem0:Undo (off)|-|MenuItem2:Cut (off)|MenuItem3:Copy (off)|MenuItem4:Paste|MenuItem5:Select All|-|"
+        "MenuItem6:Clear|MenuItem7:Clear Selection (off)|-|MenuItem8:Find|-|MenuItem9:HighLight XML|"
+        "MenuItem10:HighLight HTML|-|MenuItem12:Print|MenuItem13:Print Selected Text (off)");
+    editor.SetSel(0, 2);
+    editor.ReplaceSel(QStringLiteral("T"));
+    editor.SetSel(0, 2);
+    editor.SetHighlightXML(false);
+    EXPECT_EQ(items(),
+        "MenuItem0:Undo|-|MenuItem2:Cut|MenuItem3:Copy|MenuItem4:Paste|MenuItem5:Select All|-|"
+        "MenuItem6:Clear|MenuItem7:Clear Selection|-|MenuItem8:Find|-|"
+        "MenuItem10:HighLight HTML|-|MenuItem12:Print|MenuItem13:Print Selected Text");
+    QMenu assigned;
+    editor.SetPopupMenu(&assigned);
+    EXPECT_EQ(editor.GetPopupMenu(), &assigned);
+}
+
+TEST_F(DodiViveDETest, DroppedFilesLoadOnlyWhenAccepted)
+{
+    WriteFile("dropped.txt", "from the drop");
+    for (const bool accept : {false, true}) {
+        SetText(QStringLiteral("before"));
+        editor.SetAcceptDragFiles(accept);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(Path("dropped.txt")), QUrl::fromLocalFile(Path("second.txt"))});
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        editor.dropEvent(&drop);
+        EXPECT_EQ(editor.DocumentText(), accept ? QStringLiteral("from the drop") : QStringLiteral("before"));
+        EXPECT_EQ(editor.FileName() == Path("dropped.txt"), accept);
+    }
+}
+
+TEST_F(DodiViveDETest, FormattingCommands)
+{
+    SetText(QStringLiteral("some words here"));
+    editor.SetSel(6, 7);
+    editor.SetWordAsHyperlink(true);
+    EXPECT_EQ(editor.SelText(), QStringLiteral("words"));
+    EXPECT_EQ(editor.SelectionFormat().foreground().color(), QColor(0, 0, 255));
+    EXPECT_TRUE(editor.SelectionFormat().fontUnderline());
+    editor.SetSelectionAsHyperlink(false);
+    EXPECT_FALSE(editor.SelectionFormat().fontUnderline());
+    EXPECT_FALSE(editor.SelectionFormat().isAnchor());
+
+    editor.SetSel(0, 4);
+    editor.GrowSelectionFont();
+    EXPECT_EQ(editor.SelectionFormat().fontPointSize(), editor.font().pointSizeF() + 2);
+    dialogs.AnswerColor(QColor(1, 2, 3)).AnswerColor(QColor(4, 5, 6));
+    editor.SetSelectionColor();
+    editor.SetSelectionBackground();
+    EXPECT_EQ(editor.SelectionFormat().foreground().color(), QColor(1, 2, 3));
+    EXPECT_EQ(editor.SelectionFormat().background().color(), QColor(4, 5, 6));
+    editor.ResetFormat();
+    EXPECT_EQ(editor.font().pointSize(), 8);
+    EXPECT_EQ(editor.SelectionFormat().foreground().color(), QColor(Qt::black));
+
+    editor.SetSel(0, 4);
+    editor.InsertFormattedText(QStringLiteral("NEW"), true, false, true, false, QColor(255, 0, 0));
+    EXPECT_EQ(editor.DocumentText(), QStringLiteral("NEW words here"));
+    QTextCursor at(editor.document());
+    at.setPosition(2);
+    EXPECT_EQ(at.charFormat().fontWeight(), QFont::Bold);
+    EXPECT_TRUE(at.charFormat().fontStrikeOut());
+    EXPECT_EQ(at.charFormat().foreground().color(), QColor(255, 0, 0));
+
+    editor.ApplyTextAlignment(taCenter);
+    EXPECT_EQ(editor.document()->firstBlock().blockFormat().alignment(), Qt::AlignHCenter);
+    const int lines = editor.AddDateTime();
+    EXPECT_EQ(lines, 2);
+    EXPECT_TRUE(editor.document()->lastBlock().text().contains(QRegularExpression(
+        QStringLiteral(R"(^Date: [1-9]\d?/[1-9]\d?/\d{4}     On: (0|[1-9]\d?):(0|[1-9]\d?):(0|[1-9]\d?)$)"))));
+}
+
+TEST_F(DodiViveDETest, GapsSetTheFormattingRectangle)
+{
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    const QRect client = editor.contentsRect();
+    EXPECT_EQ(editor.FormatRect(), (TFormatRect{0, 0, client.width() - 1, client.height() + 1}));
+    editor.SetGapLeft(10);
+    editor.SetGapTop(5);
+    editor.SetGapRight(-3);
+    editor.SetGapBottom(7);
+    EXPECT_EQ(editor.GapRight(), 0);
+    EXPECT_EQ(editor.FormatRect(), (TFormatRect{10, 5, client.width() - 1, client.height() - 6}));
+}
+
+} // namespace
