@@ -24,14 +24,12 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 
 namespace {
 
 FixtureServer* server = nullptr;
-std::atomic<int> iconRequests{0};
 
 QString pageUrl(const char* path) { return QString::fromStdString(server->url(path)); }
 
@@ -88,9 +86,9 @@ TEST(AddressBoxEngine, TypedAddressAndEnterNavigateAndTheTextFollowsARedirect)
 TEST(AddressBoxEngine, TheSiteIconServedAtTheRootAppears)
 {
     Window window;
-    const QString site = pageUrl("/landed.html");
+    // A host of its own: the icon of 127.0.0.1 may be known from a test before.
+    const QString site = QStringLiteral("http://localhost:%1/landed.html").arg(server->port());
     window.box->setEditText(site);
-    const int requestsBefore = iconRequests;
     QStringList events;
     window.box->OnGetFavicon = [&](TObject*, const WideString&, const WideString& siteUrl, bool&, QIcon* icon) {
         events << QString::fromStdU16String(siteUrl) + (icon ? " loaded" : " fetch");
@@ -105,8 +103,9 @@ TEST(AddressBoxEngine, TheSiteIconServedAtTheRootAppears)
     const QImage shown = SystemImageList::instance().pixmap(index, SystemImageList::ImageSize::Small).toImage();
     EXPECT_EQ(shown.pixelColor(8, 8), QColor(Qt::red));
     EXPECT_EQ(window.box->LoadFavicon(), index) << "known now";
-    EXPECT_EQ(window.box->GetIconIndex(pageUrl("/")), index) << "the bare host shares it";
-    EXPECT_EQ(iconRequests, requestsBefore + 1);
+    EXPECT_EQ(window.box->GetIconIndex(QStringLiteral("http://localhost:%1").arg(server->port())), index)
+        << "the bare host shares it";
+    EXPECT_FALSE(TSiteIcons::Instance().Fetching(host));
 }
 
 TEST(AddressBoxEngine, AHostWithoutAnIconIsAskedOnce)
@@ -143,10 +142,8 @@ int main(int argc, char** argv)
     fixture.server().Get("/landed.html", [](const httplib::Request&, httplib::Response& res) {
         res.set_content("<html><head><title>Landed</title></head><body>here</body></html>", "text/html");
     });
-    fixture.server().Get("/favicon.ico", [icon](const httplib::Request&, httplib::Response& res) {
-        ++iconRequests;
-        res.set_content(icon, "image/x-icon");
-    });
+    fixture.server().Get("/favicon.ico",
+        [icon](const httplib::Request&, httplib::Response& res) { res.set_content(icon, "image/x-icon"); });
     fixture.start();
     server = &fixture;
     ::testing::InitGoogleTest(&argc, argv);
