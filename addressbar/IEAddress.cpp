@@ -43,6 +43,16 @@ QString withoutControlCharacters(const QString& text)
     return clean;
 }
 
+// A value that is not text counts as empty.
+QString readTypedUrl(TRegistry& reg, const QString& name)
+{
+    try {
+        return reg.ReadString(name).trimmed();
+    } catch (const ERegistryException&) {
+        return {};
+    }
+}
+
 struct ThemeColors {
     TColor border, arrow, button, buttonPressed;
 };
@@ -304,18 +314,18 @@ void TCustomIEAddress::LoadTypedUrls()
     TRegistry reg(HKEY_CURRENT_USER);
     try {
         if (reg.OpenKeyReadOnly(kTypedUrlsKey)) {
+            const QStringList names = reg.GetValueNames();
             for (int n = 1; n <= TypedUrlsRead; ++n) {
                 const QString name = QStringLiteral("Url%1").arg(n);
-                const int type = reg.GetDataType(name);
-                if (type != REG_SZ && type != REG_EXPAND_SZ)
+                if (!names.contains(name, Qt::CaseInsensitive))
                     continue;
-                const QString url = reg.ReadString(name).trimmed();
+                const QString url = readTypedUrl(reg, name);
                 if (!url.isEmpty() && !items.join(u'\n').contains(url))
                     items << url;
             }
         }
     } catch (const ERegistryException&) {
-        // An unreadable list loads as far as it could be read.
+        // An unreadable key loads no list.
     }
     addItems(items);
     setTextKeepingList(TextOnLoad == tlUserDefine ? text : items.value(0));
