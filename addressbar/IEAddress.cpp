@@ -154,6 +154,14 @@ TCustomIEAddress::TCustomIEAddress(QWidget* parent) : QComboBox(parent)
     lineEdit()->installEventFilter(this);
     view()->installEventFilter(this);
     connect(lineEdit(), &QLineEdit::textEdited, this, &TCustomIEAddress::textEdited);
+    // The icon and the secure colour follow every text, also one the program
+    // sets (the browser's location after a link was followed): a secure
+    // colour left over from an https page must not stay on a plain one.
+    connect(lineEdit(), &QLineEdit::textChanged, this, [this] {
+        if (loaded_)
+            ApplySecureSiteColor();
+        refreshIcon();
+    });
     connect(this, qOverload<int>(&QComboBox::activated), this, &TCustomIEAddress::itemClicked);
     connect(&TSiteIcons::Instance(), &TSiteIcons::Fetched, this, &TCustomIEAddress::faviconFetched);
 }
@@ -384,6 +392,8 @@ void TCustomIEAddress::setBackground(const QColor& color)
     colors.setColor(QPalette::Base, color);
     setPalette(colors);
     lineEdit()->setPalette(colors);
+    // The open list keeps the desktop's colours.
+    view()->setPalette(QApplication::palette(view()));
 }
 
 void TCustomIEAddress::UpdateTextFromBrowser()
@@ -574,7 +584,6 @@ void TCustomIEAddress::textEdited(const QString&)
 {
     if (listOpen())
         hidePopup();
-    refreshIcon();
 }
 
 void TCustomIEAddress::selectAllLater()

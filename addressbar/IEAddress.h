@@ -33,7 +33,9 @@
 //   navigates when AutoNavigateOnSelected is set; UpdateAfterSelect runs.
 // - A double click in the text: navigates when AutoNavigateOnDblClk is set,
 //   runs UpdateAfterSelect and selects the whole text.
-// - Editing the text closes the list and shows the icon of the new text.
+// - Editing the text closes the list.
+// Any change of the text, also one the program makes, shows the icon of the
+// new text and sets the secure colour (ApplySecureSiteColor).
 #include "browserhost/Messages.h"
 #include "browserhost/SXT.h"
 
