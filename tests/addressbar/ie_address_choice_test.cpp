@@ -201,6 +201,12 @@ TEST_F(AddressChoice, SecureColourFollowsACaseSensitiveHttpsPrefix)
         box->ApplySecureSiteColor();
         EXPECT_EQ(box->palette().color(QPalette::Base), step.expected);
     }
+
+    // The browser's location set by the program after a followed link.
+    box->setEditText("https://bank.test/");
+    EXPECT_EQ(box->palette().color(QPalette::Base), secure);
+    box->setEditText("http://plain.test/");
+    EXPECT_EQ(box->palette().color(QPalette::Base), normal);
 }
 
 TEST_F(AddressChoice, IconFollowsWhatTheTextNames)
