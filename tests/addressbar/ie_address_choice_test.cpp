@@ -91,6 +91,27 @@ TEST_F(AddressChoice, EnterWithTheListClosedNavigatesAndTheTextFollowsTheLocatio
     EXPECT_EQ(selected.size(), 2) << "a blank text chooses nothing";
 }
 
+TEST_F(AddressChoice, KeyHandlersComeFirstAndDoubleClickNavigates)
+{
+    int seen = 0;
+    box->OnKeyDown = [&](TObject*, int& key, Qt::KeyboardModifiers) {
+        seen = key;
+        key = 0;
+    };
+    box->setEditText("http://kept.test/");
+    press(Qt::Key_Return);
+    EXPECT_EQ(seen, Qt::Key_Return);
+    EXPECT_TRUE(navigations().isEmpty()) << "a handler that clears the key keeps the box from acting";
+    box->OnKeyDown = nullptr;
+
+    for (const bool onDoubleClick : {false, true}) {
+        box->AutoNavigateOnDblClk = onDoubleClick;
+        QTest::mouseDClick(box->lineEdit(), Qt::LeftButton);
+        EXPECT_EQ(navigations().size(), onDoubleClick ? 1 : 0);
+        EXPECT_EQ(items(*box).value(0), "http://kept.test/") << "a double click is a choice";
+    }
+}
+
 TEST_F(AddressChoice, OnUpdateTextSeesBothAddressesAndCanKeepTheText)
 {
     redirects = true;

@@ -83,16 +83,38 @@ TEST(AddressBoxEngine, TypedAddressAndEnterNavigateAndTheTextFollowsARedirect)
     EXPECT_EQ(window.box->toolTip(), "Landed");
 }
 
+TEST(AddressBoxEngine, HostileAddressesEndWithoutHarm)
+{
+    const QString tooLong = pageUrl("/") + QString(10000, u'a');
+    const QString cases[] = {
+        tooLong,
+        QStringLiteral("http://a.test/\x01\x02\tpage.html"),
+        QStringLiteral("http://bad_host!.invalid/"),
+        QStringLiteral("file:///nonexistent/missing.html"),
+    };
+    Window window;
+    for (const QString& typed : cases) {
+        SCOPED_TRACE(typed.left(60).toStdString());
+        window.box->setEditText(typed);
+        QTest::keyClick(window.box->lineEdit(), Qt::Key_Return);
+        EXPECT_TRUE(waitUntil([&] { return !window.browser->Busy(); }));
+        for (int i = 0; i < window.box->count(); ++i)
+            for (const QChar c : window.box->itemText(i))
+                EXPECT_GE(c.unicode(), 0x20) << "no control character enters the list";
+    }
+    EXPECT_GE(window.box->count(), 1);
+}
+
 TEST(AddressBoxEngine, TheSiteIconServedAtTheRootAppears)
 {
     Window window;
     // A host of its own: the icon of 127.0.0.1 may be known from a test before.
     const QString site = QStringLiteral("http://localhost:%1/landed.html").arg(server->port());
-    window.box->setEditText(site);
     QStringList events;
     window.box->OnGetFavicon = [&](TObject*, const WideString&, const WideString& siteUrl, bool&, QIcon* icon) {
         events << QString::fromStdU16String(siteUrl) + (icon ? " loaded" : " fetch");
     };
+    window.box->setEditText(site); // the icon of the new text is looked for at once
     EXPECT_EQ(window.box->LoadFavicon(), -1) << "the first look starts the fetch and does not wait";
     const QString host = FaviconHost(site);
     ASSERT_TRUE(waitUntil([&] { return TSiteIcons::Instance().IndexOf(host) >= 0; }));
