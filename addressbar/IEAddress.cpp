@@ -11,6 +11,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QKeyEvent>
@@ -516,10 +517,17 @@ int TCustomIEAddress::LoadFavicon()
     if (host.isEmpty())
         return -1;
     TSiteIcons& sites = TSiteIcons::Instance();
-    if (const int known = sites.IndexOf(host); known != TSiteIcons::Unknown)
+    const int known = sites.IndexOf(host);
+    if (known >= 0)
         return known;
+    // The page the browser shows may name an icon of its own, also when the
+    // host has none at its root.
+    const bool shown = sextant_ && sextant_->LocationURL() == text.toStdU16String();
+    const bool pageLeft = shown && !sites.PageTried(host);
+    if (known != TSiteIcons::Unknown && !pageLeft)
+        return -1;
     const QString file = TSiteIcons::FileFor(GetCacheFolder(), host);
-    if (QFileInfo(file).isFile())
+    if (known == TSiteIcons::Unknown && QFileInfo(file).isFile())
         return faviconFromFile(host, file);
     if (!sites.Fetching(host)) {
         bool cancel = false;
@@ -527,7 +535,8 @@ int TCustomIEAddress::LoadFavicon()
             OnGetFavicon(this, file.toStdU16String(), text.toStdU16String(), cancel, nullptr);
         if (cancel)
             return -1;
-        sites.Fetch(host, FaviconAddress(text), file);
+        const QString rootIcon = known == TSiteIcons::Unknown ? FaviconAddress(text) : QString();
+        sites.Fetch(host, rootIcon, file, pageLeft ? text : QString());
     }
     awaitedHosts_.insert(host);
     return -1;
@@ -539,6 +548,8 @@ int TCustomIEAddress::faviconFromFile(const QString& host, const QString& file)
     reader.setDecideFormatFromContent(true);
     const QImage image = reader.read();
     if (image.isNull()) {
+        // Not an image: a later start fetches it again.
+        QFile::remove(file);
         TSiteIcons::Instance().MarkFailed(host);
         return -1;
     }
@@ -557,11 +568,11 @@ void TCustomIEAddress::faviconFetched(const QString& host, const QString& file, 
 {
     if (!awaitedHosts_.remove(host))
         return;
-    if (!ok) {
+    if (ok)
+        faviconFromFile(host, file);
+    else
         TSiteIcons::Instance().MarkFailed(host);
-        return;
-    }
-    faviconFromFile(host, file);
+    // Also after a failure: the page shown now may name an icon.
     if (FaviconHost(currentText()) == host)
         refreshIcon();
 }

@@ -245,9 +245,11 @@ public:
 
     // The icon list index of the icon for text (see the class comment), or -1.
     int GetIconIndex(const QString& text);
-    // The site icon of the text's host: its index when it is known, else -1
-    // while it is fetched in the background (the box shows it when it
-    // arrives) or when the host has none. Needs ShowFavicon, a closed list
+    // The site icon of the text's host ("favicon.ico" at its root, or else
+    // the icon named by the page when the linked browser shows the text's
+    // address): its index when it is known, else -1 while it is fetched in
+    // the background (the box shows it when it arrives) or when the host has
+    // none. Needs ShowFavicon, a closed list
     // and a valid web address as the text. A host whose icon could not be
     // fetched is not asked again while the program runs.
     int LoadFavicon();

@@ -31,8 +31,13 @@ public:
     static QString FileFor(const QString& cacheFolder, const QString& host);
 
     bool Fetching(const QString& host) const;
-    // Starts fetching address into file for host; Fetched follows.
-    void Fetch(const QString& host, const QString& address, const QString& file);
+    // Starts fetching the icon at address into file for host; Fetched
+    // follows. When that fails (or address is empty) and page is the
+    // address of a page of the host, the icon the page names in a
+    // <link rel="icon"> is fetched instead (web addresses only).
+    void Fetch(const QString& host, const QString& address, const QString& file, const QString& page = QString());
+    // Whether a fetch of the host already looked at a page of it.
+    bool PageTried(const QString& host) const { return pageTried_.contains(host); }
 
 signals:
     // A fetch ended: ok when the file was written.
@@ -45,6 +50,7 @@ private:
 
     struct Running;
     QHash<QString, int> indexOfHost_;
+    QSet<QString> pageTried_;
     QHash<QString, std::shared_ptr<Running>> running_;
     QTimer poller_;
 };

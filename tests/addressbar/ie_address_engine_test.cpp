@@ -35,10 +35,10 @@ QString pageUrl(const char* path) { return QString::fromStdString(server->url(pa
 
 bool waitUntil(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 20000); }
 
-std::string iconBytes()
+std::string iconBytes(Qt::GlobalColor color)
 {
     QImage image(16, 16, QImage::Format_ARGB32);
-    image.fill(Qt::red);
+    image.fill(color);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -130,6 +130,30 @@ TEST(AddressBoxEngine, TheSiteIconServedAtTheRootAppears)
     EXPECT_FALSE(TSiteIcons::Instance().Fetching(host));
 }
 
+TEST(AddressBoxEngine, ASiteWithoutARootIconShowsTheIconItsPageNames)
+{
+    FixtureServer site;
+    const std::string blue = iconBytes(Qt::blue);
+    site.server().Get("/page.html", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("<html><head><title>Named</title><link rel=stylesheet href=/a.css>"
+                        "<LINK REL='shortcut icon' HREF='img/site.ico'></head><body>page</body></html>",
+            "text/html");
+    });
+    site.server().Get("/img/site.ico",
+        [blue](const httplib::Request&, httplib::Response& res) { res.set_content(blue, "image/x-icon"); });
+    site.start();
+    Window window;
+    const QString page = QString::fromStdString(site.url("/page.html"));
+    window.box->setEditText(page);
+    QTest::keyClick(window.box->lineEdit(), Qt::Key_Return);
+    const QString host = FaviconHost(page);
+    ASSERT_TRUE(waitUntil([&] { return TSiteIcons::Instance().IndexOf(host) >= 0; }));
+    const int index = TSiteIcons::Instance().IndexOf(host);
+    const QImage shown = SystemImageList::instance().pixmap(index, SystemImageList::ImageSize::Small).toImage();
+    EXPECT_EQ(shown.pixelColor(8, 8), QColor(Qt::blue));
+    EXPECT_TRUE(waitUntil([&] { return window.box->CurrentIconIndex() == index; }));
+}
+
 TEST(AddressBoxEngine, AHostWithoutAnIconIsAskedOnce)
 {
     Window window;
@@ -158,7 +182,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     EnsureProfileDefaults();
     FixtureServer fixture;
-    const std::string icon = iconBytes();
+    const std::string icon = iconBytes(Qt::red);
     fixture.server().Get(
         "/moved", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/landed.html"); });
     fixture.server().Get("/landed.html", [](const httplib::Request&, httplib::Response& res) {
