@@ -36,7 +36,6 @@
 // - Editing the text closes the list.
 // Any change of the text, also one the program makes, shows the icon of the
 // new text and sets the secure colour (ApplySecureSiteColor).
-#include "browserhost/Messages.h"
 #include "browserhost/SXT.h"
 
 #include <QComboBox>
@@ -49,7 +48,6 @@
 #include <set>
 
 class TSextant;
-class QStyleOptionViewItem;
 
 // Colours as 0x00BBGGRR, or a system colour (0x80000000 | index).
 using TColor = std::int32_t;

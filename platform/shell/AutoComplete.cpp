@@ -66,6 +66,11 @@ TAutoComplete::TAutoComplete(QLineEdit* edit)
     // the edit here, before the completer would swallow it.
     completer_->popup()->installEventFilter(this);
     connect(edit, &QLineEdit::textEdited, this, &TAutoComplete::textEdited);
+    // A text the program sets is where the user's typing continues from.
+    connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (!edit_->isModified())
+            lastTyped_ = text;
+    });
     connect(completer_, qOverload<const QString&>(&QCompleter::activated), this, [this](const QString& address) {
         edit_->setText(address);
         emit Chosen(address);
@@ -190,6 +195,8 @@ void TAutoComplete::appendFirst(const QString& typed, const QStringList& suggest
         if (address.size() > typed.size() && address.startsWith(typed, Qt::CaseInsensitive)) {
             edit_->setText(typed + address.mid(typed.size()));
             edit_->setSelection(edit_->text().size(), typed.size() - edit_->text().size());
+            edit_->setModified(true);
+            lastTyped_ = typed; // typing over the appended part continues the typed text
             return;
         }
     }

@@ -79,6 +79,11 @@ TEST_F(AutoCompletion, TypingShowsTheListAndAppendsTheFirstAddress)
     EXPECT_FALSE(completion->Popup()->isVisible());
     QTest::keyClicks(&edit, "m");
     EXPECT_EQ(edit.text(), "http://exam");
+
+    completion->SetOptions(ACO_AUTOAPPEND);
+    edit.setText("http://el"); // set by the program; typing goes on from there
+    QTest::keyClicks(&edit, "s");
+    EXPECT_EQ(edit.text(), "http://else.test/");
 }
 
 TEST_F(AutoCompletion, ChoosingFromTheListFillsTheEditAndTellsTheOwner)
