@@ -96,8 +96,6 @@ public:
         const QPalette& palette = option.palette;
         painter->fillRect(option.rect, selected ? palette.highlight() : palette.base());
         const int icon = box_->GetIconIndex(index.data().toString());
-        if (selected)
-            box_->selectedItemIcon_ = icon;
         int textLeft = option.rect.left() + 16;
         const QPixmap image = SystemImageList::instance().pixmap(icon, SystemImageList::ImageSize::Small);
         if (!image.isNull()) {
@@ -433,6 +431,7 @@ void TCustomIEAddress::UpdateAfterSelect()
 {
     if (currentText().isEmpty())
         return;
+    lineEdit()->setModified(false); // the text is chosen now, no longer being typed
     setTextKeepingList(withoutControlCharacters(NormalizeAddress(currentText())));
     SaveTypedUrls();
     ApplySecureSiteColor();
@@ -529,6 +528,10 @@ int TCustomIEAddress::LoadFavicon()
     const QString file = TSiteIcons::FileFor(GetCacheFolder(), host);
     if (known == TSiteIcons::Unknown && QFileInfo(file).isFile())
         return faviconFromFile(host, file);
+    // A text still being typed names a new host at every key: only a chosen
+    // text, or one the program set, is worth a fetch.
+    if (!sites.Fetching(host) && lineEdit()->isModified())
+        return -1;
     if (!sites.Fetching(host)) {
         bool cancel = false;
         if (OnGetFavicon)
@@ -701,8 +704,6 @@ void TCustomIEAddress::enterInOpenList()
     if (AutoNavigateOnSelected)
         navigate();
     UpdateAfterSelect();
-    if (lineEdit()->isModified())
-        showIcon(selectedItemIcon_);
 }
 
 void TCustomIEAddress::enterInClosedList()

@@ -247,9 +247,11 @@ public:
     // the icon named by the page when the linked browser shows the text's
     // address): its index when it is known, else -1 while it is fetched in
     // the background (the box shows it when it arrives) or when the host has
-    // none. Needs ShowFavicon, a closed list
-    // and a valid web address as the text. A host whose icon could not be
-    // fetched is not asked again while the program runs.
+    // none. Needs ShowFavicon, a closed list and a valid web address as the
+    // text. A text the user is still typing shows only icons already known;
+    // the fetch starts once the text is chosen or set by the program. A host
+    // whose icon could not be fetched is not asked again while the program
+    // runs.
     int LoadFavicon();
     // The icon index shown now (left of the text), -1 for none.
     int CurrentIconIndex() const { return currentIcon_; }
@@ -282,7 +284,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    friend class TIEAddressItemDelegate;
     bool listOpen() const;
     void navigate();
     void applyTextOnLoad();
@@ -321,7 +322,6 @@ private:
     QColor savedColor_;
     QColor savedHintColor_;
     int currentIcon_ = -1;
-    int selectedItemIcon_ = -1;
     QSet<QString> awaitedHosts_; // site icons this box waits for
     int appIcon_ = -1;
 };

@@ -2,6 +2,7 @@
 // with the list closed and open, OnUrlSelected cancelling, the text following
 // the browser's location, the secure colour and the icon chosen for a text.
 #include "addressbar/IEAddress.h"
+#include "addressbar/SiteIcons.h"
 #include "browserhost/Sextant.h"
 #include "platform/shell/SpecialFolders.h"
 #include "platform/shell/SystemImageList.h"
@@ -110,6 +111,20 @@ TEST_F(AddressChoice, KeyHandlersComeFirstAndDoubleClickNavigates)
         EXPECT_EQ(navigations().size(), onDoubleClick ? 1 : 0);
         EXPECT_EQ(items(*box).value(0), "http://kept.test/") << "a double click is a choice";
     }
+}
+
+TEST_F(AddressChoice, ASiteIconIsFetchedForAChosenAddressNotWhileTyping)
+{
+    box->ShowFavicon = true;
+    const QString host = QStringLiteral("127.0.0.1:1"); // nothing listens there
+    box->setFocus();
+    QTest::keyClicks(box->lineEdit(), "http://127.0.0.1:1/");
+    EXPECT_FALSE(TSiteIcons::Instance().Fetching(host));
+    EXPECT_EQ(TSiteIcons::Instance().IndexOf(host), TSiteIcons::Unknown);
+    for (const char* prefix : {"1", "12", "127.0", "127.0.0.1"})
+        EXPECT_FALSE(TSiteIcons::Instance().Fetching(prefix)) << prefix;
+    press(Qt::Key_Return);
+    EXPECT_TRUE(TSiteIcons::Instance().Fetching(host) || TSiteIcons::Instance().IndexOf(host) == -1);
 }
 
 TEST_F(AddressChoice, OnUpdateTextSeesBothAddressesAndCanKeepTheText)
