@@ -24,8 +24,11 @@ void seedHistory()
     TUrlHistory history;
     if (history.Count() >= kHistoryEntries)
         return;
+    std::vector<TUrlHistoryEntry> visits;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
     for (int i = 0; i < kHistoryEntries; ++i)
-        history.AddVisit(QStringLiteral("http://www.site%1.example/page%2.html").arg(i % 500).arg(i), QString());
+        visits.push_back({QStringLiteral("http://www.site%1.example/page%2.html").arg(i % 500).arg(i), {}, now, 1});
+    history.AddVisits(visits);
 }
 
 void seedTypedUrls()
@@ -74,6 +77,27 @@ void StartWithFullTypedList(benchmark::State& state)
     }
 }
 BENCHMARK(StartWithFullTypedList)->Unit(benchmark::kMillisecond);
+
+// The history store's prefix lookup that completion makes at each key, over
+// 100,000 visited addresses.
+void HistoryPrefixLookup(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    TUrlHistory history(folder.filePath(QStringLiteral("history.sqlite")));
+    std::vector<TUrlHistoryEntry> visits;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (int i = 0; i < 100000; ++i)
+        visits.push_back({QStringLiteral("https://www.host%1.example/path/%2").arg(i % 2000).arg(i), {}, now, 1});
+    history.AddVisits(visits);
+    int host = 0;
+    for (auto _ : state) {
+        const auto found
+            = history.MatchPrefix(QStringLiteral("host%1").arg(host++ % 2000), TAutoComplete::MaxSuggestions);
+        if (found.empty())
+            state.SkipWithError("nothing found");
+    }
+}
+BENCHMARK(HistoryPrefixLookup)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -43,6 +43,7 @@ public:
         return *this;
     }
     int step() { return stmt_ ? sqlite3_step(stmt_) : SQLITE_MISUSE; }
+    void reset() { sqlite3_reset(stmt_); }
     QString text(int column) const
     {
         return QString::fromUtf8(
@@ -135,18 +136,36 @@ bool TUrlHistory::fail(const QString& what)
 
 bool TUrlHistory::AddVisit(const QString& url, const QString& title, const QDateTime& when)
 {
-    if (url.trimmed().isEmpty() || url.size() > MaxUrlLength)
-        return fail(QStringLiteral("not an address to keep"));
+    return AddVisits({{url, title, when, 1}});
+}
+
+bool TUrlHistory::AddVisits(const std::vector<TUrlHistoryEntry>& visits)
+{
+    for (const TUrlHistoryEntry& visit : visits)
+        if (visit.Url.trimmed().isEmpty() || visit.Url.size() > MaxUrlLength)
+            return fail(QStringLiteral("not an address to keep: %1").arg(visit.Url.left(80)));
     Database* db = open();
     if (!db)
         return false;
+    if (sqlite3_exec(db->handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return fail(QStringLiteral("cannot record visits"));
     Statement insert(db->handle,
         "INSERT INTO visits(url, match_key, title, last_visit, visit_count) VALUES(?1, ?2, ?3, ?4, 1) "
         "ON CONFLICT(url) DO UPDATE SET visit_count = visit_count + 1, "
         "last_visit = max(last_visit, excluded.last_visit), "
         "title = CASE WHEN excluded.title <> '' THEN excluded.title ELSE title END");
-    insert.bind(1, url).bind(2, MatchKey(url)).bind(3, title).bind(4, when.toMSecsSinceEpoch());
-    return insert.step() == SQLITE_DONE || fail(QStringLiteral("cannot record a visit"));
+    for (const TUrlHistoryEntry& visit : visits) {
+        insert.bind(1, visit.Url).bind(2, MatchKey(visit.Url)).bind(3, visit.Title);
+        insert.bind(4, visit.LastVisit.toMSecsSinceEpoch());
+        if (insert.step() != SQLITE_DONE) {
+            fail(QStringLiteral("cannot record a visit"));
+            sqlite3_exec(db->handle, "ROLLBACK", nullptr, nullptr, nullptr);
+            return false;
+        }
+        insert.reset();
+    }
+    return sqlite3_exec(db->handle, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK
+        || fail(QStringLiteral("cannot record visits"));
 }
 
 std::optional<TUrlHistoryEntry> TUrlHistory::Find(const QString& url)

@@ -37,6 +37,10 @@ public:
     // empty title keeps the stored one. False (LastError says why) for an
     // empty or overlong address, or when the store cannot be written.
     bool AddVisit(const QString& url, const QString& title, const QDateTime& when = QDateTime::currentDateTimeUtc());
+    // Records each entry as one visit of AddVisit (its VisitCount is not
+    // looked at), all in one transaction: all are kept or, on a failure,
+    // none.
+    bool AddVisits(const std::vector<TUrlHistoryEntry>& visits);
     std::optional<TUrlHistoryEntry> Find(const QString& url);
     // Up to limit addresses that begin with typed, compared without regard
     // to case and without the scheme and a leading "www." on either side

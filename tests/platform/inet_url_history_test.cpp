@@ -28,8 +28,7 @@ protected:
 TEST_F(UrlHistory, VisitsAreCountedAndTheLatestTimeAndTitleKept)
 {
     ASSERT_TRUE(history.AddVisit("http://a.test/", "First", at(5))) << history.LastError().toStdString();
-    ASSERT_TRUE(history.AddVisit("http://a.test/", "", at(9)));
-    ASSERT_TRUE(history.AddVisit("http://a.test/", "Second", at(7)));
+    ASSERT_TRUE(history.AddVisits({{"http://a.test/", "", at(9), 1}, {"http://a.test/", "Second", at(7), 1}}));
     const auto entry = history.Find("http://a.test/");
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->VisitCount, 3);
@@ -81,6 +80,8 @@ TEST_F(UrlHistory, VisitsListByTimeAndEntriesCanBeRemoved)
 
 TEST_F(UrlHistory, RefusesEmptyAndOverlongAddressesAndAStoreItCannotOpen)
 {
+    EXPECT_FALSE(history.AddVisits({{"http://kept-only-with-the-rest.test/", "", at(1), 1}, {"", "", at(2), 1}}))
+        << "a batch is kept whole or not at all";
     EXPECT_FALSE(history.AddVisit("  ", "t"));
     EXPECT_FALSE(history.AddVisit("http://a.test/" + QString(TUrlHistory::MaxUrlLength, u'x'), "t"));
     EXPECT_FALSE(history.LastError().isEmpty());
