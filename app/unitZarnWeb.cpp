@@ -288,11 +288,13 @@ QWidget* TfrmMain::createMiddlePanel()
 
     auto* address = panel(PanelMiddle, QStringLiteral("PanelAddress"));
     auto* addressRow = tightLayout<QHBoxLayout>(address);
-    IEAddress1 = new QComboBox(address);
+    IEAddress1 = new TIEAddress(address);
     IEAddress1->setObjectName(QStringLiteral("IEAddress1"));
-    IEAddress1->setEditable(true);
-    IEAddress1->setInsertPolicy(QComboBox::NoInsert);
     IEAddress1->setFixedWidth(430);
+    IEAddress1->ShowFavicon = true;
+    // The window opens its first page itself when it is shown.
+    IEAddress1->AutoNavigateOnLoad = false;
+    IEAddress1->Loaded();
     btnGo
         = speedButton(address, QStringLiteral("btnGo"), QStringLiteral("GO"), QStringLiteral("Navigate to a Webpage"));
     btnGo->setIcon(ilToolBar.value(3));
@@ -685,6 +687,7 @@ void TfrmMain::SetStatusPanelText(int index, const QString& text)
 
 void TfrmMain::bindSextant1Events()
 {
+    IEAddress1->SetSextant(Sextant1);
     Sextant1->OnCommandStateChange = [this](QObject*, int command, WordBool enable) {
         if (command == CSC_UPDATECOMMANDS) {
             UpdateStopState();

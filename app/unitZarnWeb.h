@@ -28,6 +28,7 @@
 // print "ZarnWeb: document complete after <ms> ms" on standard output at the
 // main browser's first document-complete of a top-level page and quit; the
 // start-up benchmark uses it.
+#include "addressbar/IEAddress.h"
 #include "platform/com/ComTypes.h"
 
 #include <QHash>
@@ -110,7 +111,7 @@ public:
     QPushButton* BtnZarn = nullptr;
     QPushButton* BtnTags = nullptr;
     QWidget* PanelMiddle = nullptr;
-    QComboBox* IEAddress1 = nullptr;
+    TIEAddress* IEAddress1 = nullptr;
     QToolButton* btnGo = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QLineEdit* edtSearch = nullptr;

@@ -5,6 +5,7 @@
 // answers none of them gets the control's own behaviour, noted at each method.
 // Results are HRESULTs; S_FALSE and E_NOTIMPL mean "do as you would".
 #include "platform/com/Variant.h"
+#include "platform/urlmon/UrlMon.h"
 #include "platform/webcontrol/VirtualKeys.h"
 #include "platform/webcontrol/WebBrowser.h"
 
@@ -280,15 +281,8 @@ public:
         = 0;
 };
 
-// The bind information of a download handed to IDownloadManager.
-struct BINDINFO {
-    WideString szExtraInfo; // the suggested file name
-    WideString szMimeType;
-    std::int64_t totalBytes = -1; // -1: unknown
-};
-constexpr DWORD BINDVERB_GET = 0;
-
-// A response the page cannot show. S_OK: the host took the download over and
+// A response the page cannot show. Its BINDINFO (UrlMon.h) carries the
+// suggested file name in szExtraInfo. S_OK: the host took the download over and
 // the control drops it; E_NOTIMPL: the control downloads as usual (its own
 // file-download dialog). pmk is the address.
 class IDownloadManager {

@@ -637,8 +637,6 @@ bool QtWebBrowser::hostTookDownload(QWebEngineDownloadRequest* download)
         return false;
     BINDINFO info;
     info.szExtraInfo = toWideString(download->suggestedFileName());
-    info.szMimeType = toWideString(download->mimeType());
-    info.totalBytes = download->totalBytes();
     return manager->Download(
                toWideString(download->url().toString()), nullptr, BINDVERB_GET, 0, &info, WideString(), WideString(), 0)
         == S_OK;

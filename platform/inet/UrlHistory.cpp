@@ -1,0 +1,233 @@
+#include "platform/inet/UrlHistory.h"
+
+#include "platform/registry/Profile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 2000;
+
+const char* const kSchema = R"(
+CREATE TABLE IF NOT EXISTS visits(
+  url TEXT PRIMARY KEY NOT NULL,
+  match_key TEXT NOT NULL,
+  title TEXT NOT NULL DEFAULT '',
+  last_visit INTEGER NOT NULL,
+  visit_count INTEGER NOT NULL);
+CREATE INDEX IF NOT EXISTS visits_by_key ON visits(match_key);
+CREATE INDEX IF NOT EXISTS visits_by_time ON visits(last_visit);
+)";
+
+// One prepared statement, finalized when it goes out of scope.
+class Statement {
+public:
+    Statement(sqlite3* db, const char* sql) { sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr); }
+    ~Statement() { sqlite3_finalize(stmt_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool ok() const { return stmt_ != nullptr; }
+    Statement& bind(int index, const QString& text)
+    {
+        const QByteArray utf8 = text.toUtf8();
+        sqlite3_bind_text(stmt_, index, utf8.constData(), utf8.size(), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Statement& bind(int index, qint64 value)
+    {
+        sqlite3_bind_int64(stmt_, index, value);
+        return *this;
+    }
+    int step() { return stmt_ ? sqlite3_step(stmt_) : SQLITE_MISUSE; }
+    void reset() { sqlite3_reset(stmt_); }
+    QString text(int column) const
+    {
+        return QString::fromUtf8(
+            reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column)), sqlite3_column_bytes(stmt_, column));
+    }
+    qint64 integer(int column) const { return sqlite3_column_int64(stmt_, column); }
+
+    // The rows of a query of url, title, last_visit, visit_count.
+    std::vector<TUrlHistoryEntry> entries()
+    {
+        std::vector<TUrlHistoryEntry> rows;
+        while (step() == SQLITE_ROW)
+            rows.push_back(
+                {text(0), text(1), QDateTime::fromMSecsSinceEpoch(integer(2), Qt::UTC), static_cast<int>(integer(3))});
+        return rows;
+    }
+
+private:
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+// The first key after every key that begins with prefix.
+QString pastPrefix(QString prefix)
+{
+    while (!prefix.isEmpty()) {
+        const char16_t last = prefix.back().unicode();
+        prefix.chop(1);
+        if (last != 0xFFFF) {
+            prefix.append(QChar(char16_t(last + 1)));
+            return prefix;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+struct TUrlHistory::Database {
+    sqlite3* handle = nullptr;
+    ~Database() { sqlite3_close(handle); }
+};
+
+TUrlHistory::TUrlHistory(QString databaseFile) : file_(std::move(databaseFile)) {}
+
+TUrlHistory::~TUrlHistory() = default;
+
+QString TUrlHistory::DefaultFile() { return ProfileFolder() + QStringLiteral("/History/history.sqlite"); }
+
+QString TUrlHistory::MatchKey(const QString& url)
+{
+    QString key = url.trimmed().toLower();
+    const qsizetype schemeEnd = key.indexOf(QStringLiteral("://"));
+    if (schemeEnd > 0 && schemeEnd < 16)
+        key.remove(0, schemeEnd + 3);
+    if (key.startsWith(QStringLiteral("www.")))
+        key.remove(0, 4);
+    return key;
+}
+
+TUrlHistory::Database* TUrlHistory::open()
+{
+    if (db_)
+        return db_.get();
+    QDir().mkpath(QFileInfo(file_).absolutePath());
+    auto db = std::make_unique<Database>();
+    if (sqlite3_open_v2(file_.toUtf8().constData(), &db->handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
+        != SQLITE_OK) {
+        fail(QStringLiteral("cannot open %1").arg(file_));
+        return nullptr;
+    }
+    sqlite3_busy_timeout(db->handle, kBusyTimeoutMs);
+    sqlite3_exec(db->handle, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
+    char* error = nullptr;
+    if (sqlite3_exec(db->handle, kSchema, nullptr, nullptr, &error) != SQLITE_OK) {
+        fail(QStringLiteral("%1 is not a history store: %2").arg(file_, QString::fromUtf8(error)));
+        sqlite3_free(error);
+        return nullptr;
+    }
+    db_ = std::move(db);
+    return db_.get();
+}
+
+bool TUrlHistory::fail(const QString& what)
+{
+    lastError_ = what;
+    if (db_ && db_->handle)
+        lastError_ += QStringLiteral(" (%1)").arg(QString::fromUtf8(sqlite3_errmsg(db_->handle)));
+    return false;
+}
+
+bool TUrlHistory::AddVisit(const QString& url, const QString& title, const QDateTime& when)
+{
+    return AddVisits({{url, title, when, 1}});
+}
+
+bool TUrlHistory::AddVisits(const std::vector<TUrlHistoryEntry>& visits)
+{
+    for (const TUrlHistoryEntry& visit : visits)
+        if (visit.Url.trimmed().isEmpty() || visit.Url.size() > MaxUrlLength)
+            return fail(QStringLiteral("not an address to keep: %1").arg(visit.Url.left(80)));
+    Database* db = open();
+    if (!db)
+        return false;
+    if (sqlite3_exec(db->handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return fail(QStringLiteral("cannot record visits"));
+    Statement insert(db->handle,
+        "INSERT INTO visits(url, match_key, title, last_visit, visit_count) VALUES(?1, ?2, ?3, ?4, 1) "
+        "ON CONFLICT(url) DO UPDATE SET visit_count = visit_count + 1, "
+        "last_visit = max(last_visit, excluded.last_visit), "
+        "title = CASE WHEN excluded.title <> '' THEN excluded.title ELSE title END");
+    for (const TUrlHistoryEntry& visit : visits) {
+        insert.bind(1, visit.Url).bind(2, MatchKey(visit.Url)).bind(3, visit.Title);
+        insert.bind(4, visit.LastVisit.toMSecsSinceEpoch());
+        if (insert.step() != SQLITE_DONE) {
+            fail(QStringLiteral("cannot record a visit"));
+            sqlite3_exec(db->handle, "ROLLBACK", nullptr, nullptr, nullptr);
+            return false;
+        }
+        insert.reset();
+    }
+    return sqlite3_exec(db->handle, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK
+        || fail(QStringLiteral("cannot record visits"));
+}
+
+std::optional<TUrlHistoryEntry> TUrlHistory::Find(const QString& url)
+{
+    Database* db = open();
+    if (!db)
+        return std::nullopt;
+    Statement query(db->handle, "SELECT url, title, last_visit, visit_count FROM visits WHERE url = ?1");
+    auto rows = query.bind(1, url).entries();
+    if (rows.empty())
+        return std::nullopt;
+    return rows.front();
+}
+
+std::vector<TUrlHistoryEntry> TUrlHistory::MatchPrefix(const QString& typed, int limit)
+{
+    const QString key = MatchKey(typed);
+    Database* db = key.isEmpty() || limit <= 0 ? nullptr : open();
+    if (!db)
+        return {};
+    Statement query(db->handle,
+        "SELECT url, title, last_visit, visit_count FROM visits WHERE match_key >= ?1 AND match_key < ?2 "
+        "ORDER BY visit_count DESC, last_visit DESC LIMIT ?3");
+    return query.bind(1, key).bind(2, pastPrefix(key)).bind(3, qint64(limit)).entries();
+}
+
+std::vector<TUrlHistoryEntry> TUrlHistory::Visits(const QDateTime& from, const QDateTime& to, int limit)
+{
+    Database* db = open();
+    if (!db)
+        return {};
+    Statement query(db->handle,
+        "SELECT url, title, last_visit, visit_count FROM visits WHERE last_visit >= ?1 AND last_visit < ?2 "
+        "ORDER BY last_visit DESC LIMIT ?3");
+    return query.bind(1, from.toMSecsSinceEpoch()).bind(2, to.toMSecsSinceEpoch()).bind(3, qint64(limit)).entries();
+}
+
+int TUrlHistory::Count()
+{
+    Database* db = open();
+    if (!db)
+        return 0;
+    Statement query(db->handle, "SELECT count(*) FROM visits");
+    return query.step() == SQLITE_ROW ? static_cast<int>(query.integer(0)) : 0;
+}
+
+bool TUrlHistory::Delete(const QString& url)
+{
+    Database* db = open();
+    if (!db)
+        return false;
+    Statement remove(db->handle, "DELETE FROM visits WHERE url = ?1");
+    if (remove.bind(1, url).step() != SQLITE_DONE)
+        return fail(QStringLiteral("cannot delete a visit"));
+    return sqlite3_changes(db->handle) > 0;
+}
+
+bool TUrlHistory::Clear()
+{
+    Database* db = open();
+    if (!db)
+        return false;
+    return sqlite3_exec(db->handle, "DELETE FROM visits", nullptr, nullptr, nullptr) == SQLITE_OK
+        || fail(QStringLiteral("cannot clear the history"));
+}

@@ -1,0 +1,71 @@
+#pragma once
+// The URL history store: one row per address the user visited, with its page
+// title, last visit time and number of visits, kept in a SQLite database in
+// the profile folder. Several processes may use it at once; every change is
+// its own transaction. Completion looks addresses up by what the user typed
+// (MatchPrefix); history views list visits by time (Visits).
+#include <QDateTime>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+struct TUrlHistoryEntry {
+    QString Url;
+    QString Title;
+    QDateTime LastVisit; // UTC, to the millisecond
+    int VisitCount = 0;
+};
+
+class TUrlHistory {
+public:
+    // Addresses longer than this are not kept.
+    static constexpr int MaxUrlLength = 8192;
+
+    // The store in databaseFile, created with its folder on first use.
+    explicit TUrlHistory(QString databaseFile = DefaultFile());
+    ~TUrlHistory();
+    TUrlHistory(const TUrlHistory&) = delete;
+    TUrlHistory& operator=(const TUrlHistory&) = delete;
+
+    // History/history.sqlite in the profile folder.
+    static QString DefaultFile();
+
+    // Records one visit: a new address gets a count of 1, a known one one
+    // more; the last visit becomes the later of the stored one and when; an
+    // empty title keeps the stored one. False (LastError says why) for an
+    // empty or overlong address, or when the store cannot be written.
+    bool AddVisit(const QString& url, const QString& title, const QDateTime& when = QDateTime::currentDateTimeUtc());
+    // Records each entry as one visit of AddVisit (its VisitCount is not
+    // looked at), all in one transaction: all are kept or, on a failure,
+    // none.
+    bool AddVisits(const std::vector<TUrlHistoryEntry>& visits);
+    std::optional<TUrlHistoryEntry> Find(const QString& url);
+    // Up to limit addresses that begin with typed, compared without regard
+    // to case and without the scheme and a leading "www." on either side
+    // ("exa" finds "http://www.example.com/"), the most visited first, then
+    // the latest. An empty typed text matches nothing.
+    std::vector<TUrlHistoryEntry> MatchPrefix(const QString& typed, int limit);
+    // Up to limit entries last visited in [from, to), the latest first.
+    std::vector<TUrlHistoryEntry> Visits(const QDateTime& from, const QDateTime& to, int limit);
+    int Count();
+    // False when the address was not kept (or the store failed: LastError).
+    bool Delete(const QString& url);
+    bool Clear();
+    // What went wrong with the last call that failed; empty before.
+    QString LastError() const { return lastError_; }
+
+    // The part of an address that prefix matching compares: lower case,
+    // without "scheme://" and a leading "www.".
+    static QString MatchKey(const QString& url);
+
+private:
+    struct Database;
+    Database* open();
+    bool fail(const QString& what);
+
+    QString file_;
+    std::unique_ptr<Database> db_;
+    QString lastError_;
+};

@@ -1,0 +1,100 @@
+// The URL history store: visits counted per address, titles kept, lookups by
+// what the user typed, visits listed by time, and addresses it refuses.
+#include "platform/inet/UrlHistory.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+namespace {
+
+QStringList urlsOf(const std::vector<TUrlHistoryEntry>& entries)
+{
+    QStringList urls;
+    for (const auto& entry : entries)
+        urls << entry.Url;
+    return urls;
+}
+
+class UrlHistory : public ::testing::Test {
+protected:
+    QDateTime at(int minute) const { return start.addSecs(60 * minute); }
+
+    QTemporaryDir folder;
+    TUrlHistory history{folder.filePath("History/history.sqlite")};
+    const QDateTime start = QDateTime::fromString("2026-03-01T10:00:00Z", Qt::ISODate);
+};
+
+TEST_F(UrlHistory, VisitsAreCountedAndTheLatestTimeAndTitleKept)
+{
+    ASSERT_TRUE(history.AddVisit("http://a.test/", "First", at(5))) << history.LastError().toStdString();
+    ASSERT_TRUE(history.AddVisits({{"http://a.test/", "", at(9), 1}, {"http://a.test/", "Second", at(7), 1}}));
+    const auto entry = history.Find("http://a.test/");
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->VisitCount, 3);
+    EXPECT_EQ(entry->Title, "Second");
+    EXPECT_EQ(entry->LastVisit, at(9));
+    EXPECT_FALSE(history.Find("http://A.test/")) << "addresses are kept as written";
+
+    TUrlHistory reopened(folder.filePath("History/history.sqlite"));
+    EXPECT_EQ(reopened.Count(), 1);
+}
+
+TEST_F(UrlHistory, PrefixLookupLeavesOutSchemeAndWwwAndPutsTheMostVisitedFirst)
+{
+    history.AddVisit("http://www.example.com/", "", at(1));
+    for (int i = 0; i < 3; ++i)
+        history.AddVisit("https://example.org/page", "", at(2));
+    history.AddVisit("http://example.com/later", "", at(3));
+    history.AddVisit("file:///home/user/example.txt", "", at(4));
+    history.AddVisit("http://other.test/", "", at(5));
+    const struct {
+        const char* typed;
+        QStringList found;
+    } cases[] = {
+        {"exa", {"https://example.org/page", "http://example.com/later", "http://www.example.com/"}},
+        {"http://www.EXAMPLE.c", {"http://example.com/later", "http://www.example.com/"}},
+        {"example.com/l", {"http://example.com/later"}},
+        {"/home/user/ex", {"file:///home/user/example.txt"}},
+        {"other.test/", {"http://other.test/"}},
+        {"zzz", {}},
+        {"", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(urlsOf(history.MatchPrefix(c.typed, 10)), c.found) << c.typed;
+    EXPECT_EQ(history.MatchPrefix("exa", 1).size(), 1u);
+}
+
+TEST_F(UrlHistory, VisitsListByTimeAndEntriesCanBeRemoved)
+{
+    for (int minute = 0; minute < 5; ++minute)
+        history.AddVisit(QStringLiteral("http://site%1.test/").arg(minute), "", at(minute));
+    EXPECT_EQ(urlsOf(history.Visits(at(1), at(4), 10)),
+        (QStringList{"http://site3.test/", "http://site2.test/", "http://site1.test/"}));
+    EXPECT_TRUE(history.Delete("http://site2.test/"));
+    EXPECT_FALSE(history.Delete("http://site2.test/"));
+    EXPECT_EQ(history.Count(), 4);
+    EXPECT_TRUE(history.Clear());
+    EXPECT_EQ(history.Count(), 0);
+}
+
+TEST_F(UrlHistory, RefusesEmptyAndOverlongAddressesAndAStoreItCannotOpen)
+{
+    EXPECT_FALSE(history.AddVisits({{"http://kept-only-with-the-rest.test/", "", at(1), 1}, {"", "", at(2), 1}}))
+        << "a batch is kept whole or not at all";
+    EXPECT_FALSE(history.AddVisit("  ", "t"));
+    EXPECT_FALSE(history.AddVisit("http://a.test/" + QString(TUrlHistory::MaxUrlLength, u'x'), "t"));
+    EXPECT_FALSE(history.LastError().isEmpty());
+    EXPECT_EQ(history.Count(), 0);
+
+    QFile notADatabase(folder.filePath("junk.sqlite"));
+    ASSERT_TRUE(notADatabase.open(QIODevice::WriteOnly));
+    notADatabase.write(QByteArray(4096, 'j'));
+    notADatabase.close();
+    TUrlHistory broken(folder.filePath("junk.sqlite"));
+    EXPECT_FALSE(broken.AddVisit("http://a.test/", "t"));
+    EXPECT_FALSE(broken.LastError().isEmpty());
+    EXPECT_TRUE(broken.MatchPrefix("a", 5).empty());
+}
+
+} // namespace
