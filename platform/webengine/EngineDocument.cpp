@@ -60,7 +60,13 @@ const char* const LateBoundScript = R"JS(
     return { value: v, token: R.token };
   };
   const unwrap = a => (a !== null && typeof a === 'object' && 'ref' in a) ? R.list[a.ref] : a;
+  // The control's names are capitalised where the page's are not
+  // (Document, Item, Length): the page's own spelling comes first, since a
+  // window also has capitalised members of its own (Document, Image).
   const keyOf = (obj, wanted) => {
+    const camel = wanted.charAt(0).toLowerCase() + wanted.slice(1);
+    if (camel in obj)
+      return camel;
     if (wanted in obj)
       return wanted;
     const lower = wanted.toLowerCase();
@@ -368,21 +374,60 @@ HRESULT EngineDocument::SelectAll()
     return S_OK;
 }
 
-// Resizes the view and waits until the page has been laid out and drawn at
-// that size.
+namespace {
+
+// Counts the paintings of the engine's view widget: each one shows a frame
+// the engine has drawn.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) : widget_(widget)
+    {
+        if (widget_)
+            widget_->installEventFilter(this);
+    }
+    ~PaintCounter() override
+    {
+        if (widget_)
+            widget_->removeEventFilter(this);
+    }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+
+private:
+    QPointer<QWidget> widget_;
+};
+
+} // namespace
+
+// Resizes the view and waits until the page has been laid out at that size
+// and a frame drawn since has reached the view.
 bool EngineDocument::LayOutAt(const QSize& size)
 {
     QWebEngineView* view = browser_->view();
+    PaintCounter paints(view->focusProxy());
     view->resize(size);
     QEventLoop loop;
     QTimer poll;
     bool laidOut = false;
+    int paintsWhenLaidOut = 0;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (laidOut) {
+            if (paints.count > paintsWhenLaidOut)
+                loop.quit();
+            return;
+        }
         const std::optional<QVariant> answer
-            = RunScriptAndWait(page(), call(LaidOutScript, QJsonArray{size.width(), size.height()}), LayoutPollMs * 10);
+            = RunScriptAndWait(page(), call(LaidOutScript, QJsonArray{size.width(), size.height()}), LayoutTimeoutMs);
         if (answer && answer->toBool()) {
             laidOut = true;
-            loop.quit();
+            paintsWhenLaidOut = paints.count;
         }
     });
     QTimer::singleShot(LayoutTimeoutMs, &loop, &QEventLoop::quit);
