@@ -260,11 +260,8 @@ int SaveAllImages(IWebBrowser2* Browser, IDispatch* Document)
     MessageDlg(imagesFolder, mtCustom, mbYes | mbCancel | mbAll);
     if (!QDir().mkpath(imagesFolder))
         throw EOleException(E_ACCESSDENIED);
-    const OleObject images = documentOf(Browser).Object(u"Images");
-    const int count = images.Integer(u"Length");
     int written = 0;
-    for (int i = 0; i < count; ++i) {
-        const QString address = images.CallObject(u"Item", {Variant(i)}).Text(u"Src");
+    for (const QString& address : PageImageAddresses(Browser)) {
         const QString extension = address.mid(address.lastIndexOf(u'.') + 1).toUpper();
         if (!SavedPictureExtensions.contains(extension))
             continue;
@@ -272,6 +269,16 @@ int SaveAllImages(IWebBrowser2* Browser, IDispatch* Document)
             ++written;
     }
     return written;
+}
+
+QStringList PageImageAddresses(IWebBrowser2* Browser)
+{
+    QStringList addresses;
+    const OleObject images = documentOf(Browser).Object(u"Images");
+    const int count = images.Integer(u"Length");
+    for (int i = 0; i < count; ++i)
+        addresses << images.CallObject(u"Item", {Variant(i)}).Text(u"Src");
+    return addresses;
 }
 
 bool FillForm(TSextant& Browser, const QString& FieldName, const QString& Value, int Index)

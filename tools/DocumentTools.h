@@ -66,6 +66,8 @@ bool SavePageText(TSextant& Owner, IWebBrowser2* Browser, IDispatch* Document);
 // addresses are reduced to safe names that stay in that folder. Answers how
 // many were written; 0 when cancelled or not HTML.
 int SaveAllImages(IWebBrowser2* Browser, IDispatch* Document);
+// The addresses of the page's pictures in document order. Failures raise.
+QStringList PageImageAddresses(IWebBrowser2* Browser);
 
 // Form fields: the first INPUT, SELECT or TEXTAREA named FieldName (Index
 // -1), or only the element at Index, takes Value. True when one did.

@@ -31,6 +31,8 @@ constexpr int LayoutTimeoutMs = 5000;
 constexpr int SaveTimeoutMs = 60000;
 // How long the engine may take to learn of a selection.
 constexpr int SelectionTimeoutMs = 1000;
+// How long a drawing at the view's own size waits for a frame still to come.
+constexpr int UnchangedFrameMs = 300;
 // The pause between looks at whether the engine has laid the page out.
 constexpr int LayoutPollMs = 10;
 
@@ -412,6 +414,7 @@ bool EngineDocument::LayOutAt(const QSize& size)
 {
     QWebEngineView* view = browser_->view();
     PaintCounter paints(view->focusProxy());
+    const bool resized = view->size() != size;
     view->resize(size);
     QEventLoop loop;
     QTimer poll;
@@ -428,6 +431,10 @@ bool EngineDocument::LayOutAt(const QSize& size)
         if (answer && answer->toBool()) {
             laidOut = true;
             paintsWhenLaidOut = paints.count;
+            // At an unchanged size the frame may have been shown already,
+            // and no further painting comes.
+            if (!resized)
+                QTimer::singleShot(UnchangedFrameMs, &loop, &QEventLoop::quit);
         }
     });
     QTimer::singleShot(LayoutTimeoutMs, &loop, &QEventLoop::quit);
