@@ -3,6 +3,7 @@
 #include "platform/webengine/QtWebBrowser.h"
 #include "platform/webengine/WebEngineEnvironment.h"
 
+#include <QLoggingCategory>
 #include <QUrl>
 
 #include <charconv>
@@ -14,6 +15,7 @@ void PrepareHeadlessProcess()
         qputenv("QT_QPA_PLATFORM", "offscreen");
     PrepareWebEngineEnvironment();
     InstallQtWebBrowser();
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
 }
 
 std::optional<int> ParseNumber(const std::string& text, int low, int high)
