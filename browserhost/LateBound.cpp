@@ -82,3 +82,14 @@ OleObject OleObject::CallObject(std::u16string_view name, const std::vector<Vari
 {
     return OleObject(DispatchOf(Call(name, args)));
 }
+
+QStringList OleObject::ItemTexts(std::u16string_view name) const
+{
+    std::vector<Variant> values;
+    check(Members().GetItemMembers(WideString(name), values));
+    QStringList texts;
+    texts.reserve(qsizetype(values.size()));
+    for (const Variant& value : values)
+        texts << QString::fromStdU16String(value.toWideString());
+    return texts;
+}

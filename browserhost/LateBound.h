@@ -9,6 +9,7 @@
 #include "platform/webcontrol/HtmlDocument.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <string_view>
 
@@ -29,6 +30,8 @@ public:
     void Put(std::u16string_view name, const Variant& value) const;
     Variant Call(std::u16string_view name, const std::vector<Variant>& args) const;
     OleObject CallObject(std::u16string_view name, const std::vector<Variant>& args) const;
+    // A collection's items' member name as texts, read in one call.
+    QStringList ItemTexts(std::u16string_view name) const;
 
 private:
     IDispatchByName& Members() const;

@@ -57,12 +57,8 @@ void collectLinks(const OleObject& document, QStringList& Strings)
         return;
     const OleObject body = document.Object(u"body");
     if (body && body.Text(u"tagName") == QLatin1String("BODY")) {
-        const OleObject links = document.Object(u"links");
-        const int count = links.Integer(u"Length");
-        for (int i = 0; i < count; ++i)
-            Strings << links.CallObject(u"item", {Variant(i)}).Text(u"href");
-        if (count == 0)
-            Strings << QString::fromLatin1(NoLinksLine);
+        const QStringList links = document.Object(u"links").ItemTexts(u"href");
+        Strings << (links.isEmpty() ? QStringList{QString::fromLatin1(NoLinksLine)} : links);
     }
     const OleObject frames = document.Object(u"Frames");
     const int frameCount = frames.Integer(u"Length");
@@ -273,12 +269,7 @@ int SaveAllImages(IWebBrowser2* Browser, IDispatch* Document)
 
 QStringList PageImageAddresses(IWebBrowser2* Browser)
 {
-    QStringList addresses;
-    const OleObject images = documentOf(Browser).Object(u"Images");
-    const int count = images.Integer(u"Length");
-    for (int i = 0; i < count; ++i)
-        addresses << images.CallObject(u"Item", {Variant(i)}).Text(u"Src");
-    return addresses;
+    return documentOf(Browser).Object(u"Images").ItemTexts(u"Src");
 }
 
 bool FillForm(TSextant& Browser, const QString& FieldName, const QString& Value, int Index)

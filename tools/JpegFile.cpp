@@ -24,7 +24,11 @@ QByteArray EncodeJpeg(const QImage& picture, int quality)
 {
     if (picture.isNull())
         return {};
-    const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+    // libjpeg-turbo reads Qt's 32-bit pixels (blue, green, red, unused in
+    // memory on little-endian machines) as they are, without a copy.
+    const bool direct = QSysInfo::ByteOrder == QSysInfo::LittleEndian;
+    const QImage rgb
+        = direct ? picture.convertToFormat(QImage::Format_RGB32) : picture.convertToFormat(QImage::Format_RGB888);
     jpeg_compress_struct info{};
     JpegError error{};
     info.err = jpeg_std_error(&error.manager);
@@ -40,14 +44,18 @@ QByteArray EncodeJpeg(const QImage& picture, int quality)
     jpeg_mem_dest(&info, &buffer, &size);
     info.image_width = JDIMENSION(rgb.width());
     info.image_height = JDIMENSION(rgb.height());
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
+    info.input_components = direct ? 4 : 3;
+    info.in_color_space = direct ? JCS_EXT_BGRX : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, std::clamp(quality, 1, 100), TRUE);
     jpeg_start_compress(&info, TRUE);
+    constexpr int RowsPerCall = 16;
+    JSAMPROW rows[RowsPerCall];
     while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(rgb.constScanLine(int(info.next_scanline)));
-        jpeg_write_scanlines(&info, &row, 1);
+        const int count = std::min<int>(RowsPerCall, int(info.image_height - info.next_scanline));
+        for (int i = 0; i < count; ++i)
+            rows[i] = const_cast<JSAMPROW>(rgb.constScanLine(int(info.next_scanline) + i));
+        jpeg_write_scanlines(&info, rows, JDIMENSION(count));
     }
     jpeg_finish_compress(&info);
     jpeg_destroy_compress(&info);

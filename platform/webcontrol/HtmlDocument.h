@@ -49,6 +49,9 @@ public:
     // Calls a method; an indexer (item of a collection without an item
     // method) is called as well.
     virtual HRESULT CallMember(const WideString& name, const std::vector<Variant>& args, Variant& result) = 0;
+    // A collection's items read in one call: the member name of each item,
+    // in order (Null for an item without it, or whose member is an object).
+    virtual HRESULT GetItemMembers(const WideString& name, std::vector<Variant>& values) = 0;
 };
 
 class IHTMLDocument3 : public virtual IDispatchByName {

@@ -4,6 +4,7 @@
 #include "platform/webengine/QtWebBrowser.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -31,8 +32,8 @@ constexpr int LayoutTimeoutMs = 5000;
 constexpr int SaveTimeoutMs = 60000;
 // How long the engine may take to learn of a selection.
 constexpr int SelectionTimeoutMs = 1000;
-// How long a drawing at the view's own size waits for a frame still to come.
-constexpr int UnchangedFrameMs = 300;
+// How long no new frame may come before a drawing counts as complete.
+constexpr int QuietAfterFrameMs = 150;
 // The pause between looks at whether the engine has laid the page out.
 constexpr int LayoutPollMs = 10;
 
@@ -85,6 +86,17 @@ const char* const LateBoundScript = R"JS(
       return wrap(target.defaultView);
     if (op === 'get' && isDocument(target) && lower === 'frames')
       return wrap(target.defaultView);
+    if (op === 'items') {
+      const count = target.length >>> 0;
+      const values = [];
+      for (let i = 0; i < count; i++) {
+        const item = typeof target.item === 'function' ? target.item(i) : target[i];
+        const key = item === null || item === undefined ? null : keyOf(item, name);
+        const v = key === null ? null : item[key];
+        values.push(v !== null && (typeof v === 'object' || typeof v === 'function') ? null : v);
+      }
+      return { values: values, token: R.token };
+    }
     const key = keyOf(target, name);
     if (op === 'get')
       return key === null ? { error: 'member' } : wrap(target[key]);
@@ -209,6 +221,10 @@ public:
     {
         return document_->Invoke(token_, ref_, "call", name, args, result);
     }
+    HRESULT GetItemMembers(const WideString& name, std::vector<Variant>& values) override
+    {
+        return document_->ItemMembers(token_, ref_, name, values);
+    }
     bool Belongs(const EngineDocument* document, const QString& token) const
     {
         return document == document_ && token == token_;
@@ -246,7 +262,12 @@ HRESULT EngineDocument::Invoke(const QString& token, int ref, const char* op, co
     if (reply.contains(QStringLiteral("error")) || !reply.contains(QStringLiteral("token")))
         return errorOf(reply.value(QStringLiteral("error")).toString());
     const QString replyToken = reply.value(QStringLiteral("token")).toString();
-    if (reply.contains(QStringLiteral("ref")))
+    if (reply.contains(QStringLiteral("values"))) {
+        Variant::Array values;
+        for (const QVariant& value : reply.value(QStringLiteral("values")).toList())
+            values.push_back(fromScriptValue(value));
+        result = Variant(std::move(values));
+    } else if (reply.contains(QStringLiteral("ref")))
         result = ObjectFor(replyToken, reply.value(QStringLiteral("ref")).toInt());
     else
         result = fromScriptValue(reply.value(QStringLiteral("value")));
@@ -283,6 +304,20 @@ HRESULT EngineDocument::PutMember(const WideString& name, const Variant& value)
 HRESULT EngineDocument::CallMember(const WideString& name, const std::vector<Variant>& args, Variant& result)
 {
     return Invoke(QString(), 0, "call", name, args, result);
+}
+
+HRESULT EngineDocument::GetItemMembers(const WideString& name, std::vector<Variant>& values)
+{
+    return ItemMembers(QString(), 0, name, values);
+}
+
+HRESULT EngineDocument::ItemMembers(const QString& token, int ref, const WideString& name, std::vector<Variant>& values)
+{
+    Variant result;
+    const HRESULT hr = Invoke(token, ref, "items", name, {}, result);
+    if (SUCCEEDED(hr))
+        values = result.get<Variant::Array>() ? *result.get<Variant::Array>() : Variant::Array();
+    return hr;
 }
 
 HRESULT EngineDocument::getElementsByName(const WideString& name, Variant& collection)
@@ -409,32 +444,44 @@ private:
 } // namespace
 
 // Resizes the view and waits until the page has been laid out at that size
-// and a frame drawn since has reached the view.
+// and drawn: the engine draws a large view in parts, frame after frame, so
+// the drawing is complete once no frame has come for a while. At the view's
+// own size the page is first laid out one pixel taller, so that it is drawn
+// anew.
 bool EngineDocument::LayOutAt(const QSize& size)
 {
     QWebEngineView* view = browser_->view();
+    if (view->size() == size && !WaitForLayout(size + QSize(0, 1), false))
+        return false;
+    return WaitForLayout(size, true);
+}
+
+bool EngineDocument::WaitForLayout(const QSize& size, bool drawn)
+{
+    QWebEngineView* view = browser_->view();
     PaintCounter paints(view->focusProxy());
-    const bool resized = view->size() != size;
     view->resize(size);
     QEventLoop loop;
     QTimer poll;
     bool laidOut = false;
-    int paintsWhenLaidOut = 0;
+    int paintsSeen = 0;
+    QElapsedTimer quiet; // since the layout or the last frame
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
         if (laidOut) {
-            if (paints.count > paintsWhenLaidOut)
+            if (paints.count != paintsSeen) {
+                paintsSeen = paints.count;
+                quiet.restart();
+            } else if (!drawn || quiet.elapsed() >= QuietAfterFrameMs) {
                 loop.quit();
+            }
             return;
         }
         const std::optional<QVariant> answer
             = RunScriptAndWait(page(), call(LaidOutScript, QJsonArray{size.width(), size.height()}), LayoutTimeoutMs);
         if (answer && answer->toBool()) {
             laidOut = true;
-            paintsWhenLaidOut = paints.count;
-            // At an unchanged size the frame may have been shown already,
-            // and no further painting comes.
-            if (!resized)
-                QTimer::singleShot(UnchangedFrameMs, &loop, &QEventLoop::quit);
+            paintsSeen = paints.count;
+            quiet.start();
         }
     });
     QTimer::singleShot(LayoutTimeoutMs, &loop, &QEventLoop::quit);

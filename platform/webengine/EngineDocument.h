@@ -37,6 +37,7 @@ public:
     HRESULT GetMember(const WideString& name, Variant& value) override;
     HRESULT PutMember(const WideString& name, const Variant& value) override;
     HRESULT CallMember(const WideString& name, const std::vector<Variant>& args, Variant& result) override;
+    HRESULT GetItemMembers(const WideString& name, std::vector<Variant>& values) override;
     HRESULT getElementsByName(const WideString& name, Variant& collection) override;
 
     HRESULT Save(QByteArray& data, bool clearDirty) override;
@@ -56,6 +57,7 @@ public:
     // One late-bound operation on the page object numbered ref.
     HRESULT Invoke(const QString& token, int ref, const char* op, const WideString& name,
         const std::vector<Variant>& args, Variant& result);
+    HRESULT ItemMembers(const QString& token, int ref, const WideString& name, std::vector<Variant>& values);
 
 protected:
     QWebEnginePage* page() const;
@@ -65,6 +67,8 @@ private:
     class ScriptObject;
     HRESULT SelectAll();
     bool LayOutAt(const QSize& size);
+    // drawn: also waits until the engine has stopped sending frames.
+    bool WaitForLayout(const QSize& size, bool drawn);
     Variant ObjectFor(const QString& token, int ref);
 
     // Objects handed out for the page of the current token; those of an
