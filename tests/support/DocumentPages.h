@@ -3,11 +3,14 @@
 // shown browser component to load them in: a page with links, two frames of
 // its own site and one of another (localhost against 127.0.0.1), pictures
 // with hostile names, a form with repeated field names and a cookie set by a
-// script; a frameset; a long page with coloured blocks at known places.
+// script; a frameset; a long page with coloured blocks at known places; a
+// picture shown by itself.
 #include "EngineTest.h"
 #include "FixtureServer.h"
 #include "browserhost/Sextant.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -62,6 +65,15 @@ protected:
                 return;
             }
             res.set_content("picture " + std::string(req.matches[1]), "application/octet-stream");
+        });
+        s.Get("/picture.png", [](const httplib::Request&, httplib::Response& res) {
+            QImage picture(20, 20, QImage::Format_RGB32);
+            picture.fill(Qt::red);
+            QByteArray png;
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            picture.save(&buffer, "PNG");
+            res.set_content(png.toStdString(), "image/png");
         });
         server->start();
         form = new QWidget;

@@ -174,40 +174,42 @@ TEST_F(DocumentToolsTest, DownloadFileWritesOnlyWhatArrived)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("file")});
 }
 
-TEST_F(DocumentToolsTest, EveryToolOnAFolderViewDoesNothingAndAnswersFalse)
+TEST_F(DocumentToolsTest, EveryToolOnAFolderViewOrAPictureDoesNothingAndAnswersFalse)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(browser->Go(dir.path(), 20000));
-    ASSERT_TRUE(QTest::qWaitFor([] { return browser->Document() && !browser->Busy(); }, 20000));
-    IDispatch* folder = browser->Document();
-    ASSERT_TRUE(folder);
-    EXPECT_FALSE(IsHtmlDocument(folder));
-    ScriptedDialogs dialogs;
+    const QString shown[] = {dir.path(), Url("/picture.png")};
+    for (const QString& address : shown) {
+        ASSERT_TRUE(browser->Go(address, 20000));
+        ASSERT_TRUE(QTest::qWaitFor([] { return browser->Document() && !browser->Busy(); }, 20000));
+        IDispatch* document = browser->Document();
+        EXPECT_FALSE(IsHtmlDocument(document)) << address.toStdString();
+        ScriptedDialogs dialogs;
 
-    QStringList lines{QStringLiteral("left over")};
-    GetPageLinks(control(), lines);
-    EXPECT_TRUE(lines.isEmpty());
-    lines = QStringList{QStringLiteral("left over")};
-    GetPageSourceHtml(control(), folder, lines);
-    EXPECT_TRUE(lines.isEmpty());
-    GetPageSourceText(control(), folder, lines);
-    EXPECT_TRUE(lines.isEmpty());
-    EXPECT_FALSE(FillForm(*browser, QStringLiteral("field"), QStringLiteral("x"), -1));
-    const QString capture = dir.filePath(QStringLiteral("capture.bmp"));
-    EXPECT_FALSE(GetScreenCapture(folder, browser, 100, 100, capture));
-    EXPECT_FALSE(GetJpegPageCapture(control(), capture, 100, 100, 100, 100));
-    EXPECT_FALSE(QFile::exists(capture));
-    Variant out;
-    EXPECT_EQ(ExecCommand(folder, false, OLECMDID_COPY, 0, Variant(), out), S_FALSE);
-    EXPECT_FALSE(SaveAs(folder));
-    EXPECT_FALSE(ViewPageSourceHtml(folder));
-    EXPECT_EQ(SaveAllImages(control(), folder), 0);
-    EXPECT_FALSE(SavePageText(*browser, control(), folder));
-    EXPECT_FALSE(SetCharacterSet(*browser, folder, QStringLiteral("utf-8"), false));
-    ShowPageSourceText(control(), folder);
-    ScrollToTop(control());
-    ScrollToBottom(folder);
-    EXPECT_TRUE(dialogs.Calls().empty());
+        QStringList lines{QStringLiteral("left over")};
+        GetPageLinks(control(), lines);
+        EXPECT_TRUE(lines.isEmpty());
+        lines = QStringList{QStringLiteral("left over")};
+        GetPageSourceHtml(control(), document, lines);
+        EXPECT_TRUE(lines.isEmpty());
+        GetPageSourceText(control(), document, lines);
+        EXPECT_TRUE(lines.isEmpty());
+        EXPECT_FALSE(FillForm(*browser, QStringLiteral("field"), QStringLiteral("x"), -1));
+        const QString capture = dir.filePath(QStringLiteral("capture.bmp"));
+        EXPECT_FALSE(GetScreenCapture(document, browser, 100, 100, capture));
+        EXPECT_FALSE(GetJpegPageCapture(control(), capture, 100, 100, 100, 100));
+        EXPECT_FALSE(QFile::exists(capture));
+        Variant out;
+        EXPECT_EQ(ExecCommand(document, false, OLECMDID_COPY, 0, Variant(), out), S_FALSE);
+        EXPECT_FALSE(SaveAs(document));
+        EXPECT_FALSE(ViewPageSourceHtml(document));
+        EXPECT_EQ(SaveAllImages(control(), document), 0);
+        EXPECT_FALSE(SavePageText(*browser, control(), document));
+        EXPECT_FALSE(SetCharacterSet(*browser, document, QStringLiteral("utf-8"), false));
+        ShowPageSourceText(control(), document);
+        ScrollToTop(control());
+        ScrollToBottom(document);
+        EXPECT_TRUE(dialogs.Calls().empty()) << address.toStdString();
+    }
 }
 
 TEST_F(DocumentToolsTest, SearchAddressesCarryTheQueryEncoded)
