@@ -2,6 +2,8 @@
 
 #include "browserhost/LateBound.h"
 
+#include <QRegularExpression>
+
 #include <istream>
 #include <iterator>
 #include <ostream>

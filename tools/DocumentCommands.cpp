@@ -20,6 +20,8 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 
+#include <algorithm>
+
 namespace {
 
 const QString HomePageKey = QStringLiteral("Software\\Microsoft\\Internet Explorer\\Main");

@@ -7,6 +7,7 @@
 #include "platform/urlmon/UrlDownload.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QStandardPaths>
 #include <QUrl>

@@ -4,8 +4,10 @@
 
 #include <QBuffer>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <jpeglib.h>
 
 namespace {

@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QJsonValue>
 #include <QPainter>
 #include <QPointer>
@@ -20,7 +21,9 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace {
 
