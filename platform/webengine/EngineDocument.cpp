@@ -241,7 +241,7 @@ private:
 };
 
 EngineDocument::EngineDocument(QtWebBrowser* browser) : browser_(browser) {}
-EngineDocument::~EngineDocument() = default;
+EngineDocument::~EngineDocument() { *alive_ = false; }
 
 QWebEnginePage* EngineDocument::page() const { return browser_->page(); }
 
@@ -258,8 +258,9 @@ HRESULT EngineDocument::Invoke(const QString& token, int ref, const char* op, co
             jsonArgs.append(toJson(arg, token_));
     }
     const QJsonArray callArgs{token, ref, QLatin1String(op), QString::fromStdU16String(name), jsonArgs};
+    const auto alive = alive_;
     const std::optional<QVariant> answer = RunScriptAndWait(page(), call(LateBoundScript, callArgs), ScriptTimeoutMs);
-    if (!answer)
+    if (!answer || !*alive)
         return E_FAIL;
     const QVariantMap reply = answer->toMap();
     if (reply.contains(QStringLiteral("error")) || !reply.contains(QStringLiteral("token")))
@@ -398,16 +399,17 @@ HRESULT EngineDocument::Exec(const GUID* cmdGroup, DWORD cmdId, DWORD, const Var
 // engine knows (or, on a page with nothing to select, after a short while).
 HRESULT EngineDocument::SelectAll()
 {
+    QPointer<QWebEnginePage> engine(page());
     QEventLoop loop;
-    QObject::connect(page(), &QWebEnginePage::selectionChanged, &loop, [&loop, this] {
-        if (page()->hasSelection())
+    QObject::connect(engine, &QWebEnginePage::selectionChanged, &loop, [&loop, engine] {
+        if (engine && engine->hasSelection())
             loop.quit();
     });
     const std::optional<QVariant> selected
-        = RunScriptAndWait(page(), QStringLiteral("document.execCommand('selectAll')"), ScriptTimeoutMs);
-    if (!selected)
+        = RunScriptAndWait(engine, QStringLiteral("document.execCommand('selectAll')"), ScriptTimeoutMs);
+    if (!selected || !engine)
         return E_FAIL;
-    if (!page()->hasSelection()) {
+    if (!engine->hasSelection()) {
         QTimer::singleShot(SelectionTimeoutMs, &loop, &QEventLoop::quit);
         loop.exec();
     }
@@ -454,14 +456,16 @@ private:
 bool EngineDocument::LayOutAt(const QSize& size)
 {
     QWebEngineView* view = browser_->view();
-    if (view->size() == size && !WaitForLayout(size + QSize(0, 1), false))
+    const auto alive = alive_;
+    if (view->size() == size && (!WaitForLayout(size + QSize(0, 1), false) || !*alive))
         return false;
-    return WaitForLayout(size, true);
+    return WaitForLayout(size, true) && *alive;
 }
 
 bool EngineDocument::WaitForLayout(const QSize& size, bool drawn)
 {
     QWebEngineView* view = browser_->view();
+    QPointer<QWebEnginePage> engine(page());
     PaintCounter paints(view->focusProxy());
     view->resize(size);
     QEventLoop loop;
@@ -479,8 +483,12 @@ bool EngineDocument::WaitForLayout(const QSize& size, bool drawn)
             }
             return;
         }
+        if (!engine) {
+            loop.quit();
+            return;
+        }
         const std::optional<QVariant> answer
-            = RunScriptAndWait(page(), call(LaidOutScript, QJsonArray{size.width(), size.height()}), LayoutTimeoutMs);
+            = RunScriptAndWait(engine, call(LaidOutScript, QJsonArray{size.width(), size.height()}), LayoutTimeoutMs);
         if (answer && answer->toBool()) {
             laidOut = true;
             paintsSeen = paints.count;
@@ -500,8 +508,10 @@ HRESULT EngineDocument::Draw(DWORD, QImage& target)
         return E_FAIL;
     const QSize shown = view->size();
     const QSize layout = shown.expandedTo(target.size());
+    const auto alive = alive_;
     if (!LayOutAt(layout)) {
-        view->resize(shown);
+        if (*alive)
+            view->resize(shown);
         return E_FAIL;
     }
     const QImage picture = view->grab(QRect(QPoint(0, 0), layout)).toImage();

@@ -71,6 +71,9 @@ private:
     bool WaitForLayout(const QSize& size, bool drawn);
     Variant ObjectFor(const QString& token, int ref);
 
+    // False once this document is gone: a call that waited for the page
+    // then touches nothing of it.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     // Objects handed out for the page of the current token; those of an
     // earlier page go when a newer page answers.
     QString token_;
