@@ -7,6 +7,7 @@
 #include "platform/ui/Application.h"
 #include "platform/webengine/QtWebBrowser.h"
 #include "platform/webengine/WebEngineEnvironment.h"
+#include "tools/DocumentCommands.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -36,6 +37,7 @@ int main(int argc, char** argv)
     started.start();
     PrepareWebEngineEnvironment();
     InstallQtWebBrowser();
+    InstallDocumentCommands();
     // The engine's start-up report is for engine developers; QT_LOGGING_RULES
     // still turns it back on.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));

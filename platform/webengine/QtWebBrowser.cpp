@@ -8,6 +8,7 @@
 #include "platform/webcontrol/TypedAddress.h"
 #include "platform/webcontrol/WindowClass.h"
 #include "platform/webengine/PagePrinter.h"
+#include "platform/webengine/EngineDocument.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -112,19 +113,22 @@ void applyHeaders(QWebEngineHttpRequest& request, const QString& headers)
 // Qt WebEngine does not expose frames, so all of them share one.
 class QtWebBrowser::FrameDispatch : public IDispatch {};
 
-class QtWebBrowser::HtmlDocument : public IHTMLDocument2, public IOleCommandTarget {
+class QtWebBrowser::HtmlDocument : public EngineDocument {
 public:
-    explicit HtmlDocument(QtWebBrowser* owner) : owner_(owner) {}
-    WideString get_URL() const override { return toWideString(owner_->locationUrl_); }
-    WideString get_title() const override { return toWideString(owner_->locationName_); }
-    // Zoom and optical zoom with their ranges; other commands are not supported.
-    HRESULT Exec(const GUID*, DWORD cmdId, DWORD, const Variant& in, Variant& out) override
+    explicit HtmlDocument(QtWebBrowser* owner) : EngineDocument(owner) {}
+    WideString get_URL() const override { return toWideString(browser_->locationUrl_); }
+    WideString get_title() const override { return toWideString(browser_->locationName_); }
+    // Zoom and optical zoom with their ranges first, then the document's
+    // editing and command windows.
+    HRESULT Exec(const GUID* cmdGroup, DWORD cmdId, DWORD cmdExecOpt, const Variant& in, Variant& out) override
     {
-        return owner_->documentExec(cmdId, in, out);
+        if (!cmdGroup) {
+            const HRESULT zoom = browser_->documentExec(cmdId, in, out);
+            if (zoom != OLECMDERR_E_NOTSUPPORTED)
+                return zoom;
+        }
+        return EngineDocument::Exec(cmdGroup, cmdId, cmdExecOpt, in, out);
     }
-
-private:
-    QtWebBrowser* owner_;
 };
 
 // A folder view's document: not an HTML document.
@@ -525,12 +529,19 @@ void QtWebBrowser::completeNavigation(const QUrl& url)
     QPointer<QtWebBrowser> self(this);
     const unsigned generation = generation_;
     auto answered = std::make_shared<bool>(false);
-    auto complete = [self, generation, answered](const QVariant& frameUrls) {
+    // A PDF or a picture is shown by the engine's own viewer page, which is
+    // not an HTML document of the control.
+    auto complete = [self, generation, answered](const QVariant& answer) {
         if (std::exchange(*answered, true) || !self || generation != self->generation_ || !self->busy_)
             return;
-        self->completeDocument(frameUrls.toStringList());
+        const QVariantMap page = answer.toMap();
+        if (page.value(QStringLiteral("type"), QStringLiteral("text/html")).toString().startsWith(u"image/")
+            || page.value(QStringLiteral("type")).toString() == QLatin1String("application/pdf"))
+            self->document_ = std::make_unique<NonHtmlDocument>();
+        self->completeDocument(page.value(QStringLiteral("frames")).toStringList());
     };
-    page_->runJavaScript(QStringLiteral("Array.from(document.querySelectorAll('iframe, frame'), f => f.src)"),
+    page_->runJavaScript(QStringLiteral("({frames: Array.from(document.querySelectorAll('iframe, frame'), f => f.src),"
+                                        " type: document.contentType})"),
         QWebEngineScript::ApplicationWorld, complete);
     QTimer::singleShot(FrameQueryTimeoutMs, this, [complete] { complete(QVariant()); });
 }

@@ -156,6 +156,8 @@ private:
     void offerDownload(QWebEngineDownloadRequest* download);
     void saveDownload(QWebEngineDownloadRequest* download, const QString& target, bool openAfterwards);
     HRESULT documentExec(DWORD cmdId, const Variant& in, Variant& out);
+    // A command of the document's command target; nothing without one.
+    void documentCommand(const GUID* group, DWORD commandId);
     void applyZoom();
 
     HRESULT fire(DISPID dispId, std::vector<Variant>& args);

@@ -3,8 +3,11 @@
 // downloads, log-in and zoom.
 #include "platform/files/SafeFile.h"
 #include "platform/registry/Profile.h"
+#include "platform/shell/ShortcutFiles.h"
+#include "platform/shell/SpecialFolders.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/webcontrol/HtmlDocument.h"
 #include "platform/webengine/QtWebBrowser.h"
 
 #include <QAction>
@@ -333,6 +336,14 @@ QMenu* QtWebBrowser::CreateContextMenu(DWORD kind)
 
 QWidget* QtWebBrowser::MenuOwner() { return container_; }
 
+void QtWebBrowser::documentCommand(const GUID* group, DWORD commandId)
+{
+    if (auto* target = dynamic_cast<IOleCommandTarget*>(document_.get())) {
+        Variant none;
+        target->Exec(group, commandId, OLECMDEXECOPT_DODEFAULT, none, none);
+    }
+}
+
 void QtWebBrowser::ExecMenuCommand(int commandId)
 {
     Variant none;
@@ -346,20 +357,22 @@ void QtWebBrowser::ExecMenuCommand(int commandId)
     case IDM_REFRESH:
         Refresh();
         break;
+    // Editing and the source window go through the document's command
+    // target, which the document operations use as well.
     case IDM_SELECTALL:
-        page()->triggerAction(QWebEnginePage::SelectAll);
+        documentCommand(nullptr, OLECMDID_SELECTALL);
         break;
     case IDM_PASTE:
-        page()->triggerAction(QWebEnginePage::Paste);
+        documentCommand(nullptr, OLECMDID_PASTE);
         break;
     case IDM_COPY:
-        page()->triggerAction(QWebEnginePage::Copy);
+        documentCommand(nullptr, OLECMDID_COPY);
         break;
     case IDM_CUT:
-        page()->triggerAction(QWebEnginePage::Cut);
+        documentCommand(nullptr, OLECMDID_CUT);
         break;
     case IDM_VIEWSOURCE:
-        page()->triggerAction(QWebEnginePage::ViewSource);
+        documentCommand(&CGID_IWebBrowser, HTMLID_VIEWSOURCE);
         break;
     case IDM_PRINT:
         ExecWB(OLECMDID_PRINT, OLECMDEXECOPT_PROMPTUSER, none, none);
@@ -394,16 +407,13 @@ void QtWebBrowser::ExecMenuCommand(int commandId)
         options.Filter = QStringLiteral("Internet shortcut|*.url");
         options.DefaultExt = QStringLiteral("url");
         options.InitialDir = commandId == IDM_ADDFAVORITES
-            ? ProfileFolder() + QStringLiteral("/Favorites")
+            ? SpecialFolderPath(CSIDL_FAVORITES)
             : QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
         options.FileName = safeName(locationName_.isEmpty() ? target.host() : locationName_) + QStringLiteral(".url");
         if (!Dialogs().SaveDialog(options))
             break;
-        SafeFileWriter writer(options.FileName.toStdString());
-        const QByteArray content = "[InternetShortcut]\r\nURL=" + target.toEncoded() + "\r\n";
-        if (!writer.Open() || !writer.Write(content.constData(), size_t(content.size())) || !writer.Commit())
-            Dialogs().MessageBox(QStringLiteral("The shortcut could not be saved as %1: %2")
-                                     .arg(options.FileName, QString::fromLocal8Bit(std::strerror(errno))),
+        if (!WriteInternetShortcutUrl(options.FileName, QString::fromLatin1(target.toEncoded())))
+            Dialogs().MessageBox(QStringLiteral("The shortcut could not be saved as %1.").arg(options.FileName),
                 ApplicationTitle(), MB_OK | MB_ICONERROR);
         break;
     }

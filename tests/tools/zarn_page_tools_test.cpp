@@ -1,0 +1,118 @@
+// zarn-capture and zarn-page against a loopback page: what they print and
+// write, and their exit statuses.
+#include "FixtureServer.h"
+
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ToolRun {
+    int ExitCode = -1;
+    QString Out;
+};
+
+class ZarnPageToolsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        server = new FixtureServer;
+        server->server().Get("/page", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content("<html><body style=\"margin:0;background:#fff\">"
+                            "<div style=\"position:absolute;left:40px;top:30px;width:60px;height:50px;"
+                            "background:#f00\"></div><p style=\"margin-top:100px\">Tool words</p>"
+                            "<a href=\"/a\">a</a><a href=\"/b\">b</a><img src=\"/p.png\"></body></html>",
+                "text/html");
+        });
+        server->start();
+    }
+    static void TearDownTestSuite() { delete server; }
+
+    static QString url(const char* path) { return QString::fromStdString(server->url(path)); }
+
+    ToolRun run(const char* tool, const QStringList& arguments)
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("ZARNWEB_HOME"), profile.path());
+        environment.insert(QStringLiteral("HOME"), profile.path());
+        process.setProcessEnvironment(environment);
+        process.start(QString::fromUtf8(tool), arguments);
+        EXPECT_TRUE(process.waitForStarted());
+        EXPECT_TRUE(process.waitForFinished(120000));
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput())};
+    }
+
+    QTemporaryDir profile;
+    QTemporaryDir output;
+    static inline FixtureServer* server = nullptr;
+};
+
+TEST_F(ZarnPageToolsTest, PagePrintsLinksTextAndPictures)
+{
+    EXPECT_EQ(run(ZARN_PAGE_EXE, {"links", url("/page")}).Out, url("/a") + "\n" + url("/b") + "\n");
+    EXPECT_EQ(run(ZARN_PAGE_EXE, {"images", url("/page"), "--timeout", "60000"}).Out, url("/p.png") + "\n");
+    const ToolRun text = run(ZARN_PAGE_EXE, {"text", url("/page")});
+    EXPECT_EQ(text.ExitCode, 0);
+    EXPECT_TRUE(text.Out.contains("Tool words"));
+    EXPECT_TRUE(run(ZARN_PAGE_EXE, {"source", url("/page")}).Out.contains("<p style=\"margin-top:100px\">Tool words"));
+}
+
+TEST_F(ZarnPageToolsTest, ExitStatusesTellUsageFromFailure)
+{
+    struct Case {
+        const char* tool;
+        QStringList arguments;
+        int exitCode;
+    };
+    const QString jpg = output.filePath("x.jpg");
+    const Case cases[] = {
+        {ZARN_PAGE_EXE, {"--help"}, 0},
+        {ZARN_PAGE_EXE, {"everything", url("/page")}, 2},
+        {ZARN_PAGE_EXE, {"links"}, 2},
+        {ZARN_PAGE_EXE, {"links", url("/page"), "--timeout", "soon"}, 2},
+        {ZARN_PAGE_EXE, {"links", "http://127.0.0.1:1/"}, 1},
+        {ZARN_CAPTURE_EXE, {"--help"}, 0},
+        {ZARN_CAPTURE_EXE, {url("/page")}, 2},
+        {ZARN_CAPTURE_EXE, {url("/page"), "-o", output.filePath("x.gif")}, 2},
+        {ZARN_CAPTURE_EXE, {url("/page"), "-o", jpg, "--size", "0x10"}, 2},
+        {ZARN_CAPTURE_EXE, {url("/page"), "-o", jpg, "--quality", "101"}, 2},
+        {ZARN_CAPTURE_EXE, {"http://127.0.0.1:1/", "-o", jpg}, 1},
+        {ZARN_CAPTURE_EXE, {url("/page"), "-o", output.filePath("missing/x.jpg")}, 1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(run(c.tool, c.arguments).ExitCode, c.exitCode) << c.arguments.join(' ').toStdString();
+    EXPECT_TRUE(QDir(output.path()).isEmpty());
+}
+
+TEST_F(ZarnPageToolsTest, CaptureDrawsThePageAtTheAskedSize)
+{
+    struct Case {
+        const char* file;
+        QStringList extra;
+        QSize size;
+        QPoint red;
+    };
+    const Case cases[] = {
+        {"page.bmp", {"--size", "400x300"}, {400, 300}, {70, 55}},
+        {"page.png", {"--size", "400x300", "--thumbnail", "200x150"}, {200, 150}, {35, 27}},
+        {"page.jpg", {"--size", "300x900", "--quality", "95"}, {300, 900}, {70, 55}},
+    };
+    for (const Case& c : cases) {
+        const QString file = output.filePath(c.file);
+        ASSERT_EQ(run(ZARN_CAPTURE_EXE, QStringList{url("/page"), "-o", file} + c.extra).ExitCode, 0) << c.file;
+        const QImage picture(file);
+        ASSERT_EQ(picture.size(), c.size) << c.file;
+        const QColor red = picture.pixelColor(c.red);
+        EXPECT_GT(red.red(), 215) << c.file;
+        EXPECT_LT(red.green() + red.blue(), 80) << c.file;
+        EXPECT_GT(picture.pixelColor(c.size.width() - 5, 5).green(), 215) << c.file; // white beside it
+    }
+}
+
+} // namespace

@@ -1,0 +1,66 @@
+#include "tools/pagetool/HeadlessPage.h"
+
+#include "platform/webengine/QtWebBrowser.h"
+#include "platform/webengine/WebEngineEnvironment.h"
+
+#include <QLoggingCategory>
+#include <QUrl>
+
+#include <charconv>
+
+void PrepareHeadlessProcess()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    PrepareWebEngineEnvironment();
+    InstallQtWebBrowser();
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
+}
+
+std::optional<int> ParseNumber(const std::string& text, int low, int high)
+{
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<QSize> ParseSize(const std::string& text)
+{
+    constexpr int Largest = 20000;
+    const auto cross = text.find('x');
+    if (cross == std::string::npos)
+        return std::nullopt;
+    const auto width = ParseNumber(text.substr(0, cross), 1, Largest);
+    const auto height = ParseNumber(text.substr(cross + 1), 1, Largest);
+    if (!width || !height)
+        return std::nullopt;
+    return QSize(*width, *height);
+}
+
+HeadlessPage::HeadlessPage(const QSize& size) : browser_(new TSextant(&window_))
+{
+    window_.resize(size);
+    browser_->setGeometry(QRect(QPoint(0, 0), size));
+    browser_->SetSilent(true);
+    browser_->OnNavigateError
+        = [this](TObject*, IDispatch* pDisp, OleVariant& URL, OleVariant&, OleVariant& StatusCode, WordBool&) {
+              if (pDisp == browser_->Application())
+                  error_ = QStringLiteral("%1 could not be loaded (error %2)")
+                               .arg(QString::fromStdU16String(URL.toWideString()))
+                               .arg(StatusCode.toInt());
+          };
+    window_.show();
+}
+
+QString HeadlessPage::Load(const QString& url, unsigned timeoutMs)
+{
+    error_.clear();
+    if (!QUrl(url).isValid() || url.trimmed().isEmpty())
+        return QStringLiteral("not an address: %1").arg(url);
+    if (!browser_->Go(url, timeoutMs))
+        return QStringLiteral("%1 was not loaded within %2 ms").arg(url).arg(timeoutMs);
+    return error_;
+}

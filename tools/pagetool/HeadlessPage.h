@@ -1,0 +1,38 @@
+#pragma once
+// What the page tools (zarn-capture, zarn-page) share: the process made
+// ready for the engine, a browser component in a window of its own that
+// loads one address with a time-out, and their argument helpers.
+#include "browserhost/Sextant.h"
+
+#include <QSize>
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+#include <string>
+
+// Before the QApplication: without a display the tool runs offscreen; the
+// engine's environment is prepared and the Qt WebEngine control installed.
+void PrepareHeadlessProcess();
+
+// "WxH" with both between 1 and 20000; nothing otherwise.
+std::optional<QSize> ParseSize(const std::string& text);
+// A whole number between low and high; nothing otherwise.
+std::optional<int> ParseNumber(const std::string& text, int low, int high);
+
+class HeadlessPage {
+public:
+    // A window of the given size holding the browser component.
+    explicit HeadlessPage(const QSize& size);
+
+    // Loads url and waits until it is complete. An empty text on success;
+    // otherwise what went wrong (not reached within timeoutMs, the
+    // engine's error).
+    QString Load(const QString& url, unsigned timeoutMs);
+    TSextant& Browser() { return *browser_; }
+
+private:
+    QWidget window_;
+    TSextant* browser_;
+    QString error_;
+};
