@@ -355,6 +355,8 @@ QWidget* TfrmMain::createAccessoriesPanel()
     PageCtrl->setObjectName(QStringLiteral("PageCtrl"));
     lvEventLog = new QListWidget(PageCtrl);
     lvEventLog->setObjectName(QStringLiteral("lvEventLog"));
+    // Same-height rows keep appending cheap on pages with many frames.
+    lvEventLog->setUniformItemSizes(true);
     FavoritesListView1 = emptyView(PageCtrl, QStringLiteral("FavoritesListView1"));
     FavoritesTree1 = emptyView(PageCtrl, QStringLiteral("FavoritesTree1"));
     HistoryListView1 = emptyView(PageCtrl, QStringLiteral("HistoryListView1"));
@@ -629,12 +631,6 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TfrmMain::AddEventLog(const QString& text)
-{
-    lvEventLog->addItem(text);
-    lvEventLog->setCurrentRow(lvEventLog->count() - 1);
-}
-
 void TfrmMain::StopIfBusy()
 {
     if (Sextant1 && Sextant1->Busy())
@@ -683,34 +679,6 @@ void TfrmMain::SetStatusPanelText(int index, const QString& text)
 {
     if (index >= 0 && index < statusPanels_.size())
         statusPanels_[index]->setText(text);
-}
-
-void TfrmMain::bindSextant1Events()
-{
-    IEAddress1->SetSextant(Sextant1);
-    Sextant1->OnCommandStateChange = [this](QObject*, int command, WordBool enable) {
-        if (command == CSC_UPDATECOMMANDS) {
-            UpdateStopState();
-        } else if (command == CSC_NAVIGATEFORWARD) {
-            ToolBtnForward->setEnabled(enable);
-            GoForward1->setEnabled(enable);
-        } else if (command == CSC_NAVIGATEBACK) {
-            ToolbtnBack->setEnabled(enable);
-            GoBack1->setEnabled(enable);
-        }
-    };
-    Sextant1->OnDownloadBegin = [this](QObject*) { UpdateStopState(); };
-    Sextant1->OnDownloadComplete = [this](QObject*) { UpdateStopState(); };
-    Sextant1->OnProgressChange = [this](QObject*, int, int) { UpdateStopState(); };
-    Sextant1->OnPropertyChange = [this](QObject*, const WideString&) { UpdateStopState(); };
-    Sextant1->OnNavigateComplete2 = [this](QObject*, IDispatch*, OleVariant&) {
-        IEAddress1->setEditText(QString::fromStdU16String(Sextant1->LocationURL()));
-    };
-    Sextant1->OnDocumentComplete = [this](QObject*, IDispatch* pDisp, OleVariant& url) {
-        UpdateStopState();
-        if (pDisp == Sextant1->Application())
-            emit MainDocumentComplete(QString::fromStdU16String(url.toWideString()));
-    };
 }
 
 void TfrmMain::bindSextant2Events()

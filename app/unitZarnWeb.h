@@ -53,6 +53,7 @@ class QTabWidget;
 class QTableWidget;
 class QToolBar;
 class QToolButton;
+class QTimer;
 class QTreeWidget;
 class TSextant;
 class TDodiViveDE;
@@ -65,7 +66,18 @@ public:
     ~TfrmMain() override;
 
     // Shared routines of the window's commands.
-    void AddEventLog(const QString& text);
+    // Appends a line to the event log; lines are added in batches once
+    // control returns to the event loop, after which the newest is selected.
+    void AddEventLog(const QString& line);
+    // Adds the lines waiting for the event log now.
+    void FlushEventLog();
+    // Empties the event log, lines still waiting included.
+    void ClearEventLog();
+    // The security panel and status panels 1 and 2 for the main browser's
+    // current address: its zone (name, description, icon, also the
+    // application's icon) and whether it came encrypted ("SSL" or nothing).
+    void ShowZoneInfo();
+    void ShowSSLInfo();
     void StopIfBusy();
     void UpdateStopState();
     void ShowEditorTab();
@@ -80,6 +92,8 @@ public:
     // Addresses for the links checker: "links.txt", an empty line, the links
     // bar's addresses.
     QStringList LinksList;
+    // "Secure Level: " and the text of the last secure-lock notification
+    // whose value was known; empty before the first one.
     QString SecureLevelText;
     WideString PopupUrl;
 
@@ -182,7 +196,13 @@ private:
 
     void bindKeys();
     void focusAddressBox();
+    // Binds the handlers of the main browser's events (BrowserEvents.cpp).
     void bindSextant1Events();
+    // ProgressBar1 for a progress notification: shown at the percentage
+    // (truncated) when progress >= 1 and progressMax >= 2, else hidden at 1.
+    void ShowProgress(int progress, int progressMax);
+    // SecureLevelText and lblLevel for a secure-lock notification.
+    void SetSecureLock(int secureLockIcon);
     void bindSextant2Events();
 
     void placeOnScreen();
@@ -206,5 +226,7 @@ private:
     QStringList linksBarUrls() const;
 
     QList<QLabel*> statusPanels_;
+    QStringList pendingEventLog_;
+    QTimer* eventLogFlush_ = nullptr;
     QHash<QString, QAction*> menuItems_;
 };

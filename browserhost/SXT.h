@@ -233,7 +233,10 @@ public:
     // windows itself and does not raise it yet. Unhandled: the client size is used as is.
     TSXTClientToHostWindow OnClientToHostWindow;
     // Raised when the page's encryption state changes (SecureLockIcon: a secure lock
-    // icon constant). Not raised by the Qt WebEngine control yet. Unhandled: nothing.
+    // icon constant). The Qt WebEngine control raises it before each navigate-complete
+    // of the page: 0 (unsecure) for an address that did not come over https, 6 (128 bit)
+    // for one that did (the engine negotiates no cipher weaker than that); it cannot
+    // tell mixed content or the other strengths apart. Unhandled: nothing.
     TSXTSetSecureLockIcon OnSetSecureLockIcon;
     // Raised when a response is a file the page cannot show. TCustomSextant declares
     // its own OnFileDownload, so this slot is reached only through a TSXT. Setting

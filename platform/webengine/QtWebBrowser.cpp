@@ -7,8 +7,8 @@
 #include "platform/webcontrol/FeatureControl.h"
 #include "platform/webcontrol/TypedAddress.h"
 #include "platform/webcontrol/WindowClass.h"
-#include "platform/webengine/PagePrinter.h"
 #include "platform/webengine/EngineDocument.h"
+#include "platform/webengine/PagePrinter.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -517,6 +517,7 @@ void QtWebBrowser::completeNavigation(const QUrl& url)
     }
     fireCommandStates();
     notifyViewCreated();
+    fireSecureLock(url);
     std::vector<Variant> args{static_cast<IDispatch*>(this), toVariant(locationUrl_)};
     fire(DISPID_NAVIGATECOMPLETE2, args);
     if (!folder.isEmpty()) {
@@ -566,6 +567,15 @@ void QtWebBrowser::finishLoading()
     refreshing_ = false;
     downloadBegun_ = false;
     fireNotify(DISPID_DOWNLOADCOMPLETE);
+}
+
+void QtWebBrowser::fireSecureLock(const QUrl& url)
+{
+    constexpr std::int32_t secureLockIconUnsecure = 0;
+    constexpr std::int32_t secureLockIcon128Bit = 6;
+    const bool encrypted = url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+    std::vector<Variant> args{Variant(encrypted ? secureLockIcon128Bit : secureLockIconUnsecure)};
+    fire(DISPID_SETSECURELOCKICON, args);
 }
 
 void QtWebBrowser::fireCommandStates()

@@ -183,6 +183,8 @@ private:
     void endWithShownPage();
     void stopped(const QUrl& url);
     void fireCommandStates();
+    // The encryption state of the page at url (DISPID_SETSECURELOCKICON).
+    void fireSecureLock(const QUrl& url);
     void notifyViewCreated();
     void titleChanged(const QString& title);
     void statusText(const QString& text);

@@ -1,0 +1,140 @@
+// The main window on the real engine: the security panel for a plain page
+// and for a site the user put in the restricted list, and pop-ups blocked
+// and let through.
+#include "app/unitZarnWeb.h"
+#include "browserhost/Sextant.h"
+#include "platform/registry/Profile.h"
+#include "platform/ui/Application.h"
+#include "platform/webengine/QtWebBrowser.h"
+#include "platform/webengine/WebEngineEnvironment.h"
+#include "tools/SecurityZones.h"
+
+#include "FixtureServer.h"
+#include "ScriptedDialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEnginePage>
+
+#include <functional>
+#include <memory>
+
+namespace {
+FixtureServer* server = nullptr;
+
+QString pageUrl(const char* path) { return QString::fromStdString(server->url(path)); }
+QString location(TSextant* browser) { return QString::fromStdU16String(browser->LocationURL()); }
+bool waitUntil(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 15000); }
+
+class MainWindowSecurity : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        window = std::make_unique<TfrmMain>();
+        SetApplicationMainForm(window.get());
+        window->show();
+        ASSERT_TRUE(waitUntil([&] { return !location(window->Sextant1).isEmpty(); }));
+        ASSERT_TRUE(window->Sextant1->Wait(15000));
+    }
+    void TearDown() override
+    {
+        window.reset();
+        SetApplicationMainForm(nullptr);
+    }
+
+    void open(const QString& url)
+    {
+        window->Sextant1->Navigate(url.toStdU16String());
+        ASSERT_TRUE(waitUntil([&] { return location(window->Sextant1) == url && !window->Sextant1->Busy(); }))
+            << location(window->Sextant1).toStdString();
+    }
+
+    QStringList logLines()
+    {
+        window->FlushEventLog();
+        QStringList lines;
+        for (int i = 0; i < window->lvEventLog->count(); ++i)
+            lines << window->lvEventLog->item(i)->text();
+        return lines;
+    }
+
+    std::unique_ptr<TfrmMain> window;
+};
+
+TEST_F(MainWindowSecurity, APlainPageIsNotSecuredAndARestrictedSiteIsShownRestrictedOnItsNextLoad)
+{
+    open(pageUrl("/plain.html"));
+    EXPECT_EQ(window->StatusPanelText(1), "Local intranet");
+    EXPECT_EQ(window->StatusPanelText(2), "");
+    EXPECT_TRUE(window->imgUn->isVisible());
+    EXPECT_FALSE(window->ImgSSL->isVisible());
+    EXPECT_EQ(window->lblLevel->text(), "Secure Level: UnSecure");
+    EXPECT_TRUE(logLines().contains("OnDocumentComplete: " + pageUrl("/plain.html")));
+
+    AddToRestrictedZone(location(window->Sextant1));
+    open(pageUrl("/popup.html"));
+    EXPECT_EQ(window->StatusPanelText(1), "Restricted sites");
+    EXPECT_EQ(window->lblZone->text(), "Restricted sites");
+}
+
+TEST_F(MainWindowSecurity, WindowOpenIsRefusedWhileBlockPopupsIsDownAndOpensInAWindowOfOursOtherwise)
+{
+    open(pageUrl("/popup.html"));
+    QWebEnginePage* page = dynamic_cast<QtWebBrowser*>(window->Sextant1->DefaultInterface())->page();
+    const QString openPlain = "window.open('" + pageUrl("/plain.html") + "', '_blank');";
+    // Browsers in visible windows other than the main one.
+    const auto popupBrowsers = [this] {
+        QList<TSextant*> browsers;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top != window.get() && top->isVisible())
+                browsers += top->findChildren<TSextant*>();
+        return browsers;
+    };
+
+    window->tbBlock->setChecked(true);
+    page->runJavaScript(openPlain);
+    ASSERT_TRUE(waitUntil([&] { return logLines().contains("OnNewWindow"); }));
+    EXPECT_TRUE(popupBrowsers().isEmpty());
+
+    window->tbBlock->setChecked(false);
+    page->runJavaScript(openPlain);
+    ASSERT_TRUE(waitUntil([&] { return popupBrowsers().size() == 1; }));
+    TSextant* popup = popupBrowsers().front();
+    EXPECT_TRUE(waitUntil([&] { return location(popup) == pageUrl("/plain.html") && !popup->Busy(); }))
+        << location(popup).toStdString();
+    EXPECT_EQ(logLines().count("OnNewWindow"), 2);
+    QPointer<QWidget> popupWindow = popup->window();
+    popupWindow->close();
+    EXPECT_TRUE(waitUntil([&] { return popupWindow.isNull(); }));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir profile;
+    qputenv("ZARNWEB_HOME", profile.path().toUtf8());
+    PrepareWebEngineEnvironment();
+    InstallQtWebBrowser();
+    QApplication app(argc, argv);
+    EnsureProfileDefaults();
+    ScriptedDialogs dialogs;
+    FixtureServer fixture;
+    fixture.server().Get("/plain.html", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("<html><head><title>plain</title></head><body>plain</body></html>", "text/html");
+    });
+    fixture.server().Get("/popup.html", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("<html><head><title>opener</title></head><body>opener</body></html>", "text/html");
+    });
+    fixture.start();
+    server = &fixture;
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
