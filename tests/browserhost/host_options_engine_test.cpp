@@ -487,8 +487,9 @@ TEST_F(HostOptionsEngineTest, SuppressedScriptErrorsLetScriptsRunOnWithoutADialo
         }
         const int ticks = RunScript(page, QStringLiteral("ticks")).toInt();
         EXPECT_TRUE(QTest::qWaitFor([&] { return RunScript(page, QStringLiteral("ticks")).toInt() > ticks; }, 20000));
-        if (!c.asked)
+        if (!c.asked) {
             EXPECT_TRUE(dialogs.Calls().empty());
+        }
     }
 }
 
