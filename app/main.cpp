@@ -1,6 +1,6 @@
-// ZarnWeb: starts the application, shows the main window maximised, tells
-// about settings files left untouched and runs the message loop until the
-// window closes.
+// ZarnWeb: starts the application, shows the main window maximised (opening
+// the address given as an argument, if any), tells about settings files left
+// untouched and runs the message loop until the window closes.
 #include "app/SettingsNotice.h"
 #include "app/unitZarnWeb.h"
 #include "platform/registry/Profile.h"
@@ -45,6 +45,7 @@ int main(int argc, char** argv)
     EnsureProfileDefaults();
 
     TfrmMain frmMain;
+    frmMain.StartAddress = StartAddressArgument(QCoreApplication::arguments());
     SetApplicationMainForm(&frmMain);
     exitAfterFirstPage(frmMain, started);
     frmMain.showMaximized();

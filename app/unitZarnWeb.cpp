@@ -3,6 +3,7 @@
 #include "app/ImageLists.h"
 #include "app/MainMenus.h"
 #include "browserhost/Sextant.h"
+#include "platform/shell/ContextMenu.h"
 #include "tools/FormPlacement.h"
 
 #include <QAction>
@@ -40,6 +41,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
+
+#include <utility>
 
 namespace {
 const QString Caption = QStringLiteral("Sextant Component Pack - Mega Demo");
@@ -95,6 +98,15 @@ QStringList readLines(const QString& fileName)
     return lines;
 }
 } // namespace
+
+QString StartAddressArgument(const QStringList& arguments)
+{
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (!arguments[i].startsWith(QLatin1Char('-')))
+            return arguments[i];
+    }
+    return {};
+}
 
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
 {
@@ -700,6 +712,11 @@ void TfrmMain::FormCreate()
     LinksList = readLines(QStringLiteral("links.txt"));
     LinksList.append(QString());
     LinksList.append(linksBarUrls());
+    SetShortcutOpener([this](const QString& address) {
+        Sextant1->Go(address);
+        activateWindow();
+        return true;
+    });
 }
 
 void TfrmMain::fillLinksGrid()
@@ -724,7 +741,9 @@ void TfrmMain::FormShow()
     placeOnScreen();
     RestoreFormPlacement();
     QString lastPage;
-    if (GetLastVisitedPage(lastPage) && lastPage.contains(QLatin1String("http")))
+    if (!StartAddress.isEmpty())
+        Sextant1->Go(std::exchange(StartAddress, QString()));
+    else if (GetLastVisitedPage(lastPage) && lastPage.contains(QLatin1String("http")))
         Sextant1->Navigate(lastPage.toStdU16String());
     else
         Sextant1->GoHome();
@@ -741,7 +760,11 @@ void TfrmMain::FormCloseQuery(bool& canClose)
     canClose = Sextant1 && !Sextant1->Busy();
 }
 
-void TfrmMain::FormDestroy() { LinksList.clear(); }
+void TfrmMain::FormDestroy()
+{
+    SetShortcutOpener({});
+    LinksList.clear();
+}
 
 void TfrmMain::showEvent(QShowEvent* event)
 {

@@ -14,11 +14,15 @@
 // - every show (FormShow) sends Sextant2 to the file-system root, fills the
 //   links checker's first column, places the window (its designed size,
 //   widened so that no toolbar caption is cut, inside the screen's working
-//   area), then applies a stored placement, and opens the last visited page
-//   when it contains "http", otherwise the home page;
+//   area), then applies a stored placement, and opens StartAddress when it
+//   is set, else the last visited page when it contains "http", otherwise
+//   the home page;
 // - a close request (FormCloseQuery) stores the current address and the
 //   placement, stops a loading page and refuses to close while the main
 //   browser is still busy.
+//
+// While the window exists, Open on a shortcut in a shell context menu (the
+// favorites views) opens the shortcut's address in Sextant1.
 //
 // Keys, wherever the focus is in the window: Ctrl+L, Alt+D and F6 put the
 // caret in the address box with its text selected; F5 and Ctrl+R refresh;
@@ -58,6 +62,13 @@ class QTreeWidget;
 class TSextant;
 class TDodiViveDE;
 
+// The address among the program's arguments (after the program's own
+// name): the first one that does not start with "-". An argument that does is
+// an option, never an address, so an address such as "--load-extension=..."
+// handed over by a link can never reach the engine as a switch. Empty when
+// there is none.
+QString StartAddressArgument(const QStringList& arguments);
+
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 
@@ -92,6 +103,9 @@ public:
     // Addresses for the links checker: "links.txt", an empty line, the links
     // bar's addresses.
     QStringList LinksList;
+    // The address the program was started with (StartAddressArgument); the
+    // first show opens it instead of the last visited page.
+    QString StartAddress;
     // "Secure Level: " and the text of the last secure-lock notification
     // whose value was known; empty before the first one.
     QString SecureLevelText;

@@ -13,7 +13,6 @@
 class QWidget;
 class TSextant;
 
-inline constexpr const char* WC_DIALOG = "#32770";
 inline constexpr const char* WC_TRIDENTDLGFRAME = "Internet Explorer_TridentDlgFrame";
 
 // Whether the window is one of the control's dialogs (step one of the

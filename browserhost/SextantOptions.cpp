@@ -45,6 +45,10 @@ void TSextant::Loaded()
     if (std::exchange(loaded_, true))
         return;
     EnableMessageHandler = true;
+    // Suppressed errors let scripts run on with no dialog, whatever action
+    // was set before the component came up.
+    if (DisableErrors.ScriptErrorsSuppressed)
+        ScriptErrorAction = eaContinue;
     DisableErrors.ApplyFloatingPoint();
     HookOwnerWindow(this);
     if (ProxySettings.AutoLoadProxy)

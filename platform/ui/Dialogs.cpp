@@ -1,12 +1,18 @@
 #include "platform/ui/Dialogs.h"
 
 #include "platform/ui/Application.h"
+#include "platform/webcontrol/WindowClass.h"
 
 #include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFormLayout>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -40,26 +46,53 @@ const ButtonChoice kButtons[] = {
     {mbHelp, QMessageBox::Help, nullptr, mrNone},
 };
 
+// A dialog made with new and shown as a standard dialog box. Its owner may
+// go away while it runs (a browser control closing under its alert) and take
+// the dialog along; that counts as a cancel.
+template <class D> class OwnedDialog {
+public:
+    template <class... Args> explicit OwnedDialog(Args&&... args) : dialog_(new D(std::forward<Args>(args)...))
+    {
+        SetWindowClassName(dialog_, QString::fromLatin1(WC_DIALOG));
+    }
+    ~OwnedDialog() { delete dialog_.data(); }
+    OwnedDialog(const OwnedDialog&) = delete;
+    OwnedDialog& operator=(const OwnedDialog&) = delete;
+
+    D* operator->() const { return dialog_.data(); }
+    D* get() const { return dialog_.data(); }
+    // Runs the dialog; True when it was accepted and still exists.
+    bool Run() { return dialog_->exec() == QDialog::Accepted && dialog_; }
+    explicit operator bool() const { return !dialog_.isNull(); }
+
+private:
+    QPointer<D> dialog_;
+};
+
 int runBox(QMessageBox::Icon icon, const QString& caption, const QString& text, TMsgDlgButtons buttons, QWidget* owner,
-    int defaultButton = 0)
+    int defaultButton = 0, const QStringList& buttonCaptions = {})
 {
-    QMessageBox box(icon, caption, text, QMessageBox::NoButton, owner);
+    OwnedDialog<QMessageBox> box(icon, caption, text, QMessageBox::NoButton, owner);
     std::vector<std::pair<QAbstractButton*, int>> results;
     for (const ButtonChoice& choice : kButtons) {
         if (!(buttons & choice.button))
             continue;
         QAbstractButton* button = choice.standard != QMessageBox::NoButton
-            ? static_cast<QAbstractButton*>(box.addButton(choice.standard))
-            : box.addButton(QString::fromLatin1(choice.caption), QMessageBox::AcceptRole);
+            ? static_cast<QAbstractButton*>(box->addButton(choice.standard))
+            : box->addButton(QString::fromLatin1(choice.caption), QMessageBox::AcceptRole);
+        if (results.size() < size_t(buttonCaptions.size()))
+            button->setText(buttonCaptions[qsizetype(results.size())]);
         results.emplace_back(button, choice.result);
     }
     if (results.empty())
-        results.emplace_back(box.addButton(QMessageBox::Ok), mrOk);
+        results.emplace_back(box->addButton(QMessageBox::Ok), mrOk);
     if (defaultButton < int(results.size()))
-        box.setDefaultButton(qobject_cast<QPushButton*>(results[size_t(defaultButton)].first));
-    box.exec();
+        box->setDefaultButton(qobject_cast<QPushButton*>(results[size_t(defaultButton)].first));
+    box.Run();
+    if (!box)
+        return mrCancel;
     for (const auto& [button, result] : results)
-        if (button == box.clickedButton())
+        if (button == box->clickedButton())
             return result;
     return mrCancel;
 }
@@ -126,11 +159,12 @@ public:
         return runBox(iconOf(type), MessageDlgCaption(type), text, buttons, ApplicationMainForm());
     }
 
-    int MessageBox(const QString& text, const QString& caption, unsigned style) override
+    int MessageBox(const QString& text, const QString& caption, unsigned style, QWidget* owner,
+        const QStringList& buttonCaptions) override
     {
         // Answers of MessageBox and MessageDlg share their values.
-        return runBox(
-            iconOfStyle(style), caption, text, MessageBoxButtons(style), nullptr, MessageBoxDefaultButton(style));
+        return runBox(iconOfStyle(style), caption, text, MessageBoxButtons(style), owner,
+            MessageBoxDefaultButton(style), buttonCaptions);
     }
 
     void ShowMessage(const QString& text) override
@@ -138,14 +172,41 @@ public:
         runBox(QMessageBox::NoIcon, ApplicationTitle(), text, mbOK, ApplicationMainForm());
     }
 
-    bool InputQuery(const QString& caption, const QString& prompt, QString& value) override
+    bool InputQuery(const QString& caption, const QString& prompt, QString& value, QWidget* owner) override
     {
-        bool ok = false;
-        const QString answer
-            = QInputDialog::getText(ApplicationMainForm(), caption, prompt, QLineEdit::Normal, value, &ok);
-        if (ok)
-            value = answer;
-        return ok;
+        OwnedDialog<QInputDialog> dialog(ownerOr(owner));
+        dialog->setWindowTitle(caption);
+        dialog->setLabelText(prompt);
+        dialog->setTextValue(value);
+        if (!dialog.Run())
+            return false;
+        value = dialog->textValue();
+        return true;
+    }
+
+    bool LogInDialog(TLogInOptions& options) override
+    {
+        OwnedDialog<QDialog> dialog(ownerOr(options.Owner));
+        dialog->setWindowTitle(options.Caption);
+        auto* layout = new QFormLayout(dialog.get());
+        if (!options.Prompt.isEmpty())
+            layout->addRow(new QLabel(options.Prompt));
+        auto* userName = new QLineEdit(options.UserName);
+        userName->setObjectName(QStringLiteral("userName"));
+        auto* password = new QLineEdit;
+        password->setObjectName(QStringLiteral("password"));
+        password->setEchoMode(QLineEdit::Password);
+        layout->addRow(QStringLiteral("&User name:"), userName);
+        layout->addRow(QStringLiteral("&Password:"), password);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        QObject::connect(buttons, &QDialogButtonBox::accepted, dialog.get(), &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, dialog.get(), &QDialog::reject);
+        layout->addRow(buttons);
+        if (!dialog.Run())
+            return false;
+        options.UserName = userName->text();
+        options.Password = password->text();
+        return true;
     }
 
     bool OpenDialog(TFileDialogOptions& options) override { return runFileDialog(options, QFileDialog::AcceptOpen); }

@@ -1,7 +1,9 @@
 #pragma once
 // Message boxes, input boxes and the common dialogs behind one interface, so
 // that a test can answer them from a script (tests/support/ScriptedDialogs.h)
-// while the program shows Qt dialogs.
+// while the program shows Qt dialogs. Every box and input dialog shown here
+// carries the standard dialog window class (WC_DIALOG); one whose owner lies
+// inside the browser control counts as the control's own dialog.
 #include <QColor>
 #include <QFont>
 #include <QString>
@@ -80,6 +82,15 @@ struct TFileDialogOptions {
     QWidget* Owner = nullptr; // nullptr: the application's main form
 };
 
+// What the log-in dialog shows and gives back.
+struct TLogInOptions {
+    QString Caption;
+    QString Prompt; // the line above the fields (site and realm)
+    QString UserName; // proposed name; the typed one on return
+    QString Password; // the typed password on return; never shown in clear
+    QWidget* Owner = nullptr; // nullptr: the application's main form
+};
+
 class IDialogs {
 public:
     virtual ~IDialogs() = default;
@@ -89,13 +100,22 @@ public:
     // given buttons in their usual order; the answer is the button chosen.
     virtual int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons) = 0;
     // A box with the given caption and MB_ style (buttons, icon, default
-    // button); no owner window.
-    virtual int MessageBox(const QString& text, const QString& caption, unsigned style) = 0;
+    // button), over owner (none: no owner window). buttonCaptions, when
+    // given, relabel the offered buttons in their order ("Open", "Save",
+    // "Cancel" for MB_YESNOCANCEL); the answers stay those of the buttons.
+    virtual int MessageBox(const QString& text, const QString& caption, unsigned style, QWidget* owner = nullptr,
+        const QStringList& buttonCaptions = {})
+        = 0;
     // An information box titled with the application title and an OK button.
     virtual void ShowMessage(const QString& text) = 0;
-    // Asks for one line of text starting from value; False (value unchanged)
-    // when cancelled.
-    virtual bool InputQuery(const QString& caption, const QString& prompt, QString& value) = 0;
+    // Asks for one line of text starting from value, over owner (none: the
+    // application's main form); False (value unchanged) when cancelled.
+    virtual bool InputQuery(const QString& caption, const QString& prompt, QString& value, QWidget* owner = nullptr)
+        = 0;
+    // One log-in question: user name and masked password in one dialog with
+    // OK and Cancel. True with both filled in when confirmed; False with
+    // options unchanged when cancelled.
+    virtual bool LogInDialog(TLogInOptions& options) = 0;
     // The answer of InputQuery, or defaultValue when cancelled.
     QString InputBox(const QString& caption, const QString& prompt, const QString& defaultValue);
 

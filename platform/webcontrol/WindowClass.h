@@ -11,6 +11,8 @@ inline constexpr const char* WC_SHELLEMBEDDING = "Shell Embedding";
 inline constexpr const char* WC_DOCOBJECTVIEW = "Shell DocObject View";
 inline constexpr const char* WC_IESERVER = "Internet Explorer_Server";
 inline constexpr const char* WC_LISTVIEW = "SysListView32";
+// Standard dialog boxes: message boxes, input and log-in dialogs.
+inline constexpr const char* WC_DIALOG = "#32770";
 
 QString WindowClassName(const QWidget* window);
 void SetWindowClassName(QWidget* window, const QString& className);

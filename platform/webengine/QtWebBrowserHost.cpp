@@ -542,7 +542,8 @@ void QtWebBrowser::askScriptError(const QMap<QString, QString>& error)
                   error.value(QStringLiteral("errorMessage")), error.value(QStringLiteral("errorCode")),
                   error.value(QStringLiteral("errorUrl")));
     QPointer<QtWebBrowser> self(this);
-    const int answer = Dialogs().MessageBox(text, QStringLiteral("Script Error"), MB_YESNO | MB_ICONWARNING);
+    const int answer
+        = Dialogs().MessageBox(text, QStringLiteral("Script Error"), MB_YESNO | MB_ICONWARNING, container_);
     if (self && answer != IDYES)
         stopScripts();
 }
@@ -568,7 +569,7 @@ void QtWebBrowser::alert(const QString& text)
     constexpr DWORD style = MB_OK | MB_ICONWARNING;
     std::intptr_t answer = IDOK;
     if (!askHost(text, style, answer))
-        Dialogs().MessageBox(text, QString::fromLatin1(MessageCaption), style);
+        Dialogs().MessageBox(text, QString::fromLatin1(MessageCaption), style, container_);
 }
 
 bool QtWebBrowser::confirm(const QString& text)
@@ -577,7 +578,7 @@ bool QtWebBrowser::confirm(const QString& text)
     std::intptr_t answer = IDCANCEL;
     if (askHost(text, style, answer))
         return answer == IDOK;
-    return Dialogs().MessageBox(text, QString::fromLatin1(MessageCaption), style) == IDOK;
+    return Dialogs().MessageBox(text, QString::fromLatin1(MessageCaption), style, container_) == IDOK;
 }
 
 bool QtWebBrowser::prompt(const QString& text, const QString& defaultValue, QString* result)
@@ -589,7 +590,7 @@ bool QtWebBrowser::prompt(const QString& text, const QString& defaultValue, QStr
         return answer == IDOK;
     }
     QString value = defaultValue;
-    if (!Dialogs().InputQuery(QString::fromLatin1(MessageCaption), text, value))
+    if (!Dialogs().InputQuery(QString::fromLatin1(MessageCaption), text, value, container_))
         return false;
     *result = value;
     return true;
@@ -627,14 +628,17 @@ void QtWebBrowser::authenticate(const QUrl& url, QAuthenticator* authenticator, 
         }
         return;
     }
-    const QString caption = QStringLiteral("Connect to %1").arg(proxyHost.isEmpty() ? url.host() : proxyHost);
-    QString user;
-    QString password;
+    const QString site = proxyHost.isEmpty() ? url.host() : proxyHost;
+    TLogInOptions logIn;
+    logIn.Caption = QStringLiteral("Connect to %1").arg(site);
+    logIn.Prompt = authenticator->realm().isEmpty()
+        ? QStringLiteral("The server %1 asks for a user name and password.").arg(site)
+        : QStringLiteral("The server %1 at %2 asks for a user name and password.").arg(site, authenticator->realm());
+    logIn.Owner = container_;
     QPointer<QtWebBrowser> self(this);
-    if (Dialogs().InputQuery(caption, QStringLiteral("User name:"), user)
-        && Dialogs().InputQuery(caption, QStringLiteral("Password:"), password) && self) {
-        authenticator->setUser(user);
-        authenticator->setPassword(password);
+    if (Dialogs().LogInDialog(logIn) && self) {
+        authenticator->setUser(logIn.UserName);
+        authenticator->setPassword(logIn.Password);
     } else {
         *authenticator = QAuthenticator();
     }
@@ -652,18 +656,18 @@ bool QtWebBrowser::hostTookDownload(QWebEngineDownloadRequest* download)
         == S_OK;
 }
 
-// The control's file-download question: Yes opens the file, No saves it
-// where the user says, Cancel drops it. Nothing is written before the
-// answer.
+// The control's file-download question: Open (IDYES) opens the file, Save
+// (IDNO) saves it where the user says, Cancel drops it. Nothing is written
+// before the answer.
 void QtWebBrowser::offerDownload(QWebEngineDownloadRequest* download)
 {
     const QString name = safeName(download->suggestedFileName());
-    const QString question = QStringLiteral("Do you want to open or save this file?\n\nName: %1\nType: %2\nFrom: %3\n\n"
-                                            "Yes opens the file, No saves it.")
+    const QString question = QStringLiteral("Do you want to open or save this file?\n\nName: %1\nType: %2\nFrom: %3")
                                  .arg(name, download->mimeType(), download->url().host());
     QPointer<QWebEngineDownloadRequest> request(download);
-    const int answer = Dialogs().MessageBox(
-        question, QStringLiteral("File Download"), MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
+    const int answer = Dialogs().MessageBox(question, QStringLiteral("File Download"),
+        MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2, container_,
+        {QStringLiteral("Open"), QStringLiteral("Save"), QStringLiteral("Cancel")});
     if (!request)
         return;
     if (answer == IDYES) {

@@ -2,11 +2,13 @@
 // with an address typed without a scheme), Back and Forward, the browser keys
 // pressed in the page, the Accessories panel, Up in the Local Folders tab, and
 // placement and last page kept between two windows (and not kept when the
-// local-machine hive is read-only).
+// local-machine hive is read-only), the address given at start and shortcuts
+// opened from the shell's context menu.
 #include "app/unitZarnWeb.h"
 #include "browserhost/Sextant.h"
 #include "platform/registry/Profile.h"
 #include "platform/registry/Registry.h"
+#include "platform/shell/ContextMenu.h"
 #include "platform/ui/Application.h"
 #include "platform/webengine/QtWebBrowser.h"
 #include "platform/webengine/WebEngineEnvironment.h"
@@ -224,6 +226,48 @@ TEST_F(MainWindow, ClosingStoresPlacementAndLastPageForTheNextWindow)
     EXPECT_EQ(location(next->Sextant1), pageUrl("/one.html"));
     EXPECT_TRUE(dialogs->Calls().empty());
     EXPECT_TRUE(next->close());
+}
+
+TEST(StartAddressArgument, IsTheFirstArgumentThatIsNoOption)
+{
+    const struct {
+        QStringList arguments;
+        QString address;
+    } cases[] = {
+        {{"ZarnWeb"}, ""},
+        {{"ZarnWeb", "http://site.test/"}, "http://site.test/"},
+        {{"ZarnWeb", "--verbose", "site.test", "other.test"}, "site.test"},
+        {{"ZarnWeb", "--load-extension=/tmp/x"}, ""},
+        {{"ZarnWeb", "-"}, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(StartAddressArgument(c.arguments), c.address) << c.arguments.join(' ').toStdString();
+}
+
+TEST_F(MainWindow, OpensTheStartAddressAndShortcutsOpenedFromTheShellMenu)
+{
+    TfrmMain window;
+    window.StartAddress = pageUrl("/one.html");
+    SetApplicationMainForm(&window);
+    window.show();
+    ASSERT_TRUE(waitUntil([&] { return location(window.Sextant1) == pageUrl("/one.html"); }))
+        << location(window.Sextant1).toStdString();
+
+    QTemporaryDir folder;
+    const QString shortcut = folder.filePath("Two.url");
+    QFile file(shortcut);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[InternetShortcut]\nURL=" + pageUrl("/two.html").toUtf8() + "\n");
+    file.close();
+    const auto menu = CreateFileContextMenu(&window, {shortcut});
+    ASSERT_TRUE(menu);
+    CMINVOKECOMMANDINFO open;
+    open.hwnd = &window;
+    open.verb = "open";
+    EXPECT_EQ(menu->InvokeCommand(open), S_OK);
+    EXPECT_TRUE(waitUntil([&] { return location(window.Sextant1) == pageUrl("/two.html"); }))
+        << location(window.Sextant1).toStdString();
+    EXPECT_TRUE(dialogs->Calls().empty());
 }
 
 TEST_F(MainWindow, ReadOnlyMachineHiveKeepsNothingAndShowsNothing)

@@ -12,6 +12,7 @@
 #include "browserhost/Sextant.h"
 #include "platform/inet/WinInet.h"
 #include "platform/registry/Registry.h"
+#include "platform/ui/Dialogs.h"
 #include "platform/webcontrol/WindowClass.h"
 #include "platform/webengine/QtWebBrowser.h"
 #include "tools/SystemTools.h"
@@ -102,6 +103,11 @@ protected:
             res.set_content(
                 "<html><body><script>document.title=String(prompt('Name?'));</script></body></html>", "text/html");
         });
+        s.Get("/errors", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content("<html><body><script>var ticks = 0; setInterval(() => ++ticks, 10);"
+                            "setTimeout(() => { throw new Error('boom'); }, 50);</script></body></html>",
+                "text/html");
+        });
         s.Get("/long", [](const httplib::Request&, httplib::Response& res) {
             std::string body = "<html><head><title>Printed Fixture</title></head><body>";
             for (int i = 0; i < 120; ++i)
@@ -138,6 +144,29 @@ protected:
     {
         window->activateWindow();
         QTest::qWaitFor([window] { return QApplication::activeWindow() == window; }, 5000);
+    }
+
+    // Once the next modal box has taken activation (and so been inspected),
+    // notes its caption and cancels it. Polls from the event loop, since the
+    // box runs its own loop inside the caller's.
+    static void closeNextBox(QString* caption)
+    {
+        auto* poll = new QTimer;
+        poll->setInterval(10);
+        QObject::connect(poll, &QTimer::timeout, [poll, caption] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (!box)
+                return;
+            if (QApplication::activeWindow() != box) {
+                box->activateWindow();
+                return;
+            }
+            *caption = box->windowTitle();
+            poll->stop();
+            poll->deleteLater();
+            QMetaObject::invokeMethod(box, "reject", Qt::QueuedConnection);
+        });
+        poll->start();
     }
 
     static QString url(const std::string& path) { return QString::fromStdString(server->url(path)); }
@@ -369,6 +398,99 @@ TEST_F(HostOptionsEngineTest, ShowDialogCancelClosesThisDialogAndLaterOnes)
     }
     EXPECT_EQ(raised, 1);
     EXPECT_TRUE(sextant->DialogBoxes.DisableAll);
+}
+
+// The control's real dialogs (no scripted stand-in here) are standard dialogs
+// over the control: they are inspected when they take activation, and
+// DisableAll closes them so that the page's script goes on with the box's
+// cancel answer. The application's own box over the form is left alone.
+TEST_F(HostOptionsEngineTest, TheControlsOwnBoxesAreInterceptedAndTheApplicationsAreNot)
+{
+    ASSERT_TRUE(sextant->Go(url("/long"), 20000));
+    const struct {
+        const char* script;
+        QVariant expected;
+    } cases[] = {
+        {"alert('hello'); 'after'", QStringLiteral("after")},
+        {"confirm('sure?')", false},
+        {"String(prompt('name?', 'given'))", QStringLiteral("null")},
+    };
+    QStringList captions;
+    sextant->OnShowDialog = [&](TObject*, QWidget*, int, const QString& OldCaption, std::u16string&, bool& Cancel) {
+        captions << OldCaption;
+        Cancel = true;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        captions.clear();
+        activate(form);
+        EXPECT_EQ(RunScript(control()->page(), QString::fromLatin1(c.script)), c.expected);
+        EXPECT_EQ(captions, QStringList{QStringLiteral("Message from webpage")});
+    }
+
+    captions.clear();
+    activate(form);
+    QString ownCaption;
+    closeNextBox(&ownCaption);
+    Dialogs().MessageBox(QStringLiteral("own"), QStringLiteral("Microsoft Internet Explorer"), MB_OK, form);
+    EXPECT_TRUE(captions.isEmpty());
+    EXPECT_EQ(ownCaption, QStringLiteral("Microsoft Internet Explorer"));
+}
+
+// Recaptioning reaches the control's real alert; its caption names no other
+// browser, so it keeps its text.
+TEST_F(HostOptionsEngineTest, AnAlertOfTheControlIsRecaptioned)
+{
+    ASSERT_TRUE(sextant->Go(url("/long"), 20000));
+    sextant->DialogBoxes.NewCaption = u"ZarnWeb";
+    int inspected = 0;
+    sextant->OnShowDialog = [&](TObject*, QWidget*, int, const QString&, std::u16string&, bool&) { ++inspected; };
+    QString shown;
+    closeNextBox(&shown);
+    activate(form);
+    EXPECT_EQ(RunScript(control()->page(), QStringLiteral("alert('hello'); 'after'")), QStringLiteral("after"));
+    EXPECT_EQ(inspected, 1);
+    EXPECT_EQ(shown, QStringLiteral("Message from webpage"));
+}
+
+TEST_F(HostOptionsEngineTest, SuppressedScriptErrorsLetScriptsRunOnWithoutADialog)
+{
+    const struct {
+        const char* name;
+        bool suppressed;
+        TScriptErrorAction actionAfterLoad;
+        bool asked;
+    } cases[] = {
+        {"suppressed", true, eaContinue, false},
+        {"not suppressed", false, eaAskUser, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedDialogs dialogs;
+        dialogs.Answer(IDYES);
+        QWidget window;
+        window.resize(320, 240);
+        TSextant browser(&window);
+        browser.DisableErrors.ScriptErrorsSuppressed = c.suppressed;
+        browser.ScriptErrorAction = eaAskUser;
+        bool reported = false;
+        browser.OnScriptError = [&](TObject*, const QString&, const QString&, const QString&, const QString&,
+                                    const QString&, TScriptErrorAction&) { reported = true; };
+        window.show();
+        ASSERT_TRUE(browser.Go(url("/errors"), 20000));
+        EXPECT_EQ(browser.ScriptErrorAction, c.actionAfterLoad);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return reported; }, 20000));
+        QWebEnginePage* page = dynamic_cast<QtWebBrowser*>(browser.DefaultInterface())->page();
+        if (c.asked) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !dialogs.Calls().empty(); }, 20000));
+            EXPECT_EQ(dialogs.Last().Caption, QStringLiteral("Script Error"));
+        }
+        const int ticks = RunScript(page, QStringLiteral("ticks")).toInt();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return RunScript(page, QStringLiteral("ticks")).toInt() > ticks; }, 20000));
+        if (!c.asked) {
+            EXPECT_TRUE(dialogs.Calls().empty());
+        }
+    }
 }
 
 TEST_F(HostOptionsEngineTest, WheelOverThePageTakesTheFocusAndReactivationGivesItBack)

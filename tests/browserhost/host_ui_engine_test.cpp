@@ -501,6 +501,9 @@ TEST_F(HostUIEngineTest, ADownloadGoesToOnFileDownloadOrIsSavedWhereTheUserSays)
             QTest::qWaitFor([&] { return QFileInfo(target).size() == qint64(DownloadContent().size()); }, 20000));
         ASSERT_GE(dialogs.Calls().size(), 2u);
         EXPECT_EQ(dialogs.Calls()[0].Caption, QStringLiteral("File Download"));
+        EXPECT_EQ(dialogs.Calls()[0].ButtonCaptions,
+            (QStringList{QStringLiteral("Open"), QStringLiteral("Save"), QStringLiteral("Cancel")}));
+        EXPECT_TRUE(sextant->isAncestorOf(dialogs.Calls()[0].Owner));
         EXPECT_EQ(dialogs.Calls()[1].Kind, QStringLiteral("SaveDialog"));
         EXPECT_TRUE(dialogs.Calls()[1].Value.endsWith(QLatin1String("report.bin")));
         EXPECT_FALSE(dialogs.Calls()[1].Value.contains(u'/'));
@@ -533,11 +536,13 @@ TEST_F(HostUIEngineTest, ALogInRequestIsAnsweredByOnAuthenticateOrTheUser)
 
     sextant->OnAuthenticate = nullptr;
     ScriptedDialogs dialogs;
-    dialogs.AnswerText(QStringLiteral("other")).AnswerText(QStringLiteral("pass"));
+    dialogs.AnswerLogIn(QStringLiteral("other"), QStringLiteral("pass"));
     ASSERT_TRUE(sextant->Go(url("/other"), 20000));
     EXPECT_EQ(QString::fromStdU16String(sextant->LocationName()), QStringLiteral("Welcome"));
-    ASSERT_EQ(dialogs.Calls().size(), 2u);
-    EXPECT_EQ(dialogs.Calls()[0].Caption, QStringLiteral("Connect to 127.0.0.1"));
+    ASSERT_EQ(dialogs.Calls().size(), 1u) << "one question for name and password";
+    EXPECT_EQ(dialogs.Last().Kind, QStringLiteral("LogInDialog"));
+    EXPECT_EQ(dialogs.Last().Caption, QStringLiteral("Connect to 127.0.0.1"));
+    EXPECT_TRUE(sextant->isAncestorOf(dialogs.Last().Owner)) << "the control's own dialog";
 }
 
 TEST_F(HostUIEngineTest, HostCssStylesEveryFrameOfTheNextPage)

@@ -1,16 +1,21 @@
-// The dialogs interface: the scripted stand-in, filter conversion and the
-// Qt message box's buttons and answers.
+// The dialogs interface: the scripted stand-in, filter conversion, the Qt
+// message box's buttons and answers, and the Qt log-in dialog.
 #include "platform/ui/Dialogs.h"
+#include "platform/webcontrol/WindowClass.h"
 
 #include "ScriptedDialogs.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -106,6 +111,37 @@ TEST(ScriptedDialogs, UnhandledErrorsShowUnderTheApplicationTitle)
     EXPECT_EQ(dialogs.Last().Type, int(MB_OK | MB_ICONERROR));
 }
 
+TEST(ScriptedDialogs, LogInAndRelabelledBoxesAreRecordedAndAnswered)
+{
+    ScriptedDialogs dialogs;
+    QWidget owner;
+    dialogs.AnswerLogIn("user", "secret").Cancel().Answer(IDNO);
+
+    TLogInOptions logIn;
+    logIn.Caption = "Connect to site";
+    logIn.Prompt = "Realm";
+    logIn.UserName = "proposed";
+    logIn.Owner = &owner;
+    ASSERT_TRUE(Dialogs().LogInDialog(logIn));
+    EXPECT_EQ(logIn.UserName, "user");
+    EXPECT_EQ(logIn.Password, "secret");
+    EXPECT_EQ(dialogs.Last().Kind, "LogInDialog");
+    EXPECT_EQ(dialogs.Last().Caption, "Connect to site");
+    EXPECT_EQ(dialogs.Last().Text, "Realm");
+    EXPECT_EQ(dialogs.Last().Value, "proposed");
+    EXPECT_EQ(dialogs.Last().Owner, &owner);
+
+    TLogInOptions cancelled;
+    cancelled.UserName = "kept";
+    EXPECT_FALSE(Dialogs().LogInDialog(cancelled));
+    EXPECT_EQ(cancelled.UserName, "kept");
+    EXPECT_TRUE(cancelled.Password.isEmpty());
+
+    EXPECT_EQ(Dialogs().MessageBox("q", "c", MB_YESNOCANCEL, &owner, {"Open", "Save", "Cancel"}), IDNO);
+    EXPECT_EQ(dialogs.Last().ButtonCaptions, (QStringList{"Open", "Save", "Cancel"}));
+    EXPECT_EQ(dialogs.Last().Owner, &owner);
+}
+
 TEST(ScriptedDialogs, OnAskAnswersOnceTheScriptIsUsedUp)
 {
     ScriptedDialogs dialogs;
@@ -195,6 +231,106 @@ TEST(QtDialogs, MessageBoxesOfferTheButtonsAndAnswerTheChosenOne)
     clickLater("Yes", &caption, &offered, &defaultButton);
     EXPECT_EQ(Dialogs().MessageBox("Open?", "c", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2), IDYES);
     EXPECT_EQ(defaultButton, "No");
+}
+
+TEST(QtDialogs, RelabelledButtonsAnswerAsTheButtonsTheyStandFor)
+{
+    const struct {
+        const char* clicked;
+        int answer;
+    } cases[] = {{"Open", IDYES}, {"Save", IDNO}, {"Cancel", IDCANCEL}};
+    QWidget owner;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.clicked);
+        QString caption;
+        QStringList offered;
+        QString defaultButton;
+        clickLater(c.clicked, &caption, &offered, &defaultButton);
+        EXPECT_EQ(Dialogs().MessageBox("Do you want to open or save this file?", "File Download",
+                      MB_YESNOCANCEL | MB_DEFBUTTON2, &owner, {"Open", "Save", "Cancel"}),
+            c.answer);
+        offered.sort();
+        EXPECT_EQ(offered, (QStringList{"Cancel", "Open", "Save"}));
+        EXPECT_EQ(defaultButton, "Save");
+    }
+}
+
+// Every box is a standard dialog window over the owner it was given, so that
+// a box over the browser control can be told from the application's own.
+TEST(QtDialogs, BoxesAndInputDialogsAreStandardDialogsOverTheirOwner)
+{
+    QWidget owner;
+    const struct {
+        const char* name;
+        std::function<void()> ask;
+    } cases[] = {
+        {"message box", [&] { Dialogs().MessageBox("text", "c", MB_OK, &owner); }},
+        {"input",
+            [&] {
+                QString value;
+                Dialogs().InputQuery("c", "p", value, &owner);
+            }},
+        {"log-in",
+            [&] {
+                TLogInOptions options;
+                options.Owner = &owner;
+                Dialogs().LogInDialog(options);
+            }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QString className;
+        QWidget* parent = nullptr;
+        QTimer::singleShot(0, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            className = WindowClassName(dialog);
+            parent = dialog->parentWidget();
+            QMetaObject::invokeMethod(dialog, "reject");
+        });
+        c.ask();
+        EXPECT_EQ(className, WC_DIALOG);
+        EXPECT_EQ(parent, &owner);
+    }
+}
+
+TEST(QtDialogs, TheLogInDialogAsksForNameAndMaskedPasswordInOneBox)
+{
+    const struct {
+        const char* name;
+        bool confirmed;
+        const char* userName;
+        const char* password;
+    } cases[] = {
+        {"confirmed", true, "typed", "secret"},
+        {"cancelled", false, "proposed", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        bool masked = false;
+        bool nameShown = false;
+        QTimer::singleShot(0, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            auto* userName = dialog->findChild<QLineEdit*>("userName");
+            auto* password = dialog->findChild<QLineEdit*>("password");
+            ASSERT_TRUE(userName && password);
+            nameShown = userName->echoMode() == QLineEdit::Normal && userName->text() == "proposed";
+            masked = password->echoMode() == QLineEdit::Password;
+            userName->setText("typed");
+            password->setText("secret");
+            auto* buttons = dialog->findChild<QDialogButtonBox*>();
+            buttons->button(c.confirmed ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+        });
+        TLogInOptions options;
+        options.Caption = "Connect to site";
+        options.UserName = "proposed";
+        EXPECT_EQ(Dialogs().LogInDialog(options), c.confirmed);
+        EXPECT_TRUE(nameShown);
+        EXPECT_TRUE(masked);
+        EXPECT_EQ(options.UserName, c.userName);
+        EXPECT_EQ(options.Password, c.password);
+    }
 }
 
 } // namespace

@@ -58,6 +58,14 @@ ScriptedDialogs& ScriptedDialogs::AnswerText(const QString& text)
     return Enqueue(answer);
 }
 
+ScriptedDialogs& ScriptedDialogs::AnswerLogIn(const QString& userName, const QString& password)
+{
+    DialogAnswer answer;
+    answer.Text = userName;
+    answer.Password = password;
+    return Enqueue(answer);
+}
+
 ScriptedDialogs& ScriptedDialogs::AnswerFont(const QFont& font)
 {
     DialogAnswer answer;
@@ -132,9 +140,11 @@ int ScriptedDialogs::MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgBu
     return buttonAnswer({QStringLiteral("MessageDlg"), MessageDlgCaption(type), text, type, buttons, {}, {}});
 }
 
-int ScriptedDialogs::MessageBox(const QString& text, const QString& caption, unsigned style)
+int ScriptedDialogs::MessageBox(
+    const QString& text, const QString& caption, unsigned style, QWidget* owner, const QStringList& buttonCaptions)
 {
-    return buttonAnswer({QStringLiteral("MessageBox"), caption, text, int(style), MessageBoxButtons(style), {}, {}},
+    return buttonAnswer({QStringLiteral("MessageBox"), caption, text, int(style), MessageBoxButtons(style), {}, {},
+                            buttonCaptions, owner},
         MessageBoxDefaultButton(style));
 }
 
@@ -143,12 +153,24 @@ void ScriptedDialogs::ShowMessage(const QString& text)
     buttonAnswer({QStringLiteral("ShowMessage"), {}, text, -1, mbOK, {}, {}});
 }
 
-bool ScriptedDialogs::InputQuery(const QString& caption, const QString& prompt, QString& value)
+bool ScriptedDialogs::InputQuery(const QString& caption, const QString& prompt, QString& value, QWidget* owner)
 {
-    const DialogAnswer answer = ask({QStringLiteral("InputQuery"), caption, prompt, -1, 0, value, {}});
+    const DialogAnswer answer = ask({QStringLiteral("InputQuery"), caption, prompt, -1, 0, value, {}, {}, owner});
     if (answer.Accepted && !answer.Text.isNull())
         value = answer.Text;
     return answer.Accepted;
+}
+
+bool ScriptedDialogs::LogInDialog(TLogInOptions& options)
+{
+    const DialogAnswer answer = ask({QStringLiteral("LogInDialog"), options.Caption, options.Prompt, -1, 0,
+        options.UserName, {}, {}, options.Owner});
+    if (!answer.Accepted)
+        return false;
+    if (!answer.Text.isNull())
+        options.UserName = answer.Text;
+    options.Password = answer.Password;
+    return true;
 }
 
 bool ScriptedDialogs::fileAnswer(const QString& kind, TFileDialogOptions& options)

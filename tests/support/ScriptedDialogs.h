@@ -16,22 +16,25 @@
 
 // One dialog as it was asked for.
 struct DialogCall {
-    QString Kind; // "MessageDlg", "MessageBox", "ShowMessage", "InputQuery", "OpenDialog",
+    QString Kind; // "MessageDlg", "MessageBox", "ShowMessage", "InputQuery", "LogInDialog", "OpenDialog",
                   // "SaveDialog", "SelectDirectory", "PrintDialog", "FontDialog", "ColorDialog"
     QString Caption; // caption or title (the kind's caption for MessageDlg)
     QString Text; // message text or prompt
     int Type = -1; // TMsgDlgType of MessageDlg; the MB_ style of MessageBox
     TMsgDlgButtons Buttons = 0; // offered buttons of a message box
-    QString Value; // starting value: input text, proposed file name, directory
+    QString Value; // starting value: input text, proposed user or file name, directory
     QString Filter; // file dialogs' filter
+    QStringList ButtonCaptions; // a message box's own button captions, when it has them
+    QWidget* Owner = nullptr; // the owner the caller gave, when it gave one
 };
 
 // One scripted answer.
 struct DialogAnswer {
     bool Accepted = true;
     int Result = mrNone; // message boxes: the button; mrNone takes the default one
-    QString Text; // input text, file name or directory; a null text keeps the starting
-                  // value (an empty one empties an input box)
+    QString Text; // input text, user, file name or directory; a null text keeps the
+                  // starting value (an empty one empties an input box)
+    QString Password; // log-in dialog
     QFont Font;
     QColor Color;
     int FilterIndex = 0; // file dialogs; 0 keeps the given index
@@ -47,6 +50,7 @@ public:
     // The script: answers taken in order by the next dialogs of any kind.
     ScriptedDialogs& Answer(int result); // a message box button (mrYes, IDOK, ...)
     ScriptedDialogs& AnswerText(const QString& text); // input, file or folder accepted with text
+    ScriptedDialogs& AnswerLogIn(const QString& userName, const QString& password);
     ScriptedDialogs& AnswerFont(const QFont& font);
     ScriptedDialogs& AnswerColor(const QColor& color);
     ScriptedDialogs& Accept(); // accepted with the starting value
@@ -66,9 +70,11 @@ public:
     void Clear(); // forgets the calls and the script
 
     int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons) override;
-    int MessageBox(const QString& text, const QString& caption, unsigned style) override;
+    int MessageBox(const QString& text, const QString& caption, unsigned style, QWidget* owner = nullptr,
+        const QStringList& buttonCaptions = {}) override;
     void ShowMessage(const QString& text) override;
-    bool InputQuery(const QString& caption, const QString& prompt, QString& value) override;
+    bool InputQuery(const QString& caption, const QString& prompt, QString& value, QWidget* owner = nullptr) override;
+    bool LogInDialog(TLogInOptions& options) override;
     bool OpenDialog(TFileDialogOptions& options) override;
     bool SaveDialog(TFileDialogOptions& options) override;
     bool SelectDirectory(const QString& caption, QString& directory, QWidget* owner = nullptr) override;

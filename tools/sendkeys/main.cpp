@@ -145,13 +145,14 @@ public:
         print(text);
         return mrOk;
     }
-    int MessageBox(const QString& text, const QString&, unsigned) override
+    int MessageBox(const QString& text, const QString&, unsigned, QWidget*, const QStringList&) override
     {
         print(text);
         return IDOK;
     }
     void ShowMessage(const QString& text) override { print(text); }
-    bool InputQuery(const QString&, const QString&, QString&) override { return false; }
+    bool InputQuery(const QString&, const QString&, QString&, QWidget*) override { return false; }
+    bool LogInDialog(TLogInOptions&) override { return false; }
     bool OpenDialog(TFileDialogOptions&) override { return false; }
     bool SaveDialog(TFileDialogOptions&) override { return false; }
     bool SelectDirectory(const QString&, QString&, QWidget*) override { return false; }
