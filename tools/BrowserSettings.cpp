@@ -1,5 +1,7 @@
 #include "tools/BrowserSettings.h"
 
+#include "platform/inet/ProcessProxy.h"
+#include "platform/inet/UrlHistory.h"
 #include "platform/registry/Profile.h"
 #include "platform/registry/Registry.h"
 #include "platform/shell/DesktopApps.h"
@@ -10,6 +12,7 @@
 #include <QHostInfo>
 #include <QNetworkInformation>
 #include <QNetworkInterface>
+#include <QUrl>
 
 namespace {
 
@@ -38,6 +41,27 @@ std::optional<DesktopApp> defaultApp(const QString& mimeType)
 }
 
 } // namespace
+
+void SetGlobalOffline(bool offline) { SetProcessOffline(offline); }
+
+void WorkOffline() { SetGlobalOffline(true); }
+
+void WorkOnline() { SetGlobalOffline(false); }
+
+bool DeleteHistory() { return TUrlHistory().Clear(); }
+
+bool RecordVisit(const QString& url, const QString& title)
+{
+    static const QStringList recorded
+        = {QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("ftp"), QStringLiteral("file")};
+    const QString scheme = QUrl(url).scheme();
+    if (!recorded.contains(scheme, Qt::CaseInsensitive))
+        return false;
+    // While offline a network address completes only as the refusal page.
+    if (ProcessOffline() && scheme.compare(QLatin1String("file"), Qt::CaseInsensitive) != 0)
+        return false;
+    return TUrlHistory().AddVisit(url, title);
+}
 
 SystemDefaults DesktopSystemDefaults(const QString& engineVersion)
 {
@@ -123,6 +147,14 @@ bool OpenClientProgram(const QString& kind)
     const auto command = SplitCommandLine(readString(HKEY_LOCAL_MACHINE, commandKey, QString()).value_or(QString()));
     return command && ProgramLauncher().startDetached(command->program, command->arguments);
 }
+
+bool OpenNewsClient() { return OpenClientProgram(QStringLiteral("News")); }
+
+bool OpenCalendar() { return OpenClientProgram(QStringLiteral("Calendar")); }
+
+bool OpenNetMeeting() { return OpenClientProgram(QStringLiteral("Internet Call")); }
+
+bool OpenAddressBook() { return OpenClientProgram(QStringLiteral("Contacts")); }
 
 bool RunProgram(const QString& program)
 {

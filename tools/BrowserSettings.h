@@ -25,6 +25,20 @@ QString GetHistoryPath();
 // missing; empty for a virtual or unknown folder or one that cannot be made.
 QString GetSpecialFolderPath(int csidl);
 
+// Sets this program's offline state (never the desktop's): while offline the
+// page engine and our transfers refuse network requests.
+void SetGlobalOffline(bool offline);
+void WorkOffline();
+void WorkOnline();
+// Empties the history store and the engine's visited links; False when the
+// store could not be cleared.
+bool DeleteHistory();
+// Records a page the browser completed in the history store: addresses of
+// the web, FTP and local files only (not about:, data: or script
+// addresses), and network addresses only while online (offline they
+// complete as the refusal page). False when nothing was recorded.
+bool RecordVisit(const QString& url, const QString& title);
+
 // What a fresh profile's registry takes from the desktop and the engine: the
 // browser version is the engine's version text (its leading number the
 // engine's major version); the mail, news, calendar and contacts clients and
@@ -52,6 +66,11 @@ std::optional<ProgramCommand> SplitCommandLine(const QString& commandLine);
 // gives the command line. Never through a shell. True only when the
 // program started.
 bool OpenClientProgram(const QString& kind);
+// The registered news, calendar, internet-call and contacts programs.
+bool OpenNewsClient();
+bool OpenCalendar();
+bool OpenNetMeeting();
+bool OpenAddressBook();
 // Starts a program by name or path without arguments; True when it started.
 bool RunProgram(const QString& program);
 
