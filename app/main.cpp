@@ -7,11 +7,13 @@
 #include "platform/ui/Application.h"
 #include "platform/webengine/QtWebBrowser.h"
 #include "platform/webengine/WebEngineEnvironment.h"
+#include "tools/BrowserSettings.h"
 #include "tools/DocumentCommands.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLoggingCategory>
+#include <QtWebEngineCore/qtwebenginecoreglobal.h>
 
 #include <cstdio>
 
@@ -42,6 +44,7 @@ int main(int argc, char** argv)
     // still turns it back on.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     QApplication app(argc, argv);
+    SetSystemDefaults(DesktopSystemDefaults(QString::fromLatin1(qWebEngineChromiumVersion())));
     EnsureProfileDefaults();
 
     TfrmMain frmMain;

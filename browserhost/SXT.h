@@ -190,7 +190,9 @@ public:
     TSXTNavigateComplete2 OnNavigateComplete2;
     // Raised when a document is complete: once per frame (pDisp the frames' stand-in,
     // URL the frame's address) and then once for the page (pDisp the control), at which
-    // point ReadyState is complete. Changing URL has no effect. Unhandled: nothing.
+    // point ReadyState is complete. The page's address and title are recorded in the
+    // history store before the page's event is raised. Changing URL has no effect.
+    // Unhandled: nothing.
     TSXTDocumentComplete OnDocumentComplete;
     // Raised when the control's application quits. The Qt WebEngine control is owned by
     // this component and never quits on its own, so it does not raise it. Unhandled: nothing.

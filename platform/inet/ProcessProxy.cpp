@@ -4,6 +4,7 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
 #include <optional>
 
 namespace {
@@ -12,6 +13,7 @@ struct ProxyState {
     std::optional<QNetworkProxy> before; // Qt's proxy before the first change
     ProcessProxy current;
     std::function<void()> changed;
+    std::atomic<bool> offline{false}; // read by the engine's network threads
 };
 
 ProxyState& state()
@@ -55,8 +57,14 @@ void SetProcessProxyChangedHandler(std::function<void()> handler) { state().chan
 
 ProcessProxy CurrentProcessProxy() { return state().current; }
 
+void SetProcessOffline(bool offline) { state().offline = offline; }
+
+bool ProcessOffline() { return state().offline; }
+
 void InternetApplyProxy(CURL* easy)
 {
+    if (ProcessOffline())
+        curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "file");
     const ProcessProxy& proxy = state().current;
     if (proxy.Host.isEmpty())
         return;

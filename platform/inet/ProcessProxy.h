@@ -1,5 +1,5 @@
 #pragma once
-// The proxy of this process only: the page engine (through Qt's application
+// The proxy and the offline state of this process only: the page engine (through Qt's application
 // proxy, which Qt WebEngine follows) and every libcurl transfer of ours. The
 // desktop's own settings are never read or written here. The setting found
 // before the first change is kept, so that resetting puts it back.
@@ -33,6 +33,14 @@ ProcessProxy CurrentProcessProxy();
 // removes it.
 void SetProcessProxyChangedHandler(std::function<void()> handler);
 
-// Gives a libcurl handle the process's proxy. Without one the handle keeps
-// libcurl's own choice (the proxy variables of the environment).
+// Whether this process works offline. While set, the page engine refuses
+// its network requests and libcurl transfers of ours refuse every network
+// protocol (they fail at once); local files still load. The desktop's
+// connection is never touched.
+void SetProcessOffline(bool offline);
+bool ProcessOffline();
+
+// Gives a libcurl handle the process's proxy and offline state. Without a
+// proxy the handle keeps libcurl's own choice (the proxy variables of the
+// environment).
 void InternetApplyProxy(CURL* easy);

@@ -223,11 +223,24 @@ bool TUrlHistory::Delete(const QString& url)
     return sqlite3_changes(db->handle) > 0;
 }
 
+namespace {
+std::function<void()>& clearedHandler()
+{
+    static std::function<void()> handler;
+    return handler;
+}
+} // namespace
+
+void SetUrlHistoryClearedHandler(std::function<void()> handler) { clearedHandler() = std::move(handler); }
+
 bool TUrlHistory::Clear()
 {
     Database* db = open();
     if (!db)
         return false;
-    return sqlite3_exec(db->handle, "DELETE FROM visits", nullptr, nullptr, nullptr) == SQLITE_OK
-        || fail(QStringLiteral("cannot clear the history"));
+    if (sqlite3_exec(db->handle, "DELETE FROM visits", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return fail(QStringLiteral("cannot clear the history"));
+    if (clearedHandler())
+        clearedHandler()();
+    return true;
 }

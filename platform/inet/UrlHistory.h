@@ -7,9 +7,14 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
+
+// Called after TUrlHistory::Clear empties a store; the page engine installs
+// one to forget its visited links too. One handler; an empty one removes it.
+void SetUrlHistoryClearedHandler(std::function<void()> handler);
 
 struct TUrlHistoryEntry {
     QString Url;
@@ -52,6 +57,7 @@ public:
     int Count();
     // False when the address was not kept (or the store failed: LastError).
     bool Delete(const QString& url);
+    // Empties the store and then calls the cleared handler (below).
     bool Clear();
     // What went wrong with the last call that failed; empty before.
     QString LastError() const { return lastError_; }

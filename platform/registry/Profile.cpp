@@ -10,6 +10,8 @@
 #include <QUrl>
 #include <QtGlobal>
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -20,10 +22,16 @@ const char* const kProfileFolders[] = {"Favorites/Links", "Cookies", "History", 
 const QString kSeededMark = QStringLiteral("defaults-1");
 
 struct Seed {
-    const char* key;
-    const char* name; // nullptr: only the key is created
+    QString key;
+    std::optional<QString> name; // nullopt: only the key is created
     QString value; // REG_SZ
 };
+
+SystemDefaults& systemDefaults()
+{
+    static SystemDefaults defaults;
+    return defaults;
+}
 
 QString profilePath(const char* sub) { return ProfileFolder() + QLatin1Char('/') + QLatin1String(sub); }
 
@@ -44,30 +52,54 @@ std::vector<Seed> currentUserSeeds()
         {shellFolders, "History", profilePath("History")},
         {shellFolders, "Cache", profilePath("Cache")},
         {"AppEvents\\Schemes\\Apps\\Explorer\\Navigating\\.Current", "", QString()},
-        {"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent\\Post Platform", nullptr, {}},
-        {"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\ZoneMap\\Domains", nullptr, {}},
-        {"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\ZoneMap\\EscDomains", nullptr, {}},
+        {"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent\\Post Platform", std::nullopt,
+            {}},
+        {"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\ZoneMap\\Domains", std::nullopt, {}},
+        {"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\ZoneMap\\EscDomains", std::nullopt, {}},
         {"Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows Messaging Subsystem\\Profiles", "DefaultProfile",
             QStringLiteral("Default")},
     };
 }
 
+std::vector<RegisteredClient> fixedClients()
+{
+    return {
+        {QStringLiteral("Mail"), QStringLiteral("Thunderbird"), QStringLiteral("thunderbird -mail")},
+        {QStringLiteral("News"), QStringLiteral("Thunderbird"), QStringLiteral("thunderbird -mail")},
+        {QStringLiteral("Calendar"), QStringLiteral("GNOME Calendar"), QStringLiteral("gnome-calendar")},
+        {QStringLiteral("Internet Call"), QStringLiteral("Linphone"), QStringLiteral("linphone")},
+    };
+}
+
+// The desktop's clients, then the fixed ones of the kinds it has none for.
+std::vector<RegisteredClient> registeredClients()
+{
+    std::vector<RegisteredClient> clients = systemDefaults().clients;
+    for (RegisteredClient& fixed : fixedClients()) {
+        const bool given = std::any_of(clients.begin(), clients.end(),
+            [&](const RegisteredClient& client) { return client.kind.compare(fixed.kind, Qt::CaseInsensitive) == 0; });
+        if (!given)
+            clients.push_back(std::move(fixed));
+    }
+    return clients;
+}
+
 std::vector<Seed> localMachineSeeds()
 {
-    // "Version" keeps the leading 9 that browsers of this generation report
-    // there; the real version is in "svcVersion".
-    return {
-        {"Software\\Microsoft\\Internet Explorer", "Version", QStringLiteral("9.11.9600.0")},
-        {"Software\\Microsoft\\Internet Explorer", "svcVersion", QStringLiteral("11.0.9600.0")},
-        {"Software\\Clients\\Mail", "", QStringLiteral("Thunderbird")},
-        {"Software\\Clients\\Mail\\Thunderbird\\shell\\open\\command", "", QStringLiteral("thunderbird -mail")},
-        {"Software\\Clients\\News", "", QStringLiteral("Thunderbird")},
-        {"Software\\Clients\\News\\Thunderbird\\shell\\open\\command", "", QStringLiteral("thunderbird -mail")},
-        {"Software\\Clients\\Calendar", "", QStringLiteral("GNOME Calendar")},
-        {"Software\\Clients\\Calendar\\GNOME Calendar\\shell\\open\\command", "", QStringLiteral("gnome-calendar")},
-        {"Software\\Clients\\Internet Call", "", QStringLiteral("Linphone")},
-        {"Software\\Clients\\Internet Call\\Linphone\\shell\\open\\command", "", QStringLiteral("linphone")},
+    const QString browserKey = QStringLiteral("Software\\Microsoft\\Internet Explorer");
+    const QString version
+        = systemDefaults().browserVersion.isEmpty() ? QStringLiteral("11.0.9600.0") : systemDefaults().browserVersion;
+    std::vector<Seed> seeds = {
+        {browserKey, QStringLiteral("Version"), version},
+        {browserKey, QStringLiteral("svcVersion"), version},
     };
+    for (const RegisteredClient& client : registeredClients()) {
+        const QString kindKey = QStringLiteral("Software\\Clients\\") + client.kind;
+        seeds.push_back({kindKey, QString(), client.name});
+        seeds.push_back({kindKey + QLatin1Char('\\') + client.name + QStringLiteral("\\shell\\open\\command"),
+            QString(), client.command});
+    }
+    return seeds;
 }
 
 std::vector<Seed> classesRootSeeds()
@@ -76,7 +108,9 @@ std::vector<Seed> classesRootSeeds()
         {".htm", "", QStringLiteral("htmlfile")},
         {".html", "", QStringLiteral("htmlfile")},
         {"htmlfile", "", QStringLiteral("HTML Document")},
-        {"htmlfile\\shell\\open\\command", "", QStringLiteral("xdg-open \"%1\"")},
+        {"htmlfile\\shell\\open\\command", "",
+            systemDefaults().htmlFileCommand.isEmpty() ? QStringLiteral("xdg-open %u")
+                                                       : systemDefaults().htmlFileCommand},
         {"InternetShortcut", "", QStringLiteral("Internet Shortcut")},
         {"ChannelShortcut", "", QStringLiteral("Channel Shortcut")},
         {"CLSID\\{FF393560-C2A7-11CF-BFF4-444553540000}", "", QStringLiteral("History")},
@@ -146,6 +180,8 @@ QString ProfileFolder()
     return folder;
 }
 
+void SetSystemDefaults(SystemDefaults defaults) { systemDefaults() = std::move(defaults); }
+
 QString StartPageUrl() { return QUrl::fromLocalFile(ProfileFolder() + QStringLiteral("/start.html")).toString(); }
 
 void EnsureProfileDefaults()
@@ -170,10 +206,9 @@ bool HasDefaults(Hive& hive) { return hive.hasMark(kSeededMark); }
 void WriteDefaults(HKEY root, Hive& hive)
 {
     for (const Seed& seed : seedsOf(root)) {
-        const QString key = QLatin1String(seed.key);
-        createKey(hive, key);
+        createKey(hive, seed.key);
         if (seed.name)
-            putValue(hive, key, QLatin1String(seed.name), REG_SZ, seed.value.toUtf8(), Existing::Keep);
+            putValue(hive, seed.key, *seed.name, REG_SZ, seed.value.toUtf8(), Existing::Keep);
     }
     hive.setMark(kSeededMark);
 }

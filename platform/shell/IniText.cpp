@@ -67,6 +67,34 @@ QString IniValue(const std::vector<IniLine>& lines, const QString& section, cons
     return {};
 }
 
+QString EscapeDesktopValue(const QString& value)
+{
+    QString out;
+    for (const QChar c : value) {
+        switch (c.unicode()) {
+        case '\\':
+            out += QStringLiteral("\\\\");
+            break;
+        case '\n':
+            out += QStringLiteral("\\n");
+            break;
+        case '\t':
+            out += QStringLiteral("\\t");
+            break;
+        case '\r':
+            out += QStringLiteral("\\r");
+            break;
+        case 0:
+            break;
+        default:
+            out += c;
+        }
+    }
+    if (out.startsWith(QLatin1Char(' ')))
+        out.replace(0, 1, QStringLiteral("\\s"));
+    return out;
+}
+
 QString UnescapeDesktopValue(const QString& value)
 {
     QString out;

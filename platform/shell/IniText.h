@@ -23,3 +23,6 @@ std::vector<IniLine> ParseIni(const QStringList& lines);
 QString IniValue(const std::vector<IniLine>& lines, const QString& section, const QString& key);
 // A desktop-entry value with its escapes (\s, \n, \t, \r, \\) undone.
 QString UnescapeDesktopValue(const QString& value);
+// A value written with those escapes, so that it stays one line: "\",
+// line breaks and tabs escaped, a leading blank as \s; NUL is dropped.
+QString EscapeDesktopValue(const QString& value);

@@ -47,6 +47,15 @@ bool WriteInternetShortcutUrl(const QString& fileName, const QString& url)
     return out.open(QIODevice::WriteOnly) && out.write(text) == text.size() && out.commit();
 }
 
+bool WriteDesktopLink(const QString& fileName, const QString& name, const QString& url)
+{
+    const QByteArray text = (QStringLiteral("[Desktop Entry]\nType=Link\nName=") + EscapeDesktopValue(name)
+        + QStringLiteral("\nURL=") + EscapeDesktopValue(url) + QStringLiteral("\nIcon=text-html\n"))
+                                .toUtf8();
+    QSaveFile out(fileName);
+    return out.open(QIODevice::WriteOnly) && out.write(text) == text.size() && out.commit();
+}
+
 QString ReadDesktopLinkUrl(const QString& fileName)
 {
     const std::vector<IniLine> lines = ParseIni(ReadIniLines(fileName));

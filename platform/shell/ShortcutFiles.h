@@ -26,6 +26,11 @@ QString ReadInternetShortcutUrl(const QString& fileName);
 // value and add lines of its own) or the file cannot be written.
 bool WriteInternetShortcutUrl(const QString& fileName, const QString& url);
 
+// Writes a desktop link (Type=Link) named name to the address, its values
+// escaped so that neither can add lines of its own; through a temporary
+// name. False when the file cannot be written.
+bool WriteDesktopLink(const QString& fileName, const QString& name, const QString& url);
+
 // The address of a desktop link; empty when the file is not a desktop entry
 // of Type=Link or has no URL.
 QString ReadDesktopLinkUrl(const QString& fileName);

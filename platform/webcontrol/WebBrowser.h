@@ -33,6 +33,8 @@ constexpr DISPID DISPID_STATUSTEXT = 404;
 constexpr DISPID DISPID_TOOLBAR = 405;
 constexpr DISPID DISPID_MENUBAR = 406;
 constexpr DISPID DISPID_FULLSCREEN = 407;
+// Offline: the process-wide offline state (ProcessOffline, platform/inet);
+// setting it on one browser sets it for every browser and transfer of ours.
 constexpr DISPID DISPID_OFFLINE = 550;
 constexpr DISPID DISPID_SILENT = 551;
 constexpr DISPID DISPID_REGISTERASBROWSER = 552;

@@ -1,6 +1,7 @@
 #include "platform/webengine/EngineProfile.h"
 
 #include "platform/inet/ProcessProxy.h"
+#include "platform/inet/UrlHistory.h"
 #include "platform/registry/Profile.h"
 
 #include <QApplication>
@@ -111,6 +112,10 @@ QWebEngineProfile* EngineProfile()
         profile->setPersistentStoragePath(folder + QStringLiteral("/Engine"));
         profile->setCachePath(folder + QStringLiteral("/Cache/Engine"));
         SetProcessProxyChangedHandler(takeProxyChange);
+        SetUrlHistoryClearedHandler([] {
+            if (profile)
+                profile->clearAllVisitedLinks();
+        });
     }
     return profile;
 }

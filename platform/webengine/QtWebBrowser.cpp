@@ -1,5 +1,6 @@
 #include "platform/webengine/QtWebBrowser.h"
 
+#include "platform/inet/ProcessProxy.h"
 #include "platform/print/PageSetup.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/Application.h"
@@ -176,7 +177,6 @@ QtWebBrowser::QtWebBrowser() : frames_(std::make_unique<FrameDispatch>())
         {DISPID_TOOLBAR, Variant(std::int32_t(0))},
         {DISPID_MENUBAR, Variant::fromBool(false)},
         {DISPID_FULLSCREEN, Variant::fromBool(false)},
-        {DISPID_OFFLINE, Variant::fromBool(false)},
         {DISPID_SILENT, Variant::fromBool(false)},
         {DISPID_REGISTERASBROWSER, Variant::fromBool(false)},
         {DISPID_REGISTERASDROPTARGET, Variant::fromBool(true)},
@@ -903,6 +903,9 @@ HRESULT QtWebBrowser::GetProperty(DISPID dispId, Variant& value)
     case DISPID_READYSTATE:
         value = Variant(readyState_);
         return S_OK;
+    case DISPID_OFFLINE:
+        value = Variant::fromBool(ProcessOffline());
+        return S_OK;
     }
     const auto found = properties_.find(dispId);
     if (found == properties_.end())
@@ -938,7 +941,10 @@ HRESULT QtWebBrowser::PutProperty(DISPID dispId, const Variant& value)
     const Variant stored = isText ? Variant(value.toWideString())
         : isInt                   ? Variant(value.toInt())
                                   : Variant::fromBool(value.toBool());
-    properties_[dispId] = stored;
+    if (dispId == DISPID_OFFLINE)
+        SetProcessOffline(stored.toBool());
+    else
+        properties_[dispId] = stored;
     if (dispId == DISPID_REGISTERASDROPTARGET)
         view_->setAcceptDrops(stored.toBool());
     if (dispId == DISPID_LOCALFILEACCESS)

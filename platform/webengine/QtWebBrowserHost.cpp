@@ -2,6 +2,7 @@
 // context menus, keys, drops, script errors, message boxes, new windows,
 // downloads, log-in and zoom.
 #include "platform/files/SafeFile.h"
+#include "platform/inet/ProcessProxy.h"
 #include "platform/registry/Profile.h"
 #include "platform/shell/ShortcutFiles.h"
 #include "platform/shell/SpecialFolders.h"
@@ -137,7 +138,8 @@ public:
     {
         const auto type = info.resourceType();
         const QString scheme = info.requestUrl().scheme();
-        bool refused = (downloadControl_ & (DLCTL_OFFLINE | DLCTL_FORCEOFFLINE)) && isNetworkScheme(scheme);
+        bool refused = ((downloadControl_ & (DLCTL_OFFLINE | DLCTL_FORCEOFFLINE)) || ProcessOffline())
+            && isNetworkScheme(scheme);
         refused
             = refused || (!(downloadControl_ & DLCTL_VIDEOS) && type == QWebEngineUrlRequestInfo::ResourceTypeMedia);
         refused = refused

@@ -98,7 +98,9 @@ TEST_F(ProfileDefaults, FreshProfileStartsOnTheShippedStartPageAndPointsIntoTheP
     EXPECT_TRUE(QDir(home.path() + "/Outbox").exists());
 
     // What the tools read from the other hives.
-    EXPECT_EQ(read(HKEY_LOCAL_MACHINE, "\\Software\\Microsoft\\Internet Explorer", "Version").left(1), "9");
+    EXPECT_EQ(
+        read(HKEY_LOCAL_MACHINE, "\\Software\\Microsoft\\Internet Explorer", "Version").section(QLatin1Char('.'), 0, 0),
+        "11");
     const QString mail = read(HKEY_LOCAL_MACHINE, "\\Software\\Clients\\Mail", "");
     EXPECT_NE(
         read(HKEY_LOCAL_MACHINE, "\\Software\\Clients\\Mail\\" + mail + "\\shell\\open\\command", ""), "<missing>");

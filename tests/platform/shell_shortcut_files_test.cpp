@@ -113,4 +113,30 @@ TEST_F(ShortcutFiles, DesktopLinksGiveTheirUnescapedUrl)
     EXPECT_EQ(ShortcutKindOf("/any/notes.txt"), ShortcutKind::None);
 }
 
+TEST(DesktopLinkWriting, HostileValuesStayOneLineAndReadBack)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("link.desktop"));
+    const QString injected = QStringLiteral("\n[Desktop Entry]\nType=Application\nExec=rm -rf ~");
+    const struct {
+        QString name;
+        QString url;
+    } cases[] = {
+        {QStringLiteral("Plain"), QStringLiteral("http://example.com/")},
+        {QStringLiteral(" lead\\back\ttab\r") + injected, QStringLiteral("http://e.com/a\\b")},
+        {QStringLiteral("N"), QStringLiteral("http://e.com/") + injected},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        ASSERT_TRUE(WriteDesktopLink(file, c.name, c.url));
+        QFile in(file);
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = in.readAll().split('\n');
+        EXPECT_EQ(lines.count("[Desktop Entry]"), 1);
+        EXPECT_FALSE(lines.contains("Type=Application"));
+        EXPECT_EQ(ShortcutKindOf(file), ShortcutKind::DesktopLink);
+        EXPECT_EQ(ReadDesktopLinkUrl(file), c.url);
+    }
+}
+
 } // namespace
