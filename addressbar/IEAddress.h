@@ -191,12 +191,25 @@ public:
     TACSources AutoComplete2Source() const { return autoComplete2Source_; }
     void SetAutoComplete2Source(const TACSources& value);
 
+    // An address is chosen; Cancel stops the choice. Unhandled: it goes on.
+    // (Arguments in full at TOnUrlSelectedEvent.)
     TOnUrlSelectedEvent OnUrlSelected;
+    // The typed list is about to be written; Cancel skips this write.
+    // Unhandled: it is written. (TOnUpdateRegistryEvent.)
     TOnUpdateRegistryEvent OnUpdateRegistry;
+    // After a choice, before the text becomes the browser's location; Cancel
+    // keeps the text. Unhandled: it is replaced. (TOnUpdateTextEvent.)
     TOnUpdateTextEvent OnUpdateText;
+    // Before a site icon is fetched and after it was read; Cancel leaves the
+    // site without it. Unhandled: fetched and shown. (TOnGetFaviconEvent.)
     TOnGetFaviconEvent OnGetFavicon;
+    // Before the application icon is shown for a web address; Icon may be
+    // replaced, Cancel shows none. Unhandled: the application icon.
     TOnGetAppIconEvent OnGetAppIcon;
+    // The generic web-page icon is shown; information only. Unhandled: nothing.
     TOnGetIconEvent OnGetIcon;
+    // Each key before the box acts on it; Key 0 makes the box ignore it.
+    // Unhandled: the box acts on the key. (TIEAddressKeyEvent.)
     TIEAddressKeyEvent OnKeyDown;
 
     // Runs once: takes the colours, applies the theme, reads the typed list,

@@ -65,6 +65,8 @@ public:
     void SetActive(bool value);
     bool ActiveFormOnly() const { return activeFormOnly_; }
     void SetActiveFormOnly(bool value) { activeFormOnly_ = value; }
+    // Every wheel turn, before the fix acts; Handled keeps the focus where it
+    // is. Unhandled: the fix decides alone. (Arguments at TMouseWheelEvent.)
     TMouseWheelEvent OnMouseWheel;
 
     // The fix's decision for one wheel turn over widget under; True when the

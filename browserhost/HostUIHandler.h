@@ -269,7 +269,9 @@ public:
     // the Qt WebEngine control never asks; a host that asks them directly
     // gets these answers.
     TShowUIEvent OnShowUI;
+    // HideUI: Rezult comes in S_FALSE; unhandled, S_FALSE.
     TRezultEvent OnHideUI;
+    // UpdateUI: Rezult comes in S_FALSE; unhandled, S_FALSE.
     TRezultEvent OnUpdateUI;
     // Raised by EnableModeless, OnDocWindowActivate, OnFrameWindowActivate
     // with their flag. Unhandled: nothing.
