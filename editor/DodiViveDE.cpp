@@ -19,6 +19,7 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
+#include <QTextBlock>
 #include <QTextDocumentFragment>
 #include <QToolTip>
 
