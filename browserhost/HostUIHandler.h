@@ -276,7 +276,9 @@ public:
     // Raised by EnableModeless, OnDocWindowActivate, OnFrameWindowActivate
     // with their flag. Unhandled: nothing.
     TBoolEvent OnEnableModeless;
+    // OnDocWindowActivate with its flag. Unhandled: nothing.
     TBoolEvent OnOnDocWindowActivate;
+    // OnFrameWindowActivate with its flag. Unhandled: nothing.
     TBoolEvent OnOnFrameWindowActivate;
     // Raised by ResizeBorder with its arguments. Unhandled: nothing.
     TResizeBorderEvent OnResizeBorder;
@@ -368,8 +370,12 @@ public:
     // DROPEFFECT_NONE and Rezult S_OK, both answered to the control; an effect
     // other than none accepts the drag. Unhandled: nothing is dropped.
     TDragEvent OnDragEnter;
+    // A drag moves over the view; arguments as OnDragEnter, no Data.
+    // Unhandled: nothing is dropped.
     TDragEvent OnDragOver2;
+    // The drop itself; arguments as OnDragEnter. Unhandled: nothing is dropped.
     TDragEvent OnDropEvent;
+    // The drag left the view. Unhandled: nothing.
     THostNotifyEvent OnDragLeave;
     // Raised for an ambient property the component does not answer (all but
     // user mode, download control and its own user agent); Rezult comes in
