@@ -1,7 +1,7 @@
 #include "tools/WebActions.h"
 
 #include "browserhost/Sextant.h"
-#include "platform/files/SafeFile.h"
+#include "platform/shell/ShellNames.h"
 #include "platform/shell/ShortcutFiles.h"
 #include "platform/shell/SpecialFolders.h"
 #include "platform/ui/Dialogs.h"
@@ -39,23 +39,6 @@ void GoWithQueryDetails(TSextant& browser, const QString& address, const QString
     OleVariant postData(Variant::Bytes(post.begin(), post.end()));
     OleVariant headers(u"Content-Type:application/x-www-form-urlencoded\r\n");
     browser.Navigate((address + query).toStdU16String(), flags, target, postData, headers);
-}
-
-QString ShortcutFileName(const QString& title, const QString& extension)
-{
-    QString name = title;
-    for (QChar& c : name) {
-        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.category() == QChar::Other_Control)
-            c = QLatin1Char('_');
-    }
-    qsizetype start = 0;
-    while (start < name.size() && (name.at(start) == QLatin1Char('.') || name.at(start).isSpace()))
-        ++start;
-    name = name.mid(start).trimmed();
-    if (name.isEmpty())
-        name = QStringLiteral("Favorite");
-    return QString::fromStdString(
-        SafeFileName((name + extension).toStdString(), (QStringLiteral("Favorite") + extension).toStdString()));
 }
 
 namespace {

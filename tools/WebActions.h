@@ -20,11 +20,6 @@ bool DownloadFileWithMessage(const QString& source, const QString& target, bool 
 // "version=current&name=myname" as an urlencoded form.
 void GoWithQueryDetails(TSextant& browser, const QString& address, const QString& query);
 
-// A shortcut's file name made from a page title: "/", "\" and control
-// characters become "_", leading dots and blanks go, the extension (".url")
-// is added and the whole is cut to 255 bytes keeping it; "Favorite" and the
-// extension when nothing is left.
-QString ShortcutFileName(const QString& title, const QString& extension);
 // Adds the page to the favorites folder as an internet shortcut. The user
 // may change the name first ("Add Favorite"); an existing favorite of that
 // name is replaced only when the user agrees. Nothing happens for a blank

@@ -2,6 +2,7 @@
 
 #include "platform/registry/Registry.h"
 #include "platform/shell/ContextMenu.h"
+#include "platform/shell/ShellNames.h"
 #include "platform/shell/ShortcutFiles.h"
 #include "platform/shell/SpecialFolders.h"
 #include "platform/shell/SystemImageList.h"
@@ -363,8 +364,8 @@ public:
             filters |= QDir::Files;
         if (flags & SHCONTF_INCLUDEHIDDEN)
             filters |= QDir::Hidden;
-        const QFileInfoList entries
-            = QDir(at_.path).entryInfoList(filters, QDir::DirsFirst | QDir::Name | QDir::IgnoreCase);
+        QFileInfoList entries = QDir(at_.path).entryInfoList(filters, QDir::NoSort);
+        SortAsShell(entries);
         for (const QFileInfo& entry : entries)
             if (UniquePidl item = MakeItem(entry.isDir() ? ITEM_FS_FOLDER : ITEM_FS_FILE, entry.fileName().toUtf8()))
                 items.push_back(std::move(item));

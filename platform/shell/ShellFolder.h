@@ -85,8 +85,9 @@ public:
 
 class IShellFolder : public virtual IShellObject {
 public:
-    // The folder's children as one-item lists, folders first, then by name
-    // without regard to case. flags: SHCONTF_FOLDERS, SHCONTF_NONFOLDERS,
+    // The folder's children as one-item lists in the shell's order
+    // (SortAsShell in ShellNames.h: folders first, then by name without
+    // regard to case, numbers by value). flags: SHCONTF_FOLDERS, SHCONTF_NONFOLDERS,
     // SHCONTF_INCLUDEHIDDEN (names starting with ".").
     virtual HRESULT EnumObjects(unsigned flags, std::vector<UniquePidl>& items) = 0;
     // The folder an item list relative to this one names; E_INVALIDARG for

@@ -19,32 +19,6 @@
 
 namespace {
 
-TEST(ShortcutFileName, StaysOneSafeNameInTheFolder)
-{
-    const QString longTitle(300, QLatin1Char('x'));
-    const struct {
-        QString title;
-        QString expected;
-    } cases[] = {
-        {QStringLiteral("Example Page"), QStringLiteral("Example Page.url")},
-        {QStringLiteral("../../etc/passwd"), QStringLiteral("_.._etc_passwd.url")},
-        {QStringLiteral("a/b\\c"), QStringLiteral("a_b_c.url")},
-        {QStringLiteral(".hidden"), QStringLiteral("hidden.url")},
-        {QStringLiteral(".."), QStringLiteral("Favorite.url")},
-        {QStringLiteral("  "), QStringLiteral("Favorite.url")},
-        {QString::fromUtf8("nul\0byte", 8), QStringLiteral("nul_byte.url")},
-        {QStringLiteral("line\nbreak"), QStringLiteral("line_break.url")},
-        {longTitle, QString(251, QLatin1Char('x')) + QStringLiteral(".url")},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.title.toStdString());
-        EXPECT_EQ(ShortcutFileName(c.title, QStringLiteral(".url")), c.expected);
-    }
-    const QString wide = ShortcutFileName(QString(200, QChar(0x00e9)), QStringLiteral(".url"));
-    EXPECT_LE(wide.toUtf8().size(), 255);
-    EXPECT_TRUE(wide.endsWith(QStringLiteral(".url")));
-}
-
 TEST(AddToFavorites, WritesAShortcutAndAsksBeforeReplacing)
 {
     const QString folder = SpecialFolderPath(CSIDL_FAVORITES);
