@@ -277,16 +277,16 @@ QWidget* TfrmMain::createSecurityPanel()
     lblLevel = label(QStringLiteral("lblLevel"));
     ImgSSL->hide();
     imgUn->hide();
-    // A long zone or level text is cut rather than widening the window
-    // beyond the screen.
-    for (QLabel* text : {lblZone, lblSSL, lblLevel})
-        text->setMinimumWidth(1);
+    // The zone's name and the SSL text are short texts of ours and are shown
+    // whole; the level text takes the rest and is cut rather than widening
+    // the window beyond the screen.
+    lblLevel->setMinimumWidth(1);
     row->addWidget(imgZone);
-    row->addWidget(lblZone, 1);
+    row->addWidget(lblZone);
     row->addWidget(ImgSSL);
     // The unsecured picture takes the SSL label's place when shown.
     row->addWidget(imgUn);
-    row->addWidget(lblSSL, 1);
+    row->addWidget(lblSSL);
     row->addWidget(lblLevel, 1);
     return PanelSecurity;
 }
