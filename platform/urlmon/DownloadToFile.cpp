@@ -150,7 +150,7 @@ public:
 
     HRESULT OnDataAvailable(DWORD, DWORD size, IStream* stream) override
     {
-        std::array<char, 65536> buffer{};
+        std::array<char, 65536> buffer; // not cleared: only what Read fills is used
         ULONG read = 0;
         answered_ = true;
         lastData_ = Clock::now();
