@@ -1,15 +1,9 @@
 #include "platform/inet/UrlHistory.h"
 
+#include "platform/inet/SqliteStore.h"
 #include "platform/registry/Profile.h"
 
-#include <QDir>
-#include <QFileInfo>
-
-#include <sqlite3.h>
-
 namespace {
-
-constexpr int kBusyTimeoutMs = 2000;
 
 const char* const kSchema = R"(
 CREATE TABLE IF NOT EXISTS visits(
@@ -22,48 +16,17 @@ CREATE INDEX IF NOT EXISTS visits_by_key ON visits(match_key);
 CREATE INDEX IF NOT EXISTS visits_by_time ON visits(last_visit);
 )";
 
-// One prepared statement, finalized when it goes out of scope.
-class Statement {
-public:
-    Statement(sqlite3* db, const char* sql) { sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr); }
-    ~Statement() { sqlite3_finalize(stmt_); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
+using Statement = SqliteStatement;
 
-    bool ok() const { return stmt_ != nullptr; }
-    Statement& bind(int index, const QString& text)
-    {
-        const QByteArray utf8 = text.toUtf8();
-        sqlite3_bind_text(stmt_, index, utf8.constData(), utf8.size(), SQLITE_TRANSIENT);
-        return *this;
-    }
-    Statement& bind(int index, qint64 value)
-    {
-        sqlite3_bind_int64(stmt_, index, value);
-        return *this;
-    }
-    int step() { return stmt_ ? sqlite3_step(stmt_) : SQLITE_MISUSE; }
-    void reset() { sqlite3_reset(stmt_); }
-    QString text(int column) const
-    {
-        return QString::fromUtf8(
-            reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column)), sqlite3_column_bytes(stmt_, column));
-    }
-    qint64 integer(int column) const { return sqlite3_column_int64(stmt_, column); }
-
-    // The rows of a query of url, title, last_visit, visit_count.
-    std::vector<TUrlHistoryEntry> entries()
-    {
-        std::vector<TUrlHistoryEntry> rows;
-        while (step() == SQLITE_ROW)
-            rows.push_back(
-                {text(0), text(1), QDateTime::fromMSecsSinceEpoch(integer(2), Qt::UTC), static_cast<int>(integer(3))});
-        return rows;
-    }
-
-private:
-    sqlite3_stmt* stmt_ = nullptr;
-};
+// The rows of a query of url, title, last_visit, visit_count.
+std::vector<TUrlHistoryEntry> entriesOf(Statement& query)
+{
+    std::vector<TUrlHistoryEntry> rows;
+    while (query.step() == SQLITE_ROW)
+        rows.push_back({query.text(0), query.text(1), QDateTime::fromMSecsSinceEpoch(query.integer(2), Qt::UTC),
+            static_cast<int>(query.integer(3))});
+    return rows;
+}
 
 // The first key after every key that begins with prefix.
 QString pastPrefix(QString prefix)
@@ -107,22 +70,14 @@ TUrlHistory::Database* TUrlHistory::open()
 {
     if (db_)
         return db_.get();
-    QDir().mkpath(QFileInfo(file_).absolutePath());
-    auto db = std::make_unique<Database>();
-    if (sqlite3_open_v2(file_.toUtf8().constData(), &db->handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
-        != SQLITE_OK) {
-        fail(QStringLiteral("cannot open %1").arg(file_));
+    QString error;
+    sqlite3* handle = OpenSqliteStore(file_, kSchema, error);
+    if (!handle) {
+        fail(error);
         return nullptr;
     }
-    sqlite3_busy_timeout(db->handle, kBusyTimeoutMs);
-    sqlite3_exec(db->handle, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
-    char* error = nullptr;
-    if (sqlite3_exec(db->handle, kSchema, nullptr, nullptr, &error) != SQLITE_OK) {
-        fail(QStringLiteral("%1 is not a history store: %2").arg(file_, QString::fromUtf8(error)));
-        sqlite3_free(error);
-        return nullptr;
-    }
-    db_ = std::move(db);
+    db_ = std::make_unique<Database>();
+    db_->handle = handle;
     return db_.get();
 }
 
@@ -174,7 +129,7 @@ std::optional<TUrlHistoryEntry> TUrlHistory::Find(const QString& url)
     if (!db)
         return std::nullopt;
     Statement query(db->handle, "SELECT url, title, last_visit, visit_count FROM visits WHERE url = ?1");
-    auto rows = query.bind(1, url).entries();
+    auto rows = entriesOf(query.bind(1, url));
     if (rows.empty())
         return std::nullopt;
     return rows.front();
@@ -189,7 +144,7 @@ std::vector<TUrlHistoryEntry> TUrlHistory::MatchPrefix(const QString& typed, int
     Statement query(db->handle,
         "SELECT url, title, last_visit, visit_count FROM visits WHERE match_key >= ?1 AND match_key < ?2 "
         "ORDER BY visit_count DESC, last_visit DESC LIMIT ?3");
-    return query.bind(1, key).bind(2, pastPrefix(key)).bind(3, qint64(limit)).entries();
+    return entriesOf(query.bind(1, key).bind(2, pastPrefix(key)).bind(3, qint64(limit)));
 }
 
 std::vector<TUrlHistoryEntry> TUrlHistory::Visits(const QDateTime& from, const QDateTime& to, int limit)
@@ -200,7 +155,7 @@ std::vector<TUrlHistoryEntry> TUrlHistory::Visits(const QDateTime& from, const Q
     Statement query(db->handle,
         "SELECT url, title, last_visit, visit_count FROM visits WHERE last_visit >= ?1 AND last_visit < ?2 "
         "ORDER BY last_visit DESC LIMIT ?3");
-    return query.bind(1, from.toMSecsSinceEpoch()).bind(2, to.toMSecsSinceEpoch()).bind(3, qint64(limit)).entries();
+    return entriesOf(query.bind(1, from.toMSecsSinceEpoch()).bind(2, to.toMSecsSinceEpoch()).bind(3, qint64(limit)));
 }
 
 int TUrlHistory::Count()
