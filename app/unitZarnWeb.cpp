@@ -141,6 +141,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     createMenus();
     bindCommands();
     bindEditorCommands();
+    bindSettingsCommands();
     bindKeys();
     bindSextant1Events();
     bindSextant2Events();

@@ -5,6 +5,10 @@
 
 namespace {
 
+// Two orders serve the prefix lookup (MatchPrefix): by key, then rank, to
+// find the few addresses that begin with a longer text, and by rank with the
+// key beside it, to walk from the most visited down when the first letters
+// match a great many.
 const char* const kSchema = R"(
 CREATE TABLE IF NOT EXISTS visits(
   url TEXT PRIMARY KEY NOT NULL,
@@ -12,9 +16,15 @@ CREATE TABLE IF NOT EXISTS visits(
   title TEXT NOT NULL DEFAULT '',
   last_visit INTEGER NOT NULL,
   visit_count INTEGER NOT NULL);
-CREATE INDEX IF NOT EXISTS visits_by_key ON visits(match_key);
+DROP INDEX IF EXISTS visits_by_key;
+CREATE INDEX IF NOT EXISTS visits_by_key_rank ON visits(match_key, visit_count DESC, last_visit DESC);
+CREATE INDEX IF NOT EXISTS visits_by_rank ON visits(visit_count DESC, last_visit DESC, match_key);
 CREATE INDEX IF NOT EXISTS visits_by_time ON visits(last_visit);
 )";
+
+// Up to this many addresses beginning with the typed text are sorted; more
+// are found sooner by walking the addresses from the most visited down.
+constexpr int kSortedMatches = 1000;
 
 using Statement = SqliteStatement;
 
@@ -141,10 +151,21 @@ std::vector<TUrlHistoryEntry> TUrlHistory::MatchPrefix(const QString& typed, int
     Database* db = key.isEmpty() || limit <= 0 ? nullptr : open();
     if (!db)
         return {};
-    Statement query(db->handle,
-        "SELECT url, title, last_visit, visit_count FROM visits WHERE match_key >= ?1 AND match_key < ?2 "
-        "ORDER BY visit_count DESC, last_visit DESC LIMIT ?3");
-    return entriesOf(query.bind(1, key).bind(2, pastPrefix(key)).bind(3, qint64(limit)));
+    const QString end = pastPrefix(key);
+    Statement counting(db->handle,
+        "SELECT count(*) FROM (SELECT 1 FROM visits INDEXED BY visits_by_key_rank "
+        "WHERE match_key >= ?1 AND match_key < ?2 LIMIT ?3)");
+    const bool many = counting.bind(1, key).bind(2, end).bind(3, qint64(kSortedMatches)).step() == SQLITE_ROW
+        && counting.integer(0) >= kSortedMatches;
+    // The rows' addresses and titles are read only for the chosen few.
+    const QByteArray sql
+        = QByteArrayLiteral("SELECT v.url, v.title, v.last_visit, v.visit_count FROM (SELECT rowid AS id "
+                            "FROM visits INDEXED BY ")
+        + (many ? "visits_by_rank" : "visits_by_key_rank")
+        + " WHERE match_key >= ?1 AND match_key < ?2 ORDER BY visit_count DESC, last_visit DESC LIMIT ?3) AS top "
+          "JOIN visits v ON v.rowid = top.id ORDER BY v.visit_count DESC, v.last_visit DESC";
+    Statement query(db->handle, sql.constData());
+    return entriesOf(query.bind(1, key).bind(2, end).bind(3, qint64(limit)));
 }
 
 std::vector<TUrlHistoryEntry> TUrlHistory::Visits(const QDateTime& from, const QDateTime& to, int limit)
@@ -188,13 +209,21 @@ std::function<void()>& clearedHandler()
 
 void SetUrlHistoryClearedHandler(std::function<void()> handler) { clearedHandler() = std::move(handler); }
 
+// The rows go without zeroing each freed page (as single deletions do), and
+// the file is then rebuilt and the journal emptied: quicker than zeroing,
+// and no address is left anywhere in the files. Should another process keep
+// the rebuild from running, the history is still empty.
 bool TUrlHistory::Clear()
 {
     Database* db = open();
     if (!db)
         return false;
-    if (sqlite3_exec(db->handle, "DELETE FROM visits", nullptr, nullptr, nullptr) != SQLITE_OK)
+    sqlite3_exec(db->handle, "PRAGMA secure_delete=OFF", nullptr, nullptr, nullptr);
+    const bool emptied = sqlite3_exec(db->handle, "DELETE FROM visits", nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_exec(db->handle, "PRAGMA secure_delete=ON", nullptr, nullptr, nullptr);
+    if (!emptied)
         return fail(QStringLiteral("cannot clear the history"));
+    sqlite3_exec(db->handle, "VACUUM; PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
     if (clearedHandler())
         clearedHandler()();
     return true;
