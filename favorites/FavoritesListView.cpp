@@ -33,6 +33,17 @@ const QString& internetTypeName()
     return name;
 }
 
+// The shell gives every ".url" file the internet-shortcut type name, so only
+// other items need asking (a type-name lookup reads the registry).
+bool isChannel(IShellFolder& folder, LPCITEMIDLIST item)
+{
+    const bool internetShortcut = ItemKind(item) == ITEM_FS_FILE
+        && QString::fromUtf8(ItemPayload(item)).endsWith(QLatin1String(".url"), Qt::CaseInsensitive);
+    if (internetShortcut && internetTypeName() != channelTypeName())
+        return false;
+    return ItemTypeNameIs(channelTypeName(), folder, item);
+}
+
 QString typeNameOf(LPCITEMIDLIST absolute)
 {
     SHFILEINFO info;
@@ -213,7 +224,7 @@ void TCustomFavoritesListView::BrowseFolder(LPCITEMIDLIST list)
     std::vector<FavoriteRecord> records;
     records.reserve(items.size());
     for (UniquePidl& item : items) {
-        if (!Channels && ItemTypeNameIs(channelTypeName(), *folder, item.get()))
+        if (!Channels && isChannel(*folder, item.get()))
             continue;
         QString name = GetDisplayName(*folder, item.get());
         records.push_back(FavoriteRecord{std::move(item), std::move(name)});
