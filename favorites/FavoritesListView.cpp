@@ -1,6 +1,7 @@
 #include "favorites/FavoritesListView.h"
 
 #include "browserhost/Sextant.h"
+#include "platform/shell/ShellFolder.h"
 #include "platform/shell/ShellNames.h"
 #include "platform/shell/ShortcutFiles.h"
 #include "platform/shell/SpecialFolders.h"

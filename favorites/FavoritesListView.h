@@ -7,7 +7,7 @@
 // fills at once. The list follows changes made elsewhere by watching the
 // folder it shows.
 #include "favorites/FavoritesViewCommon.h"
-#include "platform/shell/ShellFolder.h"
+#include "platform/shell/ItemIdList.h"
 
 #include <QPointer>
 #include <QString>
@@ -16,6 +16,7 @@
 #include <memory>
 
 class FavoritesListModel;
+class IShellFolder;
 class QMenu;
 class TSextant;
 

@@ -25,16 +25,19 @@ constexpr int kNodeTypeRole = Qt::UserRole;
 constexpr int kNodePathRole = Qt::UserRole + 1;
 constexpr int kNodeIconRole = Qt::UserRole + 2;
 
-constexpr unsigned kSmallSystemIcon = SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON;
+constexpr unsigned kSmallSystemIcon = SHGFI_SYSICONINDEX | SHGFI_SMALLICON;
 
 QString withSlash(const QString& path) { return path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/'); }
 
 bool isFolderKind(TNodeType kind) { return kind == ntEmptyFolder || kind == ntFolder; }
 
-int fileTypeIcon(const QString& name, DWORD attributes)
+// With attributes, the icon of any item of that name and kind (nothing is
+// read from the disk); without, the icon the shell shows for the item itself,
+// the same one the list view shows.
+int systemIcon(const QString& name, DWORD attributes = 0)
 {
     SHFILEINFO info;
-    SHGetFileInfo(name, attributes, info, kSmallSystemIcon);
+    SHGetFileInfo(name, attributes, info, kSmallSystemIcon | (attributes ? SHGFI_USEFILEATTRIBUTES : 0));
     return info.iIcon;
 }
 
@@ -142,7 +145,7 @@ void TCustomFavoritesTree::AddFolderItems(QTreeWidgetItem* node)
     const QString path = GetNodePath(node);
     for (const QFileInfo& folder : entriesOf(path, QDir::Dirs)) {
         QTreeWidgetItem* child = AddNode(node, folder.fileName(), ntEmptyFolder, folder.filePath());
-        const int icon = fileTypeIcon(QStringLiteral("*.*"), FILE_ATTRIBUTE_DIRECTORY);
+        const int icon = systemIcon(QStringLiteral("*.*"), FILE_ATTRIBUTE_DIRECTORY);
         setNodeIcon(child, icon);
         if (folderIcon_ < 0)
             folderIcon_ = icon;
@@ -150,7 +153,7 @@ void TCustomFavoritesTree::AddFolderItems(QTreeWidgetItem* node)
     if (options_ & foShowItems) {
         for (const QFileInfo& file : entriesOf(path, QDir::Files, {QStringLiteral("*.url")})) {
             QTreeWidgetItem* child = AddNode(node, file.fileName().chopped(4), ntItem, file.filePath());
-            setNodeIcon(child, ShortcutIconIndex(fileTypeIcon(file.fileName(), FILE_ATTRIBUTE_NORMAL)));
+            setNodeIcon(child, ShortcutIconIndex(systemIcon(file.filePath())));
         }
     }
     if (NodeType(node) == ntEmptyFolder) {
