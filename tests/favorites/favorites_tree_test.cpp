@@ -4,9 +4,15 @@
 
 #include "FavoritesFixture.h"
 #include "ScriptedDialogs.h"
+#include "favorites/ShellContextMenu.h"
 #include "platform/shell/SystemImageList.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -221,6 +227,76 @@ TEST_F(FavoritesTreeTest, ChangesOnDiskShowUp)
         return Texts(Tree().FavoritesNode()) == QStringList({"Links", "Work", "Added", "News", "news"}) && workNow
             && workNow->isExpanded() && Texts(workNow) == QStringList({"Old", "Deeper", "Plan"});
     }));
+}
+
+TEST_F(FavoritesTreeTest, ToolsCommandsAddOrganizeAndExpand)
+{
+    ScriptedDialogs dialogs;
+    control->locationURL = u"https://added.example/page";
+    control->locationName = u"Added page";
+    dialogs.Accept();
+    Tree().OpenNode(Tree().ToolsNode()->child(1));
+    EXPECT_EQ(dialogs.Last().Caption, "Add Favorite");
+    ASSERT_TRUE(Texts(Tree().FavoritesNode()).contains("Added page"));
+    Tree().OpenNode(Child(Tree().FavoritesNode(), "Added page"));
+    EXPECT_EQ(Opened(), QStringList{"https://added.example/page"});
+
+    QStringList organized;
+    Tree().OnOrganizeDialog = [&](QWidget* owner, const QString& folder) {
+        EXPECT_EQ(owner, Tree().window());
+        organized.append(folder);
+        ASSERT_TRUE(QFile::remove(favorites + "/Broken.url"));
+    };
+    Tree().OpenNode(Tree().ToolsNode()->child(0));
+    EXPECT_EQ(organized, QStringList{favorites + "/"});
+    EXPECT_FALSE(Texts(Tree().FavoritesNode()).contains("Broken"));
+
+    Tree().ToolsNode()->setExpanded(false);
+    Tree().OpenNode(Tree().ToolsNode());
+    EXPECT_TRUE(Tree().ToolsNode()->isExpanded());
+}
+
+TEST_F(FavoritesTreeTest, RightClickShowsTheItemsShellMenuOrTheOwnMenu)
+{
+    form.show();
+    QStringList shellMenus;
+    SetContextMenuTracker([&](QMenu& menu, const QPoint&) {
+        QStringList texts;
+        for (const QAction* action : menu.actions())
+            texts.append(action->text());
+        shellMenus.append(texts.join(QLatin1Char(',')));
+        return nullptr;
+    });
+    QTreeWidgetItem* news = Child(Tree().FavoritesNode(), "news");
+    Tree().setCurrentItem(news);
+    const QPoint onNews = Tree().visualItemRect(news).center();
+    QContextMenuEvent byMouse(QContextMenuEvent::Mouse, onNews, Tree().viewport()->mapToGlobal(onNews));
+    QApplication::sendEvent(Tree().viewport(), &byMouse);
+    ASSERT_EQ(shellMenus.size(), 1);
+    EXPECT_TRUE(shellMenus[0].contains("Open")) << shellMenus[0].toStdString();
+    // The command nodes have no file: no menu.
+    const QPoint onTools = Tree().visualItemRect(Tree().ToolsNode()->child(0)).center();
+    QContextMenuEvent onCommand(QContextMenuEvent::Mouse, onTools, Tree().viewport()->mapToGlobal(onTools));
+    QApplication::sendEvent(Tree().viewport(), &onCommand);
+    EXPECT_EQ(shellMenus.size(), 1);
+    SetContextMenuTracker(nullptr);
+
+    // The own menu pops up at the focused node's centre for the menu key.
+    QMenu own;
+    own.addAction("Mine");
+    QPoint shownAt;
+    QObject::connect(&own, &QMenu::aboutToShow, [&] {
+        QTimer::singleShot(0, &own, [&] {
+            shownAt = own.pos();
+            own.close();
+        });
+    });
+    Tree().PopupMenuMode = pmm_PopupMenu;
+    Tree().PopupMenu = &own;
+    QContextMenuEvent byKey(QContextMenuEvent::Keyboard, QPoint(1, 1), QPoint(1, 1));
+    QApplication::sendEvent(Tree().viewport(), &byKey);
+    EXPECT_EQ(shownAt, Tree().viewport()->mapToGlobal(onNews));
+    EXPECT_EQ(Tree().currentItem(), news);
 }
 
 } // namespace
