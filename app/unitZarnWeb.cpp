@@ -3,6 +3,8 @@
 #include "app/ImageLists.h"
 #include "app/MainMenus.h"
 #include "browserhost/Sextant.h"
+#include "favorites/FavoritesListView.h"
+#include "favorites/FavoritesTree.h"
 #include "platform/shell/ContextMenu.h"
 #include "tools/FormPlacement.h"
 
@@ -145,6 +147,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     bindKeys();
     bindSextant1Events();
     bindSextant2Events();
+    FavoritesListView1->Sextant = Sextant1;
+    FavoritesTree1->Sextant = Sextant1;
     placeOnScreen();
     FormCreate();
 }
@@ -370,8 +374,10 @@ QWidget* TfrmMain::createAccessoriesPanel()
     lvEventLog->setObjectName(QStringLiteral("lvEventLog"));
     // Same-height rows keep appending cheap on pages with many frames.
     lvEventLog->setUniformItemSizes(true);
-    FavoritesListView1 = emptyView(PageCtrl, QStringLiteral("FavoritesListView1"));
-    FavoritesTree1 = emptyView(PageCtrl, QStringLiteral("FavoritesTree1"));
+    FavoritesListView1 = new TFavoritesListView(PageCtrl);
+    FavoritesListView1->setObjectName(QStringLiteral("FavoritesListView1"));
+    FavoritesTree1 = new TFavoritesTree(PageCtrl);
+    FavoritesTree1->setObjectName(QStringLiteral("FavoritesTree1"));
     HistoryListView1 = emptyView(PageCtrl, QStringLiteral("HistoryListView1"));
     PageCtrl->addTab(lvEventLog, QStringLiteral("Events Log"));
     PageCtrl->addTab(FavoritesListView1, QStringLiteral("FavoritesLV"));
@@ -677,10 +683,21 @@ void TfrmMain::ShowLinksTab()
 
 void TfrmMain::RebuildActiveView()
 {
-    // The favorites and history views rebuild themselves here once they
-    // are in place; the Events Log has nothing to rebuild.
-    if (PageCtrl->currentIndex() == atLocalFolders)
+    // The history view rebuilds itself here once it is in place; the Events
+    // Log has nothing to rebuild.
+    switch (PageCtrl->currentIndex()) {
+    case atFavoritesLV:
+        FavoritesListView1->Reload();
+        break;
+    case atFavoritesTV:
+        FavoritesTree1->RebuildTree();
+        break;
+    case atLocalFolders:
         Sextant2->Navigate(DriveRoot.toStdU16String());
+        break;
+    default:
+        break;
+    }
 }
 
 QString TfrmMain::StatusPanelText(int index) const

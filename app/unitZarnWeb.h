@@ -61,6 +61,8 @@ class QTimer;
 class QTreeWidget;
 class TSextant;
 class TDodiViveDE;
+class TFavoritesListView;
+class TFavoritesTree;
 
 // The address among the program's arguments (after the program's own
 // name): the first one that does not start with "-". An argument that does is
@@ -152,8 +154,8 @@ public:
     QToolButton* sbRebuildView = nullptr;
     QTabWidget* PageCtrl = nullptr;
     QListWidget* lvEventLog = nullptr;
-    QTreeWidget* FavoritesListView1 = nullptr;
-    QTreeWidget* FavoritesTree1 = nullptr;
+    TFavoritesListView* FavoritesListView1 = nullptr;
+    TFavoritesTree* FavoritesTree1 = nullptr;
     QTreeWidget* HistoryListView1 = nullptr;
     QWidget* Panel1 = nullptr;
     QToolButton* sbUp = nullptr;
