@@ -2,6 +2,7 @@
 // files into it, against real folders in a temporary home.
 #include "favorites/ExportFavorite.h"
 #include "favorites/ImportFavorite.h"
+#include "platform/shell/ProgramLauncher.h"
 #include "platform/shell/ShortcutFiles.h"
 
 #include "ScriptedDialogs.h"
@@ -24,6 +25,22 @@ const QByteArray Header = "<!-- Made with ZarnWeb -->\r\n"
                           "<H1>Exported Favorites</H1>\r\n"
                           "\r\n"
                           "<DL><P>\r\n";
+
+// Records the addresses handed to the desktop instead of opening them.
+class OpenedUrls final : public IProgramLauncher {
+public:
+    OpenedUrls() { SetProgramLauncher(this); }
+    ~OpenedUrls() override { SetProgramLauncher(nullptr); }
+    OpenedUrls(const OpenedUrls&) = delete;
+    OpenedUrls& operator=(const OpenedUrls&) = delete;
+    bool startDetached(const QString&, const QStringList&) override { return false; }
+    bool openWithDesktop(const QUrl& url) override
+    {
+        urls << url;
+        return true;
+    }
+    QList<QUrl> urls;
+};
 
 class BookmarkFiles : public ::testing::Test {
 protected:
@@ -232,6 +249,7 @@ TEST_F(BookmarkFiles, ExportFailuresAreReportedWithTheirCodes)
 TEST_F(BookmarkFiles, ExportSuccessIsAnnouncedWithTheFilePath)
 {
     ScriptedDialogs dialogs;
+    OpenedUrls desktop;
     QStatusBar statusBar;
     QString announced;
     TExportFavorite exporter;
@@ -239,11 +257,13 @@ TEST_F(BookmarkFiles, ExportSuccessIsAnnouncedWithTheFilePath)
     exporter.TargetPath = out + QLatin1Char('/');
     exporter.StatusBar = &statusBar;
     exporter.NavigateOnComplete = true;
+    exporter.ExploreFavFileOnComplete = true;
     exporter.OnSuccess = [&](QObject*, const QString& message) { announced = message; };
     ASSERT_TRUE(exporter.Execute());
     EXPECT_EQ(announced, "Your favorites have been successfully exported to " + out + "/newbook.htm");
     EXPECT_EQ(statusBar.currentMessage(), announced);
     EXPECT_EQ(dialogs.Texts(), QStringList{"Please assign a WebBrowser before using this feature."});
+    EXPECT_EQ(desktop.urls, QList<QUrl>{QUrl::fromLocalFile(out + QLatin1Char('/'))});
 }
 
 TEST_F(BookmarkFiles, ExportFollowsFolderLinksOnceAndNeverLoops)
