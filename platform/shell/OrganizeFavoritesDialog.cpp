@@ -263,8 +263,8 @@ bool TOrganizeFavoritesDialog::DeleteSelected()
     return true;
 }
 
-void DoOrganizeFavDlg(QWidget* owner, const QString& favoritesFolder, FavoriteNameMaker safeName)
+void DoOrganizeFavDlg(QWidget* owner, const QString& favoritesFolder)
 {
-    TOrganizeFavoritesDialog dialog(favoritesFolder, std::move(safeName), owner);
+    TOrganizeFavoritesDialog dialog(favoritesFolder, ShortcutFileName, owner);
     dialog.exec();
 }

@@ -11,7 +11,11 @@
 // through Dialogs(), so that a test can answer them; the buttons carry the
 // object names btnCreateFolder, btnRename, btnMoveToFolder, btnDelete and
 // btnClose, the tree tvFavorites.
+#include "platform/shell/ShellNames.h"
+
+#include "platform/shell/ShellNames.h"
 #include <QDialog>
+
 #include <QString>
 
 #include <functional>
@@ -22,14 +26,17 @@ class QTreeWidgetItem;
 
 // Makes a name the user typed into a file name for the favorites folder:
 // name plus extension (".url" for a shortcut, empty for a folder), with
-// nothing in it that could name another folder.
+// nothing in it that could name another folder. ShortcutFileName (the rule
+// every favorite's name follows) unless a caller gives another; the dialog
+// still refuses any result that would leave the folder.
 using FavoriteNameMaker = std::function<QString(const QString& name, const QString& extension)>;
 
 class TOrganizeFavoritesDialog : public QDialog {
     Q_OBJECT
 
 public:
-    TOrganizeFavoritesDialog(const QString& favoritesFolder, FavoriteNameMaker safeName, QWidget* owner = nullptr);
+    explicit TOrganizeFavoritesDialog(
+        const QString& favoritesFolder, FavoriteNameMaker safeName = ShortcutFileName, QWidget* owner = nullptr);
 
     // The path of the selected folder or shortcut; empty when none is.
     QString SelectedPath() const;
@@ -66,4 +73,4 @@ private:
 };
 
 // Shows the dialog over owner for the favorites folder until it is closed.
-void DoOrganizeFavDlg(QWidget* owner, const QString& favoritesFolder, FavoriteNameMaker safeName);
+void DoOrganizeFavDlg(QWidget* owner, const QString& favoritesFolder);
