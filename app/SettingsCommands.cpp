@@ -58,8 +58,12 @@ void TfrmMain::bindSettingsCommands()
 
     bind("Navigation|Go Dowload Masked", [this] {
         StopIfBusy();
-        DownloadFileWithMessage(
-            MaskedPicture, GetSpecialFolderPath(CSIDL_DESKTOPDIRECTORY) + QStringLiteral("/google-image.gif"), true);
+        const QString desktop = GetSpecialFolderPath(CSIDL_DESKTOPDIRECTORY);
+        if (desktop.isEmpty()) {
+            MessageDlg(QStringLiteral("There is no desktop folder to save the picture in."), mtError, mbOK);
+            return;
+        }
+        DownloadFileWithMessage(MaskedPicture, desktop + QStringLiteral("/google-image.gif"), true);
     });
     bind("Navigation|Go With Query Details", [this] {
         const QString title = QStringLiteral("Browser Demo");

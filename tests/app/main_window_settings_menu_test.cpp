@@ -21,6 +21,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
@@ -198,6 +200,25 @@ TEST_F(MainWindowSettingsMenu, RegisteredProgramsStartWithoutAShellAndAFailedSta
     trigger("&Tools|Show / Open|Open Calender");
     ASSERT_EQ(dialogs.Calls().size(), 1u);
     EXPECT_EQ(dialogs.Last().Type, mtError);
+}
+
+TEST_F(MainWindowSettingsMenu, APictureIsNeverSavedOutsideADesktopFolder)
+{
+    // A desktop folder that cannot be made: its parent is a file.
+    QFile blocker(home.path("blocker"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QFile dirs(home.path(".config/user-dirs.dirs"));
+    ASSERT_TRUE(dirs.open(QIODevice::WriteOnly));
+    dirs.write("XDG_DESKTOP_DIR=\"$HOME/blocker/Desktop\"\n");
+    dirs.close();
+    SetProcessOffline(true); // no transfer may reach the network
+
+    trigger("Navigation|Go Dowload Masked");
+    ASSERT_EQ(dialogs.Calls().size(), 1u);
+    EXPECT_EQ(dialogs.Last().Type, mtError);
+    EXPECT_FALSE(QFileInfo::exists("/google-image.gif"));
+    EXPECT_FALSE(QFileInfo::exists(home.path("blocker/Desktop")));
 }
 
 } // namespace
