@@ -3,6 +3,7 @@
 // one bookmark HTML file that other browsers import.
 #include "favorites/BookmarkRecords.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QPointer>
 #include <QString>
