@@ -10,6 +10,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <compare>
 
 QString FavoritesRoot(const QString& favoritesPath)
 {

@@ -7,7 +7,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 
-#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStatusBar>
 #include <QUrl>

@@ -3,6 +3,7 @@
 // one bookmark HTML file that other browsers import.
 #include "favorites/BookmarkRecords.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -60,11 +61,10 @@ public:
     // Favorites written by the last successful Execute.
     int ExportedCount() const { return exportedCount_; }
 
+private:
     // The bookmark file's text for sorted records: the header naming
     // HTMLTitle, the body, lines ended by CR LF.
     QByteArray BookmarkHtml(const TUrlRecs& sortedRecords) const;
-
-private:
     bool CheckValues();
     bool fail(const QString& message, unsigned char code);
     QString withChangeIt(const QString& message) const;

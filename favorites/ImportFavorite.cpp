@@ -124,7 +124,10 @@ TUrlRecs ParseBookmarks(const QStringList& lines, int* skipped)
         } else if (line.contains(QLatin1String("http://")) || line.contains(QLatin1String("https://"))) {
             std::optional<TUrlRec> favorite = favoriteOfLine(line);
             if (!favorite) {
-                ++unusable;
+                // An anchor to another kind of address is left out; a
+                // description that names an address is no bookmark at all.
+                if (line.contains(QLatin1String("HREF="), Qt::CaseInsensitive))
+                    ++unusable;
                 continue;
             }
             favorite->Folder = names.mid(1, level);

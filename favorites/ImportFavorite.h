@@ -24,9 +24,9 @@ struct TImportFavoriteLocalization {
 
 // The records of a bookmark file's lines, in file order: folders from
 // "<H3" lines, favorites from lines holding an http:// or https:// address
-// (the text between the first two double quotes, entities decoded; lines
-// whose address does not start with either are counted in skipped). Names
-// are cleaned and made safe file names.
+// (the text between the first two double quotes, entities decoded; anchor
+// lines whose address does not start with either are counted in skipped).
+// Names are cleaned and made safe file names.
 TUrlRecs ParseBookmarks(const QStringList& lines, int* skipped = nullptr);
 // A title or folder name from a bookmark file as a name of a file or folder
 // inside the target: '"', '\', '*', '/', ':', '<', '>', '?' and '|' become

@@ -308,6 +308,41 @@ TEST_F(BookmarkFiles, ImportCreatesFoldersAndFavoritesInTheSubFolder)
     EXPECT_EQ(dialogs.Texts(), QStringList{import.SuccessMessage});
 }
 
+TEST_F(BookmarkFiles, ImportReadsTheBookmarkFilesOtherBrowsersWrite)
+{
+    writeBookmarkFile(
+        "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n"
+        "<!-- This is an automatically generated file.\n"
+        "     It will be read and overwritten.\n"
+        "     DO NOT EDIT! -->\n"
+        "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'self'; img-src data: *\">\n"
+        "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n"
+        "<TITLE>Bookmarks</TITLE>\n"
+        "<H1>Bookmarks</H1>\n"
+        "<DL><p>\n"
+        "    <DT><H3 ADD_DATE=\"1\" LAST_MODIFIED=\"2\" PERSONAL_TOOLBAR_FOLDER=\"true\">Bookmarks bar</H3>\n"
+        "    <DL><p>\n"
+        "        <DT><A HREF=\"https://www.debian.org/\" ADD_DATE=\"1\" "
+        "ICON=\"data:image/png;base64,iVBORw0KGgo=\">Debian &amp; friends</A>\n"
+        "        <DD>Read about it at https://www.debian.org/intro/\n"
+        "        <HR>\n"
+        "        <DT><H3 ADD_DATE=\"1\">News</H3>\n"
+        "        <DL><p>\n"
+        "            <DT><A HREF=\"https://lwn.net/\" ADD_DATE=\"1\" TAGS=\"linux\">LWN.net</A>\n"
+        "        </DL><p>\n"
+        "    </DL><p>\n"
+        "    <DT><A HREF=\"http://example.com/\" ADD_DATE=\"1\">Example</A>\n"
+        "</DL><p>\n");
+    ASSERT_TRUE(importer().Execute());
+    EXPECT_EQ(tree(),
+        (QStringList{"Imported Bookmarks", "Imported Bookmarks/Bookmarks bar",
+            "Imported Bookmarks/Bookmarks bar/Debian & friends.url", "Imported Bookmarks/Bookmarks bar/News",
+            "Imported Bookmarks/Bookmarks bar/News/LWN.net.url", "Imported Bookmarks/Example.url"}));
+    EXPECT_EQ(imported("Bookmarks bar/News/LWN.net.url"), "https://lwn.net/");
+    EXPECT_EQ(importer_.ImportedCount(), 3);
+    EXPECT_EQ(importer_.SkippedCount(), 0);
+}
+
 TEST_F(BookmarkFiles, ImportFailuresAreReportedWithTheirCodes)
 {
     writeBookmarkFile("<DT><A HREF=\"http://a/\">A</A>\n");

@@ -51,7 +51,7 @@ TEST(BookmarkLines, EachLineKindGivesItsRecord)
         // Not taken: other schemes, and lines that only mention a web address.
         {R"(<DT><A HREF="ftp://x.example/">ftp</A>)", "", 0},
         {R"x(<DT><A HREF="javascript:alert(1)">see http://x.example/</A>)x", "", 1},
-        {R"(<DD>read more at http://x.example/)", "", 1},
+        {R"(<DD>read more at http://x.example/)", "", 0},
         {R"(<DT><a href="HTTP://X.EXAMPLE/">shouting</a>)", "", 0},
         {R"(<TITLE>Bookmarks</TITLE>)", "", 0},
     };
