@@ -126,6 +126,8 @@ void TfrmMain::SetSecureLock(int secureLockIcon)
     if (!lockText.isEmpty())
         SecureLevelText = SecureLevelPrefix + lockText;
     lblLevel->setText(SecureLevelText);
+    // The panel may cut the text.
+    lblLevel->setToolTip(SecureLevelText);
 }
 
 void TfrmMain::bindSextant1Events()

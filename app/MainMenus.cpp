@@ -17,7 +17,7 @@ std::vector<E> fileMenu()
     return {{"&Open Page Dialog..."}, {"Load From Stream"}, {"Load From Strings"}, {"Save Page To Strings"},
         {"Save Page To Stream"}, {"-"}, {"Save Page to file"}, {"Save Dialog"}, {"&Save page As..."},
         {"Save page text"}, {"Save Page Images"}, {"-"}, {"&Print..."}, {"Print Previe&w"}, {"Page &Setup"},
-        {"Print With Options"}, {"-"}, {"Work Offline"}, {"-"}, {"&Exit"}};
+        {"Print With Options"}, {"-"}, check("Work Offline"), {"-"}, {"&Exit"}};
 }
 
 std::vector<E> editMenu()

@@ -7,6 +7,7 @@
 #include "favorites/FavoritesTree.h"
 #include "platform/shell/ContextMenu.h"
 #include "tools/FormPlacement.h"
+#include "tools/OrganizeFavorites.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -143,11 +144,13 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     createMenus();
     bindCommands();
     bindEditorCommands();
+    bindSettingsCommands();
     bindKeys();
     bindSextant1Events();
     bindSextant2Events();
     FavoritesListView1->Sextant = Sextant1;
     FavoritesTree1->Sextant = Sextant1;
+    FavoritesTree1->OnOrganizeDialog = [](QWidget* owner, const QString&) { ShowOrganizeFavorites(owner); };
     placeOnScreen();
     FormCreate();
 }
@@ -281,16 +284,16 @@ QWidget* TfrmMain::createSecurityPanel()
     lblLevel = label(QStringLiteral("lblLevel"));
     ImgSSL->hide();
     imgUn->hide();
-    // A long zone or level text is cut rather than widening the window
-    // beyond the screen.
-    for (QLabel* text : {lblZone, lblSSL, lblLevel})
-        text->setMinimumWidth(1);
+    // The zone's name and the SSL text are short texts of ours and are shown
+    // whole; the level text takes the rest and is cut rather than widening
+    // the window beyond the screen.
+    lblLevel->setMinimumWidth(1);
     row->addWidget(imgZone);
-    row->addWidget(lblZone, 1);
+    row->addWidget(lblZone);
     row->addWidget(ImgSSL);
     // The unsecured picture takes the SSL label's place when shown.
     row->addWidget(imgUn);
-    row->addWidget(lblSSL, 1);
+    row->addWidget(lblSSL);
     row->addWidget(lblLevel, 1);
     return PanelSecurity;
 }

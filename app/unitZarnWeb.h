@@ -238,6 +238,8 @@ private:
     void bindCommands();
     void createEditor();
     void bindEditorCommands();
+    // The settings and system commands of the menus (SettingsCommands.cpp).
+    void bindSettingsCommands();
     void fillLinksGrid();
     QStringList linksBarUrls() const;
 

@@ -17,35 +17,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$build/bench/download-bench-server" > "$work/port" &
-server_pid=$!
-for _ in $(seq 50); do [[ -s "$work/port" ]] && break; sleep 0.1; done
-base="http://127.0.0.1:$(head -1 "$work/port")"
+source "$here/measure.sh"
+start_server "$build"
 big=$((1024 * 1024 * 1024))
 small_count=1000
 
-# measure CMD...: the median of five runs (the machine is noisy); sets secs
-# and rss_kb (the peak memory of the run with the median time).
-measure() {
-  : > "$work/runs"
-  for _ in 1 2 3 4 5; do
-    rm -rf "$work/out" && mkdir -p "$work/out"
-    /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>"$work/stderr" \
-      || { echo "bench-download: $1 failed:" >&2; cat "$work/stderr" >&2; exit 1; }
-    tail -1 "$work/time" >> "$work/runs"
-  done
-  read -r secs rss_kb < <(sort -n "$work/runs" | sed -n 3p)
-}
-
-check_size() {
-  local size
-  size=$(stat -c %s "$1")
-  [[ "$size" -eq "$2" ]] || { echo "bench-download: $1 has $size bytes, expected $2" >&2; exit 1; }
-}
-
-printf '%-34s %9s %11s %10s\n' "run" "seconds" "MiB/s" "peak MiB"
-row() { awk -v n="$1" -v s="$2" -v m="$3" -v b="$4" \
-  'BEGIN{printf "%-34s %9.2f %11.1f %10.1f\n", n, s, (s > 0 ? b / 1048576 / s : 0), m / 1024}'; }
+header
 
 measure "$build/download/zarn-download" "$base/big.bin" -o "$work/out/big.bin"
 check_size "$work/out/big.bin" $big

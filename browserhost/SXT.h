@@ -235,10 +235,11 @@ public:
     // windows itself and does not raise it yet. Unhandled: the client size is used as is.
     TSXTClientToHostWindow OnClientToHostWindow;
     // Raised when the page's encryption state changes (SecureLockIcon: a secure lock
-    // icon constant). The Qt WebEngine control raises it before each navigate-complete
-    // of the page: 0 (unsecure) for an address that did not come over https, 6 (128 bit)
-    // for one that did (the engine negotiates no cipher weaker than that); it cannot
-    // tell mixed content or the other strengths apart. Unhandled: nothing.
+    // icon constant, WebBrowser.h). The Qt WebEngine control raises it before each
+    // navigate-complete of the page: 6 (128 bit) for a page that came over https with a
+    // certificate the engine verified, 0 (unsecure) for any other, the engine's error
+    // page for an https address that failed included; QtWebBrowser.h says why the other
+    // values never come. Unhandled: nothing.
     TSXTSetSecureLockIcon OnSetSecureLockIcon;
     // Raised when a response is a file the page cannot show. TCustomSextant declares
     // its own OnFileDownload, so this slot is reached only through a TSXT. Setting

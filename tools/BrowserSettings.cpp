@@ -1,6 +1,7 @@
 #include "tools/BrowserSettings.h"
 
 #include "platform/inet/ProcessProxy.h"
+#include "platform/inet/UrlCache.h"
 #include "platform/inet/UrlHistory.h"
 #include "platform/registry/Profile.h"
 #include "platform/registry/Registry.h"
@@ -41,6 +42,18 @@ std::optional<DesktopApp> defaultApp(const QString& mimeType)
 }
 
 } // namespace
+
+CacheCleared ClearCache()
+{
+    const TUrlCacheCleared files = TUrlCache().Clear();
+    return {files.Entries, files.Bytes, ClearHttpCache().value_or(-1)};
+}
+
+QString GetCachedPath(const QString& address)
+{
+    const auto entry = TUrlCache().Find(address);
+    return entry ? entry->LocalFile : QString();
+}
 
 void SetGlobalOffline(bool offline) { SetProcessOffline(offline); }
 

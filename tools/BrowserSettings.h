@@ -25,8 +25,24 @@ QString GetHistoryPath();
 // missing; empty for a virtual or unknown folder or one that cannot be made.
 QString GetSpecialFolderPath(int csidl);
 
+// What ClearCache removed: the files of the download cache and their bytes,
+// and the bytes the engine's HTTP cache held (-1 when no engine runs in the
+// program).
+struct CacheCleared {
+    int Files = 0;
+    qint64 FileBytes = 0;
+    qint64 EngineBytes = -1;
+};
+// Deletes every entry of the internet cache: the files downloaded through
+// DownloadFile and the page engine's HTTP cache. Asks nothing.
+CacheCleared ClearCache();
+// The local copy of address in the download cache, matched exactly (letter
+// case counts); empty when there is none.
+QString GetCachedPath(const QString& address);
+
 // Sets this program's offline state (never the desktop's): while offline the
-// page engine and our transfers refuse network requests.
+// page engine and our transfers refuse network requests. The state is kept
+// in the registry and holds again at the next start.
 void SetGlobalOffline(bool offline);
 void WorkOffline();
 void WorkOnline();

@@ -5,11 +5,16 @@
 #include "platform/shell/ShortcutFiles.h"
 #include "platform/shell/SpecialFolders.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/urlmon/DownloadToFile.h"
 #include "tools/BrowserSettings.h"
 #include "tools/DocumentTools.h"
 #include "tools/SystemTools.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QProgressDialog>
+
+#include <algorithm>
 
 void OpenHotmail(TSextant& browser) { NavigateToUrl(browser, QStringLiteral("https://login.live.com/cgi-bin/login")); }
 
@@ -17,19 +22,69 @@ void OpenGoogleMail(TSextant& browser) { NavigateToUrl(browser, QStringLiteral("
 
 void OpenYahooMail(TSextant& browser) { NavigateToUrl(browser, QStringLiteral("https://mail.yahoo.com/")); }
 
+namespace {
+
+// The Stop dialog of a download: how much has arrived, and a Stop button.
+// It shows itself once the download has taken more than a moment.
+class DownloadProgress : public IBindStatusCallback {
+public:
+    explicit DownloadProgress(const QString& source)
+    {
+        dialog_.setWindowTitle(QStringLiteral("Downloading"));
+        dialog_.setLabelText(QStringLiteral("Downloading: ") + source);
+        dialog_.setCancelButtonText(QStringLiteral("Stop"));
+        dialog_.setWindowModality(Qt::ApplicationModal);
+        dialog_.setAutoReset(false);
+        dialog_.setAutoClose(false);
+        dialog_.setRange(0, 0);
+        dialog_.setMinimumDuration(ShowAfterMs);
+    }
+
+    // False once the user asked to stop; keeps the dialog answering.
+    bool keepGoing()
+    {
+        QCoreApplication::processEvents();
+        return !dialog_.wasCanceled();
+    }
+
+    HRESULT OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode, const std::u16string&) override
+    {
+        if (statusCode == BINDSTATUS_DOWNLOADINGDATA || statusCode == BINDSTATUS_ENDDOWNLOADDATA) {
+            dialog_.setMaximum(static_cast<int>(progressMax / 1024));
+            dialog_.setValue(static_cast<int>(std::min(progress, progressMax ? progressMax : progress) / 1024));
+        }
+        return S_OK;
+    }
+
+private:
+    static constexpr int ShowAfterMs = 500;
+    QProgressDialog dialog_;
+};
+
+} // namespace
+
 bool DownloadFileWithMessage(const QString& source, const QString& target, bool showMessage)
 {
-    const bool downloaded = DownloadFile(source, target);
     if (!showMessage)
-        return downloaded;
-    if (downloaded)
+        return DownloadFile(source, target);
+    HRESULT result = E_FAIL;
+    try {
+        DownloadProgress progress(source);
+        result = DownloadUrlToFile(
+            source.toStdU16String(), target.toStdU16String(), {}, &progress, [&] { return progress.keepGoing(); });
+    } catch (const std::exception&) {
+        result = E_FAIL;
+    }
+    if (result == E_ABORT)
+        return false; // stopped by the user, who needs no box to say so
+    if (result == S_OK)
         Dialogs().MessageBox(QStringLiteral("Downloading: ") + source + QStringLiteral("\n\rTo: ") + target
                 + QStringLiteral("\n\rwas successfully finished."),
             QStringLiteral("Download successful."), MB_OK);
     else
         Dialogs().MessageBox(QStringLiteral("An error ocurred while downloading the file.") + source,
             QStringLiteral("Downloading Error!!"), MB_OK | MB_ICONERROR);
-    return downloaded;
+    return result == S_OK;
 }
 
 void GoWithQueryDetails(TSextant& browser, const QString& address, const QString& query)

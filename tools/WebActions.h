@@ -10,10 +10,12 @@ void OpenHotmail(TSextant& browser);
 void OpenGoogleMail(TSextant& browser);
 void OpenYahooMail(TSextant& browser);
 
-// Downloads source into target (DownloadFile: time-outs for connecting and
-// stalling, through a temporary name). With showMessage the user is told the
-// outcome: "Download successful." or the error box "Downloading Error!!".
-// True when the file was written.
+// Downloads source into target (DownloadFile: given up when the server does
+// not answer or goes quiet for 30 s, written through a temporary name).
+// With showMessage a dialog shows the progress while the download takes
+// more than a moment, with a Stop button that cancels it (no message
+// follows), and the user is told the outcome: "Download successful." or the
+// error box "Downloading Error!!". True only when the file was written.
 bool DownloadFileWithMessage(const QString& source, const QString& target, bool showMessage);
 
 // Navigates to address followed by query, posting

@@ -1,5 +1,7 @@
 #include "platform/inet/ProcessProxy.h"
 
+#include "platform/registry/Registry.h"
+
 #include <QNetworkProxy>
 
 #include <curl/curl.h>
@@ -9,11 +11,34 @@
 
 namespace {
 
+const QString OfflineKey = QStringLiteral("\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");
+const QString OfflineValue = QStringLiteral("GlobalUserOffline");
+
+bool storedOffline()
+{
+    try {
+        TRegistry reg(HKEY_CURRENT_USER);
+        return reg.OpenKeyReadOnly(OfflineKey) && reg.ValueExists(OfflineValue) && reg.ReadInteger(OfflineValue) != 0;
+    } catch (const ERegistryException&) {
+        return false;
+    }
+}
+
+// A store that cannot be written leaves the state to this run.
+void storeOffline(bool offline)
+{
+    try {
+        TRegistry reg(HKEY_CURRENT_USER);
+        if (reg.OpenKey(OfflineKey, true))
+            reg.WriteInteger(OfflineValue, offline ? 1 : 0);
+    } catch (const ERegistryException&) {}
+}
+
 struct ProxyState {
     std::optional<QNetworkProxy> before; // Qt's proxy before the first change
     ProcessProxy current;
     std::function<void()> changed;
-    std::atomic<bool> offline{false}; // read by the engine's network threads
+    std::atomic<bool> offline{storedOffline()}; // read by the engine's network threads
 };
 
 ProxyState& state()
@@ -57,7 +82,11 @@ void SetProcessProxyChangedHandler(std::function<void()> handler) { state().chan
 
 ProcessProxy CurrentProcessProxy() { return state().current; }
 
-void SetProcessOffline(bool offline) { state().offline = offline; }
+void SetProcessOffline(bool offline)
+{
+    state().offline = offline;
+    storeOffline(offline);
+}
 
 bool ProcessOffline() { return state().offline; }
 

@@ -33,10 +33,13 @@ ProcessProxy CurrentProcessProxy();
 // removes it.
 void SetProcessProxyChangedHandler(std::function<void()> handler);
 
-// Whether this process works offline. While set, the page engine refuses
+// Whether this program works offline. While set, the page engine refuses
 // its network requests and libcurl transfers of ours refuse every network
-// protocol (they fail at once); local files still load. The desktop's
-// connection is never touched.
+// protocol (they fail at once); local files still load. The state is kept
+// in the current user's registry, value "GlobalUserOffline" (1: offline) of
+// "Software\Microsoft\Windows\CurrentVersion\Internet Settings", and read
+// from there at the first use in a run, so that it survives a restart. The
+// desktop's connection is never touched.
 void SetProcessOffline(bool offline);
 bool ProcessOffline();
 

@@ -1,16 +1,14 @@
 #include "platform/inet/UrlHistory.h"
 
+#include "platform/inet/SqliteStore.h"
 #include "platform/registry/Profile.h"
-
-#include <QDir>
-#include <QFileInfo>
-
-#include <sqlite3.h>
 
 namespace {
 
-constexpr int kBusyTimeoutMs = 2000;
-
+// Two orders serve the prefix lookup (MatchPrefix): by key, then rank, to
+// find the few addresses that begin with a longer text, and by rank with the
+// key beside it, to walk from the most visited down when the first letters
+// match a great many.
 const char* const kSchema = R"(
 CREATE TABLE IF NOT EXISTS visits(
   url TEXT PRIMARY KEY NOT NULL,
@@ -18,52 +16,27 @@ CREATE TABLE IF NOT EXISTS visits(
   title TEXT NOT NULL DEFAULT '',
   last_visit INTEGER NOT NULL,
   visit_count INTEGER NOT NULL);
-CREATE INDEX IF NOT EXISTS visits_by_key ON visits(match_key);
+DROP INDEX IF EXISTS visits_by_key;
+CREATE INDEX IF NOT EXISTS visits_by_key_rank ON visits(match_key, visit_count DESC, last_visit DESC);
+CREATE INDEX IF NOT EXISTS visits_by_rank ON visits(visit_count DESC, last_visit DESC, match_key);
 CREATE INDEX IF NOT EXISTS visits_by_time ON visits(last_visit);
 )";
 
-// One prepared statement, finalized when it goes out of scope.
-class Statement {
-public:
-    Statement(sqlite3* db, const char* sql) { sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr); }
-    ~Statement() { sqlite3_finalize(stmt_); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
+// Up to this many addresses beginning with the typed text are sorted; more
+// are found sooner by walking the addresses from the most visited down.
+constexpr int kSortedMatches = 1000;
 
-    bool ok() const { return stmt_ != nullptr; }
-    Statement& bind(int index, const QString& text)
-    {
-        const QByteArray utf8 = text.toUtf8();
-        sqlite3_bind_text(stmt_, index, utf8.constData(), utf8.size(), SQLITE_TRANSIENT);
-        return *this;
-    }
-    Statement& bind(int index, qint64 value)
-    {
-        sqlite3_bind_int64(stmt_, index, value);
-        return *this;
-    }
-    int step() { return stmt_ ? sqlite3_step(stmt_) : SQLITE_MISUSE; }
-    void reset() { sqlite3_reset(stmt_); }
-    QString text(int column) const
-    {
-        return QString::fromUtf8(
-            reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column)), sqlite3_column_bytes(stmt_, column));
-    }
-    qint64 integer(int column) const { return sqlite3_column_int64(stmt_, column); }
+using Statement = SqliteStatement;
 
-    // The rows of a query of url, title, last_visit, visit_count.
-    std::vector<TUrlHistoryEntry> entries()
-    {
-        std::vector<TUrlHistoryEntry> rows;
-        while (step() == SQLITE_ROW)
-            rows.push_back(
-                {text(0), text(1), QDateTime::fromMSecsSinceEpoch(integer(2), Qt::UTC), static_cast<int>(integer(3))});
-        return rows;
-    }
-
-private:
-    sqlite3_stmt* stmt_ = nullptr;
-};
+// The rows of a query of url, title, last_visit, visit_count.
+std::vector<TUrlHistoryEntry> entriesOf(Statement& query)
+{
+    std::vector<TUrlHistoryEntry> rows;
+    while (query.step() == SQLITE_ROW)
+        rows.push_back({query.text(0), query.text(1), QDateTime::fromMSecsSinceEpoch(query.integer(2), Qt::UTC),
+            static_cast<int>(query.integer(3))});
+    return rows;
+}
 
 // The first key after every key that begins with prefix.
 QString pastPrefix(QString prefix)
@@ -107,22 +80,14 @@ TUrlHistory::Database* TUrlHistory::open()
 {
     if (db_)
         return db_.get();
-    QDir().mkpath(QFileInfo(file_).absolutePath());
-    auto db = std::make_unique<Database>();
-    if (sqlite3_open_v2(file_.toUtf8().constData(), &db->handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
-        != SQLITE_OK) {
-        fail(QStringLiteral("cannot open %1").arg(file_));
+    QString error;
+    sqlite3* handle = OpenSqliteStore(file_, kSchema, error);
+    if (!handle) {
+        fail(error);
         return nullptr;
     }
-    sqlite3_busy_timeout(db->handle, kBusyTimeoutMs);
-    sqlite3_exec(db->handle, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
-    char* error = nullptr;
-    if (sqlite3_exec(db->handle, kSchema, nullptr, nullptr, &error) != SQLITE_OK) {
-        fail(QStringLiteral("%1 is not a history store: %2").arg(file_, QString::fromUtf8(error)));
-        sqlite3_free(error);
-        return nullptr;
-    }
-    db_ = std::move(db);
+    db_ = std::make_unique<Database>();
+    db_->handle = handle;
     return db_.get();
 }
 
@@ -174,7 +139,7 @@ std::optional<TUrlHistoryEntry> TUrlHistory::Find(const QString& url)
     if (!db)
         return std::nullopt;
     Statement query(db->handle, "SELECT url, title, last_visit, visit_count FROM visits WHERE url = ?1");
-    auto rows = query.bind(1, url).entries();
+    auto rows = entriesOf(query.bind(1, url));
     if (rows.empty())
         return std::nullopt;
     return rows.front();
@@ -186,10 +151,21 @@ std::vector<TUrlHistoryEntry> TUrlHistory::MatchPrefix(const QString& typed, int
     Database* db = key.isEmpty() || limit <= 0 ? nullptr : open();
     if (!db)
         return {};
-    Statement query(db->handle,
-        "SELECT url, title, last_visit, visit_count FROM visits WHERE match_key >= ?1 AND match_key < ?2 "
-        "ORDER BY visit_count DESC, last_visit DESC LIMIT ?3");
-    return query.bind(1, key).bind(2, pastPrefix(key)).bind(3, qint64(limit)).entries();
+    const QString end = pastPrefix(key);
+    Statement counting(db->handle,
+        "SELECT count(*) FROM (SELECT 1 FROM visits INDEXED BY visits_by_key_rank "
+        "WHERE match_key >= ?1 AND match_key < ?2 LIMIT ?3)");
+    const bool many = counting.bind(1, key).bind(2, end).bind(3, qint64(kSortedMatches)).step() == SQLITE_ROW
+        && counting.integer(0) >= kSortedMatches;
+    // The rows' addresses and titles are read only for the chosen few.
+    const QByteArray sql
+        = QByteArrayLiteral("SELECT v.url, v.title, v.last_visit, v.visit_count FROM (SELECT rowid AS id "
+                            "FROM visits INDEXED BY ")
+        + (many ? "visits_by_rank" : "visits_by_key_rank")
+        + " WHERE match_key >= ?1 AND match_key < ?2 ORDER BY visit_count DESC, last_visit DESC LIMIT ?3) AS top "
+          "JOIN visits v ON v.rowid = top.id ORDER BY v.visit_count DESC, v.last_visit DESC";
+    Statement query(db->handle, sql.constData());
+    return entriesOf(query.bind(1, key).bind(2, end).bind(3, qint64(limit)));
 }
 
 std::vector<TUrlHistoryEntry> TUrlHistory::Visits(const QDateTime& from, const QDateTime& to, int limit)
@@ -200,7 +176,7 @@ std::vector<TUrlHistoryEntry> TUrlHistory::Visits(const QDateTime& from, const Q
     Statement query(db->handle,
         "SELECT url, title, last_visit, visit_count FROM visits WHERE last_visit >= ?1 AND last_visit < ?2 "
         "ORDER BY last_visit DESC LIMIT ?3");
-    return query.bind(1, from.toMSecsSinceEpoch()).bind(2, to.toMSecsSinceEpoch()).bind(3, qint64(limit)).entries();
+    return entriesOf(query.bind(1, from.toMSecsSinceEpoch()).bind(2, to.toMSecsSinceEpoch()).bind(3, qint64(limit)));
 }
 
 int TUrlHistory::Count()
@@ -233,13 +209,21 @@ std::function<void()>& clearedHandler()
 
 void SetUrlHistoryClearedHandler(std::function<void()> handler) { clearedHandler() = std::move(handler); }
 
+// The rows go without zeroing each freed page (as single deletions do), and
+// the file is then rebuilt and the journal emptied: quicker than zeroing,
+// and no address is left anywhere in the files. Should another process keep
+// the rebuild from running, the history is still empty.
 bool TUrlHistory::Clear()
 {
     Database* db = open();
     if (!db)
         return false;
-    if (sqlite3_exec(db->handle, "DELETE FROM visits", nullptr, nullptr, nullptr) != SQLITE_OK)
+    sqlite3_exec(db->handle, "PRAGMA secure_delete=OFF", nullptr, nullptr, nullptr);
+    const bool emptied = sqlite3_exec(db->handle, "DELETE FROM visits", nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_exec(db->handle, "PRAGMA secure_delete=ON", nullptr, nullptr, nullptr);
+    if (!emptied)
         return fail(QStringLiteral("cannot clear the history"));
+    sqlite3_exec(db->handle, "VACUUM; PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
     if (clearedHandler())
         clearedHandler()();
     return true;

@@ -1,15 +1,25 @@
 #include "platform/shell/ShortcutFiles.h"
 
+#include "platform/files/SafeFile.h"
 #include "platform/shell/IniText.h"
 
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 
 namespace {
 
 const QString kInternetShortcut = QStringLiteral("internetshortcut");
 const QString kDesktopEntry = QStringLiteral("desktop entry");
+
+// Replaces the file's content through a temporary name; only a file that
+// replaces another is synced first, so that writing many new shortcuts stays
+// cheap.
+bool writeWholeFile(const QString& fileName, const QByteArray& text)
+{
+    SafeFileWriter out(QFile::encodeName(fileName).toStdString());
+    return out.Open() && out.Write(text.constData(), std::size_t(text.size())) && out.Commit();
+}
 
 } // namespace
 
@@ -43,8 +53,7 @@ bool WriteInternetShortcutUrl(const QString& fileName, const QString& url)
         lines << QStringLiteral("[InternetShortcut]") << urlLine;
     const QString newline = crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
     const QByteArray text = (lines.join(newline) + newline).toUtf8();
-    QSaveFile out(fileName);
-    return out.open(QIODevice::WriteOnly) && out.write(text) == text.size() && out.commit();
+    return writeWholeFile(fileName, text);
 }
 
 bool WriteDesktopLink(const QString& fileName, const QString& name, const QString& url)
@@ -52,8 +61,7 @@ bool WriteDesktopLink(const QString& fileName, const QString& name, const QStrin
     const QByteArray text = (QStringLiteral("[Desktop Entry]\nType=Link\nName=") + EscapeDesktopValue(name)
         + QStringLiteral("\nURL=") + EscapeDesktopValue(url) + QStringLiteral("\nIcon=text-html\n"))
                                 .toUtf8();
-    QSaveFile out(fileName);
-    return out.open(QIODevice::WriteOnly) && out.write(text) == text.size() && out.commit();
+    return writeWholeFile(fileName, text);
 }
 
 QString ReadDesktopLinkUrl(const QString& fileName)

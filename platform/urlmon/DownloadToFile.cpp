@@ -1,6 +1,7 @@
 #include "platform/urlmon/DownloadToFile.h"
 
 #include "platform/files/SafeFile.h"
+#include "platform/inet/UrlCache.h"
 
 #include <algorithm>
 #include <array>
@@ -87,7 +88,7 @@ public:
     {
         if (result_ != E_PENDING || moniker_)
             return result_;
-        deadline_ = Clock::now() + limits_.total;
+        started_ = lastData_ = Clock::now();
         HRESULT hr = CreateURLMonikerEx(nullptr, url_, moniker_, URL_MK_UNIFORM);
         if (SUCCEEDED(hr))
             hr = CreateAsyncBindCtx(0, this, context_);
@@ -100,16 +101,18 @@ public:
 
     bool Done()
     {
-        if (result_ == E_PENDING && moniker_ && Clock::now() >= deadline_)
+        if (result_ == E_PENDING && moniker_ && Clock::now() >= deadline())
             abortWith(INET_E_CONNECTION_TIMEOUT);
         return result_ != E_PENDING;
     }
 
-    HRESULT Wait()
+    HRESULT Wait(const std::function<bool()>& betweenSteps)
     {
         while (!Done()) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now());
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline() - Clock::now());
             UrlMonProcessPending(static_cast<int>(std::clamp<long long>(left.count(), 0, 50)));
+            if (betweenSteps && !Done() && !betweenSteps())
+                Abort();
         }
         return result_;
     }
@@ -131,6 +134,8 @@ public:
     HRESULT OnResponse(DWORD code, const std::u16string&, const std::u16string&, char16_t**) override
     {
         status_ = code;
+        answered_ = true;
+        lastData_ = Clock::now();
         return S_OK;
     }
 
@@ -145,10 +150,12 @@ public:
 
     HRESULT OnDataAvailable(DWORD, DWORD size, IStream* stream) override
     {
-        std::array<char, 16384> buffer{};
+        std::array<char, 65536> buffer; // not cleared: only what Read fills is used
         ULONG read = 0;
+        answered_ = true;
+        lastData_ = Clock::now();
         while (stream && SUCCEEDED(stream->Read(buffer.data(), buffer.size(), &read)) && read > 0) {
-            if (written_ + read > limits_.maxBytes) {
+            if (limits_.maxBytes && written_ + read > limits_.maxBytes) {
                 abortWith(E_OUTOFMEMORY);
                 return E_ABORT;
             }
@@ -173,6 +180,16 @@ public:
     }
 
 private:
+    // When the download is given up unless something arrives first: the
+    // earliest of its limits that applies now.
+    Clock::time_point deadline() const
+    {
+        Clock::time_point due = answered_ ? lastData_ + limits_.stall : started_ + limits_.connect;
+        if (limits_.total.count() > 0)
+            due = std::min(due, started_ + limits_.total);
+        return due;
+    }
+
     HRESULT commit()
     {
         if (status_ != 0 && (status_ < 200 || status_ > 299))
@@ -205,7 +222,9 @@ private:
     DownloadLimits limits_;
     std::unique_ptr<IMoniker> moniker_;
     std::unique_ptr<IBindCtx> context_;
-    Clock::time_point deadline_{};
+    Clock::time_point started_{};
+    Clock::time_point lastData_{};
+    bool answered_ = false;
     DWORD status_ = 0;
     std::uint64_t written_ = 0;
     bool opened_ = false;
@@ -219,19 +238,29 @@ TFileDownload::TFileDownload(std::u16string url, std::string file, DownloadLimit
 TFileDownload::~TFileDownload() = default;
 
 HRESULT TFileDownload::Start() { return receiver_->Start(); }
-HRESULT TFileDownload::Wait() { return receiver_->Wait(); }
+HRESULT TFileDownload::Wait(const std::function<bool()>& betweenSteps) { return receiver_->Wait(betweenSteps); }
 bool TFileDownload::Done() { return receiver_->Done(); }
 HRESULT TFileDownload::Result() const { return receiver_->Result(); }
 void TFileDownload::Abort() { receiver_->Abort(); }
 void TFileDownload::SetListener(IBindStatusCallback* listener) { receiver_->listener = listener; }
 
-HRESULT URLDownloadToFile(
-    void*, const std::u16string& url, const std::u16string& fileName, DWORD, IBindStatusCallback* callback)
+HRESULT DownloadUrlToFile(const std::u16string& url, const std::u16string& fileName, const DownloadLimits& limits,
+    IBindStatusCallback* callback, const std::function<bool()>& betweenSteps)
 {
     if (url.empty() || fileName.empty())
         return E_INVALIDARG;
-    TFileDownload download(url, fromWide(fileName));
+    TFileDownload download(url, fromWide(fileName), limits);
     download.SetListener(callback);
     download.Start();
-    return download.Wait();
+    const HRESULT result = download.Wait(betweenSteps);
+    // A file that could not be kept in the cache is still downloaded.
+    if (result == S_OK)
+        TUrlCache().Store(QString::fromStdU16String(url), QString::fromStdU16String(fileName));
+    return result;
+}
+
+HRESULT URLDownloadToFile(
+    void*, const std::u16string& url, const std::u16string& fileName, DWORD, IBindStatusCallback* callback)
+{
+    return DownloadUrlToFile(url, fileName, {}, callback);
 }

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -17,11 +18,19 @@ constexpr HRESULT STG_E_WRITEFAULT = makeHResult(0x8003001D);
 // text, E_INVALIDARG for an empty one.
 HRESULT IsValidURL(IBindCtx* context, const std::u16string& url, DWORD reserved);
 
-// How far a download to a file may go before it is given up.
+// How far a download to a file may go before it is given up. A limit that
+// is passed ends the download with INET_E_CONNECTION_TIMEOUT (time) or
+// E_OUTOFMEMORY (size). The defaults suit files of any size the user asked
+// for: no total time or size, but a server that does not answer or goes
+// quiet is given up. Small files fetched on the browser's own account
+// (icons, pictures) also get a total time and a size (SmallFileLimits).
 struct DownloadLimits {
-    std::chrono::milliseconds total{60000}; // the whole transfer, connecting included
-    std::uint64_t maxBytes = 64ull << 20; // a larger answer fails with E_OUTOFMEMORY
+    std::chrono::milliseconds total{0}; // the whole transfer, connecting included; 0: none
+    std::uint64_t maxBytes = 0; // the longest answer; 0: none
+    std::chrono::milliseconds connect{30000}; // from the start until the answer begins
+    std::chrono::milliseconds stall{30000}; // the longest wait for the next bytes of the answer
 };
+constexpr DownloadLimits SmallFileLimits{std::chrono::milliseconds(60000), 64ull << 20};
 
 // One address fetched into one file. The file is written through a
 // temporary file in its folder and appears only complete, when the answer
@@ -39,8 +48,11 @@ public:
     // Starts the transfer; E_PENDING while it runs, else a failure result
     // (the download is then Done).
     HRESULT Start();
-    // Drives the transfer until it is done or its time is up; the result.
-    HRESULT Wait();
+    // Drives the transfer until it is done or a limit is passed; the result.
+    // betweenSteps, when given, runs after each step of the transfer (at
+    // least every 50 ms, so that it can keep a window answering); when it
+    // returns False the transfer is aborted (E_ABORT).
+    HRESULT Wait(const std::function<bool()>& betweenSteps = {});
     // Done once the file was written or the transfer failed, timed out
     // (INET_E_CONNECTION_TIMEOUT) or was aborted (E_ABORT).
     bool Done();
@@ -57,11 +69,17 @@ private:
     std::unique_ptr<Receiver> receiver_;
 };
 
-// Fetches url into fileName and returns when done: S_OK when the file was
+// Fetches url into fileName and returns when done, keeping the file in the
+// download cache (UrlCache.h) as the entry of url: S_OK when the file was
 // written, else the failure (INET_E_* for the transfer, E_FAIL for an answer
-// that is not a success, STG_E_WRITEFAULT when the file cannot be written).
-// Bounded by the default DownloadLimits. caller and reserved are not used;
-// callback, when given, hears OnProgress for each step and OnStopBinding
-// with the result; a failed OnProgress aborts the download.
+// that is not a success, STG_E_WRITEFAULT when the file cannot be written,
+// E_ABORT when stopped). Bounded by limits. callback, when given, hears
+// OnProgress for each step and OnStopBinding with the result; a failed
+// OnProgress aborts the download. betweenSteps, when given, runs as for
+// TFileDownload::Wait and stops the download by returning False.
+HRESULT DownloadUrlToFile(const std::u16string& url, const std::u16string& fileName, const DownloadLimits& limits,
+    IBindStatusCallback* callback, const std::function<bool()>& betweenSteps = {});
+// DownloadUrlToFile with the default limits. caller and reserved are not
+// used.
 HRESULT URLDownloadToFile(void* caller, const std::u16string& url, const std::u16string& fileName, DWORD reserved,
     IBindStatusCallback* callback);

@@ -108,6 +108,15 @@ constexpr std::int32_t CSC_UPDATECOMMANDS = -1;
 constexpr std::int32_t CSC_NAVIGATEFORWARD = 1;
 constexpr std::int32_t CSC_NAVIGATEBACK = 2;
 
+// SecureLockIcon values of OnSetSecureLockIcon: the page's encryption state.
+constexpr std::int32_t secureLockIconUnsecure = 0;
+constexpr std::int32_t secureLockIconMixed = 1;
+constexpr std::int32_t secureLockIconSecureUnknownBits = 2;
+constexpr std::int32_t secureLockIconSecure40Bit = 3;
+constexpr std::int32_t secureLockIconSecure56Bit = 4;
+constexpr std::int32_t secureLockIconSecureFortezza = 5;
+constexpr std::int32_t secureLockIconSecure128Bit = 6;
+
 // Navigate flags the control understands.
 constexpr std::int32_t navOpenInNewWindow = 0x1;
 constexpr std::int32_t navNoHistory = 0x2;

@@ -1,11 +1,13 @@
 #include "platform/webengine/EngineProfile.h"
 
 #include "platform/inet/ProcessProxy.h"
+#include "platform/inet/UrlCache.h"
 #include "platform/inet/UrlHistory.h"
 #include "platform/registry/Profile.h"
 
 #include <QApplication>
 #include <QByteArray>
+#include <QDirIterator>
 #include <QEventLoop>
 #include <QPointer>
 #include <QTimer>
@@ -101,6 +103,18 @@ void takeProxyChange()
     loop.exec();
 }
 
+// The bytes of the files below folder.
+qint64 folderSize(const QString& folder)
+{
+    qint64 bytes = 0;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+         it.hasNext();) {
+        it.next();
+        bytes += it.fileInfo().size();
+    }
+    return bytes;
+}
+
 } // namespace
 
 QWebEngineProfile* EngineProfile()
@@ -115,6 +129,13 @@ QWebEngineProfile* EngineProfile()
         SetUrlHistoryClearedHandler([] {
             if (profile)
                 profile->clearAllVisitedLinks();
+        });
+        SetHttpCacheClearHandler([]() -> qint64 {
+            if (!profile)
+                return 0;
+            const qint64 held = folderSize(profile->cachePath());
+            profile->clearHttpCache();
+            return held;
         });
     }
     return profile;

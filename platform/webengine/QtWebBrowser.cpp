@@ -467,7 +467,7 @@ void QtWebBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
                 Variant(WideString()), Variant(std::int32_t(info.errorCode())), Variant::fromBool(false)};
             fire(DISPID_NAVIGATEERROR, args);
         }
-        completeNavigation(info.url());
+        completeNavigation(info.url(), true);
         break;
     case QWebEngineLoadingInfo::LoadStoppedStatus:
         stopped(info.url());
@@ -490,7 +490,7 @@ void QtWebBrowser::stopped(const QUrl& url)
 
 // A local folder's address completes as a folder view (the engine's own
 // listing of it stays behind), any other as the page.
-void QtWebBrowser::completeNavigation(const QUrl& url)
+void QtWebBrowser::completeNavigation(const QUrl& url, bool failed)
 {
     if (!busy_)
         return;
@@ -517,7 +517,7 @@ void QtWebBrowser::completeNavigation(const QUrl& url)
     }
     fireCommandStates();
     notifyViewCreated();
-    fireSecureLock(url);
+    fireSecureLock(failed ? secureLockIconUnsecure : secureLockOf(url));
     std::vector<Variant> args{static_cast<IDispatch*>(this), toVariant(locationUrl_)};
     fire(DISPID_NAVIGATECOMPLETE2, args);
     if (!folder.isEmpty()) {
@@ -569,12 +569,17 @@ void QtWebBrowser::finishLoading()
     fireNotify(DISPID_DOWNLOADCOMPLETE);
 }
 
-void QtWebBrowser::fireSecureLock(const QUrl& url)
+// Certificate errors are refused above, so a page committed over https had a
+// verified certificate; the engine's ciphers all have 128 bits or more.
+std::int32_t QtWebBrowser::secureLockOf(const QUrl& url) const
 {
-    constexpr std::int32_t secureLockIconUnsecure = 0;
-    constexpr std::int32_t secureLockIcon128Bit = 6;
-    const bool encrypted = url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
-    std::vector<Variant> args{Variant(encrypted ? secureLockIcon128Bit : secureLockIconUnsecure)};
+    const bool https = url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+    return https ? secureLockIconSecure128Bit : secureLockIconUnsecure;
+}
+
+void QtWebBrowser::fireSecureLock(std::int32_t secureLock)
+{
+    std::vector<Variant> args{Variant(secureLock)};
     fire(DISPID_SETSECURELOCKICON, args);
 }
 

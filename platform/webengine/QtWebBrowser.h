@@ -11,6 +11,21 @@
 // programs only with the user's word, as IWebBrowser2 describes
 // (WebBrowser.h).
 //
+// The page's encryption state (OnSetSecureLockIcon) goes out before each
+// navigate-complete of the page. The engine tells which address it committed
+// and whether its certificate failed, but nothing of the connection's cipher
+// or key size, so of the control's values it tells apart:
+// - secureLockIconSecure128Bit: a page that came over https. The engine
+//   commits one only with a certificate it verified (a failed one is refused
+//   below) and negotiates TLS 1.2 or later with ciphers of 128 bits or more.
+// - secureLockIconUnsecure: any other page, the engine's error page for an
+//   https address that failed included.
+// The others never come: the engine has no 40-bit, 56-bit or Fortezza
+// ciphers; unknown bits would mean a page shown despite a failed
+// certificate; mixed would mean insecure content on a secure page, which the
+// engine blocks (scripts, frames, requests) or fetches over https instead
+// (pictures, media).
+//
 // The control asks its client site the host questions of HostInterfaces.h:
 // - GetHostInfo and the ambient download control before each page of the
 //   main frame: DOCHOSTUIFLAG_DIALOG (no text selection), _SCROLL_NO (no
@@ -176,15 +191,17 @@ private:
     void startLoading();
     void beginDownload(const QUrl& url);
     void loadingChanged(const QWebEngineLoadingInfo& info);
-    void completeNavigation(const QUrl& url);
+    // The page at url is shown; failed: the engine's error page for it.
+    void completeNavigation(const QUrl& url, bool failed = false);
     void completeDocument(const QStringList& frameUrls);
     void finishLoading();
     // The navigation ends without a new page: the page shown stays, complete.
     void endWithShownPage();
     void stopped(const QUrl& url);
     void fireCommandStates();
-    // The encryption state of the page at url (DISPID_SETSECURELOCKICON).
-    void fireSecureLock(const QUrl& url);
+    // The encryption state of the page that came from url.
+    std::int32_t secureLockOf(const QUrl& url) const;
+    void fireSecureLock(std::int32_t secureLock);
     void notifyViewCreated();
     void titleChanged(const QString& title);
     void statusText(const QString& text);

@@ -240,6 +240,7 @@ TEST_F(BrowserEvents, SecureLockValuesNameTheEncryption)
         fire(DISPID_SETSECURELOCKICON, {Variant(c.value)});
         EXPECT_EQ(window->lblLevel->text(), c.level) << c.value;
         EXPECT_EQ(window->SecureLevelText, c.level) << c.value;
+        EXPECT_EQ(window->lblLevel->toolTip(), c.level) << c.value;
     }
 }
 

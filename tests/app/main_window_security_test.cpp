@@ -1,6 +1,6 @@
-// The main window on the real engine: the security panel for a plain page
-// and for a site the user put in the restricted list, and pop-ups blocked
-// and let through.
+// The main window on the real engine: the security panel for a plain page,
+// for pages over TLS (a trusted and an untrusted certificate) and for a site
+// the user put in the restricted list, and pop-ups blocked and let through.
 #include "app/unitZarnWeb.h"
 #include "browserhost/Sextant.h"
 #include "platform/registry/Profile.h"
@@ -11,6 +11,7 @@
 
 #include "FixtureServer.h"
 #include "ScriptedDialogs.h"
+#include "TlsFixtureServer.h"
 
 #include <gtest/gtest.h>
 
@@ -28,8 +29,15 @@
 
 namespace {
 FixtureServer* server = nullptr;
+// Over TLS with a certificate the engine is told to trust, and with one it
+// is not.
+TlsFixtureServer* trustedServer = nullptr;
+TlsFixtureServer* untrustedServer = nullptr;
 
-QString pageUrl(const char* path) { return QString::fromStdString(server->url(path)); }
+QString pageUrl(const char* path, const FixtureServer* from = server)
+{
+    return QString::fromStdString(from->url(path));
+}
 QString location(TSextant* browser) { return QString::fromStdU16String(browser->LocationURL()); }
 bool waitUntil(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 15000); }
 
@@ -84,6 +92,47 @@ TEST_F(MainWindowSecurity, APlainPageIsNotSecuredAndARestrictedSiteIsShownRestri
     EXPECT_EQ(window->lblZone->text(), "Restricted sites");
 }
 
+struct SecurityPanel {
+    QString sslPanel;
+    bool sslPicture;
+    QString level;
+};
+
+SecurityPanel securityPanel(const TfrmMain& window)
+{
+    return {
+        window.StatusPanelText(2), window.ImgSSL->isVisible() && !window.imgUn->isVisible(), window.lblLevel->text()};
+}
+
+void expectPanel(const TfrmMain& window, const SecurityPanel& expected, const QString& page)
+{
+    const SecurityPanel shown = securityPanel(window);
+    EXPECT_EQ(shown.sslPanel, expected.sslPanel) << page.toStdString();
+    EXPECT_EQ(shown.sslPicture, expected.sslPicture) << page.toStdString();
+    EXPECT_EQ(shown.level, expected.level) << page.toStdString();
+    EXPECT_EQ(window.lblSSL->text(), expected.sslPanel) << page.toStdString();
+}
+
+TEST_F(MainWindowSecurity, TheSslPanelFollowsTheConnectionOfEachPage)
+{
+    const SecurityPanel secure{"SSL", true, "Secure Level: 128 Bit"};
+    const SecurityPanel unsecure{"", false, "Secure Level: UnSecure"};
+    const struct {
+        QString url;
+        SecurityPanel panel;
+    } pages[] = {
+        {pageUrl("/secure.html", trustedServer), secure},
+        {pageUrl("/plain.html"), unsecure},
+        {pageUrl("/secure.html", trustedServer), secure},
+        // The engine refuses the certificate and shows its error page.
+        {pageUrl("/secure.html", untrustedServer), unsecure},
+    };
+    for (const auto& page : pages) {
+        open(page.url);
+        expectPanel(*window, page.panel, page.url);
+    }
+}
+
 TEST_F(MainWindowSecurity, WindowOpenIsRefusedWhileBlockPopupsIsDownAndOpensInAWindowOfOursOtherwise)
 {
     open(pageUrl("/popup.html"));
@@ -121,6 +170,11 @@ int main(int argc, char** argv)
 {
     QTemporaryDir profile;
     qputenv("ZARNWEB_HOME", profile.path().toUtf8());
+    TlsFixtureServer trusted;
+    TlsFixtureServer untrusted;
+    // The engine trusts the first server's certificate, and no other, from its start.
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+        qgetenv("QTWEBENGINE_CHROMIUM_FLAGS") + " --ignore-certificate-errors-spki-list=" + trusted.spkiPin().c_str());
     PrepareWebEngineEnvironment();
     InstallQtWebBrowser();
     QApplication app(argc, argv);
@@ -135,6 +189,14 @@ int main(int argc, char** argv)
     });
     fixture.start();
     server = &fixture;
+    for (TlsFixtureServer* tls : {&trusted, &untrusted}) {
+        tls->server().Get("/secure.html", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content("<html><head><title>secure</title></head><body>secure</body></html>", "text/html");
+        });
+        tls->start();
+    }
+    trustedServer = &trusted;
+    untrustedServer = &untrusted;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

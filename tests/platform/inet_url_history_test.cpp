@@ -97,4 +97,50 @@ TEST_F(UrlHistory, RefusesEmptyAndOverlongAddressesAndAStoreItCannotOpen)
     EXPECT_TRUE(broken.MatchPrefix("a", 5).empty());
 }
 
+TEST_F(UrlHistory, PrefixLookupPutsTheMostVisitedFirstHoweverManyAddressesMatch)
+{
+    // 1,500 addresses on one host, each visited at a minute of its own: the
+    // first letter matches them all, a longer text a few hundred or less.
+    // Pages 7, 107, ... are visited more, the later hundreds the most.
+    std::vector<TUrlHistoryEntry> visits;
+    for (int page = 0; page < 1500; ++page) {
+        const QString url = QStringLiteral("http://www.many.test/%1").arg(page);
+        const int count = page % 100 == 7 ? 3 + page / 100 : 1;
+        for (int visit = 0; visit < count; ++visit)
+            visits.push_back({url, "", at(page), 1});
+    }
+    ASSERT_TRUE(history.AddVisits(visits));
+    const struct {
+        const char* typed;
+        QStringList found;
+    } cases[] = {
+        {"m", {"http://www.many.test/1407", "http://www.many.test/1307", "http://www.many.test/1207"}},
+        {"many.test/1", {"http://www.many.test/1407", "http://www.many.test/1307", "http://www.many.test/1207"}},
+        {"many.test/5", {"http://www.many.test/507", "http://www.many.test/599", "http://www.many.test/598"}},
+        {"many.test/14", {"http://www.many.test/1407", "http://www.many.test/1499", "http://www.many.test/1498"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(urlsOf(history.MatchPrefix(c.typed, 3)), c.found) << c.typed;
+}
+
+TEST_F(UrlHistory, ClearingLeavesNoAddressInTheStoresFiles)
+{
+    const QString file = folder.filePath("History/history.sqlite");
+    std::vector<TUrlHistoryEntry> visits;
+    for (int page = 0; page < 2000; ++page)
+        visits.push_back({QStringLiteral("http://private-%1.test/").arg(page), "Private", at(1), 1});
+    ASSERT_TRUE(history.AddVisits(visits));
+    ASSERT_TRUE(history.Delete("http://private-0.test/"));
+    ASSERT_TRUE(history.Clear());
+    EXPECT_EQ(history.Count(), 0);
+    for (const QString& part : {file, file + "-wal"}) {
+        QFile stored(part);
+        if (stored.open(QIODevice::ReadOnly)) {
+            EXPECT_FALSE(stored.readAll().contains("private-")) << part.toStdString();
+        }
+    }
+    EXPECT_TRUE(history.AddVisit("http://after.test/", "After")) << "the store is used again";
+    EXPECT_EQ(urlsOf(history.MatchPrefix("after", 5)), QStringList{"http://after.test/"});
+}
+
 } // namespace

@@ -3,6 +3,8 @@
 // time that keep a hostile server from filling the disk or holding the caller.
 #include "FixtureServer.h"
 #include "ServerGate.h"
+#include "TempHome.h"
+#include "platform/inet/UrlCache.h"
 #include "platform/urlmon/DownloadToFile.h"
 
 #include <gtest/gtest.h>
@@ -58,6 +60,10 @@ protected:
             res.set_content(std::string(4096, 'x'), "application/octet-stream");
         });
         server.server().Get("/quiet", FirstThenQuiet(gate));
+        server.server().Get("/silent", [this](const httplib::Request&, httplib::Response& res) {
+            gate.Wait();
+            res.set_content("late", "text/plain");
+        });
         server.start();
         folder = std::filesystem::temp_directory_path() / ("zarn-dl-" + std::to_string(::getpid()));
         std::filesystem::create_directories(folder);
@@ -74,6 +80,7 @@ protected:
     std::u16string url(const char* path) const { return toWide(server.url(path)); }
     std::u16string file() const { return toWide(target.string()); }
 
+    TempHome home;
     ServerGate gate;
     FixtureServer server;
     std::filesystem::path folder;
@@ -96,6 +103,10 @@ TEST_F(DownloadToFile, WritesTheFileOnlyForASuccessfulAnswer)
         EXPECT_EQ(contentOf(target), c.content) << c.path;
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "no temporary file is left";
+    TUrlCache cache;
+    EXPECT_FALSE(cache.Find(QString::fromStdU16String(url("/missing"))));
+    ASSERT_TRUE(cache.Find(QString::fromStdU16String(url("/moved"))));
+    EXPECT_EQ(cache.Find(QString::fromStdU16String(url("/moved")))->Size, 4) << "kept under the address asked for";
 }
 
 TEST_F(DownloadToFile, LimitsOfSizeAndTimeFailAndKeepTheOldFile)
@@ -115,6 +126,34 @@ TEST_F(DownloadToFile, LimitsOfSizeAndTimeFailAndKeepTheOldFile)
     aborted.Abort();
     EXPECT_TRUE(aborted.Done());
     EXPECT_EQ(aborted.Result(), E_ABORT);
+    EXPECT_EQ(contentOf(target), "OLD");
+}
+
+TEST_F(DownloadToFile, ASilentServerIsGivenUpWithoutATotalLimit)
+{
+    using std::chrono::milliseconds;
+    const struct {
+        const char* path;
+        DownloadLimits limits;
+    } cases[] = {
+        {"/silent", {milliseconds(0), 0, milliseconds(300), milliseconds(60000)}},
+        {"/quiet", {milliseconds(0), 0, milliseconds(60000), milliseconds(300)}},
+    };
+    for (const auto& c : cases) {
+        TFileDownload download(url(c.path), target.string(), c.limits);
+        EXPECT_EQ(download.Start(), E_PENDING);
+        EXPECT_EQ(download.Wait(), INET_E_CONNECTION_TIMEOUT) << c.path;
+        EXPECT_EQ(contentOf(target), "OLD") << c.path;
+    }
+}
+
+TEST_F(DownloadToFile, TheWaitersCheckBetweenStepsCanStopTheTransfer)
+{
+    TFileDownload download(url("/quiet"), target.string());
+    download.Start();
+    int steps = 0;
+    EXPECT_EQ(download.Wait([&] { return ++steps < 3; }), E_ABORT);
+    EXPECT_EQ(steps, 3);
     EXPECT_EQ(contentOf(target), "OLD");
 }
 

@@ -3,16 +3,24 @@
 // navigation that posts form data the server sees.
 #include "FixtureServer.h"
 #include "ScriptedDialogs.h"
+#include "ServerGate.h"
 #include "browserhost/Sextant.h"
 #include "platform/registry/Registry.h"
 #include "platform/shell/ShortcutFiles.h"
 #include "platform/shell/SpecialFolders.h"
+#include "tools/BrowserSettings.h"
+#include "tools/DocumentTools.h"
 #include "tools/WebActions.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -69,12 +77,18 @@ protected:
                     + req.get_param_value("q") + "</title></head></html>",
                 "text/html");
         });
+        s.Get("/slow", FirstThenQuiet(*gate));
         server->start();
     }
-    static void TearDownTestSuite() { delete server; }
+    static void TearDownTestSuite()
+    {
+        gate->Open();
+        delete server;
+    }
     static QString url(const char* path) { return QString::fromStdString(server->url(path)); }
 
     static inline FixtureServer* server = nullptr;
+    static inline ServerGate* gate = new ServerGate;
 };
 
 TEST_F(WebActionsServer, DownloadWithMessageTellsTheOutcome)
@@ -98,6 +112,60 @@ TEST_F(WebActionsServer, DownloadWithMessageTellsTheOutcome)
     EXPECT_TRUE(DownloadFileWithMessage(url("/file.txt"), folder.filePath(QStringLiteral("quiet")), false));
     EXPECT_FALSE(DownloadFileWithMessage(url("/missing"), folder.filePath(QStringLiteral("q2")), false));
     EXPECT_EQ(dialogs.Calls().size(), shown);
+}
+
+TEST_F(WebActionsServer, StopInTheProgressDialogCancelsTheDownloadWithoutAMessage)
+{
+    QTemporaryDir folder;
+    const QString target = folder.filePath(QStringLiteral("slow.txt"));
+    ScriptedDialogs dialogs;
+    QString label, button;
+    QTimer stopper;
+    QObject::connect(&stopper, &QTimer::timeout, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* progress = qobject_cast<QProgressDialog*>(window);
+            if (!progress || !progress->isVisible())
+                continue;
+            label = progress->findChild<QLabel*>()->text();
+            QPushButton* stop = progress->findChild<QPushButton*>();
+            button = stop->text();
+            stop->click();
+        }
+    });
+    stopper.start(20);
+
+    EXPECT_FALSE(DownloadFileWithMessage(url("/slow"), target, true));
+    EXPECT_EQ(label, QStringLiteral("Downloading: ") + url("/slow"));
+    EXPECT_EQ(button, QStringLiteral("Stop"));
+    EXPECT_FALSE(QFileInfo::exists(target));
+    EXPECT_TRUE(dialogs.Calls().empty()) << "the user who stopped needs no box";
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 0);
+}
+
+TEST_F(WebActionsServer, DownloadsAreCachedUntilTheCacheIsCleared)
+{
+    QWidget form;
+    TSextant browser(&form); // the page engine, whose HTTP cache is cleared too
+    QTemporaryDir folder;
+    ClearCache();
+    ASSERT_TRUE(DownloadFile(url("/file.txt"), folder.filePath(QStringLiteral("one.txt"))));
+
+    const QString cached = GetCachedPath(url("/file.txt"));
+    ASSERT_FALSE(cached.isEmpty());
+    QFile copy(cached);
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), "body");
+    EXPECT_TRUE(GetCachedPath(url("/FILE.txt")).isEmpty()) << "letter case counts";
+    EXPECT_TRUE(GetCachedPath(url("/missing")).isEmpty());
+
+    const CacheCleared cleared = ClearCache();
+    EXPECT_EQ(cleared.Files, 1);
+    EXPECT_EQ(cleared.FileBytes, 4);
+    EXPECT_GE(cleared.EngineBytes, 0);
+    EXPECT_FALSE(QFileInfo::exists(cached));
+    EXPECT_TRUE(GetCachedPath(url("/file.txt")).isEmpty());
+    EXPECT_EQ(ClearCache().Files, 0);
+    EXPECT_TRUE(QFileInfo::exists(folder.filePath(QStringLiteral("one.txt"))));
 }
 
 TEST_F(WebActionsServer, GoWithQueryDetailsPostsTheFormData)

@@ -3,7 +3,6 @@
 #include "tools/DocumentTools.h"
 #include "tools/pagetool/HeadlessPage.h"
 
-#include <QApplication>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -37,8 +36,6 @@ struct Options {
     int quality = DefaultJpegQuality;
     unsigned timeoutMs = 30000;
 };
-
-enum class Parsed { Run, Help, BadUsage };
 
 // The picture format the file name asks for; nullptr for an unknown one.
 const char* formatOf(const QString& fileName)
@@ -94,42 +91,21 @@ Parsed parseArguments(int argc, char** argv, Options& options)
                                                                                           : Parsed::Run;
 }
 
-int fail(const QString& message)
-{
-    std::fprintf(stderr, "zarn-capture: %s\n", message.toLocal8Bit().constData());
-    return 1;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
+    const PageTool tool{"zarn-capture", Usage, Help};
     Options options;
-    switch (parseArguments(argc, argv, options)) {
-    case Parsed::Help:
-        std::fputs(Usage, stdout);
-        std::fputs(Help, stdout);
+    const Parsed parsed = parseArguments(argc, argv, options);
+    return tool.Run(parsed, argc, argv, options.url, options.size, options.timeoutMs, [&](HeadlessPage& page) {
+        QImage picture = DrawPage(page.Browser().Document(), options.size.width(), options.size.height());
+        if (picture.isNull())
+            return tool.Fail(QStringLiteral("the page could not be drawn"));
+        if (options.thumbnail)
+            picture = picture.scaled(*options.thumbnail, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (!SavePicture(picture, options.output, formatOf(options.output), options.quality))
+            return tool.Fail(QStringLiteral("%1 could not be written").arg(options.output));
         return 0;
-    case Parsed::BadUsage:
-        std::fputs(Usage, stderr);
-        return 2;
-    case Parsed::Run:
-        break;
-    }
-    PrepareHeadlessProcess();
-    QApplication application(argc, argv);
-    HeadlessPage page(options.size);
-    if (const QString error = page.Load(options.url, options.timeoutMs); !error.isEmpty())
-        return fail(error);
-    IDispatch* document = page.Browser().Document();
-    if (!IsHtmlDocument(document))
-        return fail(QStringLiteral("%1 is not an HTML page").arg(options.url));
-    QImage picture = DrawPage(document, options.size.width(), options.size.height());
-    if (picture.isNull())
-        return fail(QStringLiteral("the page could not be drawn"));
-    if (options.thumbnail)
-        picture = picture.scaled(*options.thumbnail, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    if (!SavePicture(picture, options.output, formatOf(options.output), options.quality))
-        return fail(QStringLiteral("%1 could not be written").arg(options.output));
-    return 0;
+    });
 }

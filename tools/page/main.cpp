@@ -4,8 +4,6 @@
 #include "tools/DocumentTools.h"
 #include "tools/pagetool/HeadlessPage.h"
 
-#include <QApplication>
-
 #include <cstdio>
 #include <string>
 
@@ -34,8 +32,6 @@ struct Options {
     QString url;
     unsigned timeoutMs = 30000;
 };
-
-enum class Parsed { Run, Help, BadUsage };
 
 Parsed parseArguments(int argc, char** argv, Options& options)
 {
@@ -88,40 +84,20 @@ QStringList linesOf(What what, TSextant& browser)
     return lines;
 }
 
-int fail(const QString& message)
-{
-    std::fprintf(stderr, "zarn-page: %s\n", message.toLocal8Bit().constData());
-    return 1;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
+    const PageTool tool{"zarn-page", Usage, Help};
     Options options;
-    switch (parseArguments(argc, argv, options)) {
-    case Parsed::Help:
-        std::fputs(Usage, stdout);
-        std::fputs(Help, stdout);
-        return 0;
-    case Parsed::BadUsage:
-        std::fputs(Usage, stderr);
-        return 2;
-    case Parsed::Run:
-        break;
-    }
-    PrepareHeadlessProcess();
-    QApplication application(argc, argv);
-    HeadlessPage page(QSize(1024, 768));
-    if (const QString error = page.Load(options.url, options.timeoutMs); !error.isEmpty())
-        return fail(error);
-    if (!IsHtmlDocument(page.Browser().Document()))
-        return fail(QStringLiteral("%1 is not an HTML page").arg(options.url));
-    try {
-        for (const QString& line : linesOf(options.what, page.Browser()))
-            std::printf("%s\n", line.toUtf8().constData());
-    } catch (const std::exception& error) {
-        return fail(QString::fromLocal8Bit(error.what()));
-    }
-    return std::fflush(stdout) == 0 ? 0 : fail(QStringLiteral("the output could not be written"));
+    const Parsed parsed = parseArguments(argc, argv, options);
+    return tool.Run(parsed, argc, argv, options.url, QSize(1024, 768), options.timeoutMs, [&](HeadlessPage& page) {
+        try {
+            for (const QString& line : linesOf(options.what, page.Browser()))
+                std::printf("%s\n", line.toUtf8().constData());
+        } catch (const std::exception& error) {
+            return tool.Fail(QString::fromLocal8Bit(error.what()));
+        }
+        return std::fflush(stdout) == 0 ? 0 : tool.Fail(QStringLiteral("the output could not be written"));
+    });
 }

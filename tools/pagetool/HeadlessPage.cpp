@@ -2,11 +2,14 @@
 
 #include "platform/webengine/QtWebBrowser.h"
 #include "platform/webengine/WebEngineEnvironment.h"
+#include "tools/PagePrinting.h"
 
+#include <QApplication>
 #include <QLoggingCategory>
 #include <QUrl>
 
 #include <charconv>
+#include <cstdio>
 
 void PrepareHeadlessProcess()
 {
@@ -63,4 +66,34 @@ QString HeadlessPage::Load(const QString& url, unsigned timeoutMs)
     if (!browser_->Go(url, timeoutMs))
         return QStringLiteral("%1 was not loaded within %2 ms").arg(url).arg(timeoutMs);
     return error_;
+}
+
+int PageTool::Fail(const QString& message) const
+{
+    std::fprintf(stderr, "%s: %s\n", name, message.toLocal8Bit().constData());
+    return 1;
+}
+
+int PageTool::Run(Parsed parsed, int argc, char** argv, const QString& url, const QSize& size, unsigned timeoutMs,
+    const std::function<int(HeadlessPage&)>& work) const
+{
+    switch (parsed) {
+    case Parsed::Help:
+        std::fputs(usage, stdout);
+        std::fputs(help, stdout);
+        return 0;
+    case Parsed::BadUsage:
+        std::fputs(usage, stderr);
+        return 2;
+    case Parsed::Run:
+        break;
+    }
+    PrepareHeadlessProcess();
+    QApplication application(argc, argv);
+    HeadlessPage page(size);
+    if (const QString error = page.Load(url, timeoutMs); !error.isEmpty())
+        return Fail(error);
+    if (!IsHtmlDocument(page.Browser().Document()))
+        return Fail(QStringLiteral("%1 is not an HTML page").arg(url));
+    return work(page);
 }

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -35,4 +36,25 @@ private:
     QWidget window_;
     TSextant* browser_;
     QString error_;
+};
+
+// What parsing a page tool's command line found.
+enum class Parsed { Run, Help, BadUsage };
+
+// The frame every page tool's main() shares, so each tool holds only its
+// arguments and its work.
+struct PageTool {
+    const char* name; // "zarn-capture": the prefix of every error line
+    const char* usage; // one line, printed for --help and for bad usage
+    const char* help; // the rest of --help
+
+    // Writes "<name>: message" to stderr and returns exit status 1.
+    int Fail(const QString& message) const;
+
+    // Help: prints the usage and help, 0. BadUsage: the usage on stderr, 2.
+    // Run: prepares the process, loads url into a page of the given size
+    // and, once it holds an HTML document, returns work's exit status; a
+    // page that fails to load or is not HTML gives 1 with its reason.
+    int Run(Parsed parsed, int argc, char** argv, const QString& url, const QSize& size, unsigned timeoutMs,
+        const std::function<int(HeadlessPage&)>& work) const;
 };

@@ -1,0 +1,203 @@
+// The settings and system commands of the main window's menus, triggered as
+// the user would: working offline, what the informational items show, the
+// settings they change, favorites added and organized, and the registered
+// programs started without a shell.
+#include "ScriptedDialogs.h"
+#include "TempHome.h"
+#include "app/unitZarnWeb.h"
+#include "browserhost/Sextant.h"
+#include "platform/inet/ProcessProxy.h"
+#include "platform/inet/UrlHistory.h"
+#include "platform/registry/Profile.h"
+#include "platform/registry/Registry.h"
+#include "platform/shell/OrganizeFavoritesDialog.h"
+#include "platform/shell/ProgramLauncher.h"
+#include "platform/shell/SpecialFolders.h"
+#include "platform/ui/Application.h"
+#include "tools/BrowserSettings.h"
+
+#include "FakeWebBrowser.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class RecordingLauncher : public IProgramLauncher {
+public:
+    RecordingLauncher() { SetProgramLauncher(this); }
+    ~RecordingLauncher() override { SetProgramLauncher(nullptr); }
+    bool startDetached(const QString& program, const QStringList& arguments) override
+    {
+        started << (QStringList{program} + arguments).join(' ');
+        return starts;
+    }
+    bool openWithDesktop(const QUrl& url) override
+    {
+        started << url.toString();
+        return starts;
+    }
+    QStringList started;
+    bool starts = true;
+};
+
+void writeString(HKEY root, const QString& key, const QString& name, const QString& value)
+{
+    TRegistry reg(root);
+    ASSERT_TRUE(reg.OpenKey(key, true));
+    reg.WriteString(name, value);
+}
+
+class MainWindowSettingsMenu : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        EnsureProfileDefaults();
+        window = std::make_unique<TfrmMain>();
+        SetApplicationMainForm(window.get());
+        for (FakeWebBrowser* control : factory.created) {
+            if (control->window()->parentWidget() == window->Sextant1)
+                main = control;
+        }
+        ASSERT_TRUE(main);
+    }
+    void TearDown() override
+    {
+        window.reset();
+        SetApplicationMainForm(nullptr);
+        SetProcessOffline(false);
+    }
+    void trigger(const QString& path)
+    {
+        QAction* item = window->MenuItem(path);
+        ASSERT_TRUE(item) << path.toStdString();
+        item->trigger();
+    }
+
+    TempHome home;
+    ScriptedDialogs dialogs;
+    RecordingLauncher launcher;
+    FakeWebBrowserFactory factory;
+    std::unique_ptr<TfrmMain> window;
+    FakeWebBrowser* main = nullptr;
+};
+
+TEST_F(MainWindowSettingsMenu, WorkOfflineSwitchesBothWaysAndItsCheckMarkFollowsTheState)
+{
+    QAction* offline = window->MenuItem("&File|Work Offline");
+    ASSERT_TRUE(offline->isCheckable());
+    offline->trigger();
+    EXPECT_TRUE(ProcessOffline());
+    EXPECT_TRUE(offline->isChecked());
+    offline->trigger();
+    EXPECT_FALSE(ProcessOffline());
+    EXPECT_FALSE(offline->isChecked());
+
+    SetProcessOffline(true);
+    emit window->MenuItem("&File")->menu()->aboutToShow();
+    EXPECT_TRUE(offline->isChecked()) << "set elsewhere, shown when the menu opens";
+}
+
+TEST_F(MainWindowSettingsMenu, InformationItemsShowWhatTheSettingsHold)
+{
+    writeString(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\Main", "Start Page", "http://home.test/");
+    const struct {
+        const char* item;
+        QString shown;
+    } cases[] = {
+        {"&Tools|Sextant Functions|Get Default Web Browser From Resistry",
+            "Current Default Web Browser is: " + GetDefaultBrowserFromRegistry()},
+        {"&Tools|Sextant Functions|Get Special Folder Path",
+            "Your Desktop Path is: " + SpecialFolderPath(CSIDL_DESKTOPDIRECTORY)},
+        {"&Tools|History Tools|Get History Path", GetHistoryPath()},
+        {"&Tools|Favorites Tools|Get Favorites Path", GetHistoryPath()},
+        {"&Tools|Cookies|Get Cookies Path", GetCookiesPath()},
+        {"&Tools|Home Page|Get IE Home Page", "http://home.test/"},
+    };
+    for (const auto& c : cases) {
+        trigger(c.item);
+        EXPECT_EQ(dialogs.Last().Text, c.shown) << c.item;
+    }
+    EXPECT_TRUE(GetHistoryPath().startsWith(home.path())) << "the profile's folders, not the desktop's";
+}
+
+TEST_F(MainWindowSettingsMenu, SettingsItemsChangeTheStoredSettings)
+{
+    const QString typed = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
+    writeString(HKEY_CURRENT_USER, typed, "url1", "http://typed.test/");
+    ASSERT_TRUE(TUrlHistory().AddVisit("http://visited.test/", "Visited"));
+
+    trigger("&Tools|Home Page|Set IE New Home Page");
+    trigger("&Tools|History Tools|Clear Address Bar ( Typed URL's)");
+    trigger("&Tools|History Tools|Delete History");
+
+    TRegistry reg(HKEY_CURRENT_USER);
+    ASSERT_TRUE(reg.OpenKeyReadOnly("Software\\Microsoft\\Internet Explorer\\Main"));
+    EXPECT_EQ(reg.ReadString("Start Page"), "https://www.google.com/");
+    EXPECT_FALSE(reg.KeyExists(typed));
+    EXPECT_EQ(TUrlHistory().Count(), 0);
+    EXPECT_TRUE(dialogs.Calls().empty()) << dialogs.Texts().join('\n').toStdString();
+}
+
+TEST_F(MainWindowSettingsMenu, FavoritesAreAddedFromThePageAndOrganizedInTheirFolder)
+{
+    main->locationURL = u"http://a.test/";
+    main->locationName = u"../News";
+    dialogs.Accept();
+    trigger("&Tools|Favorites Tools|Add To Favorites");
+    const QString favorites = SpecialFolderPath(CSIDL_FAVORITES);
+    EXPECT_TRUE(QFileInfo::exists(favorites + "/_News.url"));
+
+    QString organized;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* shown : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<TOrganizeFavoritesDialog*>(shown); dialog && dialog->isVisible()) {
+                organized = dialog->SelectPath(favorites + "/_News.url") ? "shows the favorite" : "misses it";
+                dialog->findChild<QPushButton*>("btnClose")->click();
+            }
+        }
+    });
+    trigger("&Tools|Favorites Tools|Show Organize Favorites");
+    EXPECT_EQ(organized, "shows the favorite");
+}
+
+TEST_F(MainWindowSettingsMenu, RegisteredProgramsStartWithoutAShellAndAFailedStartIsSaid)
+{
+    for (const char* kind : {"Mail", "News", "Calendar", "Contacts", "Internet Call"}) {
+        const QString key = QStringLiteral("Software\\Clients\\") + kind;
+        writeString(HKEY_LOCAL_MACHINE, key, "", "App");
+        writeString(HKEY_LOCAL_MACHINE, key + "\\App\\shell\\open\\command", "",
+            QStringLiteral("\"/opt/%1 app/run\" --%1 %u").arg(QString(kind).remove(' ').toLower()));
+    }
+    const struct {
+        const char* item;
+        const char* started;
+    } cases[] = {
+        {"&Tools|Mail Tools|Open Outlook", "/opt/mail app/run --mail"},
+        {"&Tools|Mail Tools|Open Outlook Express", "/opt/mail app/run --mail"},
+        {"&Tools|Mail Tools|Open Address Book", "/opt/contacts app/run --contacts"},
+        {"&Tools|Show / Open|Open News Client", "/opt/news app/run --news"},
+        {"&Tools|Show / Open|Open Calender", "/opt/calendar app/run --calendar"},
+        {"&Tools|Show / Open|Open Net Meeting", "/opt/internetcall app/run --internetcall"},
+    };
+    for (const auto& c : cases) {
+        launcher.started.clear();
+        trigger(c.item);
+        EXPECT_EQ(launcher.started, QStringList{c.started}) << c.item;
+    }
+    EXPECT_TRUE(dialogs.Calls().empty());
+
+    launcher.starts = false;
+    trigger("&Tools|Show / Open|Open Calender");
+    ASSERT_EQ(dialogs.Calls().size(), 1u);
+    EXPECT_EQ(dialogs.Last().Type, mtError);
+}
+
+} // namespace

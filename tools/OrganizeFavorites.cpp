@@ -1,0 +1,14 @@
+#include "tools/OrganizeFavorites.h"
+
+#include "platform/shell/OrganizeFavoritesDialog.h"
+#include "platform/shell/ShellNames.h"
+#include "platform/shell/SpecialFolders.h"
+#include "tools/BrowserSettings.h"
+#include "tools/WebActions.h"
+
+void ShowOrganizeFavorites(QWidget* owner)
+{
+    const QString folder = GetSpecialFolderPath(CSIDL_FAVORITES);
+    if (!folder.isEmpty())
+        DoOrganizeFavDlg(owner, folder, &ShortcutFileName);
+}
