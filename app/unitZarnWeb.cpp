@@ -7,6 +7,7 @@
 #include "favorites/FavoritesTree.h"
 #include "platform/shell/ContextMenu.h"
 #include "tools/FormPlacement.h"
+#include "tools/OrganizeFavorites.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -149,6 +150,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     bindSextant2Events();
     FavoritesListView1->Sextant = Sextant1;
     FavoritesTree1->Sextant = Sextant1;
+    FavoritesTree1->OnOrganizeDialog = [](QWidget* owner, const QString&) { ShowOrganizeFavorites(owner); };
     placeOnScreen();
     FormCreate();
 }

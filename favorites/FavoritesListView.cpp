@@ -99,6 +99,7 @@ public:
         switch (role) {
         case Qt::DisplayRole:
         case Qt::EditRole:
+        case Qt::ToolTipRole:
             return record.name;
         case Qt::DecorationRole:
             return SystemImageList::instance().icon(iconOf(index.row()));

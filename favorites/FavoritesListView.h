@@ -52,12 +52,15 @@ public:
     // Shows the folder named by the absolute list. Raises EOleSysError when
     // the shell cannot bind or list it; the list is then unchanged.
     void BrowseFolder(LPCITEMIDLIST list);
-    // One level up; false (and a beep) at the top level.
+    // One level up; false (and a beep) at the top level. Raises EOleSysError
+    // when the folder above cannot be listed.
     bool GoUp();
     // Starts editing the focused item's name; the file is renamed when the
     // edit is accepted.
     void RenameSelected();
-    // What a double click or Enter does to the focused item.
+    // What a double click or Enter does to the focused item: a folder is
+    // entered (EOleSysError when it cannot be listed), anything else has its
+    // address handed on.
     void OpenFocusedItem();
 
     int LevelsEntered() const { return levels_; }

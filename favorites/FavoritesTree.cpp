@@ -1,6 +1,7 @@
 #include "favorites/FavoritesTree.h"
 
 #include "browserhost/Sextant.h"
+#include "platform/shell/ProgramLauncher.h"
 #include "platform/shell/ShellFolder.h"
 #include "platform/shell/ShellNames.h"
 #include "platform/shell/ShortcutFiles.h"
@@ -12,7 +13,6 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -277,7 +277,7 @@ void TCustomFavoritesTree::OrganizeFavorites()
     if (OnOrganizeDialog)
         OnOrganizeDialog(window(), favoritesPath_);
     else
-        QDesktopServices::openUrl(QUrl::fromLocalFile(favoritesPath_));
+        ProgramLauncher().openWithDesktop(QUrl::fromLocalFile(favoritesPath_));
     RebuildTree();
 }
 

@@ -11,9 +11,13 @@
 #include "FakeWebBrowser.h"
 #include "TempHome.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -69,6 +73,29 @@ TEST(MainWindowFavorites, BothTabsOpenShortcutsInTheMainBrowser)
     EXPECT_EQ(list.ItemNames(), QStringList({"Links", "Added", "Docs", "docs"}));
     EXPECT_EQ(tree.FavoritesNode()->childCount(), 4);
     SetApplicationMainForm(nullptr);
+}
+
+TEST(MainWindowFavorites, OrganizeNodeShowsTheOrganizeDialogOnTheFavoritesFolder)
+{
+    TempHome home;
+    FakeWebBrowserFactory factory;
+    writeShortcut(SpecialFolderPath(CSIDL_FAVORITES) + "/Docs.url", "https://docs.example/");
+    TfrmMain window;
+    QStringList shown;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        const auto* folders = dialog->findChild<QTreeWidget*>("tvFavorites");
+        for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(folders)); folders && *it; ++it)
+            shown.append((*it)->text(0));
+        dialog->reject();
+    });
+    closer.start(10);
+    TFavoritesTree& tree = *window.FavoritesTree1;
+    tree.OpenNode(tree.ToolsNode()->child(0));
+    EXPECT_TRUE(shown.contains("Docs")) << shown.join(",").toStdString();
 }
 
 } // namespace

@@ -138,6 +138,16 @@ TEST_F(FavoritesListViewTest, MissingFavoritesFolderIsMadeAgainWithoutAnError)
     EXPECT_TRUE(QFileInfo(favorites).isDir());
 }
 
+TEST_F(FavoritesListViewTest, FavoritesFolderThatCannotBeMadeGivesAnEmptyList)
+{
+    ASSERT_TRUE(QDir(favorites).removeRecursively());
+    WriteFavoriteFile(favorites, "a file where the folder belongs");
+    EXPECT_NO_THROW(View());
+    EXPECT_TRUE(View().ItemNames().isEmpty());
+    EXPECT_FALSE(View().GoUp());
+    EXPECT_NO_THROW(View().OpenFocusedItem());
+}
+
 TEST_F(FavoritesListViewTest, FollowsChangesOnDiskAndTheFolderShownGoing)
 {
     Focus("Work");

@@ -5,6 +5,7 @@
 #include "FavoritesFixture.h"
 #include "ScriptedDialogs.h"
 #include "favorites/ShellContextMenu.h"
+#include "platform/shell/ProgramLauncher.h"
 #include "platform/shell/SystemImageList.h"
 
 #include <QAction>
@@ -250,6 +251,22 @@ TEST_F(FavoritesTreeTest, ToolsCommandsAddOrganizeAndExpand)
     Tree().OpenNode(Tree().ToolsNode()->child(0));
     EXPECT_EQ(organized, QStringList{favorites + "/"});
     EXPECT_FALSE(Texts(Tree().FavoritesNode()).contains("Broken"));
+
+    // Without a dialog the folder goes to the desktop's file manager.
+    struct RecordingLauncher final : IProgramLauncher {
+        bool startDetached(const QString&, const QStringList&) override { return false; }
+        bool openWithDesktop(const QUrl& url) override
+        {
+            opened.append(url);
+            return true;
+        }
+        QList<QUrl> opened;
+    } launcher;
+    SetProgramLauncher(&launcher);
+    Tree().OnOrganizeDialog = nullptr;
+    Tree().OrganizeFavorites();
+    SetProgramLauncher(nullptr);
+    EXPECT_EQ(launcher.opened, QList<QUrl>{QUrl::fromLocalFile(favorites + "/")});
 
     Tree().ToolsNode()->setExpanded(false);
     Tree().OpenNode(Tree().ToolsNode());
