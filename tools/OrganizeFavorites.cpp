@@ -1,7 +1,6 @@
 #include "tools/OrganizeFavorites.h"
 
 #include "platform/shell/OrganizeFavoritesDialog.h"
-#include "platform/shell/ShellNames.h"
 #include "platform/shell/SpecialFolders.h"
 #include "tools/BrowserSettings.h"
 
