@@ -25,6 +25,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 namespace {
 
 TEST(ShortcutFileName, StaysOneSafeNameInTheFolder)
@@ -104,6 +106,13 @@ protected:
                 "text/html");
         });
         s.Get("/slow", FirstThenQuiet(*gate));
+        s.Get("/cached", [](const httplib::Request&, httplib::Response& res) {
+            ++cachedHits;
+            res.set_header("Cache-Control", "max-age=3600");
+            res.set_content(
+                "<html><head><title>Cached</title></head><body>" + std::string(20000, 'c') + "</body></html>",
+                "text/html");
+        });
         server->start();
     }
     static void TearDownTestSuite()
@@ -115,6 +124,7 @@ protected:
 
     static inline FixtureServer* server = nullptr;
     static inline ServerGate* gate = new ServerGate;
+    static inline std::atomic<int> cachedHits{0};
 };
 
 TEST_F(WebActionsServer, DownloadWithMessageTellsTheOutcome)
@@ -170,8 +180,6 @@ TEST_F(WebActionsServer, StopInTheProgressDialogCancelsTheDownloadWithoutAMessag
 
 TEST_F(WebActionsServer, DownloadsAreCachedUntilTheCacheIsCleared)
 {
-    QWidget form;
-    TSextant browser(&form); // the page engine, whose HTTP cache is cleared too
     QTemporaryDir folder;
     ClearCache();
     ASSERT_TRUE(DownloadFile(url("/file.txt"), folder.filePath(QStringLiteral("one.txt"))));
@@ -187,11 +195,29 @@ TEST_F(WebActionsServer, DownloadsAreCachedUntilTheCacheIsCleared)
     const CacheCleared cleared = ClearCache();
     EXPECT_EQ(cleared.Files, 1);
     EXPECT_EQ(cleared.FileBytes, 4);
-    EXPECT_GE(cleared.EngineBytes, 0);
     EXPECT_FALSE(QFileInfo::exists(cached));
     EXPECT_TRUE(GetCachedPath(url("/file.txt")).isEmpty());
     EXPECT_EQ(ClearCache().Files, 0);
     EXPECT_TRUE(QFileInfo::exists(folder.filePath(QStringLiteral("one.txt"))));
+}
+
+TEST_F(WebActionsServer, ClearingTheEnginesCacheLetsPagesLoadAtOnce)
+{
+    QWidget form;
+    form.resize(320, 240);
+    TSextant browser(&form);
+    form.show();
+    browser.Navigate(url("/cached").toStdU16String());
+    ASSERT_TRUE(browser.Wait(20000));
+    browser.Navigate(url("/titled").toStdU16String());
+    ASSERT_TRUE(browser.Wait(20000));
+
+    const CacheCleared cleared = ClearCache();
+    EXPECT_GT(cleared.EngineBytes, 0);
+    const int served = cachedHits.load();
+    browser.Navigate(url("/cached").toStdU16String());
+    ASSERT_TRUE(browser.Wait(20000)) << "a load after clearing completes";
+    EXPECT_EQ(cachedHits.load(), served + 1) << "the page came from the server again";
 }
 
 TEST_F(WebActionsServer, GoWithQueryDetailsPostsTheFormData)
