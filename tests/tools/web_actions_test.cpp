@@ -155,7 +155,9 @@ TEST_F(WebActionsServer, StopInTheProgressDialogCancelsTheDownloadWithoutAMessag
     QTemporaryDir folder;
     const QString target = folder.filePath(QStringLiteral("slow.txt"));
     ScriptedDialogs dialogs;
+    const QString address = url("/slow") + QStringLiteral("?<b>bold</b>");
     QString label, button;
+    Qt::TextFormat format = Qt::AutoText;
     QTimer stopper;
     QObject::connect(&stopper, &QTimer::timeout, [&] {
         for (QWidget* window : QApplication::topLevelWidgets()) {
@@ -163,6 +165,7 @@ TEST_F(WebActionsServer, StopInTheProgressDialogCancelsTheDownloadWithoutAMessag
             if (!progress || !progress->isVisible())
                 continue;
             label = progress->findChild<QLabel*>()->text();
+            format = progress->findChild<QLabel*>()->textFormat();
             QPushButton* stop = progress->findChild<QPushButton*>();
             button = stop->text();
             stop->click();
@@ -170,8 +173,9 @@ TEST_F(WebActionsServer, StopInTheProgressDialogCancelsTheDownloadWithoutAMessag
     });
     stopper.start(20);
 
-    EXPECT_FALSE(DownloadFileWithMessage(url("/slow"), target, true));
-    EXPECT_EQ(label, QStringLiteral("Downloading: ") + url("/slow"));
+    EXPECT_FALSE(DownloadFileWithMessage(address, target, true));
+    EXPECT_EQ(label, QStringLiteral("Downloading: ") + address);
+    EXPECT_EQ(format, Qt::PlainText) << "markup in an address is not rendered";
     EXPECT_EQ(button, QStringLiteral("Stop"));
     EXPECT_FALSE(QFileInfo::exists(target));
     EXPECT_TRUE(dialogs.Calls().empty()) << "the user who stopped needs no box";
