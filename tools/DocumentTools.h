@@ -108,5 +108,7 @@ QString YahooSearchUrl(const QString& Query);
 bool GoAboutBlank(TSextant& Browser);
 void GoDownloadFile(TSextant& Browser, const QString& Url);
 // Fetches Url into FileName (through a temporary name), blocking until the
-// transfer ends; True when the file was written.
+// transfer ends or the server has not answered or sent anything for 30 s;
+// the file is also kept in the download cache (GetCachedPath). True when
+// the file was written.
 bool DownloadFile(const QString& Url, const QString& FileName);

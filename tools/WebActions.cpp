@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLabel>
 #include <QProgressDialog>
 
 #include <algorithm>
@@ -31,7 +32,13 @@ public:
     explicit DownloadProgress(const QString& source)
     {
         dialog_.setWindowTitle(QStringLiteral("Downloading"));
-        dialog_.setLabelText(QStringLiteral("Downloading: ") + source);
+        // The address comes from outside: shown as plain text, and a long
+        // one shortened in its middle so that the dialog stays on screen.
+        auto* label = new QLabel(&dialog_);
+        label->setTextFormat(Qt::PlainText);
+        label->setText(
+            label->fontMetrics().elidedText(QStringLiteral("Downloading: ") + source, Qt::ElideMiddle, LabelWidthPx));
+        dialog_.setLabel(label);
         dialog_.setCancelButtonText(QStringLiteral("Stop"));
         dialog_.setWindowModality(Qt::ApplicationModal);
         dialog_.setAutoReset(false);
@@ -58,6 +65,7 @@ public:
 
 private:
     static constexpr int ShowAfterMs = 500;
+    static constexpr int LabelWidthPx = 560;
     QProgressDialog dialog_;
 };
 

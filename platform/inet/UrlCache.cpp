@@ -141,14 +141,15 @@ TUrlCacheCleared TUrlCache::Clear()
         return cleared;
     SqliteStatement remove(db->handle, "DELETE FROM entries WHERE url = ?1");
     for (const TUrlCacheEntry& entry : Entries()) {
-        if (QFile::exists(entry.LocalFile) && !QFile::remove(entry.LocalFile)) {
+        const bool present = QFile::exists(entry.LocalFile);
+        if (present && !QFile::remove(entry.LocalFile)) {
             fail(QStringLiteral("cannot delete %1").arg(entry.LocalFile));
             continue;
         }
         remove.bind(1, entry.Url);
         if (remove.step() == SQLITE_DONE) {
             ++cleared.Entries;
-            cleared.Bytes += entry.Size;
+            cleared.Bytes += present ? entry.Size : 0;
         }
         remove.reset();
     }

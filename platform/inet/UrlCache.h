@@ -19,7 +19,8 @@ struct TUrlCacheEntry {
     QDateTime Stored; // UTC
 };
 
-// What clearing removed.
+// What clearing removed: the entries, and the bytes of their files that
+// were still there.
 struct TUrlCacheCleared {
     int Entries = 0;
     qint64 Bytes = 0;

@@ -22,15 +22,14 @@ HRESULT IsValidURL(IBindCtx* context, const std::u16string& url, DWORD reserved)
 // is passed ends the download with INET_E_CONNECTION_TIMEOUT (time) or
 // E_OUTOFMEMORY (size). The defaults suit files of any size the user asked
 // for: no total time or size, but a server that does not answer or goes
-// quiet is given up. Small files fetched on the browser's own account
-// (icons, pictures) also get a total time and a size (SmallFileLimits).
+// quiet is given up. A caller that fetches small files on the browser's own
+// account (site icons) sets a total time and a size as well.
 struct DownloadLimits {
     std::chrono::milliseconds total{0}; // the whole transfer, connecting included; 0: none
     std::uint64_t maxBytes = 0; // the longest answer; 0: none
     std::chrono::milliseconds connect{30000}; // from the start until the answer begins
     std::chrono::milliseconds stall{30000}; // the longest wait for the next bytes of the answer
 };
-constexpr DownloadLimits SmallFileLimits{std::chrono::milliseconds(60000), 64ull << 20};
 
 // One address fetched into one file. The file is written through a
 // temporary file in its folder and appears only complete, when the answer

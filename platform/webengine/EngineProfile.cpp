@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QDir>
 #include <QDirIterator>
 #include <QEventLoop>
 #include <QPointer>
@@ -130,11 +131,17 @@ QWebEngineProfile* EngineProfile()
             if (profile)
                 profile->clearAllVisitedLinks();
         });
+        // clearHttpCache would hold every load started before it finishes,
+        // without a word of when that is; closing the disk cache for a
+        // moment instead lets the folder be emptied at once.
         SetHttpCacheClearHandler([]() -> qint64 {
             if (!profile)
                 return 0;
-            const qint64 held = folderSize(profile->cachePath());
-            profile->clearHttpCache();
+            const QString folder = profile->cachePath();
+            const qint64 held = folderSize(folder);
+            profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+            QDir(folder).removeRecursively();
+            profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
             return held;
         });
     }

@@ -83,10 +83,12 @@ TEST_F(UrlCache, ClearingDeletesEveryEntryAndSaysWhatWent)
     ASSERT_TRUE(cache.Store(QStringLiteral("http://a.test/a"), kept));
     ASSERT_TRUE(cache.Store(QStringLiteral("http://a.test/b"), download(QStringLiteral("b"), "678")));
     const QString cachedA = cache.Find(QStringLiteral("http://a.test/a"))->LocalFile;
+    ASSERT_TRUE(QFile::remove(cache.Find(QStringLiteral("http://a.test/b"))->LocalFile));
+    EXPECT_FALSE(cache.Find(QStringLiteral("http://a.test/b"))) << "an entry whose file went is not found";
 
     const TUrlCacheCleared cleared = cache.Clear();
     EXPECT_EQ(cleared.Entries, 2);
-    EXPECT_EQ(cleared.Bytes, 8);
+    EXPECT_EQ(cleared.Bytes, 5) << "only bytes that were still there count";
     EXPECT_TRUE(cache.Entries().empty());
     EXPECT_FALSE(QFileInfo::exists(cachedA));
     EXPECT_EQ(contentOf(kept), "12345") << "the downloaded file itself stays";

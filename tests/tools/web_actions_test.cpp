@@ -25,6 +25,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 namespace {
 
 TEST(AddToFavorites, WritesAShortcutAndAsksBeforeReplacing)
@@ -78,6 +80,13 @@ protected:
                 "text/html");
         });
         s.Get("/slow", FirstThenQuiet(*gate));
+        s.Get("/cached", [](const httplib::Request&, httplib::Response& res) {
+            ++cachedHits;
+            res.set_header("Cache-Control", "max-age=3600");
+            res.set_content(
+                "<html><head><title>Cached</title></head><body>" + std::string(20000, 'c') + "</body></html>",
+                "text/html");
+        });
         server->start();
     }
     static void TearDownTestSuite()
@@ -89,6 +98,7 @@ protected:
 
     static inline FixtureServer* server = nullptr;
     static inline ServerGate* gate = new ServerGate;
+    static inline std::atomic<int> cachedHits{0};
 };
 
 TEST_F(WebActionsServer, DownloadWithMessageTellsTheOutcome)
@@ -119,7 +129,9 @@ TEST_F(WebActionsServer, StopInTheProgressDialogCancelsTheDownloadWithoutAMessag
     QTemporaryDir folder;
     const QString target = folder.filePath(QStringLiteral("slow.txt"));
     ScriptedDialogs dialogs;
+    const QString address = url("/slow") + QStringLiteral("?<b>bold</b>");
     QString label, button;
+    Qt::TextFormat format = Qt::AutoText;
     QTimer stopper;
     QObject::connect(&stopper, &QTimer::timeout, [&] {
         for (QWidget* window : QApplication::topLevelWidgets()) {
@@ -127,6 +139,7 @@ TEST_F(WebActionsServer, StopInTheProgressDialogCancelsTheDownloadWithoutAMessag
             if (!progress || !progress->isVisible())
                 continue;
             label = progress->findChild<QLabel*>()->text();
+            format = progress->findChild<QLabel*>()->textFormat();
             QPushButton* stop = progress->findChild<QPushButton*>();
             button = stop->text();
             stop->click();
@@ -134,8 +147,9 @@ TEST_F(WebActionsServer, StopInTheProgressDialogCancelsTheDownloadWithoutAMessag
     });
     stopper.start(20);
 
-    EXPECT_FALSE(DownloadFileWithMessage(url("/slow"), target, true));
-    EXPECT_EQ(label, QStringLiteral("Downloading: ") + url("/slow"));
+    EXPECT_FALSE(DownloadFileWithMessage(address, target, true));
+    EXPECT_EQ(label, QStringLiteral("Downloading: ") + address);
+    EXPECT_EQ(format, Qt::PlainText) << "markup in an address is not rendered";
     EXPECT_EQ(button, QStringLiteral("Stop"));
     EXPECT_FALSE(QFileInfo::exists(target));
     EXPECT_TRUE(dialogs.Calls().empty()) << "the user who stopped needs no box";
@@ -144,8 +158,6 @@ TEST_F(WebActionsServer, StopInTheProgressDialogCancelsTheDownloadWithoutAMessag
 
 TEST_F(WebActionsServer, DownloadsAreCachedUntilTheCacheIsCleared)
 {
-    QWidget form;
-    TSextant browser(&form); // the page engine, whose HTTP cache is cleared too
     QTemporaryDir folder;
     ClearCache();
     ASSERT_TRUE(DownloadFile(url("/file.txt"), folder.filePath(QStringLiteral("one.txt"))));
@@ -161,11 +173,29 @@ TEST_F(WebActionsServer, DownloadsAreCachedUntilTheCacheIsCleared)
     const CacheCleared cleared = ClearCache();
     EXPECT_EQ(cleared.Files, 1);
     EXPECT_EQ(cleared.FileBytes, 4);
-    EXPECT_GE(cleared.EngineBytes, 0);
     EXPECT_FALSE(QFileInfo::exists(cached));
     EXPECT_TRUE(GetCachedPath(url("/file.txt")).isEmpty());
     EXPECT_EQ(ClearCache().Files, 0);
     EXPECT_TRUE(QFileInfo::exists(folder.filePath(QStringLiteral("one.txt"))));
+}
+
+TEST_F(WebActionsServer, ClearingTheEnginesCacheLetsPagesLoadAtOnce)
+{
+    QWidget form;
+    form.resize(320, 240);
+    TSextant browser(&form);
+    form.show();
+    browser.Navigate(url("/cached").toStdU16String());
+    ASSERT_TRUE(browser.Wait(20000));
+    browser.Navigate(url("/titled").toStdU16String());
+    ASSERT_TRUE(browser.Wait(20000));
+
+    const CacheCleared cleared = ClearCache();
+    EXPECT_GT(cleared.EngineBytes, 0);
+    const int served = cachedHits.load();
+    browser.Navigate(url("/cached").toStdU16String());
+    ASSERT_TRUE(browser.Wait(20000)) << "a load after clearing completes";
+    EXPECT_EQ(cachedHits.load(), served + 1) << "the page came from the server again";
 }
 
 TEST_F(WebActionsServer, GoWithQueryDetailsPostsTheFormData)
