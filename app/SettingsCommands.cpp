@@ -5,6 +5,9 @@
 #include "app/unitZarnWeb.h"
 
 #include "browserhost/Sextant.h"
+#include "favorites/ExportFavorite.h"
+#include "favorites/FavoritesTree.h"
+#include "favorites/ImportFavorite.h"
 #include "platform/inet/ProcessProxy.h"
 #include "platform/shell/ProgramLauncher.h"
 #include "platform/shell/SpecialFolders.h"
@@ -97,6 +100,29 @@ void TfrmMain::bindSettingsCommands()
         ShowOrganizeFavorites(this);
         RebuildActiveView();
     });
+    ExportFavorite1 = new TExportFavorite(this);
+    ExportFavorite1->SuccessMessage = QStringLiteral("Your favorites have been exported to successfully!");
+    ImportFavorite1 = new TImportFavorite(this);
+    ImportFavorite1->SuccessMessage = QStringLiteral("Your favorites have been ");
+    // A failed export or import says why instead of doing nothing visible.
+    const auto showFailure
+        = [](QObject*, const QString& message, unsigned char) { MessageDlg(message, mtError, mbOK); };
+    ExportFavorite1->OnError = showFailure;
+    ImportFavorite1->OnError = showFailure;
+    const auto exportFavorites = [this] {
+        if (ExportFavorite1->Execute())
+            Sextant1->Navigate(QUrl::fromLocalFile(ExportFavorite1->TargetFile()).toString().toStdU16String());
+    };
+    const auto importFavorites = [this] {
+        const bool imported = ImportFavorite1->Execute();
+        RebuildActiveView();
+        if (imported)
+            ShowOrganizeFavorites(this);
+    };
+    bind("&Tools|Favorites Tools|Export Favorites", exportFavorites);
+    bind("&Tools|Favorites Tools|Import Favorites", importFavorites);
+    FavoritesTree1->ExportFavorites = [this] { ExportFavorite1->Execute(); };
+    FavoritesTree1->ImportFavorites = [this] { ImportFavorite1->Execute(); };
     bind("&Tools|Favorites Tools|Add To Favorites", [this] {
         AddToFavorites(
             QString::fromStdU16String(Sextant1->LocationURL()), QString::fromStdU16String(Sextant1->LocationName()));
@@ -110,6 +136,12 @@ void TfrmMain::bindSettingsCommands()
             MessageDlg(QStringLiteral("The history could not be cleared."), mtError, mbOK);
     });
     bind("&Tools|History Tools|Clear Address Bar ( Typed URL's)", [] { ClearTypedUrls(); });
+
+    bind("&Tools|Cache Tools|Get Cached File Path", [this] {
+        const QString cached = GetCachedPath(IEAddress1->currentText());
+        ShowMessage(cached.isEmpty() ? QStringLiteral("The address is not in the cache.") : cached);
+    });
+    bind("&Tools|Cache Tools|Clear Cache", [] { ClearCache(); });
 
     bind("&Tools|Mail Tools|Open Yahoo Mail", [this] { OpenYahooMail(*Sextant1); });
     bind("&Tools|Mail Tools|Open Google Mail", [this] { OpenGoogleMail(*Sextant1); });

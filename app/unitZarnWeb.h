@@ -63,6 +63,8 @@ class TSextant;
 class TDodiViveDE;
 class TFavoritesListView;
 class TFavoritesTree;
+class TExportFavorite;
+class TImportFavorite;
 
 // The address among the program's arguments (after the program's own
 // name): the first one that does not start with "-". An argument that does is
@@ -156,6 +158,10 @@ public:
     QListWidget* lvEventLog = nullptr;
     TFavoritesListView* FavoritesListView1 = nullptr;
     TFavoritesTree* FavoritesTree1 = nullptr;
+    // The bookmark-file exporter and importer behind the favorites menu
+    // items and the tree's Export and Import nodes.
+    TExportFavorite* ExportFavorite1 = nullptr;
+    TImportFavorite* ImportFavorite1 = nullptr;
     QTreeWidget* HistoryListView1 = nullptr;
     QWidget* Panel1 = nullptr;
     QToolButton* sbUp = nullptr;

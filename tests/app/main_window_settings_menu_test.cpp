@@ -6,12 +6,15 @@
 #include "TempHome.h"
 #include "app/unitZarnWeb.h"
 #include "browserhost/Sextant.h"
+#include "favorites/ExportFavorite.h"
+#include "favorites/ImportFavorite.h"
 #include "platform/inet/ProcessProxy.h"
 #include "platform/inet/UrlHistory.h"
 #include "platform/registry/Profile.h"
 #include "platform/registry/Registry.h"
 #include "platform/shell/OrganizeFavoritesDialog.h"
 #include "platform/shell/ProgramLauncher.h"
+#include "platform/shell/ShortcutFiles.h"
 #include "platform/shell/SpecialFolders.h"
 #include "platform/ui/Application.h"
 #include "tools/BrowserSettings.h"
@@ -26,6 +29,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -168,6 +172,43 @@ TEST_F(MainWindowSettingsMenu, FavoritesAreAddedFromThePageAndOrganizedInTheirFo
     });
     trigger("&Tools|Favorites Tools|Show Organize Favorites");
     EXPECT_EQ(organized, "shows the favorite");
+}
+
+TEST_F(MainWindowSettingsMenu, FavoritesExportedAreShownAndImportedBackIntoTheirOwnFolder)
+{
+    const QString favorites = SpecialFolderPath(CSIDL_FAVORITES);
+    QFile shortcut(favorites + "/Fish & Chips.url");
+    ASSERT_TRUE(shortcut.open(QIODevice::WriteOnly));
+    shortcut.write("[InternetShortcut]\r\nURL=https://fish.test/?a=1&b=2\r\n");
+    shortcut.close();
+    ASSERT_TRUE(QDir().mkpath(window->ExportFavorite1->TargetPath));
+
+    WideString shown;
+    main->onNavigate = [&](FakeWebBrowser&, const WideString& url) { shown = url; };
+    trigger("&Tools|Favorites Tools|Export Favorites");
+    const QString exported = window->ExportFavorite1->TargetFile();
+    ASSERT_TRUE(QFileInfo::exists(exported)) << dialogs.Texts().join('\n').toStdString();
+    EXPECT_EQ(shown, QUrl::fromLocalFile(exported).toString().toStdU16String()) << "shown after export";
+
+    window->ImportFavorite1->CurrentFilePath = QFileInfo(exported).path();
+    window->ImportFavorite1->CurrentFileName = QFileInfo(exported).fileName();
+    QString organized;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* shown : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<TOrganizeFavoritesDialog*>(shown); dialog && dialog->isVisible()) {
+                organized = "shown";
+                dialog->findChild<QPushButton*>("btnClose")->click();
+            }
+        }
+    });
+    trigger("&Tools|Favorites Tools|Import Favorites");
+    EXPECT_EQ(organized, "shown") << "the organizer follows a successful import";
+    const QString imported = favorites + "/Imported Bookmarks/Fish & Chips.url";
+    EXPECT_EQ(ReadInternetShortcutUrl(imported), "https://fish.test/?a=1&b=2");
+
+    window->ExportFavorite1->TargetFileName = "book.txt";
+    trigger("&Tools|Favorites Tools|Export Favorites");
+    EXPECT_EQ(dialogs.Last().Type, mtError) << "a failed export says why";
 }
 
 TEST_F(MainWindowSettingsMenu, RegisteredProgramsStartWithoutAShellAndAFailedStartIsSaid)
