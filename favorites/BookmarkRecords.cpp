@@ -5,12 +5,20 @@
 #include "platform/shell/SpecialFolders.h"
 #include "tools/BrowserSettings.h"
 
-#include <QDir>
+#include "platform/files/PlainFiles.h"
+
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
 #include <algorithm>
 #include <compare>
+#include <condition_variable>
+#include <deque>
+#include <iterator>
+#include <mutex>
+#include <thread>
+#include <utility>
 
 QString FavoritesRoot(const QString& favoritesPath)
 {
@@ -48,6 +56,80 @@ void SortUrlRecs(TUrlRecs& records) { std::stable_sort(records.begin(), records.
 
 namespace {
 
+// Shortcuts a reader takes in one go, so that readers rarely meet at the lock.
+constexpr std::size_t kShortcutsPerTake = 64;
+
+// Reads the addresses of shortcuts on other threads while the folders are
+// still being walked: on a folder of thousands of favorites the time goes
+// into opening files, which runs in parallel.
+class ShortcutReaders {
+public:
+    ShortcutReaders()
+    {
+        const unsigned helpers = std::max(1u, std::thread::hardware_concurrency()) - 1;
+        for (unsigned i = 0; i < helpers; ++i)
+            helpers_.emplace_back([this] { readUntilDone(); });
+    }
+
+    // Queues the shortcut at path; its address goes to *url, which must stay
+    // where it is until Finish() returns.
+    void Add(const QString& path, QString* url)
+    {
+        const std::lock_guard lock(mutex_);
+        queue_.push_back({path, url});
+        if (queue_.size() - taken_ >= kShortcutsPerTake)
+            ready_.notify_one();
+    }
+
+    // Reads what is left on this thread too and waits for the others.
+    void Finish()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            walked_ = true;
+        }
+        ready_.notify_all();
+        readUntilDone();
+        helpers_.clear();
+    }
+
+private:
+    struct Shortcut {
+        QString path;
+        QString* url;
+    };
+
+    void readUntilDone()
+    {
+        std::vector<Shortcut*> batch;
+        while (take(batch)) {
+            for (Shortcut* shortcut : batch) {
+                const QString url = ReadInternetShortcutUrl(shortcut->path);
+                *shortcut->url = url.isEmpty() ? QStringLiteral("no path") : url;
+            }
+        }
+    }
+
+    // The next shortcuts to read, waiting while the walk may still add some.
+    bool take(std::vector<Shortcut*>& batch)
+    {
+        batch.clear();
+        std::unique_lock lock(mutex_);
+        ready_.wait(lock, [this] { return walked_ || queue_.size() - taken_ >= kShortcutsPerTake; });
+        const std::size_t end = std::min(taken_ + kShortcutsPerTake, queue_.size());
+        for (; taken_ < end; ++taken_)
+            batch.push_back(&queue_[taken_]);
+        return !batch.empty();
+    }
+
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::deque<Shortcut> queue_; // a deque, so that taken entries stay where they are
+    std::size_t taken_ = 0;
+    bool walked_ = false;
+    std::vector<std::jthread> helpers_;
+};
+
 class FolderScanner {
 public:
     FolderScanner(const QString& root, bool recursive) : recursive_(recursive)
@@ -57,43 +139,55 @@ public:
 
     void scan(const QString& path, const QStringList& folder, int level)
     {
-        QFileInfoList entries
-            = QDir(path).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-        SortAsShell(entries);
-        for (const QFileInfo& entry : entries) {
-            if (entry.isDir())
-                addFolder(entry, folder, level);
-            else if (entry.suffix().compare(QLatin1String("url"), Qt::CaseInsensitive) == 0)
-                addFavorite(entry, folder, level);
+        std::vector<FolderEntry> entries;
+        ListFolder(QFile::encodeName(path).toStdString(), entries);
+        std::vector<std::pair<QString, bool>> named; // file name, is a folder
+        named.reserve(entries.size());
+        for (const FolderEntry& entry : entries)
+            named.emplace_back(QFile::decodeName(entry.name.c_str()), entry.isFolder);
+        std::sort(named.begin(), named.end(),
+            [](const auto& a, const auto& b) { return ShellEntryLess(a.second, a.first, b.second, b.first); });
+        for (const auto& [name, isFolder] : named) {
+            if (isFolder)
+                addFolder(JoinPath(path, name), name, folder, level);
+            else if (name.size() > 4 && name.endsWith(QLatin1String(".url"), Qt::CaseInsensitive))
+                addFavorite(JoinPath(path, name), name, folder, level);
         }
     }
 
-    TUrlRecs records;
+    TUrlRecs takeRecords()
+    {
+        readers_.Finish();
+        TUrlRecs records;
+        records.reserve(records_.size());
+        std::move(records_.begin(), records_.end(), std::back_inserter(records));
+        return records;
+    }
 
 private:
-    void addFolder(const QFileInfo& entry, const QStringList& parent, int level)
+    void addFolder(const QString& path, const QString& name, const QStringList& parent, int level)
     {
-        const QString canonical = entry.canonicalFilePath();
+        const QString canonical = QFileInfo(path).canonicalFilePath();
         if (canonical.isEmpty() || visited_.contains(canonical))
             return;
         visited_.insert(canonical);
         QStringList folder = parent;
-        folder << entry.fileName();
-        records.push_back({folder, QString(), QString(), level});
+        folder << name;
+        records_.push_back({folder, QString(), QString(), level});
         if (recursive_)
-            scan(entry.filePath(), folder, level + 1);
+            scan(path, folder, level + 1);
     }
 
-    void addFavorite(const QFileInfo& entry, const QStringList& folder, int level)
+    void addFavorite(const QString& path, const QString& name, const QStringList& folder, int level)
     {
-        QString url = ReadInternetShortcutUrl(entry.filePath());
-        if (url.isEmpty())
-            url = QStringLiteral("no path");
-        records.push_back({folder, entry.fileName().chopped(4), url, level});
+        records_.push_back({folder, name.chopped(4), QString(), level});
+        readers_.Add(path, &records_.back().Url);
     }
 
     bool recursive_;
     QSet<QString> visited_;
+    std::deque<TUrlRec> records_; // a deque, so that the readers' targets stay where they are
+    ShortcutReaders readers_;
 };
 
 } // namespace
@@ -102,11 +196,14 @@ TUrlRecs ScanFavoritesFolder(const QString& root, bool recursive)
 {
     FolderScanner scanner(root, recursive);
     scanner.scan(root, {}, 1);
-    return std::move(scanner.records);
+    return scanner.takeRecords();
 }
 
 QString EscapeHtml(const QString& text)
 {
+    const auto special = [](QChar c) { return c == u'&' || c == u'<' || c == u'>' || c == u'"'; };
+    if (std::none_of(text.begin(), text.end(), special))
+        return text;
     QString escaped;
     escaped.reserve(text.size());
     for (const QChar c : text) {

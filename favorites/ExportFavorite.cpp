@@ -19,19 +19,23 @@ namespace {
 
 const QString LfCr = QStringLiteral("\n\r");
 
-QString indent(int level) { return QString(4 * std::max(level, 0), QLatin1Char(' ')); }
-
-// Appends lines ended by CR LF.
+// Appends lines ended by CR LF, each made of its parts; an int part is an
+// indent of four blanks per level.
 class HtmlLines {
 public:
-    void add(const QString& line = {})
+    explicit HtmlLines(std::size_t expectedLines) { text_.reserve(qsizetype(expectedLines) * 96); }
+
+    template <typename... Parts> void add(const Parts&... parts)
     {
-        text_ += line;
+        (append(parts), ...);
         text_ += QLatin1String("\r\n");
     }
     QByteArray utf8() const { return text_.toUtf8(); }
 
 private:
+    void append(int level) { text_.resize(text_.size() + 4 * std::max(level, 0), QLatin1Char(' ')); }
+    template <typename Text> void append(const Text& text) { text_ += text; }
+
     QString text_;
 };
 
@@ -40,19 +44,19 @@ void addBody(HtmlLines& html, const TUrlRecs& records)
     std::optional<int> lastFolderLevel;
     for (const TUrlRec& record : records) {
         if (!record.Title.isEmpty()) {
-            html.add(indent(record.Level) + QLatin1String("<DT><A HREF=\"") + EscapeHtml(record.Url)
-                + QLatin1String("\">") + EscapeHtml(record.Title) + QLatin1String("</A><BR>"));
+            html.add(record.Level, QLatin1String("<DT><A HREF=\""), EscapeHtml(record.Url), QLatin1String("\">"),
+                EscapeHtml(record.Title), QLatin1String("</A><BR>"));
             continue;
         }
         // Closes the folders open at the new folder's level and deeper.
         for (int level = lastFolderLevel.value_or(-1); lastFolderLevel && level >= record.Level; --level) {
-            html.add(indent(level) + QLatin1String("</DL><P>"));
+            html.add(level, QLatin1String("</DL><P>"));
             html.add();
         }
         html.add();
-        html.add(indent(record.Level) + QLatin1String("<DT><H3>")
-            + EscapeHtml(record.Folder.value(record.Folder.size() - 1)) + QLatin1String("</H3>"));
-        html.add(indent(record.Level) + QLatin1String("<DL><P>"));
+        html.add(record.Level, QLatin1String("<DT><H3>"), EscapeHtml(record.Folder.value(record.Folder.size() - 1)),
+            QLatin1String("</H3>"));
+        html.add(record.Level, QLatin1String("<DL><P>"));
         lastFolderLevel = record.Level;
     }
 }
@@ -70,17 +74,17 @@ QString TExportFavorite::TargetFile() const { return JoinPath(TargetPath, Target
 
 QByteArray TExportFavorite::BookmarkHtml(const TUrlRecs& sortedRecords) const
 {
-    HtmlLines html;
-    html.add(QLatin1String("<!-- Made with ") + ApplicationTitle() + QLatin1String(" -->"));
-    html.add(QStringLiteral("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">"));
+    HtmlLines html(sortedRecords.size() + 16);
+    html.add(QLatin1String("<!-- Made with "), ApplicationTitle(), QLatin1String(" -->"));
+    html.add(QLatin1String("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">"));
     html.add();
-    html.add(QLatin1String("<TITLE>") + EscapeHtml(Localization.HTMLTitle) + QLatin1String("</TITLE>"));
-    html.add(QLatin1String("<H1>") + EscapeHtml(Localization.HTMLTitle) + QLatin1String("</H1>"));
+    html.add(QLatin1String("<TITLE>"), EscapeHtml(Localization.HTMLTitle), QLatin1String("</TITLE>"));
+    html.add(QLatin1String("<H1>"), EscapeHtml(Localization.HTMLTitle), QLatin1String("</H1>"));
     html.add();
-    html.add(QStringLiteral("<DL><P>"));
+    html.add(QLatin1String("<DL><P>"));
     addBody(html, sortedRecords);
     html.add();
-    html.add(QStringLiteral("</DL><P>"));
+    html.add(QLatin1String("</DL><P>"));
     return html.utf8();
 }
 

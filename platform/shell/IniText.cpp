@@ -1,8 +1,14 @@
 #include "platform/shell/IniText.h"
 
+#include "platform/files/PlainFiles.h"
+
 #include <QFile>
 
 namespace {
+
+// No settings file comes near this; a larger one (or a device that never
+// ends) is not read.
+constexpr std::size_t kIniBytesMax = 16 << 20;
 
 QString sectionName(const QString& line)
 {
@@ -22,12 +28,12 @@ bool isComment(const QString& line)
 
 QStringList ReadIniLines(const QString& fileName, bool* crlf)
 {
-    QFile file(fileName);
     if (crlf)
         *crlf = true;
-    if (!file.open(QIODevice::ReadOnly))
+    std::string bytes;
+    if (!ReadWholeFile(QFile::encodeName(fileName).toStdString(), bytes, kIniBytesMax))
         return {};
-    const QString text = QString::fromUtf8(file.readAll());
+    const QString text = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
     if (crlf)
         *crlf = text.isEmpty() || text.contains(QLatin1String("\r\n"));
     QStringList lines = text.split(QLatin1Char('\n'));

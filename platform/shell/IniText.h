@@ -14,7 +14,7 @@ struct IniLine {
 
 // The file's lines without their line ends (CRLF or LF); crlf, when given,
 // tells whether the file used CRLF (true for an empty or missing file).
-// Empty when the file cannot be read.
+// Empty when the file cannot be read or holds more than 16 MiB.
 QStringList ReadIniLines(const QString& fileName, bool* crlf = nullptr);
 // The lines with the section each lies in.
 std::vector<IniLine> ParseIni(const QStringList& lines);

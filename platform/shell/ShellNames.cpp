@@ -69,11 +69,14 @@ bool ShellNameLess(const QString& a, const QString& b)
     return natural != 0 ? natural < 0 : a < b;
 }
 
+bool ShellEntryLess(bool aIsFolder, const QString& a, bool bIsFolder, const QString& b)
+{
+    return aIsFolder != bIsFolder ? aIsFolder : ShellNameLess(a, b);
+}
+
 void SortAsShell(QFileInfoList& entries)
 {
     std::stable_sort(entries.begin(), entries.end(), [](const QFileInfo& a, const QFileInfo& b) {
-        if (a.isDir() != b.isDir())
-            return a.isDir();
-        return ShellNameLess(a.fileName(), b.fileName());
+        return ShellEntryLess(a.isDir(), a.fileName(), b.isDir(), b.fileName());
     });
 }

@@ -18,6 +18,10 @@ QString ShortcutFileName(const QString& title, const QString& extension);
 // that way are ordered by their exact text so the order is total.
 bool ShellNameLess(const QString& a, const QString& b);
 
+// Whether entry a comes before entry b in a shell listing: folders first,
+// then by ShellNameLess.
+bool ShellEntryLess(bool aIsFolder, const QString& a, bool bIsFolder, const QString& b);
+
 // Sorts entries as the shell lists a folder: folders first, then by
 // ShellNameLess on the file names.
 void SortAsShell(QFileInfoList& entries);
