@@ -145,6 +145,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     bindCommands();
     bindEditorCommands();
     bindSettingsCommands();
+    bindSecurityCommands();
     bindKeys();
     bindSextant1Events();
     bindSextant2Events();

@@ -246,6 +246,8 @@ private:
     void bindEditorCommands();
     // The settings and system commands of the menus (SettingsCommands.cpp).
     void bindSettingsCommands();
+    // The Security menu's site lists, zone and encryption (SecurityCommands.cpp).
+    void bindSecurityCommands();
     void fillLinksGrid();
     QStringList linksBarUrls() const;
 

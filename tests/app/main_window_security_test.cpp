@@ -3,7 +3,9 @@
 // the user put in the restricted list, and pop-ups blocked and let through.
 #include "app/unitZarnWeb.h"
 #include "browserhost/Sextant.h"
+#include "platform/inet/ZoneManager.h"
 #include "platform/registry/Profile.h"
+#include "platform/registry/Registry.h"
 #include "platform/ui/Application.h"
 #include "platform/webengine/QtWebBrowser.h"
 #include "platform/webengine/WebEngineEnvironment.h"
@@ -33,6 +35,7 @@ FixtureServer* server = nullptr;
 // is not.
 TlsFixtureServer* trustedServer = nullptr;
 TlsFixtureServer* untrustedServer = nullptr;
+ScriptedDialogs* dialogs = nullptr;
 
 QString pageUrl(const char* path, const FixtureServer* from = server)
 {
@@ -55,6 +58,10 @@ protected:
     {
         window.reset();
         SetApplicationMainForm(nullptr);
+        // Every test starts with empty site lists: all fixtures share one host.
+        TRegistry lists(HKEY_CURRENT_USER);
+        lists.DeleteKey(ZoneMapDomainsKey);
+        lists.DeleteKey(ZoneMapEscDomainsKey);
     }
 
     void open(const QString& url)
@@ -62,6 +69,17 @@ protected:
         window->Sextant1->Navigate(url.toStdU16String());
         ASSERT_TRUE(waitUntil([&] { return location(window->Sextant1) == url && !window->Sextant1->Busy(); }))
             << location(window->Sextant1).toStdString();
+    }
+
+    // The text of the message box the Security menu item shows.
+    QString securityItem(const QString& caption)
+    {
+        QAction* item = window->MenuItem("&Tools|Security|" + caption);
+        if (!item)
+            return "no item " + caption;
+        const qsizetype before = dialogs->Texts().size();
+        item->trigger();
+        return dialogs->Texts().size() > before ? dialogs->Last().Text : QString();
     }
 
     QStringList logLines()
@@ -86,10 +104,17 @@ TEST_F(MainWindowSecurity, APlainPageIsNotSecuredAndARestrictedSiteIsShownRestri
     EXPECT_EQ(window->lblLevel->text(), "Secure Level: UnSecure");
     EXPECT_TRUE(logLines().contains("OnDocumentComplete: " + pageUrl("/plain.html")));
 
-    AddToRestrictedZone(location(window->Sextant1));
+    EXPECT_EQ(securityItem("Check If In Resricted Zone List"), "The page is not in your Resricted sites list zone!");
+    EXPECT_EQ(securityItem("Add To Restricted Zone List"), "");
+    EXPECT_EQ(securityItem("Check If In Resricted Zone List"), "The page is in your Resricted sites list zone.");
     open(pageUrl("/popup.html"));
     EXPECT_EQ(window->StatusPanelText(1), "Restricted sites");
     EXPECT_EQ(window->lblZone->text(), "Restricted sites");
+    EXPECT_EQ(securityItem("Check Site Security Zone"), "The Web Site Security Zone Is: Restricted sites");
+    EXPECT_EQ(securityItem("Check Site Security Level"), "The site is not secured.");
+    EXPECT_EQ(securityItem("Check Page Security Encryption"), "Secure Level: UnSecure");
+    EXPECT_EQ(securityItem("Add To Trusted List Zone List"),
+        "Only sites with https:// prefix (secured sites) can be added to the trusted sites list zone!");
 }
 
 struct SecurityPanel {
@@ -131,6 +156,15 @@ TEST_F(MainWindowSecurity, TheSslPanelFollowsTheConnectionOfEachPage)
         open(page.url);
         expectPanel(*window, page.panel, page.url);
     }
+
+    open(pageUrl("/secure.html", trustedServer));
+    EXPECT_EQ(securityItem("Check Site Security Level"), "Secure Type: SSL\n\rDescription: It is a secure web page.");
+    EXPECT_EQ(securityItem("Check Page Security Encryption"), "Secure Level: 128 Bit");
+    EXPECT_EQ(securityItem("Check If In Trusted Zone List"), "The page is not in your truested sites list zone!");
+    EXPECT_EQ(securityItem("Add To Trusted List Zone List"), "");
+    EXPECT_EQ(securityItem("Check If In Trusted Zone List"), "The page is in your truested sites list zone.");
+    open(pageUrl("/secure.html", trustedServer) + "?again");
+    EXPECT_EQ(window->lblZone->text(), "Trusted sites");
 }
 
 TEST_F(MainWindowSecurity, WindowOpenIsRefusedWhileBlockPopupsIsDownAndOpensInAWindowOfOursOtherwise)
@@ -179,7 +213,8 @@ int main(int argc, char** argv)
     InstallQtWebBrowser();
     QApplication app(argc, argv);
     EnsureProfileDefaults();
-    ScriptedDialogs dialogs;
+    ScriptedDialogs scripted;
+    dialogs = &scripted;
     FixtureServer fixture;
     fixture.server().Get("/plain.html", [](const httplib::Request&, httplib::Response& res) {
         res.set_content("<html><head><title>plain</title></head><body>plain</body></html>", "text/html");
