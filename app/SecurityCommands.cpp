@@ -33,7 +33,8 @@ void TfrmMain::bindSecurityCommands()
     bind("Check Site Security Level", [this, location] {
         QString secureType, description;
         if (CheckSiteSecurityLevel(Sextant1, location(), secureType, description))
-            ShowMessage(QStringLiteral("Secure Type: ") + secureType + QStringLiteral("\n\rDescription: ") + description);
+            ShowMessage(
+                QStringLiteral("Secure Type: ") + secureType + QStringLiteral("\n\rDescription: ") + description);
         else
             ShowMessage(QStringLiteral("The site is not secured."));
     });
