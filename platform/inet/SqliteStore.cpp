@@ -3,28 +3,45 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <utility>
+
 namespace {
 constexpr int kBusyTimeoutMs = 2000;
 } // namespace
 
-sqlite3* OpenSqliteStore(const QString& file, const char* schema, QString& error)
+SqliteStore::SqliteStore(QString file, const char* schema) : file_(std::move(file)), schema_(schema) {}
+
+SqliteStore::~SqliteStore() { sqlite3_close(db_); }
+
+sqlite3* SqliteStore::Handle()
 {
-    QDir().mkpath(QFileInfo(file).absolutePath());
+    if (db_)
+        return db_;
+    QDir().mkpath(QFileInfo(file_).absolutePath());
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
+    if (sqlite3_open_v2(file_.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
         != SQLITE_OK) {
-        error = QStringLiteral("cannot open %1").arg(file);
         sqlite3_close(db);
+        Fail(QStringLiteral("cannot open %1").arg(file_));
         return nullptr;
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
     char* message = nullptr;
-    if (sqlite3_exec(db, schema, nullptr, nullptr, &message) != SQLITE_OK) {
-        error = QStringLiteral("%1 holds something else: %2").arg(file, QString::fromUtf8(message));
+    if (sqlite3_exec(db, schema_, nullptr, nullptr, &message) != SQLITE_OK) {
+        Fail(QStringLiteral("%1 holds something else: %2").arg(file_, QString::fromUtf8(message)));
         sqlite3_free(message);
         sqlite3_close(db);
         return nullptr;
     }
-    return db;
+    db_ = db;
+    return db_;
+}
+
+bool SqliteStore::Fail(const QString& what)
+{
+    lastError_ = what;
+    if (db_)
+        lastError_ += QStringLiteral(" (%1)").arg(QString::fromUtf8(sqlite3_errmsg(db_)));
+    return false;
 }

@@ -5,10 +5,34 @@
 
 #include <sqlite3.h>
 
-// Opens (creating) the database in file with its folder, waits up to 2 s for
-// other processes that hold it, and applies schema. Null with error set when
-// the file cannot be opened or holds something else.
-sqlite3* OpenSqliteStore(const QString& file, const char* schema, QString& error);
+// One store file, opened on its first use and closed with this object, and
+// the text of the latest failure of the work done on it. Not copyable.
+class SqliteStore {
+public:
+    // Nothing is opened yet; schema (statements that create what is missing)
+    // must live as long as this object.
+    SqliteStore(QString file, const char* schema);
+    ~SqliteStore();
+    SqliteStore(const SqliteStore&) = delete;
+    SqliteStore& operator=(const SqliteStore&) = delete;
+
+    // The open database. The first call creates the file with its folder,
+    // waits up to 2 s for other processes that hold it and applies the
+    // schema; null (LastError says why) when the file cannot be opened or
+    // holds something else, and the next call tries again.
+    sqlite3* Handle();
+    // Records what as the latest failure, with SQLite's own message while
+    // the store is open. Always false, so that a failing call returns it.
+    bool Fail(const QString& what);
+    // The latest failure; empty before the first.
+    QString LastError() const { return lastError_; }
+
+private:
+    QString file_;
+    const char* schema_;
+    sqlite3* db_ = nullptr;
+    QString lastError_;
+};
 
 // One prepared statement, finalized when it goes out of scope.
 class SqliteStatement {

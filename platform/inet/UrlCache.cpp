@@ -46,39 +46,16 @@ std::function<qint64()>& httpCacheClearHandler()
 
 } // namespace
 
-struct TUrlCache::Database {
-    sqlite3* handle = nullptr;
-    ~Database() { sqlite3_close(handle); }
-};
-
-TUrlCache::TUrlCache(QString folder) : folder_(std::move(folder)) {}
+TUrlCache::TUrlCache(QString folder)
+    : folder_(std::move(folder)),
+      store_(std::make_unique<SqliteStore>(folder_ + QLatin1Char('/') + QLatin1String(kIndexName), kSchema))
+{}
 
 TUrlCache::~TUrlCache() = default;
 
 QString TUrlCache::DefaultFolder() { return ProfileFolder() + QStringLiteral("/Cache/Files"); }
 
-TUrlCache::Database* TUrlCache::open()
-{
-    if (db_)
-        return db_.get();
-    QString error;
-    sqlite3* handle = OpenSqliteStore(folder_ + QLatin1Char('/') + QLatin1String(kIndexName), kSchema, error);
-    if (!handle) {
-        fail(error);
-        return nullptr;
-    }
-    db_ = std::make_unique<Database>();
-    db_->handle = handle;
-    return db_.get();
-}
-
-bool TUrlCache::fail(const QString& what)
-{
-    lastError_ = what;
-    if (db_ && db_->handle)
-        lastError_ += QStringLiteral(" (%1)").arg(QString::fromUtf8(sqlite3_errmsg(db_->handle)));
-    return false;
-}
+QString TUrlCache::LastError() const { return store_->LastError(); }
 
 QString TUrlCache::fileFor(const QString& url) const
 {
@@ -90,14 +67,14 @@ bool TUrlCache::Store(const QString& url, const QString& file)
 {
     const QFileInfo source(file);
     if (url.isEmpty() || !source.isFile())
-        return fail(QStringLiteral("nothing to keep for %1").arg(url.left(80)));
-    Database* db = open();
+        return store_->Fail(QStringLiteral("nothing to keep for %1").arg(url.left(80)));
+    sqlite3* db = store_->Handle();
     if (!db)
         return false;
     const QString cached = fileFor(url);
     if (!placeCopy(source.absoluteFilePath(), cached, source.size()))
-        return fail(QStringLiteral("cannot keep %1 in %2").arg(file, folder_));
-    SqliteStatement insert(db->handle,
+        return store_->Fail(QStringLiteral("cannot keep %1 in %2").arg(file, folder_));
+    SqliteStatement insert(db,
         "INSERT INTO entries(url, file, size, stored) VALUES(?1, ?2, ?3, ?4) "
         "ON CONFLICT(url) DO UPDATE SET file = excluded.file, size = excluded.size, stored = excluded.stored");
     insert.bind(1, url).bind(2, cached).bind(3, source.size());
@@ -105,15 +82,15 @@ bool TUrlCache::Store(const QString& url, const QString& file)
     if (insert.step() == SQLITE_DONE)
         return true;
     QFile::remove(cached);
-    return fail(QStringLiteral("cannot index %1").arg(url.left(80)));
+    return store_->Fail(QStringLiteral("cannot index %1").arg(url.left(80)));
 }
 
 std::optional<TUrlCacheEntry> TUrlCache::Find(const QString& url)
 {
-    Database* db = open();
+    sqlite3* db = store_->Handle();
     if (!db)
         return std::nullopt;
-    SqliteStatement query(db->handle, "SELECT file, size, stored FROM entries WHERE url = ?1");
+    SqliteStatement query(db, "SELECT file, size, stored FROM entries WHERE url = ?1");
     if (query.bind(1, url).step() != SQLITE_ROW || !QFileInfo::exists(query.text(0)))
         return std::nullopt;
     return TUrlCacheEntry{
@@ -122,10 +99,10 @@ std::optional<TUrlCacheEntry> TUrlCache::Find(const QString& url)
 
 std::vector<TUrlCacheEntry> TUrlCache::Entries()
 {
-    Database* db = open();
+    sqlite3* db = store_->Handle();
     if (!db)
         return {};
-    SqliteStatement query(db->handle, "SELECT url, file, size, stored FROM entries ORDER BY stored, url");
+    SqliteStatement query(db, "SELECT url, file, size, stored FROM entries ORDER BY stored, url");
     std::vector<TUrlCacheEntry> rows;
     while (query.step() == SQLITE_ROW)
         rows.push_back({query.text(0), query.text(1), query.integer(2),
@@ -136,14 +113,14 @@ std::vector<TUrlCacheEntry> TUrlCache::Entries()
 TUrlCacheCleared TUrlCache::Clear()
 {
     TUrlCacheCleared cleared;
-    Database* db = open();
+    sqlite3* db = store_->Handle();
     if (!db)
         return cleared;
-    SqliteStatement remove(db->handle, "DELETE FROM entries WHERE url = ?1");
+    SqliteStatement remove(db, "DELETE FROM entries WHERE url = ?1");
     for (const TUrlCacheEntry& entry : Entries()) {
         const bool present = QFile::exists(entry.LocalFile);
         if (present && !QFile::remove(entry.LocalFile)) {
-            fail(QStringLiteral("cannot delete %1").arg(entry.LocalFile));
+            store_->Fail(QStringLiteral("cannot delete %1").arg(entry.LocalFile));
             continue;
         }
         remove.bind(1, entry.Url);

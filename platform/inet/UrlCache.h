@@ -12,6 +12,8 @@
 #include <optional>
 #include <vector>
 
+class SqliteStore;
+
 struct TUrlCacheEntry {
     QString Url;
     QString LocalFile;
@@ -53,17 +55,13 @@ public:
     std::vector<TUrlCacheEntry> Entries();
     // Deletes every entry with its file.
     TUrlCacheCleared Clear();
-    QString LastError() const { return lastError_; }
+    QString LastError() const;
 
 private:
-    struct Database;
-    Database* open();
-    bool fail(const QString& what);
     QString fileFor(const QString& url) const;
 
     QString folder_;
-    std::unique_ptr<Database> db_;
-    QString lastError_;
+    std::unique_ptr<SqliteStore> store_;
 };
 
 // Empties the page engine's HTTP cache through the handler the engine

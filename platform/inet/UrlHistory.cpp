@@ -54,12 +54,8 @@ QString pastPrefix(QString prefix)
 
 } // namespace
 
-struct TUrlHistory::Database {
-    sqlite3* handle = nullptr;
-    ~Database() { sqlite3_close(handle); }
-};
-
-TUrlHistory::TUrlHistory(QString databaseFile) : file_(std::move(databaseFile)) {}
+TUrlHistory::TUrlHistory(QString databaseFile) : store_(std::make_unique<SqliteStore>(std::move(databaseFile), kSchema))
+{}
 
 TUrlHistory::~TUrlHistory() = default;
 
@@ -76,28 +72,7 @@ QString TUrlHistory::MatchKey(const QString& url)
     return key;
 }
 
-TUrlHistory::Database* TUrlHistory::open()
-{
-    if (db_)
-        return db_.get();
-    QString error;
-    sqlite3* handle = OpenSqliteStore(file_, kSchema, error);
-    if (!handle) {
-        fail(error);
-        return nullptr;
-    }
-    db_ = std::make_unique<Database>();
-    db_->handle = handle;
-    return db_.get();
-}
-
-bool TUrlHistory::fail(const QString& what)
-{
-    lastError_ = what;
-    if (db_ && db_->handle)
-        lastError_ += QStringLiteral(" (%1)").arg(QString::fromUtf8(sqlite3_errmsg(db_->handle)));
-    return false;
-}
+QString TUrlHistory::LastError() const { return store_->LastError(); }
 
 bool TUrlHistory::AddVisit(const QString& url, const QString& title, const QDateTime& when)
 {
@@ -108,13 +83,13 @@ bool TUrlHistory::AddVisits(const std::vector<TUrlHistoryEntry>& visits)
 {
     for (const TUrlHistoryEntry& visit : visits)
         if (visit.Url.trimmed().isEmpty() || visit.Url.size() > MaxUrlLength)
-            return fail(QStringLiteral("not an address to keep: %1").arg(visit.Url.left(80)));
-    Database* db = open();
+            return store_->Fail(QStringLiteral("not an address to keep: %1").arg(visit.Url.left(80)));
+    sqlite3* db = store_->Handle();
     if (!db)
         return false;
-    if (sqlite3_exec(db->handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
-        return fail(QStringLiteral("cannot record visits"));
-    Statement insert(db->handle,
+    if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return store_->Fail(QStringLiteral("cannot record visits"));
+    Statement insert(db,
         "INSERT INTO visits(url, match_key, title, last_visit, visit_count) VALUES(?1, ?2, ?3, ?4, 1) "
         "ON CONFLICT(url) DO UPDATE SET visit_count = visit_count + 1, "
         "last_visit = max(last_visit, excluded.last_visit), "
@@ -123,22 +98,22 @@ bool TUrlHistory::AddVisits(const std::vector<TUrlHistoryEntry>& visits)
         insert.bind(1, visit.Url).bind(2, MatchKey(visit.Url)).bind(3, visit.Title);
         insert.bind(4, visit.LastVisit.toMSecsSinceEpoch());
         if (insert.step() != SQLITE_DONE) {
-            fail(QStringLiteral("cannot record a visit"));
-            sqlite3_exec(db->handle, "ROLLBACK", nullptr, nullptr, nullptr);
+            store_->Fail(QStringLiteral("cannot record a visit"));
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
             return false;
         }
         insert.reset();
     }
-    return sqlite3_exec(db->handle, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK
-        || fail(QStringLiteral("cannot record visits"));
+    return sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK
+        || store_->Fail(QStringLiteral("cannot record visits"));
 }
 
 std::optional<TUrlHistoryEntry> TUrlHistory::Find(const QString& url)
 {
-    Database* db = open();
+    sqlite3* db = store_->Handle();
     if (!db)
         return std::nullopt;
-    Statement query(db->handle, "SELECT url, title, last_visit, visit_count FROM visits WHERE url = ?1");
+    Statement query(db, "SELECT url, title, last_visit, visit_count FROM visits WHERE url = ?1");
     auto rows = entriesOf(query.bind(1, url));
     if (rows.empty())
         return std::nullopt;
@@ -148,11 +123,11 @@ std::optional<TUrlHistoryEntry> TUrlHistory::Find(const QString& url)
 std::vector<TUrlHistoryEntry> TUrlHistory::MatchPrefix(const QString& typed, int limit)
 {
     const QString key = MatchKey(typed);
-    Database* db = key.isEmpty() || limit <= 0 ? nullptr : open();
+    sqlite3* db = key.isEmpty() || limit <= 0 ? nullptr : store_->Handle();
     if (!db)
         return {};
     const QString end = pastPrefix(key);
-    Statement counting(db->handle,
+    Statement counting(db,
         "SELECT count(*) FROM (SELECT 1 FROM visits INDEXED BY visits_by_key_rank "
         "WHERE match_key >= ?1 AND match_key < ?2 LIMIT ?3)");
     const bool many = counting.bind(1, key).bind(2, end).bind(3, qint64(kSortedMatches)).step() == SQLITE_ROW
@@ -164,16 +139,16 @@ std::vector<TUrlHistoryEntry> TUrlHistory::MatchPrefix(const QString& typed, int
         + (many ? "visits_by_rank" : "visits_by_key_rank")
         + " WHERE match_key >= ?1 AND match_key < ?2 ORDER BY visit_count DESC, last_visit DESC LIMIT ?3) AS top "
           "JOIN visits v ON v.rowid = top.id ORDER BY v.visit_count DESC, v.last_visit DESC";
-    Statement query(db->handle, sql.constData());
+    Statement query(db, sql.constData());
     return entriesOf(query.bind(1, key).bind(2, end).bind(3, qint64(limit)));
 }
 
 std::vector<TUrlHistoryEntry> TUrlHistory::Visits(const QDateTime& from, const QDateTime& to, int limit)
 {
-    Database* db = open();
+    sqlite3* db = store_->Handle();
     if (!db)
         return {};
-    Statement query(db->handle,
+    Statement query(db,
         "SELECT url, title, last_visit, visit_count FROM visits WHERE last_visit >= ?1 AND last_visit < ?2 "
         "ORDER BY last_visit DESC LIMIT ?3");
     return entriesOf(query.bind(1, from.toMSecsSinceEpoch()).bind(2, to.toMSecsSinceEpoch()).bind(3, qint64(limit)));
@@ -181,22 +156,22 @@ std::vector<TUrlHistoryEntry> TUrlHistory::Visits(const QDateTime& from, const Q
 
 int TUrlHistory::Count()
 {
-    Database* db = open();
+    sqlite3* db = store_->Handle();
     if (!db)
         return 0;
-    Statement query(db->handle, "SELECT count(*) FROM visits");
+    Statement query(db, "SELECT count(*) FROM visits");
     return query.step() == SQLITE_ROW ? static_cast<int>(query.integer(0)) : 0;
 }
 
 bool TUrlHistory::Delete(const QString& url)
 {
-    Database* db = open();
+    sqlite3* db = store_->Handle();
     if (!db)
         return false;
-    Statement remove(db->handle, "DELETE FROM visits WHERE url = ?1");
+    Statement remove(db, "DELETE FROM visits WHERE url = ?1");
     if (remove.bind(1, url).step() != SQLITE_DONE)
-        return fail(QStringLiteral("cannot delete a visit"));
-    return sqlite3_changes(db->handle) > 0;
+        return store_->Fail(QStringLiteral("cannot delete a visit"));
+    return sqlite3_changes(db) > 0;
 }
 
 namespace {
@@ -215,15 +190,15 @@ void SetUrlHistoryClearedHandler(std::function<void()> handler) { clearedHandler
 // the rebuild from running, the history is still empty.
 bool TUrlHistory::Clear()
 {
-    Database* db = open();
+    sqlite3* db = store_->Handle();
     if (!db)
         return false;
-    sqlite3_exec(db->handle, "PRAGMA secure_delete=OFF", nullptr, nullptr, nullptr);
-    const bool emptied = sqlite3_exec(db->handle, "DELETE FROM visits", nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_exec(db->handle, "PRAGMA secure_delete=ON", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA secure_delete=OFF", nullptr, nullptr, nullptr);
+    const bool emptied = sqlite3_exec(db, "DELETE FROM visits", nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_exec(db, "PRAGMA secure_delete=ON", nullptr, nullptr, nullptr);
     if (!emptied)
-        return fail(QStringLiteral("cannot clear the history"));
-    sqlite3_exec(db->handle, "VACUUM; PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+        return store_->Fail(QStringLiteral("cannot clear the history"));
+    sqlite3_exec(db, "VACUUM; PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
     if (clearedHandler())
         clearedHandler()();
     return true;

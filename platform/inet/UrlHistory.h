@@ -12,6 +12,8 @@
 #include <optional>
 #include <vector>
 
+class SqliteStore;
+
 // Called after TUrlHistory::Clear empties a store; the page engine installs
 // one to forget its visited links too. One handler; an empty one removes it.
 void SetUrlHistoryClearedHandler(std::function<void()> handler);
@@ -60,18 +62,12 @@ public:
     // Empties the store and then calls the cleared handler (below).
     bool Clear();
     // What went wrong with the last call that failed; empty before.
-    QString LastError() const { return lastError_; }
+    QString LastError() const;
 
     // The part of an address that prefix matching compares: lower case,
     // without "scheme://" and a leading "www.".
     static QString MatchKey(const QString& url);
 
 private:
-    struct Database;
-    Database* open();
-    bool fail(const QString& what);
-
-    QString file_;
-    std::unique_ptr<Database> db_;
-    QString lastError_;
+    std::unique_ptr<SqliteStore> store_;
 };
