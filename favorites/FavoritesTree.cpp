@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QSet>
 #include <QUrl>
 
