@@ -44,6 +44,9 @@ public:
     TPopupMenuMode PopupMenuMode = pmm_System;
     // The component's pop-up menu, shown on right click with pmm_PopupMenu.
     QPointer<QMenu> PopupMenu;
+    // Raised when a favorite (not a folder) is opened, with its address
+    // (empty when its shortcut cannot be read). Handled: the handler opens
+    // it, Sextant does not. Unhandled: Sextant opens it when set.
     TUrlSelectedEvent OnURLSelected;
 
     // Shows the favorites folder again from its top level; never raises (an

@@ -87,6 +87,9 @@ public:
     TFavoritesCommand ExportFavorites;
     TFavoritesTreeLocalization Localization;
 
+    // Raised when a shortcut node is opened by double click, with the address
+    // its file holds (empty when it cannot be read), before Sextant (when
+    // set) opens it too. Unhandled: only Sextant opens it.
     TFavoritesNavigateEvent OnNavigate;
     // Raised after each node is added, the node filled in (its path is
     // GetNodePath). Unhandled: nothing.
