@@ -70,6 +70,18 @@ public:
         for (unsigned i = 0; i < helpers; ++i)
             helpers_.emplace_back([this] { readUntilDone(); });
     }
+    // Without Finish() (the walk failed), what is still queued is dropped.
+    ~ShortcutReaders()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            walked_ = true;
+            taken_ = queue_.size();
+        }
+        ready_.notify_all();
+    }
+    ShortcutReaders(const ShortcutReaders&) = delete;
+    ShortcutReaders& operator=(const ShortcutReaders&) = delete;
 
     // Queues the shortcut at path; its address goes to *url, which must stay
     // where it is until Finish() returns.
