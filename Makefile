@@ -3,7 +3,10 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test check-includes sanitize bench clean
+# What the program needs to start: the window and the tools it runs.
+PROGRAM_TARGETS = ZarnWeb
+
+.PHONY: all deps configure build build-program run test check-includes sanitize bench clean
 
 all: build
 
@@ -18,7 +21,10 @@ configure: deps $(BUILD)/build.ninja
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+build-program: configure
+	cmake --build $(BUILD) -j $(JOBS) --target $(PROGRAM_TARGETS)
+
+run: build-program
 	scripts/run.sh $(BUILD)/app/ZarnWeb
 
 test: build
