@@ -42,16 +42,14 @@ bool openMailClient() { return OpenClientProgram(QStringLiteral("Mail")); }
 
 void TfrmMain::bindSettingsCommands()
 {
-    const auto bind = [this](const char* path, auto command) {
-        connect(MenuItem(QString::fromUtf8(path)), &QAction::triggered, this, command);
-    };
+    const auto bind = [this](TMenuCommand command, auto handler) { OnMenuCommand(command, handler); };
 
     // The check mark shows the offline state whenever the menu opens, so it
     // follows changes made elsewhere (the browser's Offline property).
-    QAction* offline = MenuItem(QStringLiteral("&File|Work Offline"));
-    connect(MenuItem(QStringLiteral("&File"))->menu(), &QMenu::aboutToShow, offline,
+    QAction* offline = MenuItem(TMenuCommand::WorkOffline);
+    connect(MenuItem(TMenuCommand::FileMenu)->menu(), &QMenu::aboutToShow, offline,
         [offline] { offline->setChecked(ProcessOffline()); });
-    connect(offline, &QAction::triggered, this, [offline] {
+    bind(TMenuCommand::WorkOffline, [offline] {
         if (ProcessOffline())
             WorkOnline();
         else
@@ -59,7 +57,7 @@ void TfrmMain::bindSettingsCommands()
         offline->setChecked(ProcessOffline());
     });
 
-    bind("Navigation|Go Dowload Masked", [this] {
+    bind(TMenuCommand::GoDownloadMasked, [this] {
         StopIfBusy();
         const QString desktop = GetSpecialFolderPath(CSIDL_DESKTOPDIRECTORY);
         if (desktop.isEmpty()) {
@@ -68,24 +66,24 @@ void TfrmMain::bindSettingsCommands()
         }
         DownloadFileWithMessage(MaskedPicture, desktop + QStringLiteral("/google-image.gif"), true);
     });
-    bind("Navigation|Go With Query Details", [this] {
+    bind(TMenuCommand::GoWithQueryDetails, [this] {
         const QString title = QStringLiteral("Browser Demo");
         const QString url = InputBox(title, QStringLiteral("Please enter the url"), QString());
         const QString query = InputBox(title, QStringLiteral("Please enter the Query"), QString());
         GoWithQueryDetails(*Sextant1, url, query);
     });
 
-    bind("&Tools|Sextant Functions|Get Default Web Browser From Resistry",
+    bind(TMenuCommand::GetDefaultBrowser,
         [] { ShowMessage(QStringLiteral("Current Default Web Browser is: ") + GetDefaultBrowserFromRegistry()); });
-    bind("&Tools|Sextant Functions|Create A ShortCut On Your Desktop", [this] { CreateDesktopShortcut(*Sextant1); });
-    bind("&Tools|Sextant Functions|Check Online Status", [] {
+    bind(TMenuCommand::CreateDesktopShortcut, [this] { CreateDesktopShortcut(*Sextant1); });
+    bind(TMenuCommand::CheckOnlineStatus, [] {
         if (CheckOnlineStatus())
             MessageDlg(QStringLiteral("Connected to the internet!"), mtInformation, mbOK);
         else
             MessageDlg(
                 QStringLiteral("It looks like if you are not connected to the internet!"), mtWarning, mbOKCancel);
     });
-    bind("&Tools|Sextant Functions|Get Host And IP", [] {
+    bind(TMenuCommand::GetHostAndIP, [] {
         QString host, address, error;
         if (GetIPAndHostName(host, address, error))
             MessageDlg(QStringLiteral("PC Host Name: ") + host + QStringLiteral("\n\rYour Internal IP: ") + address,
@@ -93,10 +91,10 @@ void TfrmMain::bindSettingsCommands()
         else
             MessageDlg(error, mtError, mbOK);
     });
-    bind("&Tools|Sextant Functions|Get Special Folder Path",
+    bind(TMenuCommand::GetSpecialFolderPath,
         [] { ShowMessage(QStringLiteral("Your Desktop Path is: ") + GetSpecialFolderPath(CSIDL_DESKTOPDIRECTORY)); });
 
-    bind("&Tools|Favorites Tools|Show Organize Favorites", [this] {
+    bind(TMenuCommand::ShowOrganizeFavorites, [this] {
         ShowOrganizeFavorites(this);
         RebuildActiveView();
     });
@@ -119,46 +117,46 @@ void TfrmMain::bindSettingsCommands()
         if (imported)
             ShowOrganizeFavorites(this);
     };
-    bind("&Tools|Favorites Tools|Export Favorites", exportFavorites);
-    bind("&Tools|Favorites Tools|Import Favorites", importFavorites);
+    bind(TMenuCommand::ExportFavorites, exportFavorites);
+    bind(TMenuCommand::ImportFavorites, importFavorites);
     FavoritesTree1->ExportFavorites = [this] { ExportFavorite1->Execute(); };
     FavoritesTree1->ImportFavorites = [this] { ImportFavorite1->Execute(); };
-    bind("&Tools|Favorites Tools|Add To Favorites", [this] {
+    bind(TMenuCommand::AddToFavorites, [this] {
         AddToFavorites(
             QString::fromStdU16String(Sextant1->LocationURL()), QString::fromStdU16String(Sextant1->LocationName()));
         RebuildActiveView();
     });
-    bind("&Tools|Favorites Tools|Get Favorites Path", [] { ShowMessage(GetHistoryPath()); });
+    bind(TMenuCommand::GetFavoritesPath, [] { ShowMessage(GetHistoryPath()); });
 
-    bind("&Tools|History Tools|Get History Path", [] { ShowMessage(GetHistoryPath()); });
-    bind("&Tools|History Tools|Delete History", [] {
+    bind(TMenuCommand::GetHistoryPath, [] { ShowMessage(GetHistoryPath()); });
+    bind(TMenuCommand::DeleteHistory, [] {
         if (!DeleteHistory())
             MessageDlg(QStringLiteral("The history could not be cleared."), mtError, mbOK);
     });
-    bind("&Tools|History Tools|Clear Address Bar ( Typed URL's)", [] { ClearTypedUrls(); });
+    bind(TMenuCommand::ClearTypedUrls, [] { ClearTypedUrls(); });
 
-    bind("&Tools|Cache Tools|Get Cached File Path", [this] {
+    bind(TMenuCommand::GetCachedFilePath, [this] {
         const QString cached = GetCachedPath(IEAddress1->currentText());
         ShowMessage(cached.isEmpty() ? QStringLiteral("The address is not in the cache.") : cached);
     });
-    bind("&Tools|Cache Tools|Clear Cache", [] { ClearCache(); });
+    bind(TMenuCommand::ClearCache, [] { ClearCache(); });
 
-    bind("&Tools|Mail Tools|Open Yahoo Mail", [this] { OpenYahooMail(*Sextant1); });
-    bind("&Tools|Mail Tools|Open Google Mail", [this] { OpenGoogleMail(*Sextant1); });
-    bind("&Tools|Mail Tools|Open Hotmail Mail", [this] { OpenHotmail(*Sextant1); });
-    bind("&Tools|Mail Tools|Open Outlook", [] { startProgram(&openMailClient); });
-    bind("&Tools|Mail Tools|Open Outlook Express", [] { startProgram(&openMailClient); });
-    bind("&Tools|Mail Tools|Open Address Book", [] { startProgram(&OpenAddressBook); });
+    bind(TMenuCommand::OpenYahooMail, [this] { OpenYahooMail(*Sextant1); });
+    bind(TMenuCommand::OpenGoogleMail, [this] { OpenGoogleMail(*Sextant1); });
+    bind(TMenuCommand::OpenHotmail, [this] { OpenHotmail(*Sextant1); });
+    bind(TMenuCommand::OpenOutlook, [] { startProgram(&openMailClient); });
+    bind(TMenuCommand::OpenOutlookExpress, [] { startProgram(&openMailClient); });
+    bind(TMenuCommand::OpenAddressBook, [] { startProgram(&OpenAddressBook); });
 
-    bind("&Tools|Home Page|Get IE Home Page", [this] { ShowMessage(Sextant1->GetIEHomePage()); });
-    bind("&Tools|Home Page|Set IE New Home Page", [] { SetNewHomePage(FixedHomePage); });
-    bind("&Tools|Cookies|Get Cookies Path", [] { ShowMessage(GetCookiesPath()); });
+    bind(TMenuCommand::GetHomePage, [this] { ShowMessage(Sextant1->GetIEHomePage()); });
+    bind(TMenuCommand::SetNewHomePage, [] { SetNewHomePage(FixedHomePage); });
+    bind(TMenuCommand::GetCookiesPath, [] { ShowMessage(GetCookiesPath()); });
 
-    bind("&Tools|Show / Open|Show Internet Explorer Version", [] { ShowIEVersionInfo(); });
-    bind("&Tools|Show / Open|Show Internet &Options...", [this] { ShowInternetOptions(Sextant1->Document()); });
-    bind("&Tools|Show / Open|Open News Client", [] { startProgram(&OpenNewsClient); });
-    bind("&Tools|Show / Open|Open Calender", [] { startProgram(&OpenCalendar); });
-    bind("&Tools|Show / Open|Open Net Meeting", [] { startProgram(&OpenNetMeeting); });
-    bind("&Tools|Show / Open|Open Folders (Explore)",
+    bind(TMenuCommand::ShowVersion, [] { ShowIEVersionInfo(); });
+    bind(TMenuCommand::ShowInternetOptions, [this] { ShowInternetOptions(Sextant1->Document()); });
+    bind(TMenuCommand::OpenNewsClient, [] { startProgram(&OpenNewsClient); });
+    bind(TMenuCommand::OpenCalendar, [] { startProgram(&OpenCalendar); });
+    bind(TMenuCommand::OpenNetMeeting, [] { startProgram(&OpenNetMeeting); });
+    bind(TMenuCommand::OpenFolders,
         [] { ProgramLauncher().openWithDesktop(QUrl::fromLocalFile(QCoreApplication::applicationDirPath())); });
 }

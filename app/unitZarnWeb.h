@@ -33,13 +33,16 @@
 // main browser's first document-complete of a top-level page and quit; the
 // start-up benchmark uses it.
 #include "addressbar/IEAddress.h"
+#include "app/MainMenus.h"
 #include "platform/com/ComTypes.h"
 
-#include <QHash>
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
 #include <QStringList>
+
+#include <functional>
+#include <map>
 
 class QAction;
 class QComboBox;
@@ -184,14 +187,22 @@ public:
     QRadioButton* RadioButton2 = nullptr;
     QPushButton* Button1 = nullptr;
 
-    // Menus. Items are found by their caption path ("&File|&Exit").
+    // Menus. Items of the main menu and of the links bar's pop-up menu are
+    // found and bound by their command id (MainMenus.h).
     QMenu* HistoryMenu = nullptr;
     QMenu* FavoritesMenu1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* GoBack1 = nullptr;
     QAction* GoForward1 = nullptr;
     QAction* Stop1 = nullptr;
-    QAction* MenuItem(const QString& captionPath) const;
+    // The item (for a submenu, its menu action) with that id; null for an id
+    // no menu holds.
+    QAction* MenuItem(TMenuCommand command) const;
+    // Makes handler what choosing the item does; a later handler for the same
+    // id replaces the earlier one. Binding leaves the item's enabled state as
+    // it is.
+    void OnMenuCommand(TMenuCommand command, std::function<void()> handler);
+    bool HandlesMenuCommand(TMenuCommand command) const;
 
 signals:
     // The main browser completed a top-level document.
@@ -254,5 +265,6 @@ private:
     QList<QLabel*> statusPanels_;
     QStringList pendingEventLog_;
     QTimer* eventLogFlush_ = nullptr;
-    QHash<QString, QAction*> menuItems_;
+    std::map<TMenuCommand, QAction*> menuItems_;
+    std::map<TMenuCommand, std::function<void()>> menuHandlers_;
 };
