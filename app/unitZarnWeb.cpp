@@ -754,9 +754,24 @@ void TfrmMain::fillLinksGrid()
         StringGrid1->setItem(i + 1, 0, new QTableWidgetItem(LinksList[i]));
 }
 
+void TfrmMain::ShowDriveRootInLocalFolders()
+{
+    disconnect(localFoldersFirstShown_);
+    if (PageCtrl->currentIndex() == atLocalFolders) {
+        Sextant2->Go(DriveRoot);
+        return;
+    }
+    localFoldersFirstShown_ = connect(PageCtrl, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index != atLocalFolders)
+            return;
+        disconnect(localFoldersFirstShown_);
+        Sextant2->Go(DriveRoot);
+    });
+}
+
 void TfrmMain::FormShow()
 {
-    Sextant2->Go(DriveRoot);
+    ShowDriveRootInLocalFolders();
     fillLinksGrid();
     pctrlWB->setCurrentIndex(btWebBrowser);
     placeOnScreen();
