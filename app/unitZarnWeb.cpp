@@ -754,24 +754,13 @@ void TfrmMain::fillLinksGrid()
         StringGrid1->setItem(i + 1, 0, new QTableWidgetItem(LinksList[i]));
 }
 
-void TfrmMain::ShowDriveRootInLocalFolders()
-{
-    disconnect(localFoldersFirstShown_);
-    if (PageCtrl->currentIndex() == atLocalFolders) {
-        Sextant2->Go(DriveRoot);
-        return;
-    }
-    localFoldersFirstShown_ = connect(PageCtrl, &QTabWidget::currentChanged, this, [this](int index) {
-        if (index != atLocalFolders)
-            return;
-        disconnect(localFoldersFirstShown_);
-        Sextant2->Go(DriveRoot);
-    });
-}
-
 void TfrmMain::FormShow()
 {
-    ShowDriveRootInLocalFolders();
+    // A browser's first page starts an engine renderer: Sextant2 gets its
+    // root here only when its tab is the one showing, else when the tab is
+    // first chosen (RebuildActiveView).
+    if (PageCtrl->currentIndex() == atLocalFolders)
+        Sextant2->Go(DriveRoot);
     fillLinksGrid();
     pctrlWB->setCurrentIndex(btWebBrowser);
     placeOnScreen();

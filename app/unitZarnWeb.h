@@ -11,9 +11,9 @@
 // Start-up and shut-down:
 // - construction (FormCreate) reads "links.txt" of the current folder into
 //   LinksList, then appends an empty line and the links bar's addresses;
-// - every show (FormShow) sends Sextant2 to the file-system root (once the
-//   Local Folders tab is shown: a browser's first page starts an engine
-//   renderer, which nobody needs for a tab nobody opened), fills the links
+// - every show (FormShow) sends Sextant2 to the file-system root when the
+//   Local Folders tab is showing (else choosing the tab does, so that no
+//   engine renderer starts for a tab nobody opened), fills the links
 //   checker's first column, places the window (its designed size,
 //   widened so that no toolbar caption is cut, inside the screen's working
 //   area), then applies a stored placement, and opens StartAddress when it
@@ -228,9 +228,6 @@ private:
     // SecureLevelText and lblLevel for a secure-lock notification.
     void SetSecureLock(int secureLockIcon);
     void bindSextant2Events();
-    // Sends Sextant2 to the file-system root now when Local Folders is the
-    // current tab of the accessories, else the first time it becomes so.
-    void ShowDriveRootInLocalFolders();
 
     void placeOnScreen();
     void createImageLists();
@@ -260,5 +257,4 @@ private:
     QStringList pendingEventLog_;
     QTimer* eventLogFlush_ = nullptr;
     QHash<QString, QAction*> menuItems_;
-    QMetaObject::Connection localFoldersFirstShown_;
 };
