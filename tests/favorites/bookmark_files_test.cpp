@@ -189,8 +189,8 @@ TEST_F(BookmarkFiles, ExportThenImportThenExportGivesTheSameFile)
     TImportFavorite& import = importer();
     import.FavoritesPath = copy;
     ASSERT_TRUE(import.Execute());
-    EXPECT_EQ(import.ImportedCount(), 5); // "no path" is no web address
-    EXPECT_EQ(import.SkippedCount(), 0);
+    EXPECT_EQ(import.ImportedCount(), 5);
+    EXPECT_EQ(import.SkippedLinks(), QStringList{"not a web address: no path"});
 
     QFile(favorites + QStringLiteral("/Broken.url")).remove();
     ASSERT_TRUE(exportTo(favorites));

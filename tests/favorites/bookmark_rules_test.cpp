@@ -50,7 +50,7 @@ TEST(BookmarkLines, EachLineKindGivesItsRecord)
         {R"(<DT><H3>../../etc</H3>)", "-..-etc|||1", 0},
         // Not taken: other schemes, and lines that only mention a web address.
         {R"(<DT><A HREF="ftp://x.example/">ftp</A>)", "", 1},
-        {R"(<DT><A HREF="javascript:alert(1)">script</A>)", "", 1},
+        {R"x(<DT><A HREF="javascript:alert(1)">script</A>)x", "", 1},
         {R"(<DT><A HREF="file:///etc/passwd">local</A>)", "", 1},
         {R"(<DT><A HREF="http://a.example/&#13;&#10;b">break</A>)", "", 1},
         {R"(<DT><A HREF="http://a.example/)", "", 1},

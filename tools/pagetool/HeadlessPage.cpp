@@ -1,5 +1,6 @@
 #include "tools/pagetool/HeadlessPage.h"
 
+#include "platform/webcontrol/FeatureControl.h"
 #include "platform/webengine/QtWebBrowser.h"
 #include "platform/webengine/WebEngineEnvironment.h"
 #include "tools/PagePrinting.h"
@@ -72,7 +73,9 @@ HeadlessPage::HeadlessPage(const QSize& size) : browser_(new TSextant(&window_))
     browser_->setGeometry(QRect(QPoint(0, 0), size));
     browser_->SetSilent(true);
     // A tool has no use for a page's pop-ups, and a page opening a thousand
-    // of them would exhaust the machine.
+    // of them would exhaust the machine: scripts may not open windows (so
+    // window.open answers null at once), and any other new window is refused.
+    CoInternetSetFeatureEnabled(FEATURE_WEBOC_POPUPMANAGEMENT, true);
     browser_->OnNewWindow2 = [](QObject*, IDispatch*&, WordBool& cancel) { cancel = true; };
     browser_->OnNavigateError
         = [this](TObject*, IDispatch* pDisp, OleVariant& URL, OleVariant&, OleVariant& StatusCode, WordBool&) {
