@@ -205,6 +205,52 @@ TEST_F(DodiViveDETest, SavingWritesTheControlsCurrentMode)
     EXPECT_TRUE(ReadFile(Path("doc.html")).startsWith("{\\rtf1"));
 }
 
+TEST_F(DodiViveDETest, AnHtmlNameGetsNoSecondExtension)
+{
+    const struct {
+        const char* name;
+        const char* target;
+    } cases[] = {
+        {"page", "page.html"},
+        {"X.html", "X.html"},
+        {"X.HTML", "X.HTML"},
+        {"y.Htm", "y.Htm"},
+        {" z.htm ", "z.htm"},
+        {"notes.txt", "notes.txt.html"},
+        {"html", "html.html"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TDodiViveDE::SaveTarget(QString::fromUtf8(c.name)), QString::fromUtf8(c.target)) << c.name;
+}
+
+TEST_F(DodiViveDETest, AnEditedHtmlFileIsSavedInPlaceAsTextAndSaveAsKeepsTheChosenName)
+{
+    WriteFile("X.html", "<p>caf\xc3\xa9</p>\n");
+    editor.LoadDocument(Path("X.html"));
+    QTextCursor end(editor.document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(QStringLiteral("<p>more</p>"));
+    dialogs.Answer(mrYes);
+    EXPECT_TRUE(editor.SaveDocument());
+    EXPECT_EQ(dialogs.Last().Text,
+        QStringLiteral("The file already exist. Do you want to overwrite %1 ?").arg(Path("X.html")));
+    EXPECT_EQ(ReadFile(Path("X.html")), QByteArray("<p>caf\xc3\xa9</p>\n<p>more</p>"));
+    EXPECT_FALSE(QFile::exists(Path("X.html.html")));
+
+    dialogs.AnswerText(Path("Y.HTM"));
+    EXPECT_TRUE(editor.SaveDocumentAs());
+    EXPECT_EQ(dialogs.Last().Value, Path("X.html")) << "proposed as it is";
+    EXPECT_EQ(ReadFile(Path("Y.HTM")), QByteArray("<p>caf\xc3\xa9</p>\n<p>more</p>"));
+    EXPECT_FALSE(QFile::exists(Path("Y.HTM.html")));
+    EXPECT_EQ(editor.FileName(), Path("Y.HTM"));
+
+    WriteFile("doc.rtf", "{\\rtf1 {\\b bold} text}");
+    editor.LoadDocument(Path("doc.rtf"));
+    dialogs.AnswerText(Path("doc"));
+    EXPECT_TRUE(editor.SaveDocumentAs());
+    EXPECT_TRUE(ReadFile(Path("doc.html")).startsWith("{\\rtf1")) << "a rich text stays rich text";
+}
+
 TEST_F(DodiViveDETest, OnlyALowerCaseTxtExtensionLoadsAsPlainText)
 {
     const QByteArray rtf = "{\\rtf1 {\\b bold} text}";
