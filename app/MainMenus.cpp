@@ -29,44 +29,45 @@ E radio(C command, const char* caption, const char* hint, bool checked = false, 
 
 std::vector<E> fileMenu()
 {
-    return {later(C::OpenPageDialog, "&Open Page Dialog..."), later(C::LoadFromStream, "Load From Stream"),
-        later(C::LoadFromStrings, "Load From Strings"), later(C::SavePageToStrings, "Save Page To Strings"),
-        later(C::SavePageToStream, "Save Page To Stream"), separator(), later(C::SavePageToFile, "Save Page to file"),
-        later(C::SaveDialog, "Save Dialog"), later(C::SavePageAs, "&Save page As..."),
+    return {later(C::OpenPageDialog, "&Open Page Dialog..."), item(C::LoadFromStream, "Load From Stream"),
+        item(C::LoadFromStrings, "Load From Strings"), item(C::SavePageToStrings, "Save Page To Strings"),
+        item(C::SavePageToStream, "Save Page To Stream"), separator(), item(C::SavePageToFile, "Save Page to file"),
+        item(C::SaveDialog, "Save Dialog"), item(C::SavePageAs, "&Save page As..."),
         later(C::SavePageText, "Save page text"), later(C::SavePageImages, "Save Page Images"), separator(),
-        later(C::Print, "&Print..."), later(C::PrintPreview, "Print Previe&w"), later(C::PageSetup, "Page &Setup"),
-        later(C::PrintWithOptions, "Print With Options"), separator(), check(C::WorkOffline, "Work Offline"),
+        item(C::Print, "&Print..."), item(C::PrintPreview, "Print Previe&w"), item(C::PageSetup, "Page &Setup"),
+        item(C::PrintWithOptions, "Print With Options"), separator(), check(C::WorkOffline, "Work Offline"),
         separator(), item(C::Exit, "&Exit")};
 }
 
 std::vector<E> editMenu()
 {
-    return {later(C::Cut, "Cut To Clipboard"), later(C::Paste, "Paste from Clipboard"),
-        later(C::Copy, "Cop&y to Clipboard"), later(C::SelectAll, "Select &All"), separator(),
-        later(C::FindDialog, "&Find Dialog")};
+    return {item(C::Cut, "Cut To Clipboard"), item(C::Paste, "Paste from Clipboard"),
+        item(C::Copy, "Cop&y to Clipboard"), item(C::SelectAll, "Select &All"), separator(),
+        item(C::FindDialog, "&Find Dialog")};
 }
 
 std::vector<E> encodingMenu()
 {
-    return {radio(C::EncodingAutomatic, "Automatic", "_autodetect_all", true, true),
-        radio(C::EncodingCentralEuropean, "Central European (ISO)", "iso-8859-2", false, true),
-        radio(C::EncodingWesternEuropean, "Western European (ISO)", "iso-8859-1", false, true),
-        radio(C::EncodingUtf8, "Unicode (UTF-8)", "utf-8", false, true),
-        radio(C::EncodingArabic, "Arabic (Windows)", "windows-1256", false, true),
-        radio(C::EncodingBaltic, "Baltic (Windows)", "windows-1257", false, true),
-        radio(C::EncodingChineseSimplified, "Chinese Simplified (GB2312)", "gb2312", false, true),
-        radio(C::EncodingChineseTraditional, "Chinese Traditional (Big5)", "", false, true),
-        radio(C::EncodingGreek, "Greek (Windows)", "windows-1253", false, true),
-        radio(C::EncodingKorean, "Korean (ISO)", "iso-2022-kr", false, true),
-        radio(C::EncodingThai, "Thai (Windows)", "windows-874", false, true),
-        radio(C::EncodingTurkish, "Turkish (Windows)", "windows-1254", false, true)};
+    return {radio(C::EncodingAutomatic, "Automatic", "_autodetect_all", true),
+        radio(C::EncodingCentralEuropean, "Central European (ISO)", "iso-8859-2"),
+        radio(C::EncodingWesternEuropean, "Western European (ISO)", "iso-8859-1"),
+        radio(C::EncodingUtf8, "Unicode (UTF-8)", "utf-8"),
+        radio(C::EncodingArabic, "Arabic (Windows)", "windows-1256"),
+        radio(C::EncodingBaltic, "Baltic (Windows)", "windows-1257"),
+        radio(C::EncodingChineseSimplified, "Chinese Simplified (GB2312)", "gb2312"),
+        radio(C::EncodingChineseTraditional, "Chinese Traditional (Big5)", "big5"),
+        radio(C::EncodingGreek, "Greek (Windows)", "windows-1253"),
+        radio(C::EncodingKorean, "Korean (ISO)", "iso-2022-kr"),
+        radio(C::EncodingThai, "Thai (Windows)", "windows-874"),
+        radio(C::EncodingTurkish, "Turkish (Windows)", "windows-1254")};
 }
 
 std::vector<E> textSizeMenu()
 {
-    return {check(C::TextSizeLargest, "Largest", false, true), check(C::TextSizeLarge, "Large", false, true),
-        check(C::TextSizeMedium, "Medium", false, true), check(C::TextSizeSmall, "Small", false, true),
-        check(C::TextSizeSmallest, "Smallest", false, true)};
+    // One group: the browser has one text size, and opening the submenu marks it.
+    return {radio(C::TextSizeLargest, "Largest", ""), radio(C::TextSizeLarge, "Large", ""),
+        radio(C::TextSizeMedium, "Medium", ""), radio(C::TextSizeSmall, "Small", ""),
+        radio(C::TextSizeSmallest, "Smallest", "")};
 }
 
 std::vector<E> viewMenu()
@@ -147,7 +148,7 @@ std::vector<E> toolsMenu()
                 item(C::CheckPageEncryption, "Check Page Security Encryption")}),
         sub("Favorites Tools",
             {later(C::OpenOtherBrowsersFavorites, "Open Other Browsers Favorites"),
-                later(C::ShowImportExportWizard, "Show Import / Export Wizard"),
+                item(C::ShowImportExportWizard, "Show Import / Export Wizard"),
                 item(C::ShowOrganizeFavorites, "Show Organize Favorites"), item(C::ExportFavorites, "Export Favorites"),
                 item(C::ImportFavorites, "Import Favorites"), item(C::AddToFavorites, "Add To Favorites"),
                 item(C::GetFavoritesPath, "Get Favorites Path")}),
@@ -163,7 +164,7 @@ std::vector<E> toolsMenu()
                 item(C::OpenAddressBook, "Open Address Book"), item(C::OpenHotmail, "Open Hotmail Mail")}),
         sub("Home Page", {item(C::GetHomePage, "Get IE Home Page"), item(C::SetNewHomePage, "Set IE New Home Page")}),
         sub("Cookies",
-            {later(C::CheckSiteCookies, "Check the site for Cookies"), item(C::GetCookiesPath, "Get Cookies Path")}),
+            {item(C::CheckSiteCookies, "Check the site for Cookies"), item(C::GetCookiesPath, "Get Cookies Path")}),
         sub("Go Search",
             {later(C::SearchInMsn, "Search Im Msn"), later(C::SearchInGoogle, "Search In Google"),
                 later(C::SearchInYahoo, "Search In Yahoo")}),

@@ -4,11 +4,13 @@
 // the About box.
 #include "app/unitZarnWeb.h"
 
+#include "browserhost/DocumentOps.h"
 #include "browserhost/Sextant.h"
 #include "favorites/ExportFavorite.h"
 #include "favorites/FavoritesTree.h"
 #include "favorites/ImportFavorite.h"
 #include "platform/inet/ProcessProxy.h"
+#include "platform/inet/UrlCache.h"
 #include "platform/shell/ProgramLauncher.h"
 #include "platform/shell/SpecialFolders.h"
 #include "platform/ui/Dialogs.h"
@@ -19,7 +21,10 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMenu>
+#include <QTemporaryDir>
 #include <QUrl>
 
 namespace {
@@ -38,7 +43,89 @@ void startProgram(bool (*open)())
 }
 
 bool openMailClient() { return OpenClientProgram(QStringLiteral("Mail")); }
+
+const QString BookmarkFilter = QStringLiteral("Bookmark files (*.htm, *.html)|*.htm;*.html");
+
+// A folder the file dialogs can open: the given one when it exists, else the
+// user's home (a fresh profile has no documents folder yet).
+QString existingFolder(const QString& folder)
+{
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::homePath();
+}
+
+// The page engine keeps the pages it shows in a cache of its own that has no
+// files to name, so the page on screen goes into the download cache as the
+// browser holds it. Its local copy; empty when the page could not be kept.
+QString cacheShownPage(TSextant& browser, const QString& address)
+{
+    const QUrl url(address);
+    if (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))
+        return {};
+    QTemporaryDir folder;
+    const QString saved = folder.filePath(QStringLiteral("page.html"));
+    try {
+        if (!folder.isValid() || SaveToFile(browser, saved) != S_OK)
+            return {};
+    } catch (const EOleException&) {
+        return {};
+    }
+    TUrlCache cache;
+    return cache.Store(address, saved) ? GetCachedPath(address) : QString();
+}
 } // namespace
+
+bool TfrmMain::chooseExportFile()
+{
+    TFileDialogOptions options;
+    options.Title = QStringLiteral("Export Favorites");
+    options.Filter = BookmarkFilter;
+    options.DefaultExt = QStringLiteral("htm");
+    options.InitialDir = existingFolder(ExportFavorite1->TargetPath);
+    options.FileName = QDir(options.InitialDir).filePath(ExportFavorite1->TargetFileName);
+    options.Owner = this;
+    if (!Dialogs().SaveDialog(options))
+        return false;
+    const QFileInfo chosen(options.FileName);
+    if (chosen.exists()
+        && MessageDlg(chosen.fileName() + QStringLiteral(" already exists.\nDo you want to replace it?"),
+               mtConfirmation, mbYesNo)
+            != mrYes)
+        return false;
+    ExportFavorite1->TargetPath = chosen.absolutePath();
+    ExportFavorite1->TargetFileName = chosen.fileName();
+    return true;
+}
+
+bool TfrmMain::chooseImportFile()
+{
+    TFileDialogOptions options;
+    options.Title = QStringLiteral("Import Favorites");
+    options.Filter = BookmarkFilter;
+    options.InitialDir = existingFolder(ImportFavorite1->CurrentFilePath);
+    options.Owner = this;
+    if (!Dialogs().OpenDialog(options))
+        return false;
+    const QFileInfo chosen(options.FileName);
+    ImportFavorite1->CurrentFilePath = chosen.absolutePath();
+    ImportFavorite1->CurrentFileName = chosen.fileName();
+    return true;
+}
+
+void TfrmMain::exportFavorites()
+{
+    if (chooseExportFile() && ExportFavorite1->Execute())
+        Sextant1->Navigate(QUrl::fromLocalFile(ExportFavorite1->TargetFile()).toString().toStdU16String());
+}
+
+void TfrmMain::importFavorites()
+{
+    if (!chooseImportFile())
+        return;
+    const bool imported = ImportFavorite1->Execute();
+    RebuildActiveView();
+    if (imported)
+        ShowOrganizeFavorites(this);
+}
 
 void TfrmMain::bindSettingsCommands()
 {
@@ -107,20 +194,31 @@ void TfrmMain::bindSettingsCommands()
         = [](QObject*, const QString& message, unsigned char) { MessageDlg(message, mtError, mbOK); };
     ExportFavorite1->OnError = showFailure;
     ImportFavorite1->OnError = showFailure;
-    const auto exportFavorites = [this] {
-        if (ExportFavorite1->Execute())
-            Sextant1->Navigate(QUrl::fromLocalFile(ExportFavorite1->TargetFile()).toString().toStdU16String());
+    bind(TMenuCommand::ExportFavorites, [this] { exportFavorites(); });
+    bind(TMenuCommand::ImportFavorites, [this] { importFavorites(); });
+    bind(TMenuCommand::ShowImportExportWizard, [this] {
+        switch (Dialogs().MessageBox(QStringLiteral("Import favorites from a bookmark file, or export your favorites "
+                                                    "to one that other browsers import?"),
+            QStringLiteral("Import / Export Wizard"), MB_YESNOCANCEL | MB_ICONQUESTION, this,
+            {QStringLiteral("Import..."), QStringLiteral("Export..."), QStringLiteral("Cancel")})) {
+        case IDYES:
+            importFavorites();
+            break;
+        case IDNO:
+            exportFavorites();
+            break;
+        default:
+            break;
+        }
+    });
+    FavoritesTree1->ExportFavorites = [this] {
+        if (chooseExportFile())
+            ExportFavorite1->Execute();
     };
-    const auto importFavorites = [this] {
-        const bool imported = ImportFavorite1->Execute();
-        RebuildActiveView();
-        if (imported)
-            ShowOrganizeFavorites(this);
+    FavoritesTree1->ImportFavorites = [this] {
+        if (chooseImportFile())
+            ImportFavorite1->Execute();
     };
-    bind(TMenuCommand::ExportFavorites, exportFavorites);
-    bind(TMenuCommand::ImportFavorites, importFavorites);
-    FavoritesTree1->ExportFavorites = [this] { ExportFavorite1->Execute(); };
-    FavoritesTree1->ImportFavorites = [this] { ImportFavorite1->Execute(); };
     bind(TMenuCommand::AddToFavorites, [this] {
         AddToFavorites(
             QString::fromStdU16String(Sextant1->LocationURL()), QString::fromStdU16String(Sextant1->LocationName()));
@@ -136,7 +234,10 @@ void TfrmMain::bindSettingsCommands()
     bind(TMenuCommand::ClearTypedUrls, [] { ClearTypedUrls(); });
 
     bind(TMenuCommand::GetCachedFilePath, [this] {
-        const QString cached = GetCachedPath(IEAddress1->currentText());
+        const QString address = IEAddress1->currentText().trimmed();
+        QString cached = GetCachedPath(address);
+        if (cached.isEmpty() && address == QString::fromStdU16String(Sextant1->LocationURL()))
+            cached = cacheShownPage(*Sextant1, address);
         ShowMessage(cached.isEmpty() ? QStringLiteral("The address is not in the cache.") : cached);
     });
     bind(TMenuCommand::ClearCache, [] { ClearCache(); });

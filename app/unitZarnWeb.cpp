@@ -146,6 +146,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     bindEditorCommands();
     bindSettingsCommands();
     bindSecurityCommands();
+    bindPageCommands();
     bindKeys();
     bindSextant1Events();
     bindSextant2Events();

@@ -261,6 +261,26 @@ private:
     void bindSettingsCommands();
     // The Security menu's site lists, zone and encryption (SecurityCommands.cpp).
     void bindSecurityCommands();
+    // The File, Edit and View commands on the main browser's page
+    // (PageCommands.cpp).
+    void bindPageCommands();
+    void bindPrintCommands();
+    void bindPageTransferCommands();
+    void bindTextSizeCommands();
+    void bindEncodingCommands();
+    // The line edit (address or search box) that has the focus; null when
+    // the focus is elsewhere.
+    QLineEdit* focusedLine() const;
+    // The editor's paragraphs, and its text replaced by lines.
+    QStringList editorLines() const;
+    void setEditorLines(const QStringList& lines);
+    // The favorites commands' file choices (SettingsCommands.cpp): the
+    // exporter's target and the importer's source, asked from the user.
+    // False when the user cancelled.
+    bool chooseExportFile();
+    bool chooseImportFile();
+    void exportFavorites();
+    void importFavorites();
     void fillLinksGrid();
     QStringList linksBarUrls() const;
 
@@ -269,4 +289,6 @@ private:
     QTimer* eventLogFlush_ = nullptr;
     std::map<TMenuCommand, QAction*> menuItems_;
     std::map<TMenuCommand, std::function<void()>> menuHandlers_;
+    // The encoding item whose character set the page took last.
+    QAction* encodingInUse_ = nullptr;
 };

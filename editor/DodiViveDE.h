@@ -111,8 +111,14 @@ public:
     bool NewDocument();
     void LoadDocument(const QString& fileName);
     bool OpenDocument();
+    // Save writes FileName, Save As the chosen name, each with ".html" added
+    // unless the name already ends in ".html" or ".htm" (any letter case);
+    // an existing file is overwritten only when the user agrees. A document
+    // loaded from a file that is not RTF is written as plain text.
     bool SaveDocument();
     bool SaveDocumentAs();
+    // The file Save and Save As write for a name.
+    static QString SaveTarget(const QString& name);
 
     // Editing.
     void CutText();

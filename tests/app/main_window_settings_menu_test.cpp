@@ -172,24 +172,28 @@ TEST_F(MainWindowSettingsMenu, FavoritesAreAddedFromThePageAndOrganizedInTheirFo
     EXPECT_EQ(organized, "shows the favorite");
 }
 
-TEST_F(MainWindowSettingsMenu, FavoritesExportedAreShownAndImportedBackIntoTheirOwnFolder)
+TEST_F(MainWindowSettingsMenu, FavoritesExportedToAChosenFileAreShownAndImportedBackIntoTheirOwnFolder)
 {
     const QString favorites = SpecialFolderPath(CSIDL_FAVORITES);
     QFile shortcut(favorites + "/Fish & Chips.url");
     ASSERT_TRUE(shortcut.open(QIODevice::WriteOnly));
     shortcut.write("[InternetShortcut]\r\nURL=https://fish.test/?a=1&b=2\r\n");
     shortcut.close();
-    ASSERT_TRUE(QDir().mkpath(window->ExportFavorite1->TargetPath));
+
+    dialogs.Cancel();
+    trigger(TMenuCommand::ExportFavorites);
+    EXPECT_EQ(dialogs.Last().Kind, "SaveDialog");
+    EXPECT_EQ(dialogs.Calls().size(), 1u) << "a cancelled choice says nothing more";
 
     WideString shown;
     main->onNavigate = [&](FakeWebBrowser&, const WideString& url) { shown = url; };
+    const QString exported = home.path("chosen/bookmarks.htm");
+    ASSERT_TRUE(QDir().mkpath(home.path("chosen")));
+    dialogs.AnswerText(exported);
     trigger(TMenuCommand::ExportFavorites);
-    const QString exported = window->ExportFavorite1->TargetFile();
     ASSERT_TRUE(QFileInfo::exists(exported)) << dialogs.Texts().join('\n').toStdString();
     EXPECT_EQ(shown, QUrl::fromLocalFile(exported).toString().toStdU16String()) << "shown after export";
 
-    window->ImportFavorite1->CurrentFilePath = QFileInfo(exported).path();
-    window->ImportFavorite1->CurrentFileName = QFileInfo(exported).fileName();
     QString organized;
     QTimer::singleShot(0, [&] {
         for (QWidget* shown : QApplication::topLevelWidgets()) {
@@ -199,12 +203,19 @@ TEST_F(MainWindowSettingsMenu, FavoritesExportedAreShownAndImportedBackIntoTheir
             }
         }
     });
+    dialogs.AnswerText(exported);
     trigger(TMenuCommand::ImportFavorites);
     EXPECT_EQ(organized, "shown") << "the organizer follows a successful import";
     const QString imported = favorites + "/Imported Bookmarks/Fish & Chips.url";
     EXPECT_EQ(ReadInternetShortcutUrl(imported), "https://fish.test/?a=1&b=2");
 
-    window->ExportFavorite1->TargetFileName = "book.txt";
+    dialogs.Clear();
+    dialogs.AnswerText(exported).Answer(mrNo);
+    trigger(TMenuCommand::ExportFavorites);
+    ASSERT_EQ(dialogs.Calls().size(), 2u);
+    EXPECT_EQ(dialogs.Last().Type, mtConfirmation) << "an existing file is replaced only when the user agrees";
+
+    dialogs.AnswerText(home.path("chosen/book.txt"));
     trigger(TMenuCommand::ExportFavorites);
     EXPECT_EQ(dialogs.Last().Type, mtError) << "a failed export says why";
 }
