@@ -3,8 +3,8 @@
 // title, last visit time and number of visits, kept in a SQLite database in
 // the profile folder. Several processes may use it at once; every change is
 // its own transaction, on disk before the call returns (a visit that was
-// acknowledged survives a power loss). Completion looks addresses up by what the user typed
-// (MatchPrefix); history views list visits by time (Visits).
+// acknowledged survives a power loss). Completion looks addresses up by what
+// the user typed (MatchPrefix); history views list visits by time (Visits).
 #include <QDateTime>
 #include <QString>
 

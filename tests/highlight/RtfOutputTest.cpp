@@ -54,12 +54,23 @@ std::string WithCrLf(const std::string& text)
 
 const fs::path kData = ZARN_HIGHLIGHT_TEST_DATA;
 
-TEST(HighlightGolden, SampleDocuments)
+// Every "<name>.<html|xml>.rtf" in the data folder holds what the source
+// beside it colours to; a pair added there is checked without more code.
+TEST(HighlightGolden, EveryPairInTheDataFolder)
 {
-    for (const std::string language : {"html", "xml"}) {
-        const fs::path source = kData / ("sample." + language);
-        EXPECT_EQ(Highlight(language, ReadFile(source)), ReadFile(source.string() + ".rtf")) << source;
+    int pairs = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(kData)) {
+        const fs::path golden = entry.path();
+        if (golden.extension() != ".rtf")
+            continue;
+        const fs::path source = fs::path(golden).replace_extension();
+        const std::string language = source.extension().string().substr(source.extension().empty() ? 0 : 1);
+        ASSERT_TRUE(language == "html" || language == "xml") << golden << " names no html or xml source";
+        ASSERT_TRUE(fs::exists(source)) << golden << " has no source beside it";
+        EXPECT_EQ(Highlight(language, ReadFile(source)), ReadFile(golden)) << source;
+        ++pairs;
     }
+    EXPECT_GE(pairs, 2);
 }
 
 // Random markup-heavy inputs, including NULs, broken UTF-8 and lone CRs.
