@@ -759,7 +759,11 @@ void TfrmMain::fillLinksGrid()
 
 void TfrmMain::FormShow()
 {
-    Sextant2->Go(DriveRoot);
+    // A browser's first page starts an engine renderer: Sextant2 gets its
+    // root here only when its tab is the one showing, else when the tab is
+    // first chosen (RebuildActiveView).
+    if (PageCtrl->currentIndex() == atLocalFolders)
+        Sextant2->Go(DriveRoot);
     fillLinksGrid();
     pctrlWB->setCurrentIndex(btWebBrowser);
     placeOnScreen();

@@ -11,8 +11,10 @@
 // Start-up and shut-down:
 // - construction (FormCreate) reads "links.txt" of the current folder into
 //   LinksList, then appends an empty line and the links bar's addresses;
-// - every show (FormShow) sends Sextant2 to the file-system root, fills the
-//   links checker's first column, places the window (its designed size,
+// - every show (FormShow) sends Sextant2 to the file-system root when the
+//   Local Folders tab is showing (else choosing the tab does, so that no
+//   engine renderer starts for a tab nobody opened), fills the links
+//   checker's first column, places the window (its designed size,
 //   widened so that no toolbar caption is cut, inside the screen's working
 //   area), then applies a stored placement, and opens StartAddress when it
 //   is set, else the last visited page when it contains "http", otherwise
