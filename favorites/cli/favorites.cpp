@@ -76,7 +76,11 @@ const cli::Tool tool{"zarn-favorites", kUsage, kHelp};
 // Titles and addresses come from bookmark files and shortcuts of anyone.
 void printLine(const QString& line) { cli::PrintLine(line.toStdString()); }
 
-void printError(const QString& message) { tool.Fail(message.toStdString()); }
+// The components' messages break their lines for a message box.
+void printError(const QString& message)
+{
+    tool.Fail(QString(message).replace(QLatin1String("\n\r"), QLatin1String(" ")).toStdString());
+}
 
 const TFavoriteErrorEvent reportError = [](QObject*, const QString& message, unsigned char code) {
     printError(message + QStringLiteral(" (error %1)").arg(code));
