@@ -129,7 +129,7 @@ TEST(RtfRoundTrip, HighlighterOutputLoadsAsTheSameTextAndColours)
 
 TEST(RtfRoundTrip, HighlighterSampleKeepsItsText)
 {
-    const QByteArray source = ReadFile(QStringLiteral("../../editor/data/sample.html"));
+    const QByteArray source = ReadFile(QStringLiteral("../../highlight/data/sample.html"));
     THighlightHTML highlighter;
     const std::string text = source.toStdString();
     highlighter.SetText(text);
