@@ -84,6 +84,7 @@ void TfrmMain::bindPageCommands()
     OnMenuCommand(C::FindDialog, [this] { ShowFindDialog(Sextant1->Document()); });
 
     bindPrintCommands();
+    bindPageToolCommands();
     bindPageTransferCommands();
     bindTextSizeCommands();
     bindEncodingCommands();
@@ -93,6 +94,44 @@ void TfrmMain::bindPageCommands()
         ShowMessage(cookie.isEmpty() ? QStringLiteral("No cookies were found.")
                                      : QStringLiteral("The web site has just added a cookie:\n\r") + cookie);
     });
+}
+
+void TfrmMain::bindPageToolCommands()
+{
+    OnMenuCommand(C::OpenPageDialog, [this] { OpenDialog(*Sextant1, this); });
+    OnMenuCommand(C::SavePageText, [this] {
+        Sextant1->Wait();
+        SavePageText(*Sextant1, Sextant1->ControlInterface(), Sextant1->Document());
+    });
+    OnMenuCommand(C::SavePageImages, [this] { SaveAllImages(Sextant1->ControlInterface(), Sextant1->Document()); });
+    OnMenuCommand(C::ScrollToTop, [this] {
+        Sextant1->Wait();
+        ScrollToTop(Sextant1->ControlInterface());
+    });
+    OnMenuCommand(C::ScrollToPosition, [this] {
+        Sextant1->Wait();
+        ScrollToPosition(Sextant1->ControlInterface(), 200, 200);
+    });
+    OnMenuCommand(C::ScrollToBottom, [this] {
+        Sextant1->Wait();
+        ScrollToBottom(Sextant1->Document());
+    });
+    OnMenuCommand(C::GoAboutBlank, [this] { GoAboutBlank(*Sextant1); });
+    OnMenuCommand(C::GoAndDownloadFile, [this] {
+        StopIfBusy();
+        GoDownloadFile(*Sextant1,
+            InputBox(
+                QStringLiteral("Download a file"), QStringLiteral("Please Enter a valid path + file name"), QString()));
+    });
+    OnMenuCommand(C::ToggleDesignMode, [this] {
+        SetDesignMode(*Sextant1, !IsDesignMode(*Sextant1));
+        SetStatusPanelText(4, IsDesignMode(*Sextant1) ? QStringLiteral("Design Mode ") : QString());
+    });
+    OnMenuCommand(C::ShowPageProperties, [this] { ShowPageProperties(Sextant1->Document()); });
+    const QString searched = QStringLiteral("Sextant");
+    OnMenuCommand(C::SearchInMsn, [this, searched] { SearchInMsn(*Sextant1, searched); });
+    OnMenuCommand(C::SearchInGoogle, [this, searched] { SearchInGoogle(*Sextant1, searched); });
+    OnMenuCommand(C::SearchInYahoo, [this, searched] { SearchInYahoo(*Sextant1, searched); });
 }
 
 void TfrmMain::bindPrintCommands()

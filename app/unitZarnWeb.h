@@ -265,6 +265,7 @@ private:
     // (PageCommands.cpp).
     void bindPageCommands();
     void bindPrintCommands();
+    void bindPageToolCommands();
     void bindPageTransferCommands();
     void bindTextSizeCommands();
     void bindEncodingCommands();
