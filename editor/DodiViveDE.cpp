@@ -366,13 +366,18 @@ void TDodiViveDE::ClearText()
 
 void TDodiViveDE::UndoEdit() { undo(); }
 
+// Lines count as in a string list: a text ending with a line break has no
+// empty line after it, so the new line goes right there; an empty line needs
+// a break of its own to be one.
 void TDodiViveDE::AddLine(const QString& text)
 {
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
-    if (!document()->isEmpty())
+    if (!document()->isEmpty() && document()->lastBlock().length() > 1)
         cursor.insertBlock();
     cursor.insertText(text);
+    if (text.isEmpty())
+        cursor.insertBlock();
 }
 
 void TDodiViveDE::AddEmptyLine() { AddLine(QString()); }

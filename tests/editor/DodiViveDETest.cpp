@@ -602,6 +602,40 @@ TEST_F(DodiViveDETest, FormattingCommands)
         QStringLiteral(R"(^Date: [1-9]\d?/[1-9]\d?/\d{4}     On: (0|[1-9]\d?):(0|[1-9]\d?):(0|[1-9]\d?)$)"))));
 }
 
+// Added lines count as a string list counts them: a final line break ends
+// the last line and starts none.
+TEST_F(DodiViveDETest, AddedLinesCountAsInAStringList)
+{
+    const struct {
+        QString before;
+        bool empty; // AddEmptyLine, else AddDateTime
+        QString after; // "D" stands for the date line
+        int lines;
+    } cases[] = {
+        {"", false, "D", 1},
+        {"a", false, "a\nD", 2},
+        {"a\n", false, "a\nD", 2},
+        {"a\n\n", false, "a\n\nD", 3},
+        {"", true, "\n", 1},
+        {"a", true, "a\n\n", 2},
+        {"a\n", true, "a\n\n", 2},
+    };
+    for (const auto& c : cases) {
+        editor.setPlainText(c.before);
+        int lines = 0;
+        if (c.empty) {
+            editor.AddEmptyLine();
+            lines = editor.LineCount();
+        } else {
+            lines = editor.AddDateTime();
+        }
+        QString text = editor.document()->toPlainText();
+        text.replace(QRegularExpression(QStringLiteral("Date: [^\n]*")), QStringLiteral("D"));
+        EXPECT_EQ(text, c.after) << c.before.toStdString() << (c.empty ? " + empty line" : " + date");
+        EXPECT_EQ(lines, c.lines) << c.before.toStdString();
+    }
+}
+
 TEST_F(DodiViveDETest, GapsSetTheFormattingRectangle)
 {
     editor.show();
