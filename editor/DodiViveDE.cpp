@@ -1,6 +1,7 @@
 #include "editor/DodiViveDE.h"
 
 #include "browserhost/Sextant.h"
+#include "editor/TextPrint.h"
 #include "highlight/HighlightHTML.h"
 #include "highlight/HighlightXML.h"
 #include "platform/files/PlainFiles.h"
@@ -754,22 +755,37 @@ void TDodiViveDE::NumberAll(TRtfNumbering numbering)
     setTextCursor(cursor);
 }
 
+int TDodiViveDE::PrintTo(QPagedPaintDevice& device, bool selectionOnly) const
+{
+    const QTextCursor cursor = textCursor();
+    const std::unique_ptr<QTextDocument> range(selectionOnly
+            ? PrintRange(*document(), cursor.selectionStart(), cursor.selectionEnd())
+            : PrintRange(*document()));
+    if (auto* printer = dynamic_cast<QPrinter*>(&device))
+        printer->setDocName(PrintTitle(range->toPlainText()));
+    return PrintDocument(*range, device);
+}
+
 void TDodiViveDE::PrintWithDialog()
 {
     QPrinter printer;
     if (!Dialogs().PrintDialog(printer, this))
         return;
-    printer.setDocName(Text());
-    document()->print(&printer);
+    PrintTo(printer, false);
+}
+
+void TDodiViveDE::PrintAll()
+{
+    QPrinter printer;
+    PrintTo(printer, false);
 }
 
 void TDodiViveDE::PrintSelection()
 {
+    if (!textCursor().hasSelection())
+        return;
     QPrinter printer;
-    printer.setPageMargins(QMarginsF(1, 1.5, 1, 1.5), QPageLayout::Inch);
-    QTextDocument selection;
-    QTextCursor(&selection).insertFragment(textCursor().selection());
-    selection.print(&printer);
+    PrintTo(printer, true);
 }
 
 QMenu* TDodiViveDE::GetPopupMenu()

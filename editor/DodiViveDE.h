@@ -10,6 +10,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QMenu>
+#include <QPagedPaintDevice>
 #include <QPointer>
 #include <QStatusBar>
 
@@ -194,9 +195,15 @@ public:
     void AddBullets();
     void AddRomanNumbers();
 
-    // Printing the whole text or the selection.
+    // Printing on pages with 1" sides and 1.5" top and bottom, the blanks at
+    // the end of the text dropped: the whole text after the print dialog, or
+    // at once on the current printer; the selection (nothing when it holds
+    // only blanks). The job is titled with the text's first line.
     void PrintWithDialog();
+    void PrintAll();
     void PrintSelection();
+    // Prints the whole text or the selection onto device; the pages printed.
+    int PrintTo(QPagedPaintDevice& device, bool selectionOnly) const;
 
     // The menu a right click shows: the assigned PopupMenu, or the built-in
     // one, built anew so that its enabled states follow the selection.

@@ -7,6 +7,7 @@
 #include "browserhost/Sextant.h"
 #include "platform/input/KeyboardInput.h"
 
+#include <QBuffer>
 #include <QDialog>
 #include <QDropEvent>
 #include <QFile>
@@ -14,9 +15,13 @@
 #include <QImage>
 #include <QMenu>
 #include <QMimeData>
+#include <QPdfWriter>
 #include <QPixmap>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -789,6 +794,62 @@ TEST_F(DodiViveDETest, InsertedPicturesAndFilesAreContentThatSavesAndReopens)
     EXPECT_EQ(editor.textCursor().charFormat().anchorHref(), fileLink);
     // Loading a document cleared the mark.
     EXPECT_FALSE(FindRefuses(editor, dialogs));
+}
+
+// What pdftotext (or pdfinfo) says about the PDF the editor prints.
+QString PdfTool(const QString& tool, const QByteArray& pdf, const QString& folder)
+{
+    QFile file(folder + QStringLiteral("/out.pdf"));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(pdf);
+    file.close();
+    QProcess process;
+    QStringList arguments{file.fileName()};
+    if (tool == u"pdftotext")
+        arguments << QStringLiteral("-");
+    process.start(tool, arguments);
+    EXPECT_TRUE(process.waitForFinished(30000));
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+TEST_F(DodiViveDETest, PrintsTheTextOrTheSelectionOnPagesWithItsMargins)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    QStringList lines;
+    for (int i = 1; i <= 200; ++i)
+        lines << QStringLiteral("row %1").arg(i);
+    SetText(lines.join(u'\n') + QStringLiteral("\n\n   \n\n"));
+    const auto print = [this](bool selection, int& pages) {
+        QByteArray pdf;
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setPageSize(QPageSize(QPageSize::Letter));
+        pages = editor.PrintTo(writer, selection);
+        buffer.close();
+        return pdf;
+    };
+    int pages = 0;
+    const QByteArray all = print(false, pages);
+    const QString text = PdfTool(QStringLiteral("pdftotext"), all, dir.path());
+    // Every row once, in order, and no page of trailing blanks.
+    EXPECT_EQ(text.count(QRegularExpression(QStringLiteral("row \\d+"))), 200);
+    EXPECT_TRUE(text.indexOf(u"row 199") < text.indexOf(u"row 200"));
+    EXPECT_GT(pages, 1);
+    EXPECT_TRUE(PdfTool(QStringLiteral("pdfinfo"), all, dir.path())
+                    .contains(QRegularExpression(QStringLiteral("Pages: +%1\n").arg(pages))));
+
+    editor.SetSel(4, 15); // "1\nrow 2\nrow"
+    const QString part = PdfTool(QStringLiteral("pdftotext"), print(true, pages), dir.path());
+    EXPECT_EQ(pages, 1);
+    EXPECT_EQ(part.simplified(), QStringLiteral("1 row 2 row"));
+
+    // A selection of blanks prints nothing.
+    const int end = static_cast<int>(editor.DocumentText().size());
+    editor.SetSel(end - 5, end);
+    print(true, pages);
+    EXPECT_EQ(pages, 0);
 }
 
 } // namespace
