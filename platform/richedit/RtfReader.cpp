@@ -202,8 +202,8 @@ const std::unordered_map<std::string_view, WordInfo>& Words()
             {"pnlcltr", {Word::PnKind, char16_t(TRtfNumbering::LowerAlpha)}},
             {"pict", {Word::Pict}},
             {"pngblip", {Word::PngBlip}},
-            {"picw", {Word::PicW}},
-            {"pich", {Word::PicH}},
+            {"picwgoal", {Word::PicW}},
+            {"pichgoal", {Word::PicH}},
             {"shppict", {Word::Shppict}},
             {"emdash", {Word::Special, 0x2014}},
             {"endash", {Word::Special, 0x2013}},
@@ -594,11 +594,11 @@ private:
             break;
         case Word::PicW:
             if (state_.destination == Destination::Picture)
-                pictureWidth_ = std::max(value, 0);
+                pictureWidth_ = std::max(value, 0) / 15; // twips to pixels at 96 dots per inch
             break;
         case Word::PicH:
             if (state_.destination == Destination::Picture)
-                pictureHeight_ = std::max(value, 0);
+                pictureHeight_ = std::max(value, 0) / 15;
             break;
         case Word::Shppict:
             break;
@@ -663,7 +663,8 @@ private:
     void EndPicture()
     {
         if (picturePng_ && !pictureOverflow_ && !picture_.empty())
-            sink_.Picture(picture_, pictureWidth_, pictureHeight_);
+            sink_.Picture(picture_, pictureWidth_, pictureHeight_,
+                state_.format.Link >= 0 ? std::string_view(tables_.Links[state_.format.Link]) : std::string_view());
         picture_.clear();
         picture_.shrink_to_fit();
     }
