@@ -29,11 +29,11 @@ E radio(C command, const char* caption, const char* hint, bool checked = false, 
 
 std::vector<E> fileMenu()
 {
-    return {later(C::OpenPageDialog, "&Open Page Dialog..."), item(C::LoadFromStream, "Load From Stream"),
+    return {item(C::OpenPageDialog, "&Open Page Dialog..."), item(C::LoadFromStream, "Load From Stream"),
         item(C::LoadFromStrings, "Load From Strings"), item(C::SavePageToStrings, "Save Page To Strings"),
         item(C::SavePageToStream, "Save Page To Stream"), separator(), item(C::SavePageToFile, "Save Page to file"),
         item(C::SaveDialog, "Save Dialog"), item(C::SavePageAs, "&Save page As..."),
-        later(C::SavePageText, "Save page text"), later(C::SavePageImages, "Save Page Images"), separator(),
+        item(C::SavePageText, "Save page text"), item(C::SavePageImages, "Save Page Images"), separator(),
         item(C::Print, "&Print..."), item(C::PrintPreview, "Print Previe&w"), item(C::PageSetup, "Page &Setup"),
         item(C::PrintWithOptions, "Print With Options"), separator(), check(C::WorkOffline, "Work Offline"),
         separator(), item(C::Exit, "&Exit")};
@@ -77,17 +77,17 @@ std::vector<E> viewMenu()
         later(C::PageSourceTextAsStrings, "Page Source (Text  A Strings)"),
         later(C::PageImagesAsList, "View Page Images As A List"), separator(),
         sub("Encoding", encodingMenu(), C::EncodingMenu), sub("Text Size", textSizeMenu(), C::TextSizeMenu),
-        separator(), later(C::ScrollToTop, "Scroll to the top"), later(C::ScrollToPosition, "Scroll To Position"),
-        later(C::ScrollToBottom, "Scroll to the bottom"), separator(),
+        separator(), item(C::ScrollToTop, "Scroll to the top"), item(C::ScrollToPosition, "Scroll To Position"),
+        item(C::ScrollToBottom, "Scroll to the bottom"), separator(),
         later(C::ShowHideLinksBar, "View/Hide the links bar")};
 }
 
 std::vector<E> navigationMenu()
 {
     return {item(C::GoHome, "Go Home"), item(C::GoBack, "Go Back"), item(C::GoForward, "Go Forward"),
-        later(C::GoAboutBlank, "Go About : Blank"), item(C::Stop, "Stop"), item(C::Refresh, "Refresh"), separator(),
+        item(C::GoAboutBlank, "Go About : Blank"), item(C::Stop, "Stop"), item(C::Refresh, "Refresh"), separator(),
         item(C::GoDownloadMasked, "Go Dowload Masked"), item(C::GoWithQueryDetails, "Go With Query Details"),
-        later(C::GoAndDownloadFile, "Go And Download A File")};
+        item(C::GoAndDownloadFile, "Go And Download A File")};
 }
 
 std::vector<E> editorMenu()
@@ -137,7 +137,7 @@ std::vector<E> toolsMenu()
                 item(C::CreateDesktopShortcut, "Create A ShortCut On Your Desktop"),
                 item(C::CheckOnlineStatus, "Check Online Status"), item(C::GetHostAndIP, "Get Host And IP"),
                 item(C::GetSpecialFolderPath, "Get Special Folder Path"),
-                later(C::ToggleDesignMode, "Set Design mode on/off")}),
+                item(C::ToggleDesignMode, "Set Design mode on/off")}),
         sub("Security",
             {item(C::AddToRestrictedZone, "Add To Restricted Zone List"),
                 item(C::CheckRestrictedZone, "Check If In Resricted Zone List"),
@@ -166,12 +166,12 @@ std::vector<E> toolsMenu()
         sub("Cookies",
             {item(C::CheckSiteCookies, "Check the site for Cookies"), item(C::GetCookiesPath, "Get Cookies Path")}),
         sub("Go Search",
-            {later(C::SearchInMsn, "Search Im Msn"), later(C::SearchInGoogle, "Search In Google"),
-                later(C::SearchInYahoo, "Search In Yahoo")}),
+            {item(C::SearchInMsn, "Search Im Msn"), item(C::SearchInGoogle, "Search In Google"),
+                item(C::SearchInYahoo, "Search In Yahoo")}),
         sub("Show / Open",
             {item(C::ShowVersion, "Show Internet Explorer Version"),
                 item(C::ShowInternetOptions, "Show Internet &Options..."),
-                later(C::ShowPageProperties, "Show Page Properties"), item(C::OpenNewsClient, "Open News Client"),
+                item(C::ShowPageProperties, "Show Page Properties"), item(C::OpenNewsClient, "Open News Client"),
                 item(C::OpenCalendar, "Open Calender"), item(C::OpenNetMeeting, "Open Net Meeting"),
                 item(C::OpenFolders, "Open Folders (Explore)"), later(C::OpenRegistryEditor, "Open Registry Editor")}),
         separator(),

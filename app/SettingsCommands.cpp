@@ -44,7 +44,7 @@ void startProgram(bool (*open)())
 
 bool openMailClient() { return OpenClientProgram(QStringLiteral("Mail")); }
 
-const QString BookmarkFilter = QStringLiteral("Bookmark files (*.htm, *.html)|*.htm;*.html");
+const QString BookmarkFilter = QStringLiteral("Bookmark files|*.htm;*.html");
 
 // A folder the file dialogs can open: the given one when it exists, else the
 // user's home (a fresh profile has no documents folder yet).

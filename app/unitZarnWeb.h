@@ -265,12 +265,13 @@ private:
     // (PageCommands.cpp).
     void bindPageCommands();
     void bindPrintCommands();
+    void bindPageToolCommands();
     void bindPageTransferCommands();
     void bindTextSizeCommands();
     void bindEncodingCommands();
-    // The line edit (address or search box) that has the focus; null when
-    // the focus is elsewhere.
-    QLineEdit* focusedLine() const;
+    // The window's text box (address or search box, editor) that has the
+    // focus; null when the focus is elsewhere (the page).
+    QWidget* focusedTextWidget() const;
     // The editor's paragraphs, and its text replaced by lines.
     QStringList editorLines() const;
     void setEditorLines(const QStringList& lines);

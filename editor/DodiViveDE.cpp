@@ -3,6 +3,7 @@
 #include "editor/HighlightHTML.h"
 #include "editor/HighlightXML.h"
 #include "platform/input/KeyboardInput.h"
+#include "platform/richedit/RtfDocument.h"
 #include "platform/richedit/RtfReader.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
@@ -646,6 +647,25 @@ void TDodiViveDE::DoURLClick(const QString& url)
         sextant_->Navigate(url.toStdU16String());
         sextant_->UIActivate();
     }
+}
+
+void TDodiViveDE::AddLineNumbers()
+{
+    QTextCursor cursor = textCursor();
+    cursor.createList(NumberingFormat(TRtfNumbering::Decimal));
+}
+
+void TDodiViveDE::AddBullets() { NumberAll(TRtfNumbering::Bullet); }
+
+void TDodiViveDE::AddRomanNumbers() { NumberAll(TRtfNumbering::UpperRoman); }
+
+void TDodiViveDE::NumberAll(TRtfNumbering numbering)
+{
+    QTextCursor cursor(document());
+    cursor.select(QTextCursor::Document);
+    cursor.createList(NumberingFormat(numbering));
+    cursor.movePosition(QTextCursor::Start);
+    setTextCursor(cursor);
 }
 
 void TDodiViveDE::PrintWithDialog()

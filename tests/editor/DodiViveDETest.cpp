@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextList>
 
 #include <gtest/gtest.h>
 
@@ -648,6 +649,47 @@ TEST_F(DodiViveDETest, GapsSetTheFormattingRectangle)
     editor.SetGapBottom(7);
     EXPECT_EQ(editor.GapRight(), 0);
     EXPECT_EQ(editor.FormatRect(), (TFormatRect{10, 5, client.width() - 1, client.height() - 6}));
+}
+
+// Each paragraph as "<number>|<text>", the number empty when none.
+QStringList Numbered(const QTextDocument& document)
+{
+    QStringList out;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextList* list = block.textList();
+        const bool bullet = list && list->format().style() == QTextListFormat::ListDisc;
+        out << (bullet ? QStringLiteral("*") : list ? list->itemText(block) : QString()) + u'|' + block.text();
+    }
+    return out;
+}
+
+TEST_F(DodiViveDETest, NumberingCommandsNumberTheirParagraphsFromOne)
+{
+    const struct {
+        const char* name;
+        int selStart, selEnd; // before the command
+        void (TDodiViveDE::*command)();
+        QStringList paragraphs;
+        int caret; // after it
+    } cases[] = {
+        // The caret in the third paragraph: only that one, as 1.
+        {"caret", 9, 9, &TDodiViveDE::AddLineNumbers, {"|one", "|two", "1.|three", "|four"}, 9},
+        {"selection", 2, 9, &TDodiViveDE::AddLineNumbers, {"1.|one", "2.|two", "3.|three", "|four"}, 9},
+        {"bullets", 9, 12, &TDodiViveDE::AddBullets, {"*|one", "*|two", "*|three", "*|four"}, 0},
+        {"roman", 14, 14, &TDodiViveDE::AddRomanNumbers, {"I.|one", "II.|two", "III.|three", "IV.|four"}, 0},
+    };
+    for (const auto& c : cases) {
+        editor.SetPlainText(false);
+        editor.LoadFromBytes(QByteArray("one\ntwo\nthree\nfour"));
+        editor.SetSel(c.selStart, c.selEnd);
+        (editor.*c.command)();
+        EXPECT_EQ(Numbered(*editor.document()), c.paragraphs) << c.name;
+        EXPECT_EQ(editor.textCursor().position(), c.caret) << c.name;
+        // Saved and opened again, the numbers are the same.
+        const QByteArray rtf = editor.SaveToBytes();
+        editor.LoadFromBytes(rtf);
+        EXPECT_EQ(Numbered(*editor.document()), c.paragraphs) << c.name;
+    }
 }
 
 } // namespace
