@@ -1,7 +1,8 @@
 #include "editor/DodiViveDE.h"
 
-#include "editor/HighlightHTML.h"
-#include "editor/HighlightXML.h"
+#include "browserhost/Sextant.h"
+#include "highlight/HighlightHTML.h"
+#include "highlight/HighlightXML.h"
 #include "platform/input/KeyboardInput.h"
 #include "platform/richedit/RtfDocument.h"
 #include "platform/richedit/RtfReader.h"
@@ -138,6 +139,8 @@ void TDodiViveDE::Loaded()
     SetWordWrap(false);
     filesInserted_ = false;
 }
+
+TSextant* TDodiViveDE::Sextant() const { return sextant_; }
 
 void TDodiViveDE::SetSextant(TSextant* sextant) { sextant_ = sextant; }
 

@@ -4,7 +4,6 @@
 // the highlighters, clickable web addresses that open in a browser, a
 // built-in context menu, formatting commands, colour themes, find and
 // replace, a read-only viewer mode without a caret, and dropped files.
-#include "browserhost/Sextant.h"
 #include "platform/richedit/RichEdit.h"
 #include "platform/richedit/RtfReader.h"
 
@@ -13,6 +12,8 @@
 #include <QStatusBar>
 
 #include <functional>
+
+class TSextant;
 
 enum TThemes { tDefault, tXP, tBlack, tAluminum, tLight };
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
@@ -44,7 +45,7 @@ public:
     void SetAcceptDragFiles(bool on) { acceptDragFiles_ = on; }
     bool AutoNavigate() const { return autoNavigate_; }
     void SetAutoNavigate(bool on) { autoNavigate_ = on; }
-    TSextant* Sextant() const { return sextant_; }
+    TSextant* Sextant() const;
     void SetSextant(TSextant* sextant);
     const QString& FileName() const { return fileName_; }
     void SetFileName(const QString& name) { fileName_ = name; }

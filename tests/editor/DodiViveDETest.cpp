@@ -4,6 +4,7 @@
 #include "editor/DodiViveDE.h"
 #include "FakeWebBrowser.h"
 #include "ScriptedDialogs.h"
+#include "browserhost/Sextant.h"
 #include "platform/input/KeyboardInput.h"
 
 #include <QDialog>
