@@ -7,6 +7,8 @@
 #include "platform/richedit/RichEdit.h"
 #include "platform/richedit/RtfReader.h"
 
+#include <QIcon>
+#include <QImage>
 #include <QMenu>
 #include <QPointer>
 #include <QStatusBar>
@@ -168,6 +170,21 @@ public:
 
     // Links: acts on a clicked address when AutoNavigate is on.
     void DoURLClick(const QString& url);
+
+    // Objects, inserted at the caret; each returns the line count and sets
+    // the mark that stops find and replace once the object is in.
+    // InsertFile with asIcon: a file object, the icon of the file's type over
+    // its name, standing in a link to the file (both values of `link` link);
+    // without: the picture the file holds. An empty name (a cancelled choice)
+    // inserts nothing; a name that is not a regular file, or a picture that
+    // cannot be read or is too large, throws EFileError.
+    int InsertFile(const QString& fileName, bool link, bool asIcon);
+    // The image at `index` drawn one pixel wider and higher than imageSize;
+    // an index outside the list inserts nothing.
+    int InsertFromImageList(const QList<QIcon>& images, int index, QSize imageSize);
+    // A picture the document holds as a resource of its own; with href, the
+    // picture is a link to it.
+    void InsertPicture(const QImage& image, const QString& href = QString());
 
     // Paragraph numbering, from 1 with "." after the number: arabic numbers
     // on the selected paragraphs (the caret's one when nothing is selected);
