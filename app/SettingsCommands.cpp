@@ -76,7 +76,7 @@ void TfrmMain::bindSettingsCommands()
     });
 
     bind("&Tools|Sextant Functions|Get Default Web Browser From Resistry",
-        [] { ShowMessage(QStringLiteral("Current Default Web Browser is: ") + GetDefaultBrowserFromRegistry()); });
+        [] { ShowMessage(QStringLiteral("Current Default Web Browser is: ") + GetDefaultBrowserName()); });
     bind("&Tools|Sextant Functions|Create A ShortCut On Your Desktop", [this] { CreateDesktopShortcut(*Sextant1); });
     bind("&Tools|Sextant Functions|Check Online Status", [] {
         if (CheckOnlineStatus())
@@ -141,7 +141,7 @@ void TfrmMain::bindSettingsCommands()
         const QString cached = GetCachedPath(IEAddress1->currentText());
         ShowMessage(cached.isEmpty() ? QStringLiteral("The address is not in the cache.") : cached);
     });
-    bind("&Tools|Cache Tools|Clear Cache", [] { ClearCache(); });
+    bind("&Tools|Cache Tools|Clear Cache", [] { ShowMessage(CacheClearedText(ClearCache())); });
 
     bind("&Tools|Mail Tools|Open Yahoo Mail", [this] { OpenYahooMail(*Sextant1); });
     bind("&Tools|Mail Tools|Open Google Mail", [this] { OpenGoogleMail(*Sextant1); });

@@ -73,6 +73,12 @@ class TImportFavorite;
 // there is none.
 QString StartAddressArgument(const QStringList& arguments);
 
+// The program's title, "Sextant Component Pack - Mega Demo", and the main
+// window's caption while it shows a page: the page's name, " - " and the
+// program's title; the program's title alone for a page without a name.
+QString ProgramCaption();
+QString MainWindowCaption(const QString& pageName);
+
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 
@@ -209,6 +215,8 @@ private:
     void FormDestroy();
 
     void btnGoClick();
+    // Whether text may go to the browser; tells the user when it may not.
+    bool addressUsable(const QString& text);
     void ToolbtnBackClick();
     void ToolBtnForwardClick();
     void ToolBtnRefreshClick();
@@ -225,6 +233,9 @@ private:
     void ShowProgress(int progress, int progressMax);
     // SecureLevelText and lblLevel for a secure-lock notification.
     void SetSecureLock(int secureLockIcon);
+    // Tells the user in the status bar that a pop-up window (of url, when
+    // known) was blocked.
+    void popupBlocked(const QString& url);
     void bindSextant2Events();
 
     void placeOnScreen();
@@ -255,4 +266,6 @@ private:
     QStringList pendingEventLog_;
     QTimer* eventLogFlush_ = nullptr;
     QHash<QString, QAction*> menuItems_;
+    // The page's last secure-lock state; -1 before the first.
+    int secureLockIcon_ = -1;
 };
