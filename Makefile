@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 # What the program needs to start: the window and the tools it runs.
 PROGRAM_TARGETS = ZarnWeb
 
-.PHONY: all deps configure build build-program run test check-includes sanitize bench clean
+.PHONY: all deps configure build build-program run test sanitize bench clean
 
 all: build
 
@@ -30,12 +30,6 @@ run: build-program
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# Every target built without precompiled headers, so that a file missing an
-# include of its own fails here rather than on the next header change.
-check-includes: deps
-	cmake -S . -B $(BUILD)-nopch -G Ninja -DZARN_PCH=OFF
-	cmake --build $(BUILD)-nopch -j $(JOBS)
-
 # The unit tests built with AddressSanitizer and UndefinedBehaviorSanitizer in
 # their own build folder; any report fails the run. A report exits with 23, so
 # that one inside a tool that a test starts is not taken for the tool's own
@@ -55,4 +49,4 @@ bench: build
 	bench/run-all.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-nopch $(BUILD)-sanitize
+	rm -rf $(BUILD) $(BUILD)-sanitize

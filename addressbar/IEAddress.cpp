@@ -697,10 +697,17 @@ bool TCustomIEAddress::handleKey(QKeyEvent* event, bool fromList)
 void TCustomIEAddress::enterInOpenList()
 {
     const int row = view()->currentIndex().row();
+    // The handler is asked about the highlighted item; a cancel leaves the
+    // text as it was.
+    const QString before = currentText();
+    const int cursor = lineEdit()->cursorPosition();
     if (row >= 0)
         setTextKeepingList(itemText(row));
-    if (!urlSelected())
+    if (!urlSelected()) {
+        setTextKeepingList(before);
+        lineEdit()->setCursorPosition(cursor);
         return;
+    }
     if (row > 0) {
         const QString item = itemText(row);
         removeItem(row);

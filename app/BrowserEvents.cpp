@@ -14,6 +14,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <utility>
@@ -123,7 +124,9 @@ void TfrmMain::ShowSSLInfo()
 void TfrmMain::ShowProgress(int progress, int progressMax)
 {
     const bool showing = progress >= 1 && progressMax >= 2;
-    ProgressBar1->setValue(showing ? int(qint64(progress) * 100 / progressMax) : 1);
+    // Progress past its total (or beyond the bar's range) shows a full bar,
+    // never a value the bar would refuse and so keep its old one.
+    ProgressBar1->setValue(showing ? int(std::clamp<qint64>(qint64(progress) * 100 / progressMax, 0, 100)) : 1);
     ProgressBar1->setVisible(showing);
 }
 

@@ -21,11 +21,10 @@ void TfrmMain::createEditor()
 
 void TfrmMain::bindEditorCommands()
 {
-    const QString menu = QStringLiteral("&Tools|DoroRuveRU Demo|");
     // Binds a menu item; withTab: the editor tab is shown first. File errors
     // are reported, as for any command.
-    const auto bind = [&](const char* path, bool withTab, auto operation) {
-        connect(MenuItem(menu + QLatin1String(path)), &QAction::triggered, this, [this, withTab, operation] {
+    const auto bind = [this](TMenuCommand command, bool withTab, auto operation) {
+        OnMenuCommand(command, [this, withTab, operation] {
             if (withTab)
                 ShowEditorTab();
             try {
@@ -35,15 +34,15 @@ void TfrmMain::bindEditorCommands()
             }
         });
     };
-    bind("Show The Editor", true, [](TDodiViveDE&) {});
-    bind("File|New", true, [](TDodiViveDE& e) { e.NewDocument(); });
-    bind("File|Open", true, [](TDodiViveDE& e) { e.OpenDocument(); });
-    bind("File|Save", true, [](TDodiViveDE& e) { e.SaveDocument(); });
-    bind("File|Save As..", true, [](TDodiViveDE& e) { e.SaveDocumentAs(); });
-    bind("File|Print", true, [](TDodiViveDE& e) { e.PrintWithDialog(); });
-    bind("Edit|Find", true, [](TDodiViveDE& e) { e.OpenFindDialog(); });
-    bind("Edit|Replace", true, [](TDodiViveDE& e) { e.OpenReplaceDialog(); });
-    bind("Edit|Go To Line Number..", true, [](TDodiViveDE& e) {
+    bind(TMenuCommand::EditorShow, true, [](TDodiViveDE&) {});
+    bind(TMenuCommand::EditorNew, true, [](TDodiViveDE& e) { e.NewDocument(); });
+    bind(TMenuCommand::EditorOpen, true, [](TDodiViveDE& e) { e.OpenDocument(); });
+    bind(TMenuCommand::EditorSave, true, [](TDodiViveDE& e) { e.SaveDocument(); });
+    bind(TMenuCommand::EditorSaveAs, true, [](TDodiViveDE& e) { e.SaveDocumentAs(); });
+    bind(TMenuCommand::EditorPrint, true, [](TDodiViveDE& e) { e.PrintWithDialog(); });
+    bind(TMenuCommand::EditorFind, true, [](TDodiViveDE& e) { e.OpenFindDialog(); });
+    bind(TMenuCommand::EditorReplace, true, [](TDodiViveDE& e) { e.OpenReplaceDialog(); });
+    bind(TMenuCommand::EditorGoToLine, true, [](TDodiViveDE& e) {
         const QString answer = InputBox(
             QStringLiteral("Select A Line"), QStringLiteral("Please Enter a line number to select.."), QString());
         bool number = false;
@@ -51,27 +50,27 @@ void TfrmMain::bindEditorCommands()
         if (number)
             e.SelectLine(line);
     });
-    bind("Edit|Set Selection As A HyperLink", false, [](TDodiViveDE& e) { e.SetSelectionAsHyperlink(true); });
-    bind("Edit|Set Word As A HyperLink", false, [](TDodiViveDE& e) { e.SetWordAsHyperlink(true); });
-    QAction* wrap = MenuItem(menu + QStringLiteral("Edit|Wrap Long Lines"));
-    connect(wrap, &QAction::triggered, this, [this, wrap] {
+    bind(TMenuCommand::EditorSelectionAsLink, false, [](TDodiViveDE& e) { e.SetSelectionAsHyperlink(true); });
+    bind(TMenuCommand::EditorWordAsLink, false, [](TDodiViveDE& e) { e.SetWordAsHyperlink(true); });
+    QAction* wrap = MenuItem(TMenuCommand::EditorWrapLines);
+    OnMenuCommand(TMenuCommand::EditorWrapLines, [this, wrap] {
         ShowEditorTab();
         DodiViveDE1->SetWordWrap(wrap->isChecked());
     });
-    bind("Tools|Highligh HTML", true, [](TDodiViveDE& e) {
+    bind(TMenuCommand::EditorHighlightHtml, true, [](TDodiViveDE& e) {
         e.HighlightAsHTML();
         e.ScrollToFirstLine();
     });
-    bind("Tools|HighLight XML", true, [](TDodiViveDE& e) { e.HighlightAsXML(); });
-    bind("Tools|Set Color", true, [](TDodiViveDE& e) { e.SetBackgroundColor(); });
-    bind("Tools|Sert Themes", true, [](TDodiViveDE& e) { e.ApplyTheme(tBlack); });
-    bind("Add|Add Date And Time", true, [](TDodiViveDE& e) { e.AddDateTime(); });
-    bind("Fonts|Set Fonts", true, [](TDodiViveDE& e) { e.SelectFont(); });
-    bind("Fonts|Set Font Color", true, [](TDodiViveDE& e) { e.SetSelectionColor(); });
-    bind("Fonts|Set Size", true, [](TDodiViveDE& e) { e.SelectFont(); });
-    bind("Fonts|Set Bold", true, [](TDodiViveDE& e) { e.ToggleBold(); });
-    bind("Fonts|Set Italic", true, [](TDodiViveDE& e) { e.ToggleItalic(); });
-    bind("Fonts|Set UnderLine", true, [](TDodiViveDE& e) { e.ToggleUnderline(); });
-    bind("Fonts|Add Backround Color To Selected Text", true, [](TDodiViveDE& e) { e.SetSelectionBackground(); });
-    bind("Fonts|Reset Fonts Format", false, [](TDodiViveDE& e) { e.ResetFormat(); });
+    bind(TMenuCommand::EditorHighlightXml, true, [](TDodiViveDE& e) { e.HighlightAsXML(); });
+    bind(TMenuCommand::EditorSetColor, true, [](TDodiViveDE& e) { e.SetBackgroundColor(); });
+    bind(TMenuCommand::EditorSetTheme, true, [](TDodiViveDE& e) { e.ApplyTheme(tBlack); });
+    bind(TMenuCommand::EditorAddDateTime, true, [](TDodiViveDE& e) { e.AddDateTime(); });
+    bind(TMenuCommand::EditorSetFonts, true, [](TDodiViveDE& e) { e.SelectFont(); });
+    bind(TMenuCommand::EditorSetFontColor, true, [](TDodiViveDE& e) { e.SetSelectionColor(); });
+    bind(TMenuCommand::EditorSetSize, true, [](TDodiViveDE& e) { e.SelectFont(); });
+    bind(TMenuCommand::EditorBold, true, [](TDodiViveDE& e) { e.ToggleBold(); });
+    bind(TMenuCommand::EditorItalic, true, [](TDodiViveDE& e) { e.ToggleItalic(); });
+    bind(TMenuCommand::EditorUnderline, true, [](TDodiViveDE& e) { e.ToggleUnderline(); });
+    bind(TMenuCommand::EditorSelectionBackground, true, [](TDodiViveDE& e) { e.SetSelectionBackground(); });
+    bind(TMenuCommand::EditorResetFormat, false, [](TDodiViveDE& e) { e.ResetFormat(); });
 }

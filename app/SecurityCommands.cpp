@@ -11,26 +11,23 @@
 
 void TfrmMain::bindSecurityCommands()
 {
-    const auto bind = [this](const char* caption, auto command) {
-        connect(MenuItem(QStringLiteral("&Tools|Security|") + QString::fromUtf8(caption)), &QAction::triggered, this,
-            command);
-    };
+    const auto bind = [this](TMenuCommand command, auto handler) { OnMenuCommand(command, handler); };
     const auto location = [this] { return QString::fromStdU16String(Sextant1->LocationURL()); };
     const auto inform = [](const QString& text) { MessageDlg(text, mtInformation, mbOK); };
 
-    bind("Add To Restricted Zone List", [location] { AddToRestrictedZone(location()); });
-    bind("Check If In Resricted Zone List", [location, inform] {
+    bind(TMenuCommand::AddToRestrictedZone, [location] { AddToRestrictedZone(location()); });
+    bind(TMenuCommand::CheckRestrictedZone, [location, inform] {
         inform(CheckIfInRestrictedZone(location(), false)
                 ? QStringLiteral("The page is in your Resricted sites list zone.")
                 : QStringLiteral("The page is not in your Resricted sites list zone!"));
     });
-    bind("Add To Trusted List Zone List", [location] { AddToTrustedZone(location()); });
-    bind("Check If In Trusted Zone List", [location, inform] {
+    bind(TMenuCommand::AddToTrustedZone, [location] { AddToTrustedZone(location()); });
+    bind(TMenuCommand::CheckTrustedZone, [location, inform] {
         inform(CheckIfInTrustedZone(location(), false)
                 ? QStringLiteral("The page is in your truested sites list zone.")
                 : QStringLiteral("The page is not in your truested sites list zone!"));
     });
-    bind("Check Site Security Level", [this, location] {
+    bind(TMenuCommand::CheckSiteSecurityLevel, [this, location] {
         QString secureType, description;
         if (CheckSiteSecurityLevel(Sextant1, location(), secureType, description))
             ShowMessage(
@@ -38,11 +35,11 @@ void TfrmMain::bindSecurityCommands()
         else
             ShowMessage(QStringLiteral("The site is not secured."));
     });
-    bind("Check Site Security Zone", [location] {
+    bind(TMenuCommand::CheckSiteSecurityZone, [location] {
         QString zoneName, description;
         QIcon icon;
         CheckSiteSecurityZone(location(), zoneName, description, icon);
         ShowMessage(QStringLiteral("The Web Site Security Zone Is: ") + zoneName);
     });
-    bind("Check Page Security Encryption", [this] { ShowMessage(SecureLevelText); });
+    bind(TMenuCommand::CheckPageEncryption, [this] { ShowMessage(SecureLevelText); });
 }

@@ -4,11 +4,13 @@
 // the About box.
 #include "app/unitZarnWeb.h"
 
+#include "browserhost/DocumentOps.h"
 #include "browserhost/Sextant.h"
 #include "favorites/ExportFavorite.h"
 #include "favorites/FavoritesTree.h"
 #include "favorites/ImportFavorite.h"
 #include "platform/inet/ProcessProxy.h"
+#include "platform/inet/UrlCache.h"
 #include "platform/shell/ProgramLauncher.h"
 #include "platform/shell/SpecialFolders.h"
 #include "platform/ui/Dialogs.h"
@@ -19,7 +21,10 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMenu>
+#include <QTemporaryDir>
 #include <QUrl>
 
 namespace {
@@ -38,20 +43,100 @@ void startProgram(bool (*open)())
 }
 
 bool openMailClient() { return OpenClientProgram(QStringLiteral("Mail")); }
+
+const QString BookmarkFilter = QStringLiteral("Bookmark files|*.htm;*.html");
+
+// A folder the file dialogs can open: the given one when it exists, else the
+// user's home (a fresh profile has no documents folder yet).
+QString existingFolder(const QString& folder)
+{
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::homePath();
+}
+
+// The page engine keeps the pages it shows in a cache of its own that has no
+// files to name, so the page on screen goes into the download cache as the
+// browser holds it. Its local copy; empty when the page could not be kept.
+QString cacheShownPage(TSextant& browser, const QString& address)
+{
+    const QUrl url(address);
+    if (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))
+        return {};
+    QTemporaryDir folder;
+    const QString saved = folder.filePath(QStringLiteral("page.html"));
+    try {
+        if (!folder.isValid() || SaveToFile(browser, saved) != S_OK)
+            return {};
+    } catch (const EOleException&) {
+        return {};
+    }
+    TUrlCache cache;
+    return cache.Store(address, saved) ? GetCachedPath(address) : QString();
+}
 } // namespace
+
+bool TfrmMain::chooseExportFile()
+{
+    TFileDialogOptions options;
+    options.Title = QStringLiteral("Export Favorites");
+    options.Filter = BookmarkFilter;
+    options.DefaultExt = QStringLiteral("htm");
+    options.InitialDir = existingFolder(ExportFavorite1->TargetPath);
+    options.FileName = QDir(options.InitialDir).filePath(ExportFavorite1->TargetFileName);
+    options.Owner = this;
+    if (!Dialogs().SaveDialog(options))
+        return false;
+    const QFileInfo chosen(options.FileName);
+    if (chosen.exists()
+        && MessageDlg(chosen.fileName() + QStringLiteral(" already exists.\nDo you want to replace it?"),
+               mtConfirmation, mbYesNo)
+            != mrYes)
+        return false;
+    ExportFavorite1->TargetPath = chosen.absolutePath();
+    ExportFavorite1->TargetFileName = chosen.fileName();
+    return true;
+}
+
+bool TfrmMain::chooseImportFile()
+{
+    TFileDialogOptions options;
+    options.Title = QStringLiteral("Import Favorites");
+    options.Filter = BookmarkFilter;
+    options.InitialDir = existingFolder(ImportFavorite1->CurrentFilePath);
+    options.Owner = this;
+    if (!Dialogs().OpenDialog(options))
+        return false;
+    const QFileInfo chosen(options.FileName);
+    ImportFavorite1->CurrentFilePath = chosen.absolutePath();
+    ImportFavorite1->CurrentFileName = chosen.fileName();
+    return true;
+}
+
+void TfrmMain::exportFavorites()
+{
+    if (chooseExportFile() && ExportFavorite1->Execute())
+        Sextant1->Navigate(QUrl::fromLocalFile(ExportFavorite1->TargetFile()).toString().toStdU16String());
+}
+
+void TfrmMain::importFavorites()
+{
+    if (!chooseImportFile())
+        return;
+    const bool imported = ImportFavorite1->Execute();
+    RebuildActiveView();
+    if (imported)
+        ShowOrganizeFavorites(this);
+}
 
 void TfrmMain::bindSettingsCommands()
 {
-    const auto bind = [this](const char* path, auto command) {
-        connect(MenuItem(QString::fromUtf8(path)), &QAction::triggered, this, command);
-    };
+    const auto bind = [this](TMenuCommand command, auto handler) { OnMenuCommand(command, handler); };
 
     // The check mark shows the offline state whenever the menu opens, so it
     // follows changes made elsewhere (the browser's Offline property).
-    QAction* offline = MenuItem(QStringLiteral("&File|Work Offline"));
-    connect(MenuItem(QStringLiteral("&File"))->menu(), &QMenu::aboutToShow, offline,
+    QAction* offline = MenuItem(TMenuCommand::WorkOffline);
+    connect(MenuItem(TMenuCommand::FileMenu)->menu(), &QMenu::aboutToShow, offline,
         [offline] { offline->setChecked(ProcessOffline()); });
-    connect(offline, &QAction::triggered, this, [offline] {
+    bind(TMenuCommand::WorkOffline, [offline] {
         if (ProcessOffline())
             WorkOnline();
         else
@@ -59,7 +144,7 @@ void TfrmMain::bindSettingsCommands()
         offline->setChecked(ProcessOffline());
     });
 
-    bind("Navigation|Go Dowload Masked", [this] {
+    bind(TMenuCommand::GoDownloadMasked, [this] {
         StopIfBusy();
         const QString desktop = GetSpecialFolderPath(CSIDL_DESKTOPDIRECTORY);
         if (desktop.isEmpty()) {
@@ -68,24 +153,24 @@ void TfrmMain::bindSettingsCommands()
         }
         DownloadFileWithMessage(MaskedPicture, desktop + QStringLiteral("/google-image.gif"), true);
     });
-    bind("Navigation|Go With Query Details", [this] {
+    bind(TMenuCommand::GoWithQueryDetails, [this] {
         const QString title = QStringLiteral("Browser Demo");
         const QString url = InputBox(title, QStringLiteral("Please enter the url"), QString());
         const QString query = InputBox(title, QStringLiteral("Please enter the Query"), QString());
         GoWithQueryDetails(*Sextant1, url, query);
     });
 
-    bind("&Tools|Sextant Functions|Get Default Web Browser From Resistry",
+    bind(TMenuCommand::GetDefaultBrowser,
         [] { ShowMessage(QStringLiteral("Current Default Web Browser is: ") + GetDefaultBrowserName()); });
-    bind("&Tools|Sextant Functions|Create A ShortCut On Your Desktop", [this] { CreateDesktopShortcut(*Sextant1); });
-    bind("&Tools|Sextant Functions|Check Online Status", [] {
+    bind(TMenuCommand::CreateDesktopShortcut, [this] { CreateDesktopShortcut(*Sextant1); });
+    bind(TMenuCommand::CheckOnlineStatus, [] {
         if (CheckOnlineStatus())
             MessageDlg(QStringLiteral("Connected to the internet!"), mtInformation, mbOK);
         else
             MessageDlg(
                 QStringLiteral("It looks like if you are not connected to the internet!"), mtWarning, mbOKCancel);
     });
-    bind("&Tools|Sextant Functions|Get Host And IP", [] {
+    bind(TMenuCommand::GetHostAndIP, [] {
         QString host, address, error;
         if (GetIPAndHostName(host, address, error))
             MessageDlg(QStringLiteral("PC Host Name: ") + host + QStringLiteral("\n\rYour Internal IP: ") + address,
@@ -93,10 +178,10 @@ void TfrmMain::bindSettingsCommands()
         else
             MessageDlg(error, mtError, mbOK);
     });
-    bind("&Tools|Sextant Functions|Get Special Folder Path",
+    bind(TMenuCommand::GetSpecialFolderPath,
         [] { ShowMessage(QStringLiteral("Your Desktop Path is: ") + GetSpecialFolderPath(CSIDL_DESKTOPDIRECTORY)); });
 
-    bind("&Tools|Favorites Tools|Show Organize Favorites", [this] {
+    bind(TMenuCommand::ShowOrganizeFavorites, [this] {
         ShowOrganizeFavorites(this);
         RebuildActiveView();
     });
@@ -109,56 +194,70 @@ void TfrmMain::bindSettingsCommands()
         = [](QObject*, const QString& message, unsigned char) { MessageDlg(message, mtError, mbOK); };
     ExportFavorite1->OnError = showFailure;
     ImportFavorite1->OnError = showFailure;
-    const auto exportFavorites = [this] {
-        if (ExportFavorite1->Execute())
-            Sextant1->Navigate(QUrl::fromLocalFile(ExportFavorite1->TargetFile()).toString().toStdU16String());
+    bind(TMenuCommand::ExportFavorites, [this] { exportFavorites(); });
+    bind(TMenuCommand::ImportFavorites, [this] { importFavorites(); });
+    bind(TMenuCommand::ShowImportExportWizard, [this] {
+        switch (Dialogs().MessageBox(QStringLiteral("Import favorites from a bookmark file, or export your favorites "
+                                                    "to one that other browsers import?"),
+            QStringLiteral("Import / Export Wizard"), MB_YESNOCANCEL | MB_ICONQUESTION, this,
+            {QStringLiteral("Import..."), QStringLiteral("Export..."), QStringLiteral("Cancel")})) {
+        case IDYES:
+            importFavorites();
+            break;
+        case IDNO:
+            exportFavorites();
+            break;
+        default:
+            break;
+        }
+    });
+    FavoritesTree1->ExportFavorites = [this] {
+        if (chooseExportFile())
+            ExportFavorite1->Execute();
     };
-    const auto importFavorites = [this] {
-        const bool imported = ImportFavorite1->Execute();
-        RebuildActiveView();
-        if (imported)
-            ShowOrganizeFavorites(this);
+    FavoritesTree1->ImportFavorites = [this] {
+        if (chooseImportFile())
+            ImportFavorite1->Execute();
     };
-    bind("&Tools|Favorites Tools|Export Favorites", exportFavorites);
-    bind("&Tools|Favorites Tools|Import Favorites", importFavorites);
-    FavoritesTree1->ExportFavorites = [this] { ExportFavorite1->Execute(); };
-    FavoritesTree1->ImportFavorites = [this] { ImportFavorite1->Execute(); };
-    bind("&Tools|Favorites Tools|Add To Favorites", [this] {
+    bind(TMenuCommand::AddToFavorites, [this] {
         AddToFavorites(
             QString::fromStdU16String(Sextant1->LocationURL()), QString::fromStdU16String(Sextant1->LocationName()));
         RebuildActiveView();
     });
-    bind("&Tools|Favorites Tools|Get Favorites Path", [] { ShowMessage(GetHistoryPath()); });
+    bind(TMenuCommand::GetFavoritesPath, [] { ShowMessage(GetHistoryPath()); });
 
-    bind("&Tools|History Tools|Get History Path", [] { ShowMessage(GetHistoryPath()); });
-    bind("&Tools|History Tools|Delete History", [] {
+    bind(TMenuCommand::GetHistoryPath, [] { ShowMessage(GetHistoryPath()); });
+    bind(TMenuCommand::DeleteHistory, [] {
         if (!DeleteHistory())
             MessageDlg(QStringLiteral("The history could not be cleared."), mtError, mbOK);
     });
-    bind("&Tools|History Tools|Clear Address Bar ( Typed URL's)", [] { ClearTypedUrls(); });
+    bind(TMenuCommand::ClearTypedUrls, [] { ClearTypedUrls(); });
 
-    bind("&Tools|Cache Tools|Get Cached File Path", [this] {
-        const QString cached = GetCachedPath(IEAddress1->currentText());
+    bind(TMenuCommand::GetCachedFilePath, [this] {
+        const QString address = IEAddress1->currentText().trimmed();
+        QString cached = GetCachedPath(address);
+        if (cached.isEmpty() && address == QString::fromStdU16String(Sextant1->LocationURL()))
+            cached = cacheShownPage(*Sextant1, address);
         ShowMessage(cached.isEmpty() ? QStringLiteral("The address is not in the cache.") : cached);
     });
-    bind("&Tools|Cache Tools|Clear Cache", [] { ShowMessage(CacheClearedText(ClearCache())); });
+    bind(TMenuCommand::ClearCache, [] { ShowMessage(CacheClearedText(ClearCache())); });
 
-    bind("&Tools|Mail Tools|Open Yahoo Mail", [this] { OpenYahooMail(*Sextant1); });
-    bind("&Tools|Mail Tools|Open Google Mail", [this] { OpenGoogleMail(*Sextant1); });
-    bind("&Tools|Mail Tools|Open Hotmail Mail", [this] { OpenHotmail(*Sextant1); });
-    bind("&Tools|Mail Tools|Open Outlook", [] { startProgram(&openMailClient); });
-    bind("&Tools|Mail Tools|Open Outlook Express", [] { startProgram(&openMailClient); });
-    bind("&Tools|Mail Tools|Open Address Book", [] { startProgram(&OpenAddressBook); });
+    bind(TMenuCommand::OpenYahooMail, [this] { OpenYahooMail(*Sextant1); });
+    bind(TMenuCommand::OpenGoogleMail, [this] { OpenGoogleMail(*Sextant1); });
+    bind(TMenuCommand::OpenHotmail, [this] { OpenHotmail(*Sextant1); });
+    bind(TMenuCommand::OpenOutlook, [] { startProgram(&openMailClient); });
+    bind(TMenuCommand::OpenOutlookExpress, [] { startProgram(&openMailClient); });
+    bind(TMenuCommand::OpenAddressBook, [] { startProgram(&OpenAddressBook); });
 
-    bind("&Tools|Home Page|Get IE Home Page", [this] { ShowMessage(Sextant1->GetIEHomePage()); });
-    bind("&Tools|Home Page|Set IE New Home Page", [] { SetNewHomePage(FixedHomePage); });
-    bind("&Tools|Cookies|Get Cookies Path", [] { ShowMessage(GetCookiesPath()); });
+    bind(TMenuCommand::GetHomePage, [this] { ShowMessage(Sextant1->GetIEHomePage()); });
+    bind(TMenuCommand::SetNewHomePage, [] { SetNewHomePage(FixedHomePage); });
+    bind(TMenuCommand::GetCookiesPath, [] { ShowMessage(GetCookiesPath()); });
 
-    bind("&Tools|Show / Open|Show Internet Explorer Version", [] { ShowIEVersionInfo(); });
-    bind("&Tools|Show / Open|Show Internet &Options...", [this] { ShowInternetOptions(Sextant1->Document()); });
-    bind("&Tools|Show / Open|Open News Client", [] { startProgram(&OpenNewsClient); });
-    bind("&Tools|Show / Open|Open Calender", [] { startProgram(&OpenCalendar); });
-    bind("&Tools|Show / Open|Open Net Meeting", [] { startProgram(&OpenNetMeeting); });
-    bind("&Tools|Show / Open|Open Folders (Explore)",
+    bind(TMenuCommand::ShowVersion, [] { ShowIEVersionInfo(); });
+    bind(TMenuCommand::ShowInternetOptions, [this] { ShowInternetOptions(Sextant1->Document()); });
+    bind(TMenuCommand::OpenNewsClient, [] { startProgram(&OpenNewsClient); });
+    bind(TMenuCommand::OpenCalendar, [] { startProgram(&OpenCalendar); });
+    bind(TMenuCommand::OpenNetMeeting, [] { startProgram(&OpenNetMeeting); });
+    bind(TMenuCommand::OpenFolders,
         [] { ProgramLauncher().openWithDesktop(QUrl::fromLocalFile(QCoreApplication::applicationDirPath())); });
 }

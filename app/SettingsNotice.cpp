@@ -13,9 +13,9 @@ void ReportUntouchedHives()
         files << QDir::toNativeSeparators(hive.file) + QStringLiteral(": ") + hive.reason;
     if (files.isEmpty())
         return;
-    MessageDlg(QStringLiteral("These settings files are in a layout this program does not know and were left "
-                              "untouched:\n\n%1\n\nThe program goes on with default settings in their place; "
-                              "settings changed while it runs are not kept.")
+    MessageDlg(QStringLiteral("These settings files could not be used and were left untouched:\n\n%1\n\n"
+                              "The program goes on with default settings in their place; settings changed while "
+                              "it runs are not kept.")
                    .arg(files.join(QLatin1Char('\n'))),
         mtWarning, mbOK);
 }

@@ -155,6 +155,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     bindEditorCommands();
     bindSettingsCommands();
     bindSecurityCommands();
+    bindPageCommands();
     bindKeys();
     bindSextant1Events();
     bindSextant2Events();
@@ -542,8 +543,8 @@ void TfrmMain::createMenus()
 {
     for (const TMenuEntry& top : MainMenuEntries()) {
         QMenu* menu = menuBar()->addMenu(top.caption);
-        menuItems_.insert(top.caption, menu->menuAction());
-        BuildMenu(menu, top.items, top.caption, menuItems_);
+        menuItems_[top.command] = menu->menuAction();
+        BuildMenu(menu, top.items, menuItems_);
     }
     HistoryMenu = menuBar()->addMenu(QStringLiteral("History"));
     HistoryMenu->setObjectName(QStringLiteral("HistoryMenu"));
@@ -551,15 +552,36 @@ void TfrmMain::createMenus()
     FavoritesMenu1->setObjectName(QStringLiteral("FavoritesMenu1"));
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    BuildMenu(PopupMenu1, LinksBarPopupEntries(), QStringLiteral("PopupMenu1"), menuItems_);
-    GoBack1 = MenuItem(QStringLiteral("Navigation|Go Back"));
-    GoForward1 = MenuItem(QStringLiteral("Navigation|Go Forward"));
-    Stop1 = MenuItem(QStringLiteral("Navigation|Stop"));
+    BuildMenu(PopupMenu1, LinksBarPopupEntries(), menuItems_);
+    // Every item runs whatever handler its id has when it is chosen, so
+    // handlers can be bound in any order after this.
+    for (const auto& [command, item] : menuItems_) {
+        if (!item->menu())
+            connect(item, &QAction::triggered, this, [this, command] {
+                const auto handler = menuHandlers_.find(command);
+                if (handler != menuHandlers_.end())
+                    handler->second();
+            });
+    }
+    GoBack1 = MenuItem(TMenuCommand::GoBack);
+    GoForward1 = MenuItem(TMenuCommand::GoForward);
+    Stop1 = MenuItem(TMenuCommand::Stop);
     for (QAction* item : {GoBack1, GoForward1, Stop1})
         item->setEnabled(false);
 }
 
-QAction* TfrmMain::MenuItem(const QString& captionPath) const { return menuItems_.value(captionPath); }
+QAction* TfrmMain::MenuItem(TMenuCommand command) const
+{
+    const auto item = menuItems_.find(command);
+    return item == menuItems_.end() ? nullptr : item->second;
+}
+
+void TfrmMain::OnMenuCommand(TMenuCommand command, std::function<void()> handler)
+{
+    menuHandlers_[command] = std::move(handler);
+}
+
+bool TfrmMain::HandlesMenuCommand(TMenuCommand command) const { return menuHandlers_.count(command) != 0; }
 
 void TfrmMain::bindCommands()
 {
@@ -580,12 +602,12 @@ void TfrmMain::bindCommands()
     connect(LinksBar1, &QWidget::customContextMenuRequested, this,
         [this](const QPoint& at) { PopupMenu1->popup(LinksBar1->mapToGlobal(at)); });
 
-    connect(MenuItem(QStringLiteral("&File|&Exit")), &QAction::triggered, this, &QWidget::close);
-    connect(MenuItem(QStringLiteral("Navigation|Go Home")), &QAction::triggered, this, &TfrmMain::ToolBtnHomeClick);
-    connect(GoBack1, &QAction::triggered, this, &TfrmMain::ToolbtnBackClick);
-    connect(GoForward1, &QAction::triggered, this, &TfrmMain::ToolBtnForwardClick);
-    connect(Stop1, &QAction::triggered, this, &TfrmMain::StopIfBusy);
-    connect(MenuItem(QStringLiteral("Navigation|Refresh")), &QAction::triggered, this, &TfrmMain::ToolBtnRefreshClick);
+    OnMenuCommand(TMenuCommand::Exit, [this] { close(); });
+    OnMenuCommand(TMenuCommand::GoHome, [this] { ToolBtnHomeClick(); });
+    OnMenuCommand(TMenuCommand::GoBack, [this] { ToolbtnBackClick(); });
+    OnMenuCommand(TMenuCommand::GoForward, [this] { ToolBtnForwardClick(); });
+    OnMenuCommand(TMenuCommand::Stop, [this] { StopIfBusy(); });
+    OnMenuCommand(TMenuCommand::Refresh, [this] { ToolBtnRefreshClick(); });
 }
 
 // The keys every browser user reaches for. They are window shortcuts of the
@@ -796,7 +818,11 @@ void TfrmMain::fillLinksGrid()
 
 void TfrmMain::FormShow()
 {
-    Sextant2->Go(DriveRoot);
+    // A browser's first page starts an engine renderer: Sextant2 gets its
+    // root here only when its tab is the one showing, else when the tab is
+    // first chosen (RebuildActiveView).
+    if (PageCtrl->currentIndex() == atLocalFolders)
+        Sextant2->Go(DriveRoot);
     fillLinksGrid();
     pctrlWB->setCurrentIndex(btWebBrowser);
     placeOnScreen();

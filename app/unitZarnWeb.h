@@ -11,8 +11,10 @@
 // Start-up and shut-down:
 // - construction (FormCreate) reads "links.txt" of the current folder into
 //   LinksList, then appends an empty line and the links bar's addresses;
-// - every show (FormShow) sends Sextant2 to the file-system root, fills the
-//   links checker's first column, places the window (its designed size,
+// - every show (FormShow) sends Sextant2 to the file-system root when the
+//   Local Folders tab is showing (else choosing the tab does, so that no
+//   engine renderer starts for a tab nobody opened), fills the links
+//   checker's first column, places the window (its designed size,
 //   widened so that no toolbar caption is cut, inside the screen's working
 //   area), then applies a stored placement, and opens StartAddress when it
 //   is set, else the last visited page when it contains "http", otherwise
@@ -33,13 +35,16 @@
 // main browser's first document-complete of a top-level page and quit; the
 // start-up benchmark uses it.
 #include "addressbar/IEAddress.h"
+#include "app/MainMenus.h"
 #include "platform/com/ComTypes.h"
 
-#include <QHash>
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
 #include <QStringList>
+
+#include <functional>
+#include <map>
 
 class QAction;
 class QComboBox;
@@ -190,14 +195,22 @@ public:
     QRadioButton* RadioButton2 = nullptr;
     QPushButton* Button1 = nullptr;
 
-    // Menus. Items are found by their caption path ("&File|&Exit").
+    // Menus. Items of the main menu and of the links bar's pop-up menu are
+    // found and bound by their command id (MainMenus.h).
     QMenu* HistoryMenu = nullptr;
     QMenu* FavoritesMenu1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* GoBack1 = nullptr;
     QAction* GoForward1 = nullptr;
     QAction* Stop1 = nullptr;
-    QAction* MenuItem(const QString& captionPath) const;
+    // The item (for a submenu, its menu action) with that id; null for an id
+    // no menu holds.
+    QAction* MenuItem(TMenuCommand command) const;
+    // Makes handler what choosing the item does; a later handler for the same
+    // id replaces the earlier one. Binding leaves the item's enabled state as
+    // it is.
+    void OnMenuCommand(TMenuCommand command, std::function<void()> handler);
+    bool HandlesMenuCommand(TMenuCommand command) const;
 
 signals:
     // The main browser completed a top-level document.
@@ -259,13 +272,37 @@ private:
     void bindSettingsCommands();
     // The Security menu's site lists, zone and encryption (SecurityCommands.cpp).
     void bindSecurityCommands();
+    // The File, Edit and View commands on the main browser's page
+    // (PageCommands.cpp).
+    void bindPageCommands();
+    void bindPrintCommands();
+    void bindPageToolCommands();
+    void bindPageTransferCommands();
+    void bindTextSizeCommands();
+    void bindEncodingCommands();
+    // The line edit (address or search box) that has the focus; null when
+    // the focus is elsewhere.
+    QLineEdit* focusedLine() const;
+    // The editor's paragraphs, and its text replaced by lines.
+    QStringList editorLines() const;
+    void setEditorLines(const QStringList& lines);
+    // The favorites commands' file choices (SettingsCommands.cpp): the
+    // exporter's target and the importer's source, asked from the user.
+    // False when the user cancelled.
+    bool chooseExportFile();
+    bool chooseImportFile();
+    void exportFavorites();
+    void importFavorites();
     void fillLinksGrid();
     QStringList linksBarUrls() const;
 
     QList<QLabel*> statusPanels_;
     QStringList pendingEventLog_;
     QTimer* eventLogFlush_ = nullptr;
-    QHash<QString, QAction*> menuItems_;
+    std::map<TMenuCommand, QAction*> menuItems_;
+    std::map<TMenuCommand, std::function<void()>> menuHandlers_;
+    // The encoding item whose character set the page took last.
+    QAction* encodingInUse_ = nullptr;
     // The page's last secure-lock state; -1 before the first.
     int secureLockIcon_ = -1;
 };

@@ -274,9 +274,13 @@ HRESULT TBSCB::OnStartBinding(DWORD, IBinding* binding)
         return kFailed;
     }
     bool cancel = false;
-    if (owner_->OnBeforeDownload)
-        owner_->OnBeforeDownload(info_.get(), fromWide(info_->Url), info_->FileName, info_->FileExtension, info_->Host,
+    if (owner_->OnBeforeDownload) {
+        const std::string offered = info_->FileName;
+        owner_->OnBeforeDownload(info_.get(), fromWide(info_->Url), offered, info_->FileExtension, info_->Host,
             info_->DownloadFolder, static_cast<int>(info_->FileSize), cancel);
+        if (info_->FileName != offered)
+            owner_->fileNameGiven_ = true;
+    }
     owner_->FileName = info_->FileName;
     owner_->DownloadFolder = info_->DownloadFolder;
     if (owner_->DownloadMethod == dmStream)
@@ -320,7 +324,7 @@ HRESULT TBSCB::BeginningTransaction(
         // The target is looked for where it will be written.
         const std::string target = info_->DownloadFolder + ReplaceChar(info_->FileName, '?', '_');
         std::error_code ec;
-        if (!info_->DownloadFolder.empty() && fs::is_regular_file(target, ec)) {
+        if (!info_->DownloadFolder.empty() && owner_->NameTaken(info_->DownloadFolder, info_->FileName)) {
             info_->RangeEnd = 0;
             DWORD action = 0;
             if (owner_->OnResume) {
@@ -408,9 +412,13 @@ bool TBSCB::OpenTarget(bool append)
     const std::string path = GetFilePath();
     if (path.empty())
         return false;
-    auto target = std::make_unique<SafeFileWriter>(path);
+    auto target = std::make_unique<SafeFileWriter>(
+        path, owner_->fileNameGiven_ ? SafeFileWriter::Existing::FollowLinks : SafeFileWriter::Existing::Replace);
     if (!target->Open(append))
         return FileFailed("create", path);
+    // What killed downloads of this name left behind; a day is longer than
+    // any download still running.
+    RemoveStaleTemporaryFiles(target->FinalPath());
     target_ = std::move(target);
     return true;
 }
@@ -648,7 +656,14 @@ TFileExistsOption TBSCB::DecideOnExistingFile()
     WideString newName;
     if (owner_->OnFileExists)
         owner_->OnFileExists(option, toWide(info_->FileName), newName);
+    if (owner_->KeepsBoth(option)) {
+        info_->FileName = owner_->FreeName(info_->DownloadFolder, info_->FileName);
+        owner_->NewNameChosen = true;
+        return feRename;
+    }
     if (option == feRename) {
+        if (!newName.empty())
+            owner_->fileNameGiven_ = true;
         info_->FileName = newName.empty() ? CurrentTimeText() + "_" + info_->FileName : fromWide(newName);
         owner_->NewNameChosen = true;
     }
@@ -680,8 +695,7 @@ TFileExistsOption TBSCB::ParseContentDisposition()
                 // The existing-file rule ran on the name the request was made
                 // for; a server's name gets the same rule, so that it cannot
                 // replace a file the options say to keep.
-                std::error_code ec;
-                if (!info_->DownloadFolder.empty() && fs::exists(info_->DownloadFolder + fromServer, ec)) {
+                if (!info_->DownloadFolder.empty() && owner_->NameTaken(info_->DownloadFolder, fromServer)) {
                     const TFileExistsOption option = DecideOnExistingFile();
                     owner_->FileName = info_->FileName;
                     return option;
@@ -701,11 +715,13 @@ bool TBSCB::QueryInfoNumber(DWORD item, DWORD& number)
 
 bool TBSCB::QueryInfoText(DWORD item, std::string& text)
 {
-    char buffer[2049] = {};
-    DWORD size = sizeof buffer;
-    if (!binding_ || FAILED(binding_->QueryInfo(item, buffer, size)))
+    // Room for any header line a server sends (a long Content-Disposition
+    // name is cut to a file name later, not dropped here).
+    std::vector<char> buffer(64 * 1024 + 1);
+    DWORD size = static_cast<DWORD>(buffer.size());
+    if (!binding_ || FAILED(binding_->QueryInfo(item, buffer.data(), size)))
         return false;
-    text = buffer;
+    text = buffer.data();
     return true;
 }
 

@@ -241,11 +241,15 @@ bool TCustomIEDownload::PrepareDownload(
         fileNameGiven_ = !fileName.empty();
         FileName = fileNameGiven_ ? fileName : GetFileNameFromUrl(Url);
         const std::string target = DownloadFolder + FileName;
-        std::error_code ec;
-        if (!FileName.empty() && fs::exists(ReplaceChar(target, '?', '_'), ec)) {
+        if (!FileName.empty() && NameTaken(DownloadFolder, FileName)) {
             WideString newName;
             if (OnFileExists)
                 OnFileExists(option, toWide(target), newName);
+            if (KeepsBoth(option)) {
+                FileName = FreeName(DownloadFolder, FileName);
+                NewNameChosen = true;
+                option = feRename;
+            }
             switch (option) {
             case feOverWrite:
                 bindF_.insert(TBindF::GetNewestVersion);
@@ -253,8 +257,11 @@ bool TCustomIEDownload::PrepareDownload(
             case feSkip:
                 return false;
             case feRename:
-                FileName = newName.empty() ? CurrentTimeText() + "_" + FileName : fromWide(newName);
-                NewNameChosen = true;
+                if (!NewNameChosen) {
+                    fileNameGiven_ = !newName.empty();
+                    FileName = newName.empty() ? CurrentTimeText() + "_" + FileName : fromWide(newName);
+                    NewNameChosen = true;
+                }
                 break;
             }
         }
@@ -306,7 +313,48 @@ std::string TCustomIEDownload::GetFileNameFromUrl(const std::string& address)
 
 std::string TCustomIEDownload::NameFromOutside(const std::string& name) const
 {
-    return name.empty() ? name : SafeFileName(name, DefaultUrlFileName);
+    if (name.empty())
+        return name;
+    // A server must not be able to hide a file or to reach a dotfile of the
+    // folder (".bashrc" in a home folder).
+    const auto undotted = [](std::string text) { return text.erase(0, text.find_first_not_of('.')); };
+    std::string safe = undotted(SafeFileName(name, DefaultUrlFileName));
+    return safe.empty() ? undotted(SafeFileName(DefaultUrlFileName, "index.html")) : safe;
+}
+
+bool TCustomIEDownload::NameTaken(const std::string& folder, const std::string& name) const
+{
+    const std::string path = folder + ReplaceChar(name, '?', '_');
+    std::error_code ec;
+    if (fileNameGiven_)
+        return fs::exists(path, ec);
+    // A link is taken even when it leads nowhere: a name from outside never
+    // writes through it.
+    return fs::exists(fs::symlink_status(path, ec));
+}
+
+bool TCustomIEDownload::KeepsBoth(TFileExistsOption option) const
+{
+    return option == feOverWrite && !OnFileExists && !fileNameGiven_;
+}
+
+std::string TCustomIEDownload::FreeName(const std::string& folder, const std::string& name) const
+{
+    constexpr std::size_t kNameMax = 255;
+    constexpr std::size_t kExtensionMax = 32;
+    const auto dot = name.rfind('.');
+    const bool hasExtension = dot != std::string::npos && dot > 0 && name.size() - dot <= kExtensionMax;
+    const std::string extension = hasExtension ? name.substr(dot) : std::string();
+    const std::string stem = name.substr(0, name.size() - extension.size());
+    for (int number = 2;; ++number) {
+        const std::string suffix = " (" + std::to_string(number) + ")";
+        std::size_t cut = std::min(stem.size(), kNameMax - suffix.size() - extension.size());
+        while (cut > 0 && cut < stem.size() && (static_cast<unsigned char>(stem[cut]) & 0xC0) == 0x80)
+            --cut;
+        std::string candidate = stem.substr(0, cut) + suffix + extension;
+        if (!NameTaken(folder, candidate))
+            return candidate;
+    }
 }
 
 bool TCustomIEDownload::CheckUrl(const std::string& address)

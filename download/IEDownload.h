@@ -171,6 +171,13 @@ public:
     std::string DownloadFolder;
     TDownloadMethod DownloadMethod = dmFile;
     std::string ExtraInfo;
+    // What happens to an existing file of the target's name. A name the
+    // caller gave (the FileName argument, a name written by OnBeforeDownload
+    // or OnFileExists) follows links and feOverWrite replaces the file. A
+    // name from the server or the address never writes through a link, and
+    // feOverWrite keeps both files unless an OnFileExists handler chose it:
+    // the download is saved as "name (2).ext" (the first number free), and
+    // NewNameChosen is set.
     TFileExistsOption FileExistsOption = feOverWrite;
     std::string FileName;
     bool OpenDownloadFolder = false;
@@ -323,13 +330,16 @@ public:
     // says why; phwnd out). The libcurl binding never asks this question, so it is not raised;
     // it stays for callers that drive a TBSCB themselves. Unassigned: no window (S_OK).
     std::function<HRESULT(TBSCB* Sender, const GUID& rguidReason, void*& phwnd)> OnGetWindow;
-    // Raised when the target file exists: before the binding (aFileName is
-    // the full path) and again as the request starts (the file name).
-    // Action starts as FileExistsOption; the handler may change it:
-    // feOverWrite replaces the file once the new one is complete, feSkip
+    // Raised when the target file exists (for a name from outside: also a
+    // symbolic link of that name): before the binding (aFileName is the full
+    // path), as the request starts (the file name) and when the server's
+    // name is taken. Action starts as FileExistsOption; the handler may
+    // change it: feOverWrite replaces the file once the new one is complete
+    // (a link named from outside is replaced, not written through), feSkip
     // refuses the download, feRename saves under NewFileName, which is the
     // caller's and used as given (empty: the current time text + "_" +
-    // name). Unassigned: FileExistsOption decides.
+    // name). Unassigned: FileExistsOption decides, and feOverWrite keeps
+    // both files for a name from outside (see FileExistsOption).
     std::function<void(TFileExistsOption& Action, const WideString& aFileName, WideString& NewFileName)> OnFileExists;
     // Raised for each status report of the binding (ulStatusCode, a BINDSTATUS_*
     // code; szStatusText its detail, such as the server address or the redirect
@@ -414,9 +424,18 @@ private:
     // its document), reduced to one safe name; empty when it names none.
     std::string GetFileNameFromUrl(const std::string& address);
     // A file name from the server or the address as one safe name inside the
-    // download folder (DefaultUrlFileName when nothing is left of it); an
-    // empty name stays empty.
+    // download folder, without leading dots (DefaultUrlFileName when nothing
+    // is left of it); an empty name stays empty.
     std::string NameFromOutside(const std::string& name) const;
+    // Whether name is in use in folder ("?" as "_"). For a name from outside
+    // a symbolic link counts, also one that leads nowhere.
+    bool NameTaken(const std::string& folder, const std::string& name) const;
+    // The existing-file rule keeps both files: a name from outside meets
+    // feOverWrite that no OnFileExists handler chose.
+    bool KeepsBoth(TFileExistsOption option) const;
+    // "name (2).ext", "name (3).ext"...: the first one free in folder, within
+    // the file system's name limit.
+    std::string FreeName(const std::string& folder, const std::string& name) const;
     void DoComplete();
     void UpdateFlags();
     void SetState(TState state);
@@ -441,7 +460,9 @@ private:
     std::chrono::steady_clock::time_point startTick_;
     std::chrono::steady_clock::time_point lastActivity_;
     TBSCB* callback_ = nullptr;
-    bool fileNameGiven_ = false; // the caller named the file: no name from the answer replaces it
+    // The caller named the file: no name from the answer replaces it, and it
+    // is written through links.
+    bool fileNameGiven_ = false;
     TWaitEvent* downloadEvent_ = nullptr;
     std::unique_ptr<TBSCBList> bscbList_;
     char savedTimeSeparator_;

@@ -2,6 +2,8 @@
 
 #include "download/ProgramInfo.h"
 
+#include <QLoggingCategory>
+
 #include <charconv>
 #include <cstdio>
 
@@ -48,7 +50,12 @@ void splitPath(const std::string& s, std::string& dir, std::string& document, st
     document.erase(0, cut);
 }
 
-void debugOutput(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
+// The debugger's channel: silent unless asked for (QT_LOGGING_RULES=
+// "zarn.url.debug=true"), so that a tool's standard error carries no error
+// text for a download that succeeded.
+Q_LOGGING_CATEGORY(debugChannel, "zarn.url", QtInfoMsg)
+
+void debugOutput(const std::string& text) { qCDebug(debugChannel, "%s", text.c_str()); }
 
 } // namespace
 

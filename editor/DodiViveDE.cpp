@@ -3,6 +3,8 @@
 #include "editor/HighlightHTML.h"
 #include "editor/HighlightXML.h"
 #include "platform/input/KeyboardInput.h"
+#include "platform/richedit/RtfDocument.h"
+#include "platform/richedit/RtfReader.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/webcontrol/WindowClass.h"
@@ -12,6 +14,7 @@
 #include <QDateTime>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QLineEdit>
@@ -232,6 +235,17 @@ bool TDodiViveDE::NewDocument()
     return true;
 }
 
+namespace {
+bool isRtfFile(const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray start = file.read(5);
+    return IsRtf(std::string_view(start.constData(), static_cast<std::size_t>(start.size())));
+}
+} // namespace
+
 void TDodiViveDE::LoadDocument(const QString& fileName)
 {
     filesInserted_ = false;
@@ -239,6 +253,10 @@ void TDodiViveDE::LoadDocument(const QString& fileName)
     const qsizetype dot = name.lastIndexOf(u'.');
     SetPlainText(dot >= 0 && name.mid(dot) == QStringLiteral(".txt"));
     LoadFromFile(fileName);
+    // A file that is not RTF loads as its text and is saved back as text,
+    // so that an HTML page stays HTML.
+    if (!PlainText() && !isRtfFile(fileName))
+        SetPlainText(true);
     fileName_ = fileName;
     setFocus();
     UpdateStatusHint();
@@ -277,11 +295,22 @@ void TDodiViveDE::WriteDocument(const QString& target)
     SetModified(false);
 }
 
+// A name that already ends in ".html" or ".htm" is the user's own choice of
+// extension and gets no second one.
+QString TDodiViveDE::SaveTarget(const QString& name)
+{
+    const QString trimmed = name.trimmed();
+    if (trimmed.endsWith(QLatin1String(".html"), Qt::CaseInsensitive)
+        || trimmed.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive))
+        return trimmed;
+    return (name + QStringLiteral(".html")).trimmed();
+}
+
 bool TDodiViveDE::SaveDocument()
 {
     if (fileName_ == kUntitled)
         return SaveDocumentAs();
-    const QString target = (fileName_ + QStringLiteral(".html")).trimmed();
+    const QString target = SaveTarget(fileName_);
     if (!AskOverwrite(target, true))
         return false;
     WriteDocument(target);
@@ -292,11 +321,11 @@ bool TDodiViveDE::SaveDocument()
 bool TDodiViveDE::SaveDocumentAs()
 {
     TFileDialogOptions options;
-    options.FileName = fileName_ + QStringLiteral(".html");
+    options.FileName = SaveTarget(fileName_);
     options.Owner = this;
     if (!Dialogs().SaveDialog(options))
         return false;
-    const QString target = options.FileName + QStringLiteral(".html");
+    const QString target = SaveTarget(options.FileName);
     if (!AskOverwrite(target, false))
         return false;
     WriteDocument(target);
@@ -338,13 +367,18 @@ void TDodiViveDE::ClearText()
 
 void TDodiViveDE::UndoEdit() { undo(); }
 
+// Lines count as in a string list: a text ending with a line break has no
+// empty line after it, so the new line goes right there; an empty line needs
+// a break of its own to be one.
 void TDodiViveDE::AddLine(const QString& text)
 {
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
-    if (!document()->isEmpty())
+    if (!document()->isEmpty() && document()->lastBlock().length() > 1)
         cursor.insertBlock();
     cursor.insertText(text);
+    if (text.isEmpty())
+        cursor.insertBlock();
 }
 
 void TDodiViveDE::AddEmptyLine() { AddLine(QString()); }
@@ -613,6 +647,25 @@ void TDodiViveDE::DoURLClick(const QString& url)
         sextant_->Navigate(url.toStdU16String());
         sextant_->UIActivate();
     }
+}
+
+void TDodiViveDE::AddLineNumbers()
+{
+    QTextCursor cursor = textCursor();
+    cursor.createList(NumberingFormat(TRtfNumbering::Decimal));
+}
+
+void TDodiViveDE::AddBullets() { NumberAll(TRtfNumbering::Bullet); }
+
+void TDodiViveDE::AddRomanNumbers() { NumberAll(TRtfNumbering::UpperRoman); }
+
+void TDodiViveDE::NumberAll(TRtfNumbering numbering)
+{
+    QTextCursor cursor(document());
+    cursor.select(QTextCursor::Document);
+    cursor.createList(NumberingFormat(numbering));
+    cursor.movePosition(QTextCursor::Start);
+    setTextCursor(cursor);
 }
 
 void TDodiViveDE::PrintWithDialog()

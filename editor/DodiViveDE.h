@@ -6,6 +6,7 @@
 // replace, a read-only viewer mode without a caret, and dropped files.
 #include "browserhost/Sextant.h"
 #include "platform/richedit/RichEdit.h"
+#include "platform/richedit/RtfReader.h"
 
 #include <QMenu>
 #include <QPointer>
@@ -110,8 +111,14 @@ public:
     bool NewDocument();
     void LoadDocument(const QString& fileName);
     bool OpenDocument();
+    // Save writes FileName, Save As the chosen name, each with ".html" added
+    // unless the name already ends in ".html" or ".htm" (any letter case);
+    // an existing file is overwritten only when the user agrees. A document
+    // loaded from a file that is not RTF is written as plain text.
     bool SaveDocument();
     bool SaveDocumentAs();
+    // The file Save and Save As write for a name.
+    static QString SaveTarget(const QString& name);
 
     // Editing.
     void CutText();
@@ -161,6 +168,14 @@ public:
     // Links: acts on a clicked address when AutoNavigate is on.
     void DoURLClick(const QString& url);
 
+    // Paragraph numbering, from 1 with "." after the number: arabic numbers
+    // on the selected paragraphs (the caret's one when nothing is selected);
+    // bullets and upper-case roman numbers on every paragraph, the caret
+    // left at the start.
+    void AddLineNumbers();
+    void AddBullets();
+    void AddRomanNumbers();
+
     // Printing the whole text or the selection.
     void PrintWithDialog();
     void PrintSelection();
@@ -191,6 +206,7 @@ private:
     void UpdateFormatRect();
     void SetGap(int& gap, int value);
     void RunHighlighter(bool html);
+    void NumberAll(TRtfNumbering numbering);
     void WriteDocument(const QString& target);
     bool AskOverwrite(const QString& target, bool noMeansSaveAs);
     bool FindGuard();

@@ -144,26 +144,38 @@ private:
 
 class FolderScanner {
 public:
-    FolderScanner(const QString& root, bool recursive) : recursive_(recursive)
+    FolderScanner(const QString& root, bool recursive, QStringList* skippedLinks)
+        : recursive_(recursive), root_(QFileInfo(root).canonicalFilePath()), skippedLinks_(skippedLinks)
     {
-        visited_.insert(QFileInfo(root).canonicalFilePath());
+        visited_.insert(root_);
     }
 
     void scan(const QString& path, const QStringList& folder, int level)
     {
         std::vector<FolderEntry> entries;
         ListFolder(QFile::encodeName(path).toStdString(), entries);
-        std::vector<std::pair<QString, bool>> named; // file name, is a folder
+        struct Named {
+            QString name;
+            bool isFolder;
+            bool isLink;
+        };
+        std::vector<Named> named;
         named.reserve(entries.size());
         for (const FolderEntry& entry : entries)
-            named.emplace_back(QFile::decodeName(entry.name.c_str()), entry.isFolder);
+            named.push_back({QFile::decodeName(entry.name.c_str()), entry.isFolder, entry.isLink});
         std::sort(named.begin(), named.end(),
-            [](const auto& a, const auto& b) { return ShellEntryLess(a.second, a.first, b.second, b.first); });
-        for (const auto& [name, isFolder] : named) {
+            [](const auto& a, const auto& b) { return ShellEntryLess(a.isFolder, a.name, b.isFolder, b.name); });
+        for (const auto& [name, isFolder, isLink] : named) {
+            const bool favorite = name.size() > 4 && name.endsWith(QLatin1String(".url"), Qt::CaseInsensitive);
+            if (!isFolder && !favorite)
+                continue;
+            const QString entryPath = JoinPath(path, name);
+            if (isLink && !leadsInside(entryPath, folder, name))
+                continue;
             if (isFolder)
-                addFolder(JoinPath(path, name), name, folder, level);
-            else if (name.size() > 4 && name.endsWith(QLatin1String(".url"), Qt::CaseInsensitive))
-                addFavorite(JoinPath(path, name), name, folder, level);
+                addFolder(entryPath, name, folder, level);
+            else
+                addFavorite(entryPath, name, folder, level);
         }
     }
 
@@ -177,11 +189,32 @@ public:
     }
 
 private:
+    // A link is followed only when it ends inside the favorites folder: one
+    // to "/" would list the whole disk as favorites.
+    bool leadsInside(const QString& path, const QStringList& folder, const QString& name)
+    {
+        const QString canonical = QFileInfo(path).canonicalFilePath();
+        if (!canonical.isEmpty() && (canonical == root_ || canonical.startsWith(root_ + QLatin1Char('/'))))
+            return true;
+        skip(folder, name,
+            canonical.isEmpty() ? QStringLiteral("it leads nowhere")
+                                : QStringLiteral("it leads outside the favorites folder"));
+        return false;
+    }
+
+    void skip(const QStringList& folder, const QString& name, const QString& why)
+    {
+        if (skippedLinks_)
+            skippedLinks_->append((QStringList(folder) << name).join(QLatin1Char('/')) + QLatin1String(": ") + why);
+    }
+
     void addFolder(const QString& path, const QString& name, const QStringList& parent, int level)
     {
         const QString canonical = QFileInfo(path).canonicalFilePath();
-        if (canonical.isEmpty() || visited_.contains(canonical))
+        if (canonical.isEmpty() || visited_.contains(canonical)) {
+            skip(parent, name, QStringLiteral("its folder is listed already"));
             return;
+        }
         visited_.insert(canonical);
         QStringList folder = parent;
         folder << name;
@@ -197,6 +230,8 @@ private:
     }
 
     bool recursive_;
+    QString root_;
+    QStringList* skippedLinks_;
     QSet<QString> visited_;
     std::deque<TUrlRec> records_; // a deque, so that the readers' targets stay where they are
     ShortcutReaders readers_;
@@ -204,9 +239,9 @@ private:
 
 } // namespace
 
-TUrlRecs ScanFavoritesFolder(const QString& root, bool recursive)
+TUrlRecs ScanFavoritesFolder(const QString& root, bool recursive, QStringList* skippedLinks)
 {
-    FolderScanner scanner(root, recursive);
+    FolderScanner scanner(root, recursive, skippedLinks);
     scanner.scan(root, {}, 1);
     return scanner.takeRecords();
 }

@@ -44,9 +44,11 @@ void SortUrlRecs(TUrlRecs& records);
 // The folders and ".url" favorites below root in the shell's listing order
 // (folders first), each folder's contents right after it when recursive.
 // A favorite's address is its shortcut's URL, "no path" when the shortcut
-// has none or cannot be read. A link to a folder is followed; a folder
-// reached a second time (a link loop, two links to one folder) is left out.
-TUrlRecs ScanFavoritesFolder(const QString& root, bool recursive);
+// has none or cannot be read. A symbolic link (to a folder or a favorite) is
+// followed only when it ends inside root; a folder reached a second time (a
+// link loop, two links to one folder) is left out. Each link or folder left
+// out is added to skippedLinks, when given, as "path/below/root: why".
+TUrlRecs ScanFavoritesFolder(const QString& root, bool recursive, QStringList* skippedLinks = nullptr);
 
 // Bookmark HTML text: "&", "<", ">" and '"' as entities, and back (named
 // entities of those four, "&apos;", "&nbsp;" and numeric ones; anything else

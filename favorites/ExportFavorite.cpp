@@ -93,12 +93,13 @@ bool TExportFavorite::Execute()
     if (!Enabled)
         return false;
     exportedCount_ = 0;
+    skippedLinks_.clear();
     const QString root = FavoritesRoot(FavoritesPath).trimmed();
     if (root.isEmpty() || !QFileInfo(root).isDir())
         return fail(Localization.FavoritesPathInvalid, 104);
     if (!CheckValues())
         return false;
-    TUrlRecs records = ScanFavoritesFolder(root, true);
+    TUrlRecs records = ScanFavoritesFolder(root, true, &skippedLinks_);
     SortUrlRecs(records);
     if (!writeFile(BookmarkHtml(records)))
         return fail(withChangeIt(Localization.TargetFileNameInvalid), 102);

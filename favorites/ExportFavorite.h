@@ -60,6 +60,10 @@ public:
     QString TargetFile() const;
     // Favorites written by the last successful Execute.
     int ExportedCount() const { return exportedCount_; }
+    // The symbolic links the last Execute did not follow ("path: why"): those
+    // that lead out of the favorites folder, nowhere, or to a folder already
+    // written.
+    const QStringList& SkippedLinks() const { return skippedLinks_; }
 
 private:
     // The bookmark file's text for sorted records: the header naming
@@ -72,4 +76,5 @@ private:
     void complete();
 
     int exportedCount_ = 0;
+    QStringList skippedLinks_;
 };

@@ -7,6 +7,11 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QIODevice;
 
 class QStatusBar;
 class TSextant;
@@ -20,14 +25,59 @@ struct TImportFavoriteLocalization {
     QString FavFileNotExistInPath = QStringLiteral("The specified favorite file does not exist in the current path.");
     QString NoSuccessMessage = QStringLiteral("You must enter a SuccessMessage or turn off messages.");
     QString ChangeItMessage = QStringLiteral("Please change it.");
+    QString ImportFailed = QStringLiteral("The favorites could not be written; nothing of this import was kept.");
 };
 
-// The records of a bookmark file's lines, in file order: folders from
-// "<H3" lines, favorites from lines holding an http:// or https:// address
-// (the text between the first two double quotes, entities decoded; anchor
-// lines whose address does not start with either are counted in skipped).
-// Names are cleaned and made safe file names.
+// What one import made, so that a failed import takes it all back.
+struct ImportRun {
+    QStringList folders; // in the order made
+    QStringList files;
+    // Makes the folder and its missing parents, noting each one made.
+    bool makeFolder(const QString& path);
+    // Removes the files and then the folders made, newest first.
+    void undo();
+};
+
+// Folders nest at most this deep; what deeper folders hold goes into the
+// deepest one allowed, so that a file of thousands of nested (or unclosed)
+// folders neither makes them all nor holds their every path.
+constexpr int kMaxBookmarkDepth = 64;
+// Folder paths longer than this (in bytes) are cut the same way, so that no
+// file of the import fails for the length of its path.
+constexpr int kMaxBookmarkFolderPath = 3000;
+
+// Turns the lines of a bookmark file, one at a time, into records in file
+// order: folders from "<H3" lines, favorites from lines holding an http:// or
+// https:// address (the text between the first two double quotes, entities
+// decoded). Names are cleaned and made safe file names. Every anchor left
+// out (another scheme such as javascript: or file:, an address holding a
+// line break, one that does not end on its line) is listed in Skipped() as
+// "why: address".
+class BookmarkParser {
+public:
+    BookmarkParser();
+    void AddLine(const QString& line);
+    const QStringList& Skipped() const { return skipped_; }
+    TUrlRecs TakeRecords() { return std::move(records_); }
+
+private:
+    void skip(const QString& why, const QString& address);
+    void skipAnchor(const QString& line);
+
+    TUrlRecs records_;
+    QStringList names_; // the folder name of each level, level 0 empty
+    int depth_ = 0; // nesting in the file, also beyond the deepest folder made
+    QStringList skipped_;
+};
+
+// The records of a bookmark file's lines (BookmarkParser); skipped, when
+// given, receives the number of anchors left out.
 TUrlRecs ParseBookmarks(const QStringList& lines, int* skipped = nullptr);
+// Hands each line of a bookmark file to line as it is read, decoded by its
+// byte-order mark or the charset declared in its first 64 KiB, else as UTF-8
+// (invalid sequences become U+FFFD); CR, LF and CR LF end lines. False when
+// reading fails.
+bool ReadBookmarkLines(QIODevice& in, const std::function<void(const QString&)>& line);
 // A title or folder name from a bookmark file as a name of a file or folder
 // inside the target: '"', '\', '*', '/', ':', '<', '>', '?' and '|' become
 // "-", then the shell's safe-name rule applies (never empty, "." or "..").
@@ -43,7 +93,9 @@ public:
     // Creates the favorites of CurrentFilePath/CurrentFileName under the
     // favorites root's TargetSubFolder. True on success; false when
     // disabled, when a check fails, when the root is unknown or the
-    // sub-folder cannot be made (OnError says which).
+    // sub-folder cannot be made, or when a folder or favorite cannot be
+    // written (code 106: every file and folder the import made is removed
+    // again). OnError says which.
     bool Execute();
 
     QString About() const;
@@ -70,18 +122,21 @@ public:
 
     // The bookmark file Execute reads.
     QString CurrentFile() const;
-    // Favorites created and bookmark lines left out by the last Execute.
+    // Favorites created and bookmark anchors left out by the last Execute.
     int ImportedCount() const { return importedCount_; }
     int SkippedCount() const { return skippedCount_; }
+    // Each anchor left out, as "why: address".
+    const QStringList& SkippedLinks() const { return skippedLinks_; }
 
 private:
     bool CheckValues();
     bool fail(const QString& message, unsigned char code);
     QString withChangeIt(const QString& message) const;
-    QString makeTargetFolder(const QString& root) const;
-    void createFavorites(const QString& target, const TUrlRecs& records);
+    QString makeTargetFolder(const QString& root, ImportRun& run) const;
+    bool createFavorites(const QString& target, const TUrlRecs& records, ImportRun& run);
     void complete();
 
     int importedCount_ = 0;
     int skippedCount_ = 0;
+    QStringList skippedLinks_;
 };

@@ -133,6 +133,14 @@ public:
         connect(text_, &QLineEdit::returnPressed, this, [this] { find(false); });
     }
     void SetDocument(IDispatch* document) { view_ = dynamic_cast<IDocumentView*>(document); }
+    // The user types at once: the bar takes the keyboard with its text
+    // selected, so that a new search replaces the last one.
+    void TakeKeyboard()
+    {
+        activateWindow();
+        text_->setFocus(Qt::ActiveWindowFocusReason);
+        text_->selectAll();
+    }
 
 protected:
     void reject() override
@@ -171,6 +179,7 @@ HRESULT showFindBar(IDispatch* document)
     bar->SetDocument(document);
     bar->show();
     bar->raise();
+    bar->TakeKeyboard();
     return S_OK;
 }
 

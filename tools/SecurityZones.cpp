@@ -4,6 +4,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/ui/Dialogs.h"
 
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace {
@@ -59,9 +60,22 @@ void AddToTrustedZone(const QString& address)
     writeZone(address, QStringLiteral("https"), URLZONE_TRUSTED);
 }
 
+// The host an address names; empty for one without (about:, javascript:,
+// mailto:, "http:x.test"). Only a text without any scheme is taken as a
+// site name ("www.a.test", "a.test:8080").
+QString hostOf(const QString& address)
+{
+    if (address.contains(QLatin1String("://")))
+        return QUrl(address).host();
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:(?!\\d+(/|$))"));
+    if (scheme.match(address).hasMatch())
+        return {};
+    return QUrl(QStringLiteral("http://") + address).host();
+}
+
 void AddToRestrictedZone(const QString& address)
 {
-    QString host = QUrl(asAddress(address)).host();
+    QString host = hostOf(address);
     if (host.startsWith(QLatin1String("www."), Qt::CaseInsensitive))
         host.remove(0, 4);
     if (!host.isEmpty())

@@ -197,6 +197,11 @@ private:
                 releaseEverything();
                 throw EConvertError("'" + countText + "' is not a valid integer value");
             }
+            if (*parsed < 0 || *parsed > kMaxKeyRepeat) {
+                releaseEverything();
+                throw EConvertError("'" + countText + "' is not a valid repeat count: it must be from 0 to "
+                    + std::to_string(kMaxKeyRepeat));
+            }
             count = *parsed;
         }
         const KeyCode code = name.size() == 1 ? static_cast<KeyCode>(VkKeyScanA(name[0])) : LookupKeyName(name);

@@ -24,11 +24,16 @@
 #include <stdexcept>
 
 // Raised by SendKeys when the repeat count after the blank in braces is not
-// a decimal integer (an optional sign and digits, within 32 bits).
+// a decimal integer (an optional sign and digits, within 32 bits), or is
+// negative or above kMaxKeyRepeat.
 class EConvertError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// The largest repeat count "{key count}" accepts: a count is no way to type
+// for minutes, and a larger one is far more likely a mistake.
+constexpr int kMaxKeyRepeat = 10000;
 
 // Types text. True when the whole text was read (also when single keys in
 // it were rejected); False, with a message "No Close", when a "{" is never
@@ -37,6 +42,6 @@ public:
 // after an unclosed "(". With wait, every key is delivered to the focused
 // window before SendKeys goes on to the next one; without, the keys are
 // delivered later by the event loop, to whichever window has the focus
-// then. Raises EConvertError for a repeat count that is not an integer;
-// the keys before it were sent.
+// then. Raises EConvertError for a repeat count that is not an integer
+// from 0 to kMaxKeyRepeat; the keys before it were sent.
 bool SendKeys(const char* text, bool wait);

@@ -22,19 +22,22 @@ namespace {
 constexpr const char* kUsage
     = "usage: zarn-download URL [-o FILE] [--folder DIR] [--timeout SECONDS] [--stall SECONDS]\n";
 
-constexpr const char* kHelp = "Fetches URL into a file and prints the server's answer and the path of the saved file.\n"
-                              "\n"
-                              "  -o, --output FILE    save as FILE (a path names the folder too); otherwise the name\n"
-                              "                       comes from the server or the address, kept inside the folder\n"
-                              "  --folder DIR         save into DIR (default: the current folder)\n"
-                              "  --timeout SECONDS    give up when the whole download takes longer\n"
-                              "  --stall SECONDS      give up when no data arrives for this long (default 60)\n"
-                              "  -h, --help           show this help\n"
-                              "\n"
-                              "The file appears under its name only when it is complete; a failed or interrupted\n"
-                              "download (also by Ctrl-C) leaves no file behind. Progress is shown while standard\n"
-                              "error is a terminal.\n"
-                              "Exit status: 0 saved, 1 download failed, 2 bad usage.\n";
+constexpr const char* kHelp
+    = "Fetches URL into a file and prints the server's answer and the path of the saved file.\n"
+      "\n"
+      "  -o, --output FILE    save as FILE (a path names the folder too), replacing it;\n"
+      "                       otherwise the name comes from the server or the address, kept\n"
+      "                       inside the folder, without leading dots, never replacing a\n"
+      "                       file or writing through a link (\"name (2).ext\" instead)\n"
+      "  --folder DIR         save into DIR (default: the current folder)\n"
+      "  --timeout SECONDS    give up when the whole download takes longer\n"
+      "  --stall SECONDS      give up when no data arrives for this long (default 60)\n"
+      "  -h, --help           show this help\n"
+      "\n"
+      "The file appears under its name only when it is complete; a failed or interrupted\n"
+      "download (also by Ctrl-C or a closed terminal) leaves no file behind. Progress is shown while standard\n"
+      "error is a terminal.\n"
+      "Exit status: 0 saved, 1 download failed, 2 bad usage.\n";
 
 struct Options {
     std::string url;
@@ -275,6 +278,8 @@ int main(int argc, char** argv)
         std::printf(
             "%u %s\n", static_cast<unsigned>(answer), ResponseCodeText(static_cast<std::int32_t>(answer)).c_str());
     if (ran && SUCCEEDED(result) && !timedOut && !download.SavedFilePath.empty()) {
+        if (download.NewNameChosen)
+            std::fprintf(stderr, "zarn-download: that name was taken in the folder; saved under a new one\n");
         std::printf("%s\n", printable(download.SavedFilePath).c_str());
         return 0;
     }

@@ -13,7 +13,8 @@
 
 namespace {
 
-constexpr const char* kUsage = "usage: zarn-favorites list [--recursive] | export FILE | import FILE [--into FOLDER]\n";
+constexpr const char* kUsage
+    = "usage: zarn-favorites list [--recursive] | export FILE | import FILE [--into FOLDER] [--verbose]\n";
 
 constexpr const char* kHelp
     = "Works on ZarnWeb's favorites folder (Favorites/ in the profile: $ZARNWEB_HOME, else\n"
@@ -25,10 +26,11 @@ constexpr const char* kHelp
       "  export FILE               writes every favorite into the bookmark HTML file FILE\n"
       "                            (UTF-8; its name must hold \"htm\" after the first character),\n"
       "                            replacing it whole\n"
-      "  import FILE [--into FOLDER]\n"
+      "  import FILE [--into FOLDER] [--verbose]\n"
       "                            creates the favorites of the bookmark HTML file FILE (ours or\n"
       "                            another browser's) in the sub-folder FOLDER of the favorites\n"
-      "                            folder, \"Imported Bookmarks\" unless given\n"
+      "                            folder, \"Imported Bookmarks\" unless given; --verbose names\n"
+      "                            each link left out and why\n"
       "  -h, --help                show this help\n"
       "\n"
       "Each command ends with a summary line (\"412 imported, 3 skipped\").\n"
@@ -39,6 +41,7 @@ struct Command {
     QString file;
     QString into = QStringLiteral("Imported Bookmarks");
     bool recursive = false;
+    bool verbose = false;
 };
 
 enum class Parsed { Run, Help, BadUsage };
@@ -55,6 +58,8 @@ Parsed parseArguments(const QStringList& args, Command& command)
         const QString& arg = args.at(i);
         if (command.name == QLatin1String("list") && arg == QLatin1String("--recursive") && !command.recursive)
             command.recursive = true;
+        else if (command.name == QLatin1String("import") && arg == QLatin1String("--verbose") && !command.verbose)
+            command.verbose = true;
         else if (command.name == QLatin1String("import") && arg == QLatin1String("--into") && !haveInto
             && i + 1 < args.size()) {
             command.into = args.at(++i);
@@ -79,6 +84,12 @@ void printError(const QString& message)
     std::fputs(("zarn-favorites: " + text + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
 }
 
+void printSkippedLinks(const QStringList& skipped)
+{
+    for (const QString& link : skipped)
+        printError(QStringLiteral("link not followed: ") + link);
+}
+
 const TFavoriteErrorEvent reportError = [](QObject*, const QString& message, unsigned char code) {
     printError(message + QStringLiteral(" (error %1)").arg(code));
 };
@@ -91,7 +102,8 @@ int list(const Command& command)
         return 1;
     }
     int favorites = 0, folders = 0;
-    for (const TUrlRec& record : ScanFavoritesFolder(root, command.recursive)) {
+    QStringList skipped;
+    for (const TUrlRec& record : ScanFavoritesFolder(root, command.recursive, &skipped)) {
         const QString indent(2 * (record.Level - 1), QLatin1Char(' '));
         if (record.Title.isEmpty()) {
             printLine(indent + record.Folder.last() + QLatin1Char('/'));
@@ -101,6 +113,7 @@ int list(const Command& command)
             ++favorites;
         }
     }
+    printSkippedLinks(skipped);
     printLine(QStringLiteral("%1 favorites, %2 folders").arg(favorites).arg(folders));
     return 0;
 }
@@ -112,7 +125,9 @@ int exportFavorites(const Command& command)
     exporter.TargetPath = file.absolutePath();
     exporter.TargetFileName = file.fileName();
     exporter.OnError = reportError;
-    if (!exporter.Execute())
+    const bool exported = exporter.Execute();
+    printSkippedLinks(exporter.SkippedLinks());
+    if (!exported)
         return 1;
     printLine(QStringLiteral("%1 exported to %2").arg(exporter.ExportedCount()).arg(exporter.TargetFile()));
     return 0;
@@ -129,6 +144,9 @@ int importFavorites(const Command& command)
     importer.OnError = reportError;
     if (!importer.Execute())
         return 1;
+    if (command.verbose)
+        for (const QString& link : importer.SkippedLinks())
+            printLine(QStringLiteral("skipped ") + link);
     printLine(QStringLiteral("%1 imported, %2 skipped").arg(importer.ImportedCount()).arg(importer.SkippedCount()));
     return 0;
 }

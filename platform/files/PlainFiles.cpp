@@ -18,14 +18,16 @@ struct DirCloser {
 
 bool isDot(const char* name) { return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)); }
 
-bool isFolder(int folderFd, const dirent& entry)
+FolderEntry entryOf(int folderFd, const dirent& entry)
 {
-    if (entry.d_type == DT_DIR)
-        return true;
+    FolderEntry result{entry.d_name, entry.d_type == DT_DIR, entry.d_type == DT_LNK};
     if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
-        return false;
+        return result;
     struct stat st {};
-    return ::fstatat(folderFd, entry.d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+    if (entry.d_type == DT_UNKNOWN && ::fstatat(folderFd, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
+        result.isLink = S_ISLNK(st.st_mode);
+    result.isFolder = ::fstatat(folderFd, entry.d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+    return result;
 }
 
 } // namespace
@@ -40,7 +42,7 @@ bool ListFolder(const std::string& path, std::vector<FolderEntry>& entries)
     errno = 0;
     while (const dirent* entry = ::readdir(dir.get())) {
         if (!isDot(entry->d_name))
-            entries.push_back({entry->d_name, isFolder(fd, *entry)});
+            entries.push_back(entryOf(fd, *entry));
         errno = 0;
     }
     if (errno != 0) {

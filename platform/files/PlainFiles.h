@@ -9,6 +9,7 @@
 struct FolderEntry {
     std::string name; // the entry's file name, as the file system stores it
     bool isFolder = false; // a folder, or a symbolic link that ends at one
+    bool isLink = false; // a symbolic link (isFolder tells where it ends)
 };
 
 // The entries of the folder at path, without "." and "..", in the order the

@@ -1,12 +1,17 @@
 #include "platform/files/SafeFile.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <ctime>
+#include <memory>
 #include <mutex>
 #include <random>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
@@ -180,7 +185,9 @@ bool writeAll(int fd, const char* data, std::size_t size)
 // Appends the file at `source` to `fd`; a missing source adds nothing.
 bool copyFileInto(const std::string& source, int fd, std::uint64_t& copied)
 {
-    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    // The source is a regular file or missing (Open looked); O_NOFOLLOW keeps a
+    // link put there since from being read through.
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (in < 0)
         return errno == ENOENT;
     char buffer[kCopyChunk];
@@ -207,9 +214,27 @@ bool copyFileInto(const std::string& source, int fd, std::uint64_t& copied)
 bool prepareReplacementOf(const std::string& path, int fd)
 {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
+    if (::lstat(path.c_str(), &st) != 0)
         return errno == ENOENT;
+    if (!S_ISREG(st.st_mode))
+        return true; // a link or special file replaced: its mode is no file's mode
     return ::fchmod(fd, st.st_mode & 07777) == 0 && ::fsync(fd) == 0;
+}
+
+// The length of the UTF-8 bidirectional control that text starts with: the
+// embeddings and overrides U+202A..U+202E, the isolates U+2066..U+2069, the
+// marks U+200E, U+200F and U+061C; 0 for anything else.
+std::size_t bidiControlLength(std::string_view text)
+{
+    const auto byte = [&](std::size_t i) { return i < text.size() ? static_cast<unsigned char>(text[i]) : 0u; };
+    if (byte(0) == 0xD8 && byte(1) == 0x9C)
+        return 2;
+    if (byte(0) != 0xE2)
+        return 0;
+    const unsigned second = byte(1), third = byte(2);
+    const bool control = (second == 0x80 && ((third >= 0xAA && third <= 0xAE) || third == 0x8E || third == 0x8F))
+        || (second == 0x81 && third >= 0xA6 && third <= 0xA9);
+    return control ? 3 : 0;
 }
 
 std::string reducedName(std::string_view name)
@@ -226,6 +251,10 @@ std::string reducedName(std::string_view name)
         const auto c = static_cast<unsigned char>(name[i]);
         if (c < 0x20 || c == 0x7F)
             continue;
+        if (const std::size_t control = bidiControlLength(name.substr(i)); control > 0) {
+            i += control - 1;
+            continue;
+        }
         if (c == 0xC2 && i + 1 < name.size() && static_cast<unsigned char>(name[i + 1]) <= 0x9F
             && isContinuationByte(name[i + 1])) {
             ++i;
@@ -248,7 +277,9 @@ std::string reducedName(std::string_view name)
 
 } // namespace
 
-SafeFileWriter::SafeFileWriter(std::string target) : target_(std::move(target)), finalPath_(target_) {}
+SafeFileWriter::SafeFileWriter(std::string target, Existing existing)
+    : target_(std::move(target)), existing_(existing), finalPath_(target_)
+{}
 
 SafeFileWriter::~SafeFileWriter() { Discard(); }
 
@@ -263,16 +294,20 @@ bool SafeFileWriter::Open(bool seedFromExisting)
         opened_ = true;
         return true;
     }
-    if (!resolveLinks(target_, finalPath_))
+    const bool replace = existing_ == Existing::Replace;
+    if (!replace && !resolveLinks(target_, finalPath_))
         return false;
     const std::string name = nameOf(finalPath_);
     struct stat st {};
-    const bool exists = ::stat(finalPath_.c_str(), &st) == 0;
+    const bool exists = (replace ? ::lstat(finalPath_.c_str(), &st) : ::stat(finalPath_.c_str(), &st)) == 0;
     if (name.empty() || (exists && S_ISDIR(st.st_mode))) {
         errno = finalPath_.empty() ? ENOENT : EISDIR;
         return false;
     }
-    opened_ = exists && !S_ISREG(st.st_mode) ? OpenDirect() : OpenTemporary(seedFromExisting);
+    if (exists && !S_ISREG(st.st_mode))
+        opened_ = replace ? OpenTemporary(false) : OpenDirect();
+    else
+        opened_ = OpenTemporary(seedFromExisting);
     return opened_;
 }
 
@@ -381,7 +416,40 @@ void RemoveTemporaryFilesOnSignals()
     std::call_once(installed, [] {
         installRemovalHandler(SIGINT);
         installRemovalHandler(SIGTERM);
+        installRemovalHandler(SIGHUP);
     });
+}
+
+int RemoveStaleTemporaryFiles(const std::string& target, long minimumAge)
+{
+    const std::string folder = folderOf(target);
+    const std::string stem = temporaryNameStem(folder, nameOf(target));
+    struct DirCloser {
+        void operator()(DIR* dir) const { ::closedir(dir); }
+    };
+    const std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.empty() ? "." : folder.c_str()));
+    if (!dir)
+        return 0;
+    const auto isSuffix = [](std::string_view text) {
+        return text.size() == kSuffixLength && std::all_of(text.begin(), text.end(), [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c));
+        });
+    };
+    const time_t now = ::time(nullptr);
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string_view name = entry->d_name;
+        if (name.size() != stem.size() + kSuffixLength || name.substr(0, stem.size()) != stem
+            || !isSuffix(name.substr(stem.size())))
+            continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir.get()), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)
+            || now - st.st_mtime < minimumAge)
+            continue;
+        if (::unlinkat(::dirfd(dir.get()), entry->d_name, 0) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 void RemoveTemporaryFilesNow() noexcept

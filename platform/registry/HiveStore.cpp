@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <map>
 #include <memory>
 
@@ -47,6 +48,13 @@ const struct {
 // write given up is a setting lost; a lock held longer than this belongs to
 // something stuck. Reads of a WAL database never meet that lock.
 constexpr int kBusyTimeoutMs = 5000;
+// Reads of a WAL file meet a lock only when another program holds the file
+// exclusively; the first window must not wait on that, so a read waits
+// only out a passing lock.
+constexpr int kReadBusyTimeoutMs = 100;
+// How long a hive held locked by another program answers from memory before
+// its file is looked at again.
+constexpr auto kLockedRetry = std::chrono::seconds(2);
 
 bool modeWritable(const QString& path)
 {
@@ -87,7 +95,30 @@ Layout failedLook(sqlite3* db, int rc)
         return {Layout::Foreign, QStringLiteral("it is not a SQLite database")};
     if (rc == SQLITE_CORRUPT)
         return {Layout::Foreign, QStringLiteral("it is damaged")};
+    // The first look is read-only, so a journal left by an unfinished write
+    // is not played back into a file that may not be ours.
+    if (sqlite3_extended_errcode(db) == SQLITE_READONLY_ROLLBACK)
+        return {Layout::Foreign, QStringLiteral("another program's unfinished write is in a journal beside it")};
+    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+        return {Layout::Locked, QStringLiteral("another program holds it locked")};
     return {Layout::Unreadable, QString::fromUtf8(sqlite3_errmsg(db))};
+}
+
+// Why the file at path cannot be a hive at all: a folder, a FIFO or a device
+// (opening a FIFO to read would wait for a writer); empty for a regular or
+// missing file.
+QString notAFile(const QString& path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || S_ISREG(st.st_mode))
+        return {};
+    if (S_ISDIR(st.st_mode))
+        return QStringLiteral("it is a folder, not a file");
+    if (S_ISFIFO(st.st_mode))
+        return QStringLiteral("it is a FIFO, not a file");
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
+        return QStringLiteral("it is a device, not a file");
+    return QStringLiteral("it is not a file");
 }
 
 // A one-off query whose failure is a finding, not an error: its result code
@@ -192,7 +223,7 @@ std::shared_ptr<Hive> Hive::For(HKEY root)
         hive = std::make_shared<Hive>(root, file);
     } else {
         std::lock_guard hiveLock(hive->mutex);
-        if (hive->stale())
+        if (hive->stale() || hive->lockedRetryDue())
             hive->close();
     }
     return hive;
@@ -225,7 +256,10 @@ void Hive::close()
     readWrite_ = false;
     hasTree_ = false;
     untouchedReason_.clear();
+    locked_ = false;
 }
+
+bool Hive::lockedRetryDue() const { return locked_ && std::chrono::steady_clock::now() - lockedAt_ >= kLockedRetry; }
 
 void Hive::fail(const QString& what) const
 {
@@ -252,7 +286,7 @@ void Hive::connect(const QByteArray& name, int flags)
         close();
         throw ERegistryException(QStringLiteral("Cannot open registry hive %1: %2").arg(file_, reason));
     }
-    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    sqlite3_busy_timeout(db_, kReadBusyTimeoutMs);
     // Closing would otherwise fold the WAL into the file, which must not
     // happen before the file is known to be a hive.
     sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
@@ -269,13 +303,22 @@ void Hive::ensureOpen()
     openFile(canWrite);
 }
 
-// Opens the file without writing to it and examines what it holds.
+// Opens the file without writing to it and examines what it holds. An
+// existing file is first looked at read-only, so that nothing of it (a
+// journal beside it played back, a WAL folded in) changes before its layout
+// is known to be ours; only then is it opened to be written.
 void Hive::openFile(bool readWrite)
 {
-    const QByteArray native = QFile::encodeName(file_);
-    connect(native, readWrite ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY);
-    readWrite_ = readWrite;
     rememberIdentity();
+    if (const QString reason = notAFile(file_); !reason.isEmpty()) {
+        leaveUntouched(reason);
+        return;
+    }
+    const QByteArray native = QFile::encodeName(file_);
+    const bool exists = QFileInfo::exists(file_);
+    const bool lookFirst = exists || !readWrite;
+    connect(native, lookFirst ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    readWrite_ = !lookFirst;
     Layout layout = examine();
     if (!readWrite && layout.kind == Layout::Unreadable) {
         // A WAL database in a folder we may not write cannot get its
@@ -283,6 +326,12 @@ void Hive::openFile(bool readWrite)
         const QByteArray uri = "file:" + QUrl::fromLocalFile(file_).path(QUrl::FullyEncoded).toUtf8() + "?immutable=1";
         connect(uri, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
         layout = examine();
+    }
+    if (readWrite && !readWrite_ && (layout.kind == Layout::Ours || layout.kind == Layout::Empty)) {
+        connect(native, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        readWrite_ = true;
+        rememberIdentity();
+        layout = examine(); // the file may have been replaced between the two opens
     }
     adopt(layout);
 }
@@ -330,6 +379,9 @@ void Hive::adopt(const Layout& layout)
     case Layout::Foreign:
         leaveUntouched(layout.reason);
         return;
+    case Layout::Locked:
+        answerFromMemory(layout.reason);
+        return;
     case Layout::Unreadable:
         close();
         throw ERegistryException(QStringLiteral("Cannot read registry hive %1: %2").arg(file_, layout.reason));
@@ -341,6 +393,23 @@ void Hive::adopt(const Layout& layout)
 void Hive::leaveUntouched(const QString& reason)
 {
     qWarning("Registry hive %s is left untouched: %s", qPrintable(file_), qPrintable(reason));
+    serveFromMemory(reason);
+}
+
+// Another program holds the file locked: rather than wait, the defaults
+// answer from memory until the file is looked at again, and writes are
+// refused meanwhile (each tries the file once more).
+void Hive::answerFromMemory(const QString& reason)
+{
+    qWarning("Registry hive %s is not read for now: %s; the default settings answer meanwhile", qPrintable(file_),
+        qPrintable(reason));
+    serveFromMemory(reason);
+    locked_ = true;
+    lockedAt_ = std::chrono::steady_clock::now();
+}
+
+void Hive::serveFromMemory(const QString& reason)
+{
     connect(":memory:", SQLITE_OPEN_READWRITE);
     untouchedReason_ = reason;
     exec("BEGIN");
@@ -407,6 +476,8 @@ void Hive::refuseIfUntouched() const
 void Hive::write(const std::function<void()>& writes)
 {
     std::lock_guard lock(mutex);
+    if (locked_)
+        close(); // the lock may be gone
     ensureOpen();
     refuseIfUntouched();
     // Checked at every write, so that a hive made read-only while the
@@ -417,19 +488,26 @@ void Hive::write(const std::function<void()>& writes)
         openFile(true); // made writable since it was opened
         refuseIfUntouched();
     }
-    // WAL lets readers of every process go on while one process writes; a
-    // file already in WAL mode is not locked by this.
-    exec("PRAGMA journal_mode=WAL");
-    exec("BEGIN IMMEDIATE");
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
     try {
-        if (!hasTree_)
-            makeTree();
-        writes();
-        exec("COMMIT");
+        // WAL lets readers of every process go on while one process writes; a
+        // file already in WAL mode is not locked by this.
+        exec("PRAGMA journal_mode=WAL");
+        exec("BEGIN IMMEDIATE");
+        try {
+            if (!hasTree_)
+                makeTree();
+            writes();
+            exec("COMMIT");
+        } catch (...) {
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
     } catch (...) {
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_busy_timeout(db_, kReadBusyTimeoutMs);
         throw;
     }
+    sqlite3_busy_timeout(db_, kReadBusyTimeoutMs);
     hasTree_ = true;
 }
 

@@ -5,14 +5,18 @@
 //
 // Opening and reading take no write lock, so a read never waits for another
 // process's write (the file is kept in WAL mode); the tables of a new file
-// are made by its first write. A file in a layout this program does not know
-// is never written: the hive is then served from an in-memory database that
-// holds the defaults, and refuses writes.
+// are made by its first write. An existing file is looked at read-only until
+// its layout is known. A file in a layout this program does not know (or a
+// folder, FIFO or device in its place) is never written: the hive is then
+// served from an in-memory database that holds the defaults, and refuses
+// writes. A file another program holds locked against readers is served the
+// same way for a while instead of being waited for.
 #include "platform/registry/Registry.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -56,11 +60,12 @@ struct Layout {
     enum Kind {
         Ours, // the registry's tables
         Empty, // no tables yet: a new file, or one whose first write is not committed
-        Foreign, // anything else; never written
-        Unreadable // the file could not be read (locked, unreadable, I/O error)
+        Foreign, // anything else, also no file at all (a folder, FIFO or device); never written
+        Locked, // another program holds the file locked against readers
+        Unreadable // the file could not be read (unreadable, I/O error)
     };
     Kind kind;
-    QString reason; // for Foreign and Unreadable
+    QString reason; // for Foreign, Locked and Unreadable
 };
 
 class Hive {
@@ -90,8 +95,11 @@ public:
     // Rows changed by the latest statement.
     int changes() const;
 
-    // Why the hive's file is left untouched; empty when the file is used.
+    // Why the hive's file is left untouched (its layout, or another
+    // program's lock while that lasts); empty when the file is used.
     QString untouchedReason();
+    // Held locked by another program, and long enough ago to look again.
+    bool lockedRetryDue() const;
     const QString& file() const { return file_; }
 
     // One-off marks of the hive itself (first-run seeding), outside the tree.
@@ -110,6 +118,8 @@ private:
     Layout examine() const;
     void adopt(const Layout& layout);
     void leaveUntouched(const QString& reason);
+    void answerFromMemory(const QString& reason);
+    void serveFromMemory(const QString& reason);
     void makeTree();
     void createTables();
     void refuseIfUntouched() const;
@@ -124,6 +134,8 @@ private:
     bool readWrite_ = false; // the connection may write the file
     bool hasTree_ = false; // the connection holds the registry's tables
     QString untouchedReason_; // set while the hive is served from memory
+    bool locked_ = false; // served from memory because of another program's lock
+    std::chrono::steady_clock::time_point lockedAt_;
     std::uint64_t device_ = 0, inode_ = 0; // identity of the opened file
     std::unordered_map<std::string, sqlite3_stmt*> statements_;
 };

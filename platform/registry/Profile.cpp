@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -184,6 +185,53 @@ void SetSystemDefaults(SystemDefaults defaults) { systemDefaults() = std::move(d
 
 QString StartPageUrl() { return QUrl::fromLocalFile(ProfileFolder() + QStringLiteral("/start.html")).toString(); }
 
+namespace {
+
+// The profile folder as a path and as the start of a file:// address, each
+// with its trailing "/", and their stored forms.
+struct ProfilePrefixes {
+    QString path, url;
+    QString storedPath = QLatin1String(kProfilePlaceholder) + QLatin1Char('/');
+    QString storedUrl = QLatin1String("file://") + QLatin1String(kProfilePlaceholder) + QLatin1Char('/');
+    ProfilePrefixes()
+    {
+        const QString folder = ProfileFolder();
+        path = folder + QLatin1Char('/');
+        url = QUrl::fromLocalFile(path).toString();
+    }
+};
+
+QString swapPrefix(const QString& text, const QString& from, const QString& to)
+{
+    if (text.startsWith(from))
+        return to + text.mid(from.size());
+    if (text + QLatin1Char('/') == from)
+        return to.chopped(1);
+    return {};
+}
+
+} // namespace
+
+QString ProfileRelative(const QString& text)
+{
+    const ProfilePrefixes prefixes;
+    for (const auto& [from, to] : {std::pair{prefixes.url, prefixes.storedUrl}, {prefixes.path, prefixes.storedPath}})
+        if (QString swapped = swapPrefix(text, from, to); !swapped.isNull())
+            return swapped;
+    return text;
+}
+
+QString ProfileAbsolute(const QString& stored)
+{
+    if (!stored.contains(QLatin1String(kProfilePlaceholder)))
+        return stored;
+    const ProfilePrefixes prefixes;
+    for (const auto& [from, to] : {std::pair{prefixes.storedUrl, prefixes.url}, {prefixes.storedPath, prefixes.path}})
+        if (QString swapped = swapPrefix(stored, from, to); !swapped.isNull())
+            return swapped;
+    return stored;
+}
+
 void EnsureProfileDefaults()
 {
     for (const char* sub : kProfileFolders)
@@ -208,7 +256,7 @@ void WriteDefaults(HKEY root, Hive& hive)
     for (const Seed& seed : seedsOf(root)) {
         createKey(hive, seed.key);
         if (seed.name)
-            putValue(hive, seed.key, *seed.name, REG_SZ, seed.value.toUtf8(), Existing::Keep);
+            putValue(hive, seed.key, *seed.name, REG_SZ, ProfileRelative(seed.value).toUtf8(), Existing::Keep);
     }
     hive.setMark(kSeededMark);
 }

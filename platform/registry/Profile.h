@@ -11,6 +11,14 @@ QString ProfileFolder();
 // The file:// address of the start page kept in the profile folder.
 QString StartPageUrl();
 
+// Paths and file:// addresses inside the profile folder are stored relative
+// to it, so that a copied or moved profile points into itself: the folder
+// becomes kProfilePlaceholder in what is stored and comes back as the
+// current profile folder when read. Other texts pass unchanged.
+inline constexpr char kProfilePlaceholder[] = "%ZARNWEB_PROFILE%";
+QString ProfileRelative(const QString& text);
+QString ProfileAbsolute(const QString& stored);
+
 // A program registered for a kind of client ("Mail", "News", "Calendar",
 // "Contacts", "Internet Call") under the local machine's "Software\Clients".
 struct RegisteredClient {

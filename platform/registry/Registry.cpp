@@ -1,6 +1,7 @@
 #include "platform/registry/Registry.h"
 
 #include "platform/registry/HiveStore.h"
+#include "platform/registry/Profile.h"
 
 #include <algorithm>
 #include <cstring>
@@ -192,13 +193,13 @@ void writeValue(HKEY root, const QString& keyPath, const QString& name, int type
 
 QString TRegistry::ReadString(const QString& name)
 {
-    return QString::fromUtf8(readTyped(RootKey, path(), name, {REG_SZ, REG_EXPAND_SZ}).data);
+    return ProfileAbsolute(QString::fromUtf8(readTyped(RootKey, path(), name, {REG_SZ, REG_EXPAND_SZ}).data));
 }
 
 void TRegistry::WriteString(const QString& name, const QString& value)
 {
     requireWritableKey(name);
-    writeValue(RootKey, path(), name, REG_SZ, value.toUtf8());
+    writeValue(RootKey, path(), name, REG_SZ, ProfileRelative(value).toUtf8());
 }
 
 int TRegistry::ReadInteger(const QString& name)

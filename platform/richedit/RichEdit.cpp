@@ -4,6 +4,7 @@
 #include "platform/richedit/RtfDocument.h"
 
 #include <QFile>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QRegularExpression>
@@ -341,6 +342,19 @@ void TRichEdit::keyPressEvent(QKeyEvent* event)
         return;
     }
     QTextEdit::keyPressEvent(event);
+}
+
+QVariant TRichEdit::loadResource(int type, const QUrl& name)
+{
+    constexpr qsizetype kMaxDataAddress = 1 << 20;
+    if (name.scheme().compare(QLatin1String("data"), Qt::CaseInsensitive) == 0
+        && name.toEncoded().size() <= kMaxDataAddress)
+        return {}; // the document decodes it, and reads nothing else for a data: name
+    if (type != QTextDocument::ImageResource)
+        return QString(QLatin1String(""));
+    QImage placeholder(16, 16, QImage::Format_RGB32);
+    placeholder.fill(Qt::lightGray);
+    return placeholder;
 }
 
 void TRichEdit::insertFromMimeData(const QMimeData* source)

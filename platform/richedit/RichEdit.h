@@ -129,6 +129,12 @@ public:
 
     void Scroll(TScrollAction action);
 
+    // What the document shows for a resource it does not hold: small data:
+    // addresses are decoded; anything else named by loaded or pasted text (a
+    // local file, a device, a web address) gets a placeholder picture and is
+    // never read.
+    QVariant loadResource(int type, const QUrl& name) override;
+
 signals:
     // Raised for mouse messages over a link (before the control handles
     // them). Nobody listening: the message is handled as over other text.

@@ -1,7 +1,10 @@
 #include "platform/richedit/RtfDocument.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextList>
 
 #include <algorithm>
 #include <unordered_map>
@@ -42,12 +45,58 @@ public:
     void ParagraphBreak(TRtfAlignment alignment) override
     {
         Align(alignment);
+        Number();
         cursor_.insertBlock();
+        if (cursor_.currentList()) { // the new block inherited the list
+            QTextBlockFormat block = cursor_.blockFormat();
+            block.setObjectIndex(-1);
+            block.setIndent(0);
+            cursor_.setBlockFormat(block);
+        }
     }
 
-    void End(TRtfAlignment lastAlignment) override { Align(lastAlignment); }
+    void End(TRtfAlignment lastAlignment) override
+    {
+        Align(lastAlignment);
+        Number();
+    }
+
+    void ParagraphNumbering(TRtfNumbering numbering) override { numbering_ = numbering; }
+
+    void Picture(std::string_view png, int width, int height) override
+    {
+        QImage image;
+        if (!image.loadFromData(reinterpret_cast<const uchar*>(png.data()), static_cast<qsizetype>(png.size()), "PNG"))
+            return;
+        QTextDocument* document = cursor_.document();
+        const QUrl name = NewPictureName(*document);
+        document->addResource(QTextDocument::ImageResource, name, image);
+        QTextImageFormat format;
+        format.setName(name.toString());
+        if (width > 0 && height > 0 && (width != image.width() || height != image.height())) {
+            format.setWidth(width);
+            format.setHeight(height);
+        }
+        cursor_.insertImage(format);
+    }
 
 private:
+    // Consecutive paragraphs of one kind are one list, numbered on from 1.
+    void Number()
+    {
+        const TRtfNumbering numbering = std::exchange(numbering_, TRtfNumbering::None);
+        if (numbering == TRtfNumbering::None) {
+            list_ = nullptr;
+            return;
+        }
+        if (list_ && listKind_ == numbering && cursor_.block().previous().textList() == list_) {
+            list_->add(cursor_.block());
+            return;
+        }
+        list_ = cursor_.createList(NumberingFormat(numbering));
+        listKind_ = numbering;
+    }
+
     void Align(TRtfAlignment alignment)
     {
         if (alignment == alignment_)
@@ -93,6 +142,9 @@ private:
 
     QTextCursor& cursor_;
     TRtfAlignment alignment_;
+    TRtfNumbering numbering_ = TRtfNumbering::None;
+    TRtfNumbering listKind_ = TRtfNumbering::None;
+    QTextList* list_ = nullptr;
     std::unordered_map<TRtfCharFormat, QTextCharFormat, FormatHash> formats_;
     TRtfCharFormat lastFormat_;
     const QTextCharFormat* last_ = nullptr;
@@ -125,6 +177,8 @@ private:
     void WriteBlock(const QTextBlock& block)
     {
         body_ += "\\pard";
+        const QTextList* list = block.textList();
+        const TRtfNumbering numbering = list ? RtfNumbering(list->format().style()) : TRtfNumbering::None;
         switch (RtfAlignment(block.blockFormat().alignment())) {
         case TRtfAlignment::Left:
             break;
@@ -138,12 +192,58 @@ private:
             body_ += "\\qj";
             break;
         }
-        body_ += ' ';
+        if (numbering != TRtfNumbering::None)
+            WriteNumbering(numbering, *list, block); // ends with a group: no delimiter
+        else
+            body_ += ' ';
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            if (fragment.isValid())
-                WriteFragment(fragment.text(), fragment.charFormat());
+            if (!fragment.isValid())
+                continue;
+            if (fragment.charFormat().isImageFormat()) {
+                for (int i = 0; i < fragment.length(); ++i)
+                    WritePicture(fragment.charFormat().toImageFormat(), *block.document());
+                continue;
+            }
+            WriteFragment(fragment.text(), fragment.charFormat());
         }
+    }
+
+    // The number as text (\\pntext) comes first, for readers that do not number.
+    void WriteNumbering(TRtfNumbering numbering, const QTextList& list, const QTextBlock& block)
+    {
+        static constexpr const char* kKinds[] = {"", "\\pnlvlbody\\pndec", "\\pnlvlblt", "\\pnlvlbody\\pnucrm",
+            "\\pnlvlbody\\pnlcrm", "\\pnlvlbody\\pnucltr", "\\pnlvlbody\\pnlcltr"};
+        const bool bullet = numbering == TRtfNumbering::Bullet;
+        const QByteArray text = bullet ? QByteArray("\\u8226?") : Escaped(list.itemText(block));
+        body_ += "\\fi-360\\li" + QByteArray::number(360 * std::max(1, list.format().indent()));
+        body_
+            += "{\\pntext " + text + "\\tab}{\\*\\pn" + kKinds[static_cast<int>(numbering)] + "\\pnstart1\\pnindent360";
+        body_ += bullet ? "{\\pntxtb\\u8226?}}" : "{\\pntxta .}}";
+    }
+
+    void WritePicture(const QTextImageFormat& format, const QTextDocument& document)
+    {
+        const QVariant resource = document.resource(QTextDocument::ImageResource, QUrl(format.name()));
+        const QImage image = resource.value<QImage>();
+        if (image.isNull())
+            return;
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (!image.save(&buffer, "PNG"))
+            return;
+        const int width = format.width() > 0 ? qRound(format.width()) : image.width();
+        const int height = format.height() > 0 ? qRound(format.height()) : image.height();
+        // \\picwgoal is in twips: 15 to a pixel at 96 dots per inch.
+        body_ += "{\\pict\\pngblip\\picw" + QByteArray::number(width) + "\\pich" + QByteArray::number(height)
+            + "\\picwgoal" + QByteArray::number(width * 15) + "\\pichgoal" + QByteArray::number(height * 15) + "\r\n";
+        const QByteArray hex = png.toHex();
+        for (qsizetype at = 0; at < hex.size(); at += 128) {
+            body_ += hex.mid(at, 128);
+            body_ += "\r\n";
+        }
+        body_ += '}';
     }
 
     void WriteFragment(const QString& text, const QTextCharFormat& format)
@@ -234,6 +334,49 @@ private:
 };
 
 } // namespace
+
+QUrl NewPictureName(const QTextDocument& document)
+{
+    for (int n = 1;; ++n) {
+        const QUrl name(QStringLiteral("zarn-picture:%1").arg(n));
+        if (!document.resource(QTextDocument::ImageResource, name).isValid())
+            return name;
+    }
+}
+
+TRtfNumbering RtfNumbering(QTextListFormat::Style style)
+{
+    switch (style) {
+    case QTextListFormat::ListDecimal:
+        return TRtfNumbering::Decimal;
+    case QTextListFormat::ListDisc:
+    case QTextListFormat::ListCircle:
+    case QTextListFormat::ListSquare:
+        return TRtfNumbering::Bullet;
+    case QTextListFormat::ListUpperRoman:
+        return TRtfNumbering::UpperRoman;
+    case QTextListFormat::ListLowerRoman:
+        return TRtfNumbering::LowerRoman;
+    case QTextListFormat::ListUpperAlpha:
+        return TRtfNumbering::UpperAlpha;
+    case QTextListFormat::ListLowerAlpha:
+        return TRtfNumbering::LowerAlpha;
+    default:
+        return TRtfNumbering::None;
+    }
+}
+
+QTextListFormat NumberingFormat(TRtfNumbering numbering)
+{
+    static constexpr QTextListFormat::Style kStyles[] = {QTextListFormat::ListStyleUndefined,
+        QTextListFormat::ListDecimal, QTextListFormat::ListDisc, QTextListFormat::ListUpperRoman,
+        QTextListFormat::ListLowerRoman, QTextListFormat::ListUpperAlpha, QTextListFormat::ListLowerAlpha};
+    QTextListFormat format;
+    format.setStyle(kStyles[static_cast<int>(numbering)]);
+    format.setNumberSuffix(QStringLiteral("."));
+    format.setIndent(1);
+    return format;
+}
 
 TRtfAlignment RtfAlignment(Qt::Alignment alignment)
 {

@@ -1,11 +1,14 @@
 #pragma once
 // Rich Text Format to and from a QTextDocument: the reader's runs become
 // fragments inserted one run at a time; the writer writes what the reader
-// reads back unchanged (text, character formats, alignment, links).
+// reads back unchanged (text, character formats, alignment, links, paragraph
+// numbering, pictures as PNG).
 #include "platform/richedit/RtfReader.h"
 
 #include <QByteArray>
 #include <QTextCursor>
+#include <QTextListFormat>
+#include <QUrl>
 
 class QTextDocument;
 
@@ -19,4 +22,9 @@ void InsertRtf(QTextCursor& cursor, std::string_view rtf);
 QByteArray DocumentToRtf(const QTextDocument& document);
 
 TRtfAlignment RtfAlignment(Qt::Alignment alignment);
+// Paragraph numbering as a list format: from 1, "." after the number.
+TRtfNumbering RtfNumbering(QTextListFormat::Style style);
+QTextListFormat NumberingFormat(TRtfNumbering numbering);
+// A name for a new picture of the document, one no resource has yet.
+QUrl NewPictureName(const QTextDocument& document);
 Qt::Alignment QtAlignment(TRtfAlignment alignment);

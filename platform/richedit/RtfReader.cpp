@@ -120,7 +120,7 @@ std::u16string HyperlinkTarget(std::u16string_view instruction)
     }
 }
 
-enum class Destination : std::uint8_t { Text, Skip, FontTable, ColorTable, FieldInstruction };
+enum class Destination : std::uint8_t { Text, Skip, FontTable, ColorTable, FieldInstruction, Numbering, Picture };
 
 enum class Word : std::uint8_t {
     Unknown,
@@ -158,6 +158,13 @@ enum class Word : std::uint8_t {
     Fldinst,
     Fldrslt,
     SkippedDestination,
+    Pn, // the numbering of the paragraph, a destination
+    PnKind, // its kind; `character` holds the TRtfNumbering
+    Pict,
+    PngBlip,
+    PicW,
+    PicH,
+    Shppict, // a destination holding a \pict: read as its content
     Special, // a named character (\emdash, \bullet, ...)
 };
 
@@ -208,6 +215,18 @@ const std::unordered_map<std::string_view, WordInfo>& Words()
             {"field", {Word::Field}},
             {"fldinst", {Word::Fldinst}},
             {"fldrslt", {Word::Fldrslt}},
+            {"pn", {Word::Pn}},
+            {"pndec", {Word::PnKind, char16_t(TRtfNumbering::Decimal)}},
+            {"pnlvlblt", {Word::PnKind, char16_t(TRtfNumbering::Bullet)}},
+            {"pnucrm", {Word::PnKind, char16_t(TRtfNumbering::UpperRoman)}},
+            {"pnlcrm", {Word::PnKind, char16_t(TRtfNumbering::LowerRoman)}},
+            {"pnucltr", {Word::PnKind, char16_t(TRtfNumbering::UpperAlpha)}},
+            {"pnlcltr", {Word::PnKind, char16_t(TRtfNumbering::LowerAlpha)}},
+            {"pict", {Word::Pict}},
+            {"pngblip", {Word::PngBlip}},
+            {"picw", {Word::PicW}},
+            {"pich", {Word::PicH}},
+            {"shppict", {Word::Shppict}},
             {"emdash", {Word::Special, 0x2014}},
             {"endash", {Word::Special, 0x2013}},
             {"emspace", {Word::Special, 0x2003}},
@@ -225,10 +244,10 @@ const std::unordered_map<std::string_view, WordInfo>& Words()
                  "ulth", "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw", "ulwave"})
             w.emplace(underline, WordInfo{Word::Ul});
         // Destinations that hold no text of the document.
-        for (std::string_view skipped : {"stylesheet", "info", "pict", "header", "headerl", "headerr", "headerf",
-                 "footer", "footerl", "footerr", "footerf", "footnote", "object", "listtable", "listoverridetable",
-                 "revtbl", "filetbl", "rsidtbl", "nonshppict", "xe", "tc", "txe", "private", "themedata",
-                 "colorschememapping", "datastore", "latentstyles", "generator", "xmlnstbl", "pgdsctbl"})
+        for (std::string_view skipped : {"stylesheet", "info", "pntext", "pntxta", "pntxtb", "header", "headerl",
+                 "headerr", "headerf", "footer", "footerl", "footerr", "footerf", "footnote", "object", "listtable",
+                 "listoverridetable", "revtbl", "filetbl", "rsidtbl", "nonshppict", "xe", "tc", "txe", "private",
+                 "themedata", "colorschememapping", "datastore", "latentstyles", "generator", "xmlnstbl", "pgdsctbl"})
             w.emplace(skipped, WordInfo{Word::SkippedDestination});
         return w;
     }();
@@ -249,10 +268,13 @@ constexpr std::size_t kMaxDepth = 512;
 // More fonts or colours than this are not kept (their indices read as "not given").
 constexpr std::size_t kMaxTableEntries = 32768;
 constexpr int kMaxName = 32;
+// PNG data beyond this is not kept, and the picture is dropped.
+constexpr std::size_t kMaxPictureBytes = 32u << 20;
 
 struct GroupState {
     TRtfCharFormat format;
     TRtfAlignment alignment = TRtfAlignment::Left;
+    TRtfNumbering numbering = TRtfNumbering::None;
     Destination destination = Destination::Text;
     std::uint8_t unicodeSkip = 1;
 };
@@ -282,6 +304,8 @@ public:
             }
         }
         FlushRun();
+        if (state_.numbering != TRtfNumbering::None)
+            sink_.ParagraphNumbering(state_.numbering);
         sink_.End(state_.alignment);
     }
 
@@ -338,8 +362,14 @@ private:
             return false;
         if (state_.destination == Destination::FontTable)
             EndFontEntry();
+        const Destination closed = state_.destination;
         state_ = stack_.back();
         stack_.pop_back();
+        // The numbering group sets a paragraph property of the group around it.
+        if (closed == Destination::Numbering && state_.destination != Destination::Numbering)
+            state_.numbering = numbering_;
+        if (closed == Destination::Picture && state_.destination != Destination::Picture)
+            EndPicture();
         return true;
     }
 
@@ -380,7 +410,7 @@ private:
         }
         const int value = static_cast<int>(negative ? -parameter : parameter);
         const WordInfo info = name.size() > kMaxName ? WordInfo{Word::Unknown} : LookUp(name);
-        if (star && info.word != Word::Fldinst) {
+        if (star && info.word != Word::Fldinst && info.word != Word::Pn && info.word != Word::Shppict) {
             state_.destination = Destination::Skip;
             return;
         }
@@ -482,6 +512,9 @@ private:
             format = TRtfCharFormat{.Link = format.Link};
             break;
         case Word::Pard:
+            state_.numbering = TRtfNumbering::None;
+            state_.alignment = TRtfAlignment::Left;
+            break;
         case Word::Ql:
             state_.alignment = TRtfAlignment::Left;
             break;
@@ -560,6 +593,37 @@ private:
         case Word::SkippedDestination:
             state_.destination = Destination::Skip;
             break;
+        case Word::Pn:
+            state_.destination = Destination::Numbering;
+            numbering_ = TRtfNumbering::Decimal;
+            break;
+        case Word::PnKind:
+            if (state_.destination == Destination::Numbering)
+                numbering_ = static_cast<TRtfNumbering>(info.character);
+            break;
+        case Word::Pict:
+            if (state_.destination != Destination::Text)
+                break;
+            FlushRun();
+            state_.destination = Destination::Picture;
+            picture_.clear();
+            pictureNibble_ = -1;
+            pictureWidth_ = pictureHeight_ = 0;
+            picturePng_ = pictureOverflow_ = false;
+            break;
+        case Word::PngBlip:
+            picturePng_ = state_.destination == Destination::Picture;
+            break;
+        case Word::PicW:
+            if (state_.destination == Destination::Picture)
+                pictureWidth_ = std::max(value, 0);
+            break;
+        case Word::PicH:
+            if (state_.destination == Destination::Picture)
+                pictureHeight_ = std::max(value, 0);
+            break;
+        case Word::Shppict:
+            break;
         case Word::Unknown:
             break;
         }
@@ -618,11 +682,38 @@ private:
         tables_.Links.push_back(std::move(link));
     }
 
+    void EndPicture()
+    {
+        if (picturePng_ && !pictureOverflow_ && !picture_.empty())
+            sink_.Picture(picture_, pictureWidth_, pictureHeight_);
+        picture_.clear();
+        picture_.shrink_to_fit();
+    }
+
+    void PictureDigit(char16_t c)
+    {
+        const char digit = c < 0x80 ? static_cast<char>(c) : 0;
+        if (!IsHexDigit(digit) || pictureOverflow_)
+            return;
+        if (pictureNibble_ < 0) {
+            pictureNibble_ = HexValue(digit);
+            return;
+        }
+        if (picture_.size() >= kMaxPictureBytes) {
+            pictureOverflow_ = true;
+            return;
+        }
+        picture_.push_back(static_cast<char>(pictureNibble_ * 16 + HexValue(digit)));
+        pictureNibble_ = -1;
+    }
+
     void ParagraphBreak()
     {
         if (state_.destination != Destination::Text)
             return;
         FlushRun();
+        if (state_.numbering != TRtfNumbering::None)
+            sink_.ParagraphNumbering(state_.numbering);
         sink_.ParagraphBreak(state_.alignment);
     }
 
@@ -674,6 +765,10 @@ private:
             if (fieldInstruction_.size() < 4096)
                 fieldInstruction_.push_back(c);
             break;
+        case Destination::Picture:
+            PictureDigit(c);
+            break;
+        case Destination::Numbering:
         case Destination::Skip:
             break;
         }
@@ -715,6 +810,11 @@ private:
     std::unordered_map<std::int32_t, std::int32_t> fontIndex_;
     TRtfColor color_;
     std::u16string fieldInstruction_;
+    TRtfNumbering numbering_ = TRtfNumbering::None; // read inside the \pn group
+    std::string picture_;
+    int pictureNibble_ = -1;
+    int pictureWidth_ = 0, pictureHeight_ = 0;
+    bool picturePng_ = false, pictureOverflow_ = false;
 };
 
 } // namespace

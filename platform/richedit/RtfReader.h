@@ -7,7 +7,8 @@
 // \plain, \ql \qc \qr \qj \pard, \par \line \tab and the named special
 // characters, \uN with \ucN skipping, \'hh and raw bytes above 127 in the
 // code page of \ansicpg or of the current font's \fcharset, fields whose
-// instruction is HYPERLINK, \bin. Known non-text destinations and every
+// instruction is HYPERLINK, \bin, paragraph numbering (\pn) and PNG
+// pictures (\pict\pngblip). Known non-text destinations and every
 // unknown {\* ...} destination are skipped. Malformed input (unbalanced
 // braces, truncation, huge numbers, deep nesting) is read as far as it goes.
 #include <cstdint>
@@ -17,6 +18,11 @@
 #include <vector>
 
 enum class TRtfAlignment : std::uint8_t { Left, Center, Right, Justify };
+
+// The numbering of a paragraph (\pn...): a number or bullet the reader of
+// the document draws in front of it. \pntext, the number as text for
+// readers without numbering, is not handed on.
+enum class TRtfNumbering : std::uint8_t { None, Decimal, Bullet, UpperRoman, LowerRoman, UpperAlpha, LowerAlpha };
 
 // A colour-table entry; an entry without components is the reader's
 // "automatic" colour (the control's own text or background colour).
@@ -64,6 +70,14 @@ public:
     virtual void ParagraphBreak(TRtfAlignment alignment) = 0;
     // The document ends; the last paragraph has this alignment.
     virtual void End(TRtfAlignment lastAlignment) = 0;
+    // Raised right before ParagraphBreak or End for a paragraph that is
+    // numbered. Not overridden: the numbering is dropped.
+    virtual void ParagraphNumbering(TRtfNumbering /*numbering*/) {}
+    // A picture (\pict with \pngblip) at this point of the text: its PNG
+    // bytes and its size in pixels (0 when not given). Pictures of other
+    // kinds, and PNG data larger than the reader's limit, are skipped. Not
+    // overridden: the picture is dropped.
+    virtual void Picture(std::string_view /*png*/, int /*width*/, int /*height*/) {}
 };
 
 // True when the bytes begin with "{\rtf", the mark the control reads rich text by.

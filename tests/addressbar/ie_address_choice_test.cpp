@@ -177,12 +177,18 @@ TEST_F(AddressChoice, CancellingOnUrlSelectedInTheOpenListLeavesEverythingAlone)
     const QStringList list{"http://one.test/", "http://two.test/", "http://three.test/"};
     box->addItems(list);
     box->setEditText("http://typed.test/");
-    box->OnUrlSelected = [](TObject*, const WideString&, bool& Cancel) { Cancel = true; };
+    QString asked;
+    box->OnUrlSelected = [&](TObject*, const WideString& url, bool& Cancel) {
+        asked = QString::fromStdU16String(url);
+        Cancel = true;
+    };
     box->show();
     box->showPopup();
     box->view()->setCurrentIndex(box->model()->index(2, 0));
     press(Qt::Key_Return);
+    EXPECT_EQ(asked, "http://three.test/");
     EXPECT_EQ(items(*box), list);
+    EXPECT_EQ(box->currentText(), "http://typed.test/");
     EXPECT_TRUE(navigations().isEmpty());
 
     box->hidePopup();

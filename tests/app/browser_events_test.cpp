@@ -176,6 +176,11 @@ TEST_F(BrowserEvents, TheProgressBarShowsPercentagesOfKnownTotals)
         {5, 1, false, 1},
         {100, 100, true, 100},
         {2000000000, 2000000000, true, 100},
+        {1, 2, true, 50},
+        {150, 100, true, 100},
+        {2147483647, 3, true, 100},
+        {1, 2, true, 50},
+        {2147483647, 2147483647, true, 100},
     };
     window->show();
     for (const auto& c : cases) {

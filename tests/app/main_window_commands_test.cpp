@@ -140,6 +140,8 @@ TEST_F(MainWindowCommands, FirstShowOpensTheLastPageOnlyWhenItIsAWebAddress)
         ASSERT_EQ(methods(*control), std::vector<std::string>{c.expectedCall}) << c.expectedCall;
         for (const auto& call : control->callsOf("Navigate"))
             EXPECT_EQ(fromWide(call.args[0].toWideString()), c.stored);
+        EXPECT_TRUE(controlOf(shown.Sextant2)->callsOf("Navigate").empty()) << "nobody has opened Local Folders";
+        shown.PageCtrl->setCurrentIndex(4);
         EXPECT_EQ(controlOf(shown.Sextant2)->callsOf("Navigate").size(), 1u) << "Local Folders opens the root";
     }
 }

@@ -72,11 +72,11 @@ protected:
     }
 
     // The text of the message box the Security menu item shows.
-    QString securityItem(const QString& caption)
+    QString securityItem(TMenuCommand command)
     {
-        QAction* item = window->MenuItem("&Tools|Security|" + caption);
+        QAction* item = window->MenuItem(command);
         if (!item)
-            return "no item " + caption;
+            return "no item " + QString::number(int(command));
         const qsizetype before = dialogs->Texts().size();
         item->trigger();
         return dialogs->Texts().size() > before ? dialogs->Last().Text : QString();
@@ -104,16 +104,16 @@ TEST_F(MainWindowSecurity, APlainPageIsNotSecuredAndARestrictedSiteIsShownRestri
     EXPECT_EQ(window->lblLevel->text(), "Secure Level: UnSecure");
     EXPECT_TRUE(logLines().contains("OnDocumentComplete: " + pageUrl("/plain.html")));
 
-    EXPECT_EQ(securityItem("Check If In Resricted Zone List"), "The page is not in your Resricted sites list zone!");
-    EXPECT_EQ(securityItem("Add To Restricted Zone List"), "");
-    EXPECT_EQ(securityItem("Check If In Resricted Zone List"), "The page is in your Resricted sites list zone.");
+    EXPECT_EQ(securityItem(TMenuCommand::CheckRestrictedZone), "The page is not in your Resricted sites list zone!");
+    EXPECT_EQ(securityItem(TMenuCommand::AddToRestrictedZone), "");
+    EXPECT_EQ(securityItem(TMenuCommand::CheckRestrictedZone), "The page is in your Resricted sites list zone.");
     open(pageUrl("/popup.html"));
     EXPECT_EQ(window->StatusPanelText(1), "Restricted sites");
     EXPECT_EQ(window->lblZone->text(), "Restricted sites");
-    EXPECT_EQ(securityItem("Check Site Security Zone"), "The Web Site Security Zone Is: Restricted sites");
-    EXPECT_EQ(securityItem("Check Site Security Level"), "The site is not secured.");
-    EXPECT_EQ(securityItem("Check Page Security Encryption"), "Secure Level: UnSecure");
-    EXPECT_EQ(securityItem("Add To Trusted List Zone List"),
+    EXPECT_EQ(securityItem(TMenuCommand::CheckSiteSecurityZone), "The Web Site Security Zone Is: Restricted sites");
+    EXPECT_EQ(securityItem(TMenuCommand::CheckSiteSecurityLevel), "The site is not secured.");
+    EXPECT_EQ(securityItem(TMenuCommand::CheckPageEncryption), "Secure Level: UnSecure");
+    EXPECT_EQ(securityItem(TMenuCommand::AddToTrustedZone),
         "Only sites with https:// prefix (secured sites) can be added to the trusted sites list zone!");
 }
 
@@ -158,11 +158,12 @@ TEST_F(MainWindowSecurity, TheSslPanelFollowsTheConnectionOfEachPage)
     }
 
     open(pageUrl("/secure.html", trustedServer));
-    EXPECT_EQ(securityItem("Check Site Security Level"), "Secure Type: SSL\n\rDescription: It is a secure web page.");
-    EXPECT_EQ(securityItem("Check Page Security Encryption"), "Secure Level: 128 Bit");
-    EXPECT_EQ(securityItem("Check If In Trusted Zone List"), "The page is not in your truested sites list zone!");
-    EXPECT_EQ(securityItem("Add To Trusted List Zone List"), "");
-    EXPECT_EQ(securityItem("Check If In Trusted Zone List"), "The page is in your truested sites list zone.");
+    EXPECT_EQ(securityItem(TMenuCommand::CheckSiteSecurityLevel),
+        "Secure Type: SSL\n\rDescription: It is a secure web page.");
+    EXPECT_EQ(securityItem(TMenuCommand::CheckPageEncryption), "Secure Level: 128 Bit");
+    EXPECT_EQ(securityItem(TMenuCommand::CheckTrustedZone), "The page is not in your truested sites list zone!");
+    EXPECT_EQ(securityItem(TMenuCommand::AddToTrustedZone), "");
+    EXPECT_EQ(securityItem(TMenuCommand::CheckTrustedZone), "The page is in your truested sites list zone.");
     open(pageUrl("/secure.html", trustedServer) + "?again");
     EXPECT_EQ(window->lblZone->text(), "Trusted sites");
 }

@@ -80,10 +80,10 @@ protected:
         SetApplicationMainForm(nullptr);
         SetProcessOffline(false);
     }
-    void trigger(const QString& path)
+    void trigger(TMenuCommand command)
     {
-        QAction* item = window->MenuItem(path);
-        ASSERT_TRUE(item) << path.toStdString();
+        QAction* item = window->MenuItem(command);
+        ASSERT_TRUE(item) << int(command);
         item->trigger();
     }
 
@@ -97,7 +97,7 @@ protected:
 
 TEST_F(MainWindowSettingsMenu, WorkOfflineSwitchesBothWaysAndItsCheckMarkFollowsTheState)
 {
-    QAction* offline = window->MenuItem("&File|Work Offline");
+    QAction* offline = window->MenuItem(TMenuCommand::WorkOffline);
     ASSERT_TRUE(offline->isCheckable());
     offline->trigger();
     EXPECT_TRUE(ProcessOffline());
@@ -107,7 +107,7 @@ TEST_F(MainWindowSettingsMenu, WorkOfflineSwitchesBothWaysAndItsCheckMarkFollows
     EXPECT_FALSE(offline->isChecked());
 
     SetProcessOffline(true);
-    emit window->MenuItem("&File")->menu()->aboutToShow();
+    emit window->MenuItem(TMenuCommand::FileMenu)->menu()->aboutToShow();
     EXPECT_TRUE(offline->isChecked()) << "set elsewhere, shown when the menu opens";
 }
 
@@ -115,21 +115,19 @@ TEST_F(MainWindowSettingsMenu, InformationItemsShowWhatTheSettingsHold)
 {
     writeString(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\Main", "Start Page", "http://home.test/");
     const struct {
-        const char* item;
+        TMenuCommand item;
         QString shown;
     } cases[] = {
-        {"&Tools|Sextant Functions|Get Default Web Browser From Resistry",
-            "Current Default Web Browser is: " + GetDefaultBrowserFromRegistry()},
-        {"&Tools|Sextant Functions|Get Special Folder Path",
-            "Your Desktop Path is: " + SpecialFolderPath(CSIDL_DESKTOPDIRECTORY)},
-        {"&Tools|History Tools|Get History Path", GetHistoryPath()},
-        {"&Tools|Favorites Tools|Get Favorites Path", GetHistoryPath()},
-        {"&Tools|Cookies|Get Cookies Path", GetCookiesPath()},
-        {"&Tools|Home Page|Get IE Home Page", "http://home.test/"},
+        {TMenuCommand::GetDefaultBrowser, "Current Default Web Browser is: " + GetDefaultBrowserFromRegistry()},
+        {TMenuCommand::GetSpecialFolderPath, "Your Desktop Path is: " + SpecialFolderPath(CSIDL_DESKTOPDIRECTORY)},
+        {TMenuCommand::GetHistoryPath, GetHistoryPath()},
+        {TMenuCommand::GetFavoritesPath, GetHistoryPath()},
+        {TMenuCommand::GetCookiesPath, GetCookiesPath()},
+        {TMenuCommand::GetHomePage, "http://home.test/"},
     };
     for (const auto& c : cases) {
         trigger(c.item);
-        EXPECT_EQ(dialogs.Last().Text, c.shown) << c.item;
+        EXPECT_EQ(dialogs.Last().Text, c.shown) << int(c.item);
     }
     EXPECT_TRUE(GetHistoryPath().startsWith(home.path())) << "the profile's folders, not the desktop's";
 }
@@ -140,9 +138,9 @@ TEST_F(MainWindowSettingsMenu, SettingsItemsChangeTheStoredSettings)
     writeString(HKEY_CURRENT_USER, typed, "url1", "http://typed.test/");
     ASSERT_TRUE(TUrlHistory().AddVisit("http://visited.test/", "Visited"));
 
-    trigger("&Tools|Home Page|Set IE New Home Page");
-    trigger("&Tools|History Tools|Clear Address Bar ( Typed URL's)");
-    trigger("&Tools|History Tools|Delete History");
+    trigger(TMenuCommand::SetNewHomePage);
+    trigger(TMenuCommand::ClearTypedUrls);
+    trigger(TMenuCommand::DeleteHistory);
 
     TRegistry reg(HKEY_CURRENT_USER);
     ASSERT_TRUE(reg.OpenKeyReadOnly("Software\\Microsoft\\Internet Explorer\\Main"));
@@ -157,7 +155,7 @@ TEST_F(MainWindowSettingsMenu, FavoritesAreAddedFromThePageAndOrganizedInTheirFo
     main->locationURL = u"http://a.test/";
     main->locationName = u"../News";
     dialogs.Accept();
-    trigger("&Tools|Favorites Tools|Add To Favorites");
+    trigger(TMenuCommand::AddToFavorites);
     const QString favorites = SpecialFolderPath(CSIDL_FAVORITES);
     EXPECT_TRUE(QFileInfo::exists(favorites + "/_News.url"));
 
@@ -170,28 +168,32 @@ TEST_F(MainWindowSettingsMenu, FavoritesAreAddedFromThePageAndOrganizedInTheirFo
             }
         }
     });
-    trigger("&Tools|Favorites Tools|Show Organize Favorites");
+    trigger(TMenuCommand::ShowOrganizeFavorites);
     EXPECT_EQ(organized, "shows the favorite");
 }
 
-TEST_F(MainWindowSettingsMenu, FavoritesExportedAreShownAndImportedBackIntoTheirOwnFolder)
+TEST_F(MainWindowSettingsMenu, FavoritesExportedToAChosenFileAreShownAndImportedBackIntoTheirOwnFolder)
 {
     const QString favorites = SpecialFolderPath(CSIDL_FAVORITES);
     QFile shortcut(favorites + "/Fish & Chips.url");
     ASSERT_TRUE(shortcut.open(QIODevice::WriteOnly));
     shortcut.write("[InternetShortcut]\r\nURL=https://fish.test/?a=1&b=2\r\n");
     shortcut.close();
-    ASSERT_TRUE(QDir().mkpath(window->ExportFavorite1->TargetPath));
+
+    dialogs.Cancel();
+    trigger(TMenuCommand::ExportFavorites);
+    EXPECT_EQ(dialogs.Last().Kind, "SaveDialog");
+    EXPECT_EQ(dialogs.Calls().size(), 1u) << "a cancelled choice says nothing more";
 
     WideString shown;
     main->onNavigate = [&](FakeWebBrowser&, const WideString& url) { shown = url; };
-    trigger("&Tools|Favorites Tools|Export Favorites");
-    const QString exported = window->ExportFavorite1->TargetFile();
+    const QString exported = home.path("chosen/bookmarks.htm");
+    ASSERT_TRUE(QDir().mkpath(home.path("chosen")));
+    dialogs.AnswerText(exported);
+    trigger(TMenuCommand::ExportFavorites);
     ASSERT_TRUE(QFileInfo::exists(exported)) << dialogs.Texts().join('\n').toStdString();
     EXPECT_EQ(shown, QUrl::fromLocalFile(exported).toString().toStdU16String()) << "shown after export";
 
-    window->ImportFavorite1->CurrentFilePath = QFileInfo(exported).path();
-    window->ImportFavorite1->CurrentFileName = QFileInfo(exported).fileName();
     QString organized;
     QTimer::singleShot(0, [&] {
         for (QWidget* shown : QApplication::topLevelWidgets()) {
@@ -201,13 +203,20 @@ TEST_F(MainWindowSettingsMenu, FavoritesExportedAreShownAndImportedBackIntoTheir
             }
         }
     });
-    trigger("&Tools|Favorites Tools|Import Favorites");
+    dialogs.AnswerText(exported);
+    trigger(TMenuCommand::ImportFavorites);
     EXPECT_EQ(organized, "shown") << "the organizer follows a successful import";
     const QString imported = favorites + "/Imported Bookmarks/Fish & Chips.url";
     EXPECT_EQ(ReadInternetShortcutUrl(imported), "https://fish.test/?a=1&b=2");
 
-    window->ExportFavorite1->TargetFileName = "book.txt";
-    trigger("&Tools|Favorites Tools|Export Favorites");
+    dialogs.Clear();
+    dialogs.AnswerText(exported).Answer(mrNo);
+    trigger(TMenuCommand::ExportFavorites);
+    ASSERT_EQ(dialogs.Calls().size(), 2u);
+    EXPECT_EQ(dialogs.Last().Type, mtConfirmation) << "an existing file is replaced only when the user agrees";
+
+    dialogs.AnswerText(home.path("chosen/book.txt"));
+    trigger(TMenuCommand::ExportFavorites);
     EXPECT_EQ(dialogs.Last().Type, mtError) << "a failed export says why";
 }
 
@@ -220,25 +229,25 @@ TEST_F(MainWindowSettingsMenu, RegisteredProgramsStartWithoutAShellAndAFailedSta
             QStringLiteral("\"/opt/%1 app/run\" --%1 %u").arg(QString(kind).remove(' ').toLower()));
     }
     const struct {
-        const char* item;
+        TMenuCommand item;
         const char* started;
     } cases[] = {
-        {"&Tools|Mail Tools|Open Outlook", "/opt/mail app/run --mail"},
-        {"&Tools|Mail Tools|Open Outlook Express", "/opt/mail app/run --mail"},
-        {"&Tools|Mail Tools|Open Address Book", "/opt/contacts app/run --contacts"},
-        {"&Tools|Show / Open|Open News Client", "/opt/news app/run --news"},
-        {"&Tools|Show / Open|Open Calender", "/opt/calendar app/run --calendar"},
-        {"&Tools|Show / Open|Open Net Meeting", "/opt/internetcall app/run --internetcall"},
+        {TMenuCommand::OpenOutlook, "/opt/mail app/run --mail"},
+        {TMenuCommand::OpenOutlookExpress, "/opt/mail app/run --mail"},
+        {TMenuCommand::OpenAddressBook, "/opt/contacts app/run --contacts"},
+        {TMenuCommand::OpenNewsClient, "/opt/news app/run --news"},
+        {TMenuCommand::OpenCalendar, "/opt/calendar app/run --calendar"},
+        {TMenuCommand::OpenNetMeeting, "/opt/internetcall app/run --internetcall"},
     };
     for (const auto& c : cases) {
         launcher.started.clear();
         trigger(c.item);
-        EXPECT_EQ(launcher.started, QStringList{c.started}) << c.item;
+        EXPECT_EQ(launcher.started, QStringList{c.started}) << int(c.item);
     }
     EXPECT_TRUE(dialogs.Calls().empty());
 
     launcher.starts = false;
-    trigger("&Tools|Show / Open|Open Calender");
+    trigger(TMenuCommand::OpenCalendar);
     ASSERT_EQ(dialogs.Calls().size(), 1u);
     EXPECT_EQ(dialogs.Last().Type, mtError);
 }
@@ -255,7 +264,7 @@ TEST_F(MainWindowSettingsMenu, APictureIsNeverSavedOutsideADesktopFolder)
     dirs.close();
     SetProcessOffline(true); // no transfer may reach the network
 
-    trigger("Navigation|Go Dowload Masked");
+    trigger(TMenuCommand::GoDownloadMasked);
     ASSERT_EQ(dialogs.Calls().size(), 1u);
     EXPECT_EQ(dialogs.Last().Type, mtError);
     EXPECT_FALSE(QFileInfo::exists("/google-image.gif"));

@@ -97,7 +97,7 @@ TEST_F(MainWindow, StartsWithItsLayoutTheLinksListAndTheHomePage)
     EXPECT_FALSE(window.PanelAcc->isVisible());
     ASSERT_TRUE(waitUntil([&] { return location(window.Sextant1) == StartPageUrl(); }))
         << location(window.Sextant1).toStdString();
-    EXPECT_TRUE(window.MenuItem("&Tools|Cookies|Get Cookies Path"));
+    EXPECT_TRUE(window.MenuItem(TMenuCommand::GetCookiesPath));
 }
 
 TEST_F(MainWindow, GoNavigatesToTheTrimmedAddressAndBackAndForwardFollowTheHistory)

@@ -339,12 +339,25 @@ TEST_F(IEDownloadTest, ExistingTargetIsOverwrittenSkippedOrRenamed)
 {
     writeFile(folder_ + "file.txt", "old");
 
+    // A name from the address keeps both files unless a handler chose to
+    // replace.
     dl_.SetBindF({TBindF::Asynchronous});
     dl_.FileExistsOption = feOverWrite;
+    ASSERT_TRUE(download("/file.txt"));
+    EXPECT_EQ(readFile(folder_ + "file.txt"), "old");
+    EXPECT_EQ(dl_.FileName, "file (2).txt");
+    EXPECT_TRUE(dl_.NewNameChosen);
+    EXPECT_EQ(readFile(folder_ + "file (2).txt"), "hello world");
+    ASSERT_TRUE(download("/file.txt"));
+    EXPECT_EQ(dl_.FileName, "file (3).txt");
+    EXPECT_FALSE(dl_.BindF().count(TBindF::GetNewestVersion));
+
+    dl_.OnFileExists = [](TFileExistsOption&, const WideString&, WideString&) {};
     ASSERT_TRUE(download("/file.txt"));
     EXPECT_EQ(readFile(folder_ + "file.txt"), "hello world");
     EXPECT_TRUE(dl_.BindF().count(TBindF::GetNewestVersion));
     EXPECT_EQ(dl_.BindFValue(), 0x11u);
+    dl_.OnFileExists = nullptr;
 
     writeFile(folder_ + "file.txt", "old");
     dl_.FileExistsOption = feSkip;
@@ -405,6 +418,59 @@ TEST_F(IEDownloadTest, NameFromTheServerMeetsTheExistingFileRuleToo)
     EXPECT_EQ(readFile(folder_ + "whole.txt"), "old");
     EXPECT_TRUE(std::regex_match(dl_.FileName, std::regex(R"(\d\d_\d\d\.\d{3}_whole\.txt)"))) << dl_.FileName;
     EXPECT_EQ(readFile(folder_ + dl_.FileName), "hello world");
+}
+
+// Links of the server's names in the folder, dangling or not: a name from
+// outside never writes through them. Kept both by default; a handler that
+// chooses to overwrite replaces the link itself. The caller's own name is
+// written through, as asked.
+TEST_F(IEDownloadTest, NamesFromOutsideNeverWriteThroughLinks)
+{
+    const std::string outside = folder_ + "outside/";
+    const std::string inside = folder_ + "in/";
+    struct Case {
+        std::string path; // served
+        std::string link; // its name in the folder
+        bool dangling;
+        bool overwrite; // an OnFileExists handler keeps feOverWrite
+        std::string saved;
+    };
+    const Case cases[]{
+        {"/whole.bin", "whole.txt", false, false, "whole (2).txt"},
+        {"/whole.bin", "whole.txt", true, false, "whole (2).txt"},
+        {"/file.txt", "file.txt", false, false, "file (2).txt"},
+        {"/file.txt", "file.txt", true, false, "file (2).txt"},
+        {"/whole.bin", "whole.txt", false, true, "whole.txt"},
+        {"/file.txt", "file.txt", true, true, "file.txt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path + (c.dangling ? " dangling" : "") + (c.overwrite ? " overwrite" : ""));
+        fs::remove_all(outside);
+        fs::remove_all(inside);
+        fs::create_directories(outside);
+        fs::create_directories(inside);
+        if (!c.dangling)
+            writeFile(outside + "target", "outside");
+        fs::create_symlink(outside + "target", inside + c.link);
+        dl_.OnFileExists = nullptr;
+        if (c.overwrite)
+            dl_.OnFileExists = [](TFileExistsOption&, const WideString&, WideString&) {};
+        ASSERT_TRUE(dl_.Download(fixture_.url(c.path), {}, nullptr, nullptr, inside));
+        EXPECT_EQ(dl_.SavedFilePath, inside + c.saved);
+        EXPECT_FALSE(fs::is_symlink(inside + c.saved));
+        EXPECT_EQ(readFile(inside + c.saved), "hello world");
+        EXPECT_EQ(fs::exists(outside + "target"), !c.dangling);
+        if (!c.dangling)
+            EXPECT_EQ(readFile(outside + "target"), "outside");
+        EXPECT_EQ(fs::is_symlink(inside + c.link), !c.overwrite);
+    }
+
+    dl_.OnFileExists = nullptr;
+    fs::remove(inside + "file.txt");
+    fs::create_symlink(outside + "target", inside + "file.txt");
+    ASSERT_TRUE(dl_.Download(fixture_.url("/file.txt"), "file.txt", nullptr, nullptr, inside));
+    EXPECT_TRUE(fs::is_symlink(inside + "file.txt"));
+    EXPECT_EQ(readFile(outside + "target"), "hello world");
 }
 
 TEST_F(IEDownloadTest, FileNameComesFromQueryOrContentDisposition)
@@ -517,7 +583,9 @@ TEST_F(IEDownloadTest, LeftoverTemporaryFilesNeverJoinADownload)
     EXPECT_EQ(readFile(folder_ + "file.txt"), "hello world");
 
     // A range download appends to the final file only: with none there it
-    // holds just the range, with one it continues it.
+    // holds just the range, with one it continues it (the caller chose to
+    // replace the file).
+    dl_.OnFileExists = [](TFileExistsOption&, const WideString&, WideString&) {};
     dl_.Range.RangeBegin = 6;
     ASSERT_TRUE(download("/whole.bin"));
     EXPECT_EQ(readFile(folder_ + "whole.txt"), "world");
@@ -528,6 +596,35 @@ TEST_F(IEDownloadTest, LeftoverTemporaryFilesNeverJoinADownload)
     for (const std::string& name : leftovers)
         EXPECT_EQ(readFile(folder_ + name), "stale ") << name;
     EXPECT_EQ(folderFiles().size(), leftovers.size() + 2);
+}
+
+// A killed download leaves its temporary file; the next download of the
+// same name removes those older than a day, and only those.
+TEST_F(IEDownloadTest, StaleTemporaryFilesOfTheSameNameGo)
+{
+    const auto twoDaysAgo = fs::file_time_type::clock::now() - std::chrono::hours(48);
+    struct Leftover {
+        std::string name;
+        bool old;
+        bool removed;
+    };
+    const Leftover leftovers[]{
+        {".file.txt.AbCdEfGh", true, true},
+        {".file.txt.Zz09Zz09", true, true},
+        {".file.txt.AbCdEfGh1", true, false},
+        {".file.txt.fresh000", false, false},
+        {".other.txt.AbCdEfGh", true, false},
+        {"file.txt.part", true, false},
+    };
+    for (const Leftover& l : leftovers) {
+        writeFile(folder_ + l.name, "stale");
+        if (l.old)
+            fs::last_write_time(folder_ + l.name, twoDaysAgo);
+    }
+    ASSERT_TRUE(download("/file.txt"));
+    EXPECT_EQ(readFile(folder_ + "file.txt"), "hello world");
+    for (const Leftover& l : leftovers)
+        EXPECT_EQ(fs::exists(folder_ + l.name), !l.removed) << l.name;
 }
 
 TEST_F(IEDownloadTest, PostIntoMemoryEchoesBody)

@@ -119,6 +119,10 @@ struct RunResult {
     std::string err;
 };
 
+// Names a hostile server sends, served at /named/<index>.
+const std::vector<std::string> kHostileNames{"report.pdf", "link.pdf", "dangling.pdf", ".bashrc",
+    "a\xE2\x80\xAEgpj.exe", std::string(1500, 'n') + ".txt", "..profile"};
+
 class ZarnDownloadToolTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -132,6 +136,11 @@ protected:
         s.Get("/attachment", [](const httplib::Request&, httplib::Response& res) {
             res.set_header("Content-Disposition", "attachment; filename=\"../../evil.pdf\"");
             res.set_content("%PDF", "application/pdf");
+        });
+        s.Get(R"(/named/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+            res.set_header(
+                "Content-Disposition", "attachment; filename=\"" + kHostileNames.at(std::stoul(req.matches[1])) + "\"");
+            res.set_content("from server", "application/octet-stream");
         });
         s.Get("/loop", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/loop"); });
         s.Get("/stalls.bin", [this](const httplib::Request&, httplib::Response& res) {
@@ -234,6 +243,59 @@ TEST_F(ZarnDownloadToolTest, ServerNameStaysInFolderAndGivenNamesPrintEscaped)
     EXPECT_EQ(r.out, "200 OK\n" + dir_.string() + "/a\\x1B[2Jb.pdf\n");
 }
 
+// In a folder holding files, dotfiles and links of the names a server
+// sends, the download is saved beside them under a name of its own: nothing
+// is replaced, nothing outside the folder is written, and the name used is
+// the one printed.
+TEST_F(ZarnDownloadToolTest, ServerNamesNeverReplaceFilesOrWriteThroughLinks)
+{
+    const fs::path folder = dir_ / "home";
+    const fs::path outside = dir_ / "outside";
+    struct Case {
+        std::size_t name;
+        std::string saved;
+    };
+    const Case cases[]{
+        {0, "report (2).pdf"},
+        {1, "link (2).pdf"},
+        {2, "dangling (2).pdf"},
+        {3, "bashrc"},
+        {4, "agpj.exe"},
+        {5, std::string(251, 'n') + ".txt"},
+        {6, "profile"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.saved);
+        fs::remove_all(folder);
+        fs::remove_all(outside);
+        fs::create_directories(folder);
+        fs::create_directories(outside);
+        std::ofstream(folder / "report.pdf") << "mine";
+        std::ofstream(folder / ".bashrc") << "mine";
+        std::ofstream(outside / "target.pdf") << "outside";
+        fs::create_symlink(outside / "target.pdf", folder / "link.pdf");
+        fs::create_symlink(outside / "new.pdf", folder / "dangling.pdf");
+
+        const RunResult r = run({fixture_.url("/named/" + std::to_string(c.name)), "--folder", folder.string()});
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.out, "200 OK\n" + (folder / c.saved).string() + "\n");
+        EXPECT_EQ(readFile(folder / c.saved), "from server");
+        EXPECT_EQ(readFile(folder / "report.pdf"), "mine");
+        EXPECT_EQ(readFile(folder / ".bashrc"), "mine");
+        EXPECT_EQ(entriesOf(outside), std::vector<std::string>{"target.pdf"});
+        EXPECT_EQ(readFile(outside / "target.pdf"), "outside");
+        EXPECT_TRUE(fs::is_symlink(folder / "link.pdf"));
+        EXPECT_TRUE(fs::is_symlink(folder / "dangling.pdf"));
+        const bool renamed = c.saved.find(" (2)") != std::string::npos;
+        EXPECT_EQ(r.err, renamed ? "zarn-download: that name was taken in the folder; saved under a new one\n" : "");
+    }
+
+    // The caller's own name replaces the file, as asked.
+    const RunResult r = run({fixture_.url("/named/0"), "-o", (folder / "report.pdf").string()});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(readFile(folder / "report.pdf"), "from server");
+}
+
 TEST_F(ZarnDownloadToolTest, FailuresExitWithOneAndTheReasonAndLeaveNoFile)
 {
     fs::create_directory(dir_ / "taken");
@@ -285,7 +347,7 @@ TEST_F(ZarnDownloadToolTest, HelpAndBadUsage)
 
 TEST_F(ZarnDownloadToolTest, SignalDuringDownloadLeavesNoTemporaryFile)
 {
-    for (int signal : {SIGINT, SIGTERM}) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
         SCOPED_TRACE(strsignal(signal));
         const fs::path folder = dir_ / std::to_string(signal);
         fs::create_directory(folder);
@@ -356,6 +418,7 @@ TEST_F(ZarnDownloadToolTest, ProgressFitsTheTerminalAndIsErasedAtTheEnd)
         }
         EXPECT_TRUE(std::regex_search(lines.back(), std::regex(R"(\d+(\.\d+)? [KM]?b\b.* \d\d:\d\d:\d\d)")))
             << lines.back();
+        fs::remove(dir_.string() + c.path); // the next case saves under the same name
     }
 }
 

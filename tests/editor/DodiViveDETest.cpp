@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextList>
 
 #include <gtest/gtest.h>
 
@@ -203,6 +204,52 @@ TEST_F(DodiViveDETest, SavingWritesTheControlsCurrentMode)
     editor.SetPlainText(false);
     editor.SaveDocument();
     EXPECT_TRUE(ReadFile(Path("doc.html")).startsWith("{\\rtf1"));
+}
+
+TEST_F(DodiViveDETest, AnHtmlNameGetsNoSecondExtension)
+{
+    const struct {
+        const char* name;
+        const char* target;
+    } cases[] = {
+        {"page", "page.html"},
+        {"X.html", "X.html"},
+        {"X.HTML", "X.HTML"},
+        {"y.Htm", "y.Htm"},
+        {" z.htm ", "z.htm"},
+        {"notes.txt", "notes.txt.html"},
+        {"html", "html.html"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TDodiViveDE::SaveTarget(QString::fromUtf8(c.name)), QString::fromUtf8(c.target)) << c.name;
+}
+
+TEST_F(DodiViveDETest, AnEditedHtmlFileIsSavedInPlaceAsTextAndSaveAsKeepsTheChosenName)
+{
+    WriteFile("X.html", "<p>caf\xc3\xa9</p>\n");
+    editor.LoadDocument(Path("X.html"));
+    QTextCursor end(editor.document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(QStringLiteral("<p>more</p>"));
+    dialogs.Answer(mrYes);
+    EXPECT_TRUE(editor.SaveDocument());
+    EXPECT_EQ(dialogs.Last().Text,
+        QStringLiteral("The file already exist. Do you want to overwrite %1 ?").arg(Path("X.html")));
+    EXPECT_EQ(ReadFile(Path("X.html")), QByteArray("<p>caf\xc3\xa9</p>\n<p>more</p>"));
+    EXPECT_FALSE(QFile::exists(Path("X.html.html")));
+
+    dialogs.AnswerText(Path("Y.HTM"));
+    EXPECT_TRUE(editor.SaveDocumentAs());
+    EXPECT_EQ(dialogs.Last().Value, Path("X.html")) << "proposed as it is";
+    EXPECT_EQ(ReadFile(Path("Y.HTM")), QByteArray("<p>caf\xc3\xa9</p>\n<p>more</p>"));
+    EXPECT_FALSE(QFile::exists(Path("Y.HTM.html")));
+    EXPECT_EQ(editor.FileName(), Path("Y.HTM"));
+
+    WriteFile("doc.rtf", "{\\rtf1 {\\b bold} text}");
+    editor.LoadDocument(Path("doc.rtf"));
+    dialogs.AnswerText(Path("doc"));
+    EXPECT_TRUE(editor.SaveDocumentAs());
+    EXPECT_TRUE(ReadFile(Path("doc.html")).startsWith("{\\rtf1")) << "a rich text stays rich text";
 }
 
 TEST_F(DodiViveDETest, OnlyALowerCaseTxtExtensionLoadsAsPlainText)
@@ -556,6 +603,40 @@ TEST_F(DodiViveDETest, FormattingCommands)
         QStringLiteral(R"(^Date: [1-9]\d?/[1-9]\d?/\d{4}     On: (0|[1-9]\d?):(0|[1-9]\d?):(0|[1-9]\d?)$)"))));
 }
 
+// Added lines count as a string list counts them: a final line break ends
+// the last line and starts none.
+TEST_F(DodiViveDETest, AddedLinesCountAsInAStringList)
+{
+    const struct {
+        QString before;
+        bool empty; // AddEmptyLine, else AddDateTime
+        QString after; // "D" stands for the date line
+        int lines;
+    } cases[] = {
+        {"", false, "D", 1},
+        {"a", false, "a\nD", 2},
+        {"a\n", false, "a\nD", 2},
+        {"a\n\n", false, "a\n\nD", 3},
+        {"", true, "\n", 1},
+        {"a", true, "a\n\n", 2},
+        {"a\n", true, "a\n\n", 2},
+    };
+    for (const auto& c : cases) {
+        editor.setPlainText(c.before);
+        int lines = 0;
+        if (c.empty) {
+            editor.AddEmptyLine();
+            lines = editor.LineCount();
+        } else {
+            lines = editor.AddDateTime();
+        }
+        QString text = editor.document()->toPlainText();
+        text.replace(QRegularExpression(QStringLiteral("Date: [^\n]*")), QStringLiteral("D"));
+        EXPECT_EQ(text, c.after) << c.before.toStdString() << (c.empty ? " + empty line" : " + date");
+        EXPECT_EQ(lines, c.lines) << c.before.toStdString();
+    }
+}
+
 TEST_F(DodiViveDETest, GapsSetTheFormattingRectangle)
 {
     editor.show();
@@ -568,6 +649,47 @@ TEST_F(DodiViveDETest, GapsSetTheFormattingRectangle)
     editor.SetGapBottom(7);
     EXPECT_EQ(editor.GapRight(), 0);
     EXPECT_EQ(editor.FormatRect(), (TFormatRect{10, 5, client.width() - 1, client.height() - 6}));
+}
+
+// Each paragraph as "<number>|<text>", the number empty when none.
+QStringList Numbered(const QTextDocument& document)
+{
+    QStringList out;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextList* list = block.textList();
+        const bool bullet = list && list->format().style() == QTextListFormat::ListDisc;
+        out << (bullet ? QStringLiteral("*") : list ? list->itemText(block) : QString()) + u'|' + block.text();
+    }
+    return out;
+}
+
+TEST_F(DodiViveDETest, NumberingCommandsNumberTheirParagraphsFromOne)
+{
+    const struct {
+        const char* name;
+        int selStart, selEnd; // before the command
+        void (TDodiViveDE::*command)();
+        QStringList paragraphs;
+        int caret; // after it
+    } cases[] = {
+        // The caret in the third paragraph: only that one, as 1.
+        {"caret", 9, 9, &TDodiViveDE::AddLineNumbers, {"|one", "|two", "1.|three", "|four"}, 9},
+        {"selection", 2, 9, &TDodiViveDE::AddLineNumbers, {"1.|one", "2.|two", "3.|three", "|four"}, 9},
+        {"bullets", 9, 12, &TDodiViveDE::AddBullets, {"*|one", "*|two", "*|three", "*|four"}, 0},
+        {"roman", 14, 14, &TDodiViveDE::AddRomanNumbers, {"I.|one", "II.|two", "III.|three", "IV.|four"}, 0},
+    };
+    for (const auto& c : cases) {
+        editor.SetPlainText(false);
+        editor.LoadFromBytes(QByteArray("one\ntwo\nthree\nfour"));
+        editor.SetSel(c.selStart, c.selEnd);
+        (editor.*c.command)();
+        EXPECT_EQ(Numbered(*editor.document()), c.paragraphs) << c.name;
+        EXPECT_EQ(editor.textCursor().position(), c.caret) << c.name;
+        // Saved and opened again, the numbers are the same.
+        const QByteArray rtf = editor.SaveToBytes();
+        editor.LoadFromBytes(rtf);
+        EXPECT_EQ(Numbered(*editor.document()), c.paragraphs) << c.name;
+    }
 }
 
 } // namespace

@@ -189,8 +189,8 @@ TEST_F(BookmarkFiles, ExportThenImportThenExportGivesTheSameFile)
     TImportFavorite& import = importer();
     import.FavoritesPath = copy;
     ASSERT_TRUE(import.Execute());
-    EXPECT_EQ(import.ImportedCount(), 5); // "no path" is no web address
-    EXPECT_EQ(import.SkippedCount(), 0);
+    EXPECT_EQ(import.ImportedCount(), 5);
+    EXPECT_EQ(import.SkippedLinks(), QStringList{"not a web address: no path"});
 
     QFile(favorites + QStringLiteral("/Broken.url")).remove();
     ASSERT_TRUE(exportTo(favorites));
@@ -266,20 +266,40 @@ TEST_F(BookmarkFiles, ExportSuccessIsAnnouncedWithTheFilePath)
     EXPECT_EQ(desktop.urls, QList<QUrl>{QUrl::fromLocalFile(out + QLatin1Char('/'))});
 }
 
-TEST_F(BookmarkFiles, ExportFollowsFolderLinksOnceAndNeverLoops)
+// Links are followed only inside the favorites folder, once per target;
+// every link left out is named with the reason.
+TEST_F(BookmarkFiles, ExportFollowsLinksOnlyInsideTheFavoritesFolderOnce)
 {
     addFavorite(QStringLiteral("F/B.url"), QStringLiteral("http://b/"));
+    addFavorite(QStringLiteral("G/C.url"), QStringLiteral("http://c/"));
     const QString elsewhere = home.path(QStringLiteral("elsewhere"));
     QDir().mkpath(elsewhere);
     ASSERT_TRUE(WriteInternetShortcutUrl(elsewhere + QStringLiteral("/X.url"), QStringLiteral("http://x/")));
-    ASSERT_TRUE(QFile::link(elsewhere, favorites + QStringLiteral("/Linked")));
-    ASSERT_TRUE(QFile::link(favorites, favorites + QStringLiteral("/F/Loop")));
-    ASSERT_TRUE(exportTo(favorites));
-    const QByteArray html = exported();
-    EXPECT_EQ(html.count("<DT><H3>"), 2) << html.toStdString();
-    EXPECT_EQ(html.count("http://b/"), 1);
-    EXPECT_TRUE(html.contains("<DT><H3>Linked</H3>"));
-    EXPECT_TRUE(html.contains("http://x/"));
+    ASSERT_TRUE(QFile::link(elsewhere, favorites + QStringLiteral("/Outside")));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/"), favorites + QStringLiteral("/rootlink")));
+    ASSERT_TRUE(QFile::link(elsewhere + QStringLiteral("/X.url"), favorites + QStringLiteral("/X.url")));
+    ASSERT_TRUE(QFile::link(favorites + QStringLiteral("/G"), favorites + QStringLiteral("/F/ToG")));
+    ASSERT_TRUE(QFile::link(favorites + QStringLiteral("/F/B.url"), favorites + QStringLiteral("/G/B2.url")));
+    ASSERT_TRUE(QFile::link(favorites, favorites + QStringLiteral("/G/Loop")));
+    ASSERT_TRUE(QFile::link(home.path(QStringLiteral("missing")), favorites + QStringLiteral("/Gone.url")));
+
+    TExportFavorite exporter;
+    exporter.FavoritesPath = favorites;
+    exporter.TargetPath = home.path(QString());
+    ASSERT_TRUE(exporter.Execute());
+    QFile file(exporter.TargetFile());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray html = file.readAll();
+    EXPECT_FALSE(html.contains("http://x/")) << html.toStdString();
+    EXPECT_EQ(html.count("http://b/"), 2); // F/B and the link G/B2 to it
+    EXPECT_EQ(html.count("http://c/"), 1); // under F/ToG only: G is that folder
+    EXPECT_EQ(exporter.ExportedCount(), 3);
+    QStringList skipped = exporter.SkippedLinks();
+    skipped.sort();
+    EXPECT_EQ(skipped,
+        QStringList({"F/ToG/Loop: its folder is listed already", "G: its folder is listed already",
+            "Gone.url: it leads nowhere", "Outside: it leads outside the favorites folder",
+            "X.url: it leads outside the favorites folder", "rootlink: it leads outside the favorites folder"}));
 }
 
 TEST_F(BookmarkFiles, ImportCreatesFoldersAndFavoritesInTheSubFolder)
@@ -398,6 +418,7 @@ TEST_F(BookmarkFiles, HostileBookmarkFilesStayInsideTheTarget)
                       "</DL><p>\n</DL><p>\n</DL><p>\n</DL><p>\n</DL><p>\n";
     for (int level = 0; level < 600; ++level)
         file += "<DT><H3>L</H3>\n<DL><p>\n";
+    // Folders stop at the depth limit: the favorite goes into the deepest.
     file += "<DT><A HREF=\"https://deep/\">Deep</A>\n";
     writeBookmarkFile(file);
     TImportFavorite& import = importer();
@@ -407,12 +428,119 @@ TEST_F(BookmarkFiles, HostileBookmarkFilesStayInsideTheTarget)
     const QStringList entries = tree();
     for (const QString& entry : entries)
         EXPECT_TRUE(entry.startsWith(QLatin1String("Imported Bookmarks"))) << entry.toStdString();
-    EXPECT_EQ(entries.size(), 1 + 2 + 3 + 600 + 1);
+    EXPECT_EQ(entries.size(), 1 + 2 + 3 + kMaxBookmarkDepth + 1);
     EXPECT_TRUE(entries.contains("Imported Bookmarks/Favorite/-../Favorite.url"));
     EXPECT_TRUE(entries.contains("Imported Bookmarks/Favorite/-../-..-..-escaped.url"));
     EXPECT_TRUE(entries.contains("Imported Bookmarks/Favorite/-../bad \ufffd( \ufffd utf8.url"));
-    EXPECT_EQ(imported(QStringList(600, "L").join('/') + "/Deep.url"), "https://deep/");
+    EXPECT_EQ(imported(QStringList(kMaxBookmarkDepth, "L").join('/') + "/Deep.url"), "https://deep/");
     EXPECT_FALSE(QFileInfo::exists(home.path(QStringLiteral("escaped.url"))));
+}
+
+// Ten thousand nested folders, closed or never closed, and folder names
+// whose path grows too long: no more folders than the limits allow, every
+// favorite in the deepest folder that was made.
+TEST_F(BookmarkFiles, DeepNestingStopsAtTheDepthAndPathLimits)
+{
+    const struct {
+        const char* name;
+        QByteArray open;
+        QByteArray close;
+        int levels;
+        int folders; // -1: as many as the path limit allows
+    } cases[] = {
+        {"nested and closed", "<DT><H3>L</H3>\n<DL><p>\n", "</DL><p>\n", 10000, kMaxBookmarkDepth},
+        {"never closed", "<DT><H3>L</H3>\n", "", 10000, kMaxBookmarkDepth},
+        {"long names", "<DT><H3>" + QByteArray(200, 'n') + "</H3>\n<DL><p>\n", "</DL><p>\n", 1000, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(favorites).removeRecursively();
+        QByteArray file;
+        for (int level = 0; level < c.levels; ++level)
+            file += c.open + "<DT><A HREF=\"http://l/" + QByteArray::number(level) + "\">F" + QByteArray::number(level)
+                + "</A>\n";
+        for (int level = 0; level < c.levels; ++level)
+            file += c.close;
+        file += "<DT><A HREF=\"http://top/\">Top</A>\n";
+        writeBookmarkFile(file);
+        TImportFavorite& import = importer();
+        ASSERT_TRUE(import.Execute());
+        EXPECT_EQ(import.ImportedCount(), c.levels + 1);
+        QStringList folders;
+        for (const QString& entry : tree()) {
+            if (QFileInfo(favorites + '/' + entry).isDir())
+                folders << entry;
+        }
+        const int made = int(folders.size()) - 1; // without "Imported Bookmarks"
+        if (c.folders > 0)
+            EXPECT_EQ(made, c.folders);
+        else
+            EXPECT_LT((favorites + '/' + folders.last()).toUtf8().size(), 3300);
+        const QString deepestFolder = folders.last().mid(QStringLiteral("Imported Bookmarks/").size());
+        EXPECT_EQ(deepestFolder.count('/') + 1, made);
+        const QString last = QString::number(c.levels - 1);
+        EXPECT_EQ(imported(deepestFolder + "/F" + last + ".url"), "http://l/" + last);
+        EXPECT_EQ(imported(deepestFolder + "/F" + QString::number(made - 1) + ".url"),
+            "http://l/" + QString::number(made - 1));
+        if (!c.close.isEmpty())
+            EXPECT_EQ(imported("Top.url"), "http://top/");
+    }
+}
+
+// Many favorites of one title in one folder each get the next free number.
+TEST_F(BookmarkFiles, RepeatedTitlesAreNumberedInTurn)
+{
+    QByteArray file;
+    for (int n = 1; n <= 3000; ++n)
+        file += "<DT><A HREF=\"http://same/" + QByteArray::number(n) + "\">Same</A>\n";
+    writeBookmarkFile(file);
+    TImportFavorite& import = importer();
+    ASSERT_TRUE(import.Execute());
+    EXPECT_EQ(import.ImportedCount(), 3000);
+    EXPECT_EQ(tree().size(), 3001);
+    EXPECT_FALSE(imported("Same.url").isEmpty());
+    EXPECT_FALSE(imported("Same (2).url").isEmpty());
+    EXPECT_FALSE(imported("Same (3000).url").isEmpty());
+}
+
+// Every link left out is counted, and each is named with the reason.
+TEST_F(BookmarkFiles, EveryLinkLeftOutIsCountedWithItsReason)
+{
+    writeBookmarkFile("<DL><p>\n"
+                      "<DT><A HREF=\"javascript:alert(1)\">script</A>\n"
+                      "<DT><A HREF=\"file:///etc/passwd\">local</A>\n"
+                      "<DT><A HREF=\"http://a/&#10;b\">line break</A>\n"
+                      "<DT><A HREF=\"http://split/\nrest\">split</A>\n"
+                      "<DT><A HREF=\"http://kept/\">Kept</A>\n"
+                      "<DD>see http://not-a-link/\n"
+                      "</DL><p>\n");
+    TImportFavorite& import = importer();
+    ASSERT_TRUE(import.Execute());
+    EXPECT_EQ(import.ImportedCount(), 1);
+    EXPECT_EQ(import.SkippedCount(), 4);
+    EXPECT_EQ(import.SkippedLinks(),
+        QStringList({"not a web address: javascript:alert(1)", "not a web address: file:///etc/passwd",
+            "its address holds a line break or control character: http://a/ b",
+            "its address does not end on its line: http://split/"}));
+}
+
+// An import that cannot write everything takes back all it made.
+TEST_F(BookmarkFiles, FailedImportLeavesNoFolderOrFavorite)
+{
+    const QString target = favorites + QStringLiteral("/Imported Bookmarks");
+    QDir().mkpath(target);
+    QFile blocker(target + QStringLiteral("/Zed"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // a file where a folder must go
+    blocker.close();
+    writeBookmarkFile("<DT><H3>A</H3>\n<DL><p>\n<DT><H3>B</H3>\n<DL><p>\n"
+                      "<DT><A HREF=\"http://b/\">B</A>\n</DL><p>\n</DL><p>\n"
+                      "<DT><H3>Zed</H3>\n<DL><p>\n<DT><A HREF=\"http://z/\">Z</A>\n</DL><p>\n");
+    TImportFavorite& import = importer();
+    EXPECT_FALSE(import.Execute());
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].first, 106);
+    EXPECT_EQ(import.ImportedCount(), 0);
+    EXPECT_EQ(tree(), QStringList({"Imported Bookmarks", "Imported Bookmarks/Zed"}));
 }
 
 TEST_F(BookmarkFiles, ImportReadsAFiftyMegabyteFile)

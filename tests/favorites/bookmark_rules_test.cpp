@@ -49,10 +49,14 @@ TEST(BookmarkLines, EachLineKindGivesItsRecord)
         {R"(<DT><H3>..</H3>)", "Favorite|||1", 0},
         {R"(<DT><H3>../../etc</H3>)", "-..-etc|||1", 0},
         // Not taken: other schemes, and lines that only mention a web address.
-        {R"(<DT><A HREF="ftp://x.example/">ftp</A>)", "", 0},
+        {R"(<DT><A HREF="ftp://x.example/">ftp</A>)", "", 1},
+        {R"x(<DT><A HREF="javascript:alert(1)">script</A>)x", "", 1},
+        {R"(<DT><A HREF="file:///etc/passwd">local</A>)", "", 1},
+        {R"(<DT><A HREF="http://a.example/&#13;&#10;b">break</A>)", "", 1},
+        {R"(<DT><A HREF="http://a.example/)", "", 1},
         {R"x(<DT><A HREF="javascript:alert(1)">see http://x.example/</A>)x", "", 1},
         {R"(<DD>read more at http://x.example/)", "", 0},
-        {R"(<DT><a href="HTTP://X.EXAMPLE/">shouting</a>)", "", 0},
+        {R"(<DT><a href="HTTP://X.EXAMPLE/">shouting</a>)", "", 1},
         {R"(<TITLE>Bookmarks</TITLE>)", "", 0},
     };
     for (const LineCase& c : cases) {

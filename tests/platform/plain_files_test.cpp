@@ -42,11 +42,12 @@ TEST_F(PlainFilesTest, ListingTellsFoldersFromFilesAndFollowsLinks)
 
     std::vector<FolderEntry> entries{{"stale", true}};
     ASSERT_TRUE(ListFolder(dir_.string(), entries));
-    std::map<std::string, bool> seen;
+    std::map<std::string, std::pair<bool, bool>> seen; // folder, link
     for (const FolderEntry& entry : entries)
-        seen[entry.name] = entry.isFolder;
-    const std::map<std::string, bool> expected{{"Folder", true}, {"Page.url", false}, {".hidden", false},
-        {"LinkToFolder", true}, {"LinkToFile", false}, {"BrokenLink", false}, {"Pipe", false}};
+        seen[entry.name] = {entry.isFolder, entry.isLink};
+    const std::map<std::string, std::pair<bool, bool>> expected{{"Folder", {true, false}}, {"Page.url", {false, false}},
+        {".hidden", {false, false}}, {"LinkToFolder", {true, true}}, {"LinkToFile", {false, true}},
+        {"BrokenLink", {false, true}}, {"Pipe", {false, false}}};
     EXPECT_EQ(seen, expected);
 }
 

@@ -111,6 +111,36 @@ TEST_F(ProfileDefaults, FreshProfileStartsOnTheShippedStartPageAndPointsIntoTheP
         read(HKEY_CURRENT_USER, "\\Software\\Microsoft\\Internet Explorer\\PageSetup", "margin_left"), "0.750000");
 }
 
+// A copied profile points into the copy: what lies inside the profile is
+// stored relative to it.
+TEST_F(ProfileDefaults, ACopiedProfilePointsIntoItself)
+{
+    EnsureProfileDefaults();
+    {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey("\\Software\\ZarnTest", true));
+        reg.WriteString("inside", home.path() + "/Favorites/Links");
+        reg.WriteString("folder", home.path());
+        reg.WriteString("outside", home.path() + "-other/x");
+        reg.WriteString("address", "http://example.test" + home.path());
+    }
+    QTemporaryDir copy;
+    ASSERT_TRUE(copy.isValid());
+    for (const QString& name : QDir(home.path()).entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(home.path() + "/" + name, copy.path() + "/" + name)) << name.toStdString();
+    qputenv("ZARNWEB_HOME", copy.path().toUtf8());
+
+    const QString shellFolders = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    for (const char* folder : {"Favorites", "Cookies", "History", "Cache"})
+        EXPECT_EQ(read(HKEY_CURRENT_USER, shellFolders, folder), copy.path() + "/" + folder);
+    EXPECT_EQ(read(HKEY_CURRENT_USER, "\\Software\\Microsoft\\Internet Explorer\\Main", "Start Page"),
+        QUrl::fromLocalFile(copy.path() + "/start.html").toString());
+    EXPECT_EQ(read(HKEY_CURRENT_USER, "\\Software\\ZarnTest", "inside"), copy.path() + "/Favorites/Links");
+    EXPECT_EQ(read(HKEY_CURRENT_USER, "\\Software\\ZarnTest", "folder"), copy.path());
+    EXPECT_EQ(read(HKEY_CURRENT_USER, "\\Software\\ZarnTest", "outside"), home.path() + "-other/x");
+    EXPECT_EQ(read(HKEY_CURRENT_USER, "\\Software\\ZarnTest", "address"), "http://example.test" + home.path());
+}
+
 TEST_F(ProfileDefaults, LaterRunsKeepWhatTheUserChanged)
 {
     EnsureProfileDefaults();

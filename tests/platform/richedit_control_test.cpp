@@ -3,14 +3,30 @@
 #include "platform/richedit/RichEdit.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QDir>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
+
+QByteArray PngBytes(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
+}
 
 TEST(RichEditControl, LoadsRichTextOnlyWithTheMarkAndOutsidePlainTextMode)
 {
@@ -119,6 +135,35 @@ TEST(RichEditControl, FileErrorsLeaveTheDocumentAndDiskUnchanged)
     other.LoadFromFile(dir.filePath("saved.txt"));
     EXPECT_EQ(other.DocumentText(), QStringLiteral("kept"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"saved.txt"});
+}
+
+TEST(RichEditControl, NamedLocalFilesAndDevicesAreNeverRead)
+{
+    QTemporaryDir dir;
+    QImage big(50, 40, QImage::Format_RGB32);
+    big.fill(Qt::red);
+    ASSERT_TRUE(big.save(dir.filePath(QStringLiteral("big.png"))));
+    const QString file = QUrl::fromLocalFile(dir.filePath(QStringLiteral("big.png"))).toString();
+    TRichEdit edit;
+    edit.document()->setBaseUrl(QUrl::fromLocalFile(dir.path() + u'/'));
+    // A small data: picture is shown; the file, by full or relative name, and
+    // a device give the placeholder. A FIFO read here would hang the test.
+    ASSERT_EQ(::mkfifo(dir.filePath(QStringLiteral("fifo")).toLocal8Bit().constData(), 0600), 0);
+    edit.setHtml(QStringLiteral("<img src=\"%1\"><img src=\"big.png\"><img src=\"fifo\"><img src=\"file:///dev/zero\">"
+                                "<img src=\"data:image/png;base64,%2\">")
+                     .arg(file, QString::fromLatin1(PngBytes(3, 2).toBase64())));
+    edit.resize(300, 200);
+    edit.show();
+    QApplication::processEvents();
+    const auto sizeOf = [&](const QString& name) {
+        return edit.document()->resource(QTextDocument::ImageResource, QUrl(name)).value<QImage>().size();
+    };
+    EXPECT_EQ(sizeOf(file), QSize(16, 16));
+    EXPECT_EQ(sizeOf(QStringLiteral("big.png")), QSize(16, 16));
+    EXPECT_EQ(sizeOf(QStringLiteral("fifo")), QSize(16, 16));
+    EXPECT_EQ(sizeOf(QStringLiteral("file:///dev/zero")), QSize(16, 16));
+    EXPECT_EQ(
+        sizeOf(QStringLiteral("data:image/png;base64,") + QString::fromLatin1(PngBytes(3, 2).toBase64())), QSize(3, 2));
 }
 
 } // namespace

@@ -59,6 +59,18 @@ TEST(SafeFileName, ReducesOutsideNamesToOneNameInTheFolder)
             "c1x"},
         {"caf\xC3\xA9 \xC2\xA0ok", "caf\xC3\xA9 \xC2\xA0ok"},
         {".hidden", ".hidden"},
+        {"invoice\xE2\x80\xAEgpj.exe", "invoicegpj.exe"},
+        {"\xE2\x80\xAA\xE2\x80\xAB\xE2\x80\xAC\xE2\x80\xADx\xE2\x81\xA6\xE2\x81\xA7\xE2\x81\xA8\xE2\x81\xA9.txt",
+            "x.txt"},
+        {"\xE2\x80\x8F"
+         "a\xE2\x80\x8E\xD8\x9C",
+            "a"},
+        {"\xE2\x80\xAE", "fallback"},
+        {"em\xE2\x80\x94"
+         "dash\xE2\x80\xAF\xE2\x81\xA5",
+            "em\xE2\x80\x94"
+            "dash\xE2\x80\xAF\xE2\x81\xA5"},
+        {"\xE2\x80", "\xE2\x80"},
         {"...", "..."},
         {repeated("a/", 600) + "last.txt", "last.txt"},
         {repeated("../", 600), "fallback"},

@@ -234,6 +234,67 @@ TEST_F(SafeFileWriterTest, SymbolicLinksAreWrittenThroughAndStayLinks)
     EXPECT_EQ(errno, ELOOP);
 }
 
+// A name from outside replaces a link or special file of its name with the
+// new file; what they lead to is never read or written.
+TEST_F(SafeFileWriterTest, ReplaceModeReplacesLinksAndSpecialFilesThemselves)
+{
+    fs::create_directory(dir / "outside");
+    writeFile(dir / "outside" / "file", "outside");
+    fs::create_symlink(dir / "outside" / "file", dir / "link");
+    fs::create_symlink(dir / "outside" / "new", dir / "dangling");
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    for (const char* name : {"link", "dangling", "fifo"}) {
+        SafeFileWriter writer((dir / name).string(), SafeFileWriter::Existing::Replace);
+        ASSERT_TRUE(writer.Open(true)) << name;
+        EXPECT_EQ(writer.FinalPath(), (dir / name).string());
+        EXPECT_EQ(writer.BytesWritten(), 0u) << name;
+        ASSERT_TRUE(writer.Write("new", 3));
+        ASSERT_TRUE(writer.Commit()) << name;
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir / name))) << name;
+        EXPECT_EQ(readFile(dir / name), "new") << name;
+    }
+    EXPECT_EQ(namesIn(dir / "outside"), std::set<std::string>{"file"});
+    EXPECT_EQ(readFile(dir / "outside" / "file"), "outside");
+
+    fs::create_directory(dir / "folder");
+    SafeFileWriter folder((dir / "folder").string(), SafeFileWriter::Existing::Replace);
+    EXPECT_FALSE(folder.Open());
+    EXPECT_EQ(errno, EISDIR);
+}
+
+TEST_F(SafeFileWriterTest, StaleTemporaryFilesOfATargetAreRemoved)
+{
+    const auto twoDaysAgo = fs::file_time_type::clock::now() - std::chrono::hours(48);
+    const std::string longName(255, 'l');
+    struct Leftover {
+        std::string name;
+        bool old;
+        bool removed;
+    };
+    // The temporary name of the 255-byte target is cut to fit.
+    const std::string longStem = "." + longName.substr(0, 255 - 10) + ".";
+    const Leftover leftovers[]{
+        {".out.Ab12Cd34", true, true},
+        {".out.Ab12Cd34", false, false},
+        {".out.Ab12Cd3", true, false},
+        {".out.Ab12-d34", true, false},
+        {".outer.Ab12Cd34", true, false},
+        {"out", true, false},
+        {longStem + "Ab12Cd34", true, true},
+    };
+    for (const Leftover& l : leftovers) {
+        SCOPED_TRACE(l.name.substr(0, 20));
+        fs::remove_all(dir);
+        fs::create_directory(dir);
+        writeFile(dir / l.name, "stale");
+        if (l.old)
+            fs::last_write_time(dir / l.name, twoDaysAgo);
+        const std::string target = (dir / (l.name.size() > 200 ? longName : std::string("out"))).string();
+        EXPECT_EQ(RemoveStaleTemporaryFiles(target), l.removed ? 1 : 0);
+        EXPECT_EQ(fs::exists(dir / l.name), !l.removed);
+    }
+}
+
 TEST_F(SafeFileWriterTest, FifoIsWrittenDirectly)
 {
     const fs::path fifo = dir / "fifo";
@@ -374,7 +435,7 @@ TEST_F(SafeFileWriterTest, RemovingTemporaryFilesNowMakesCommitFail)
 TEST_F(SafeFileWriterTest, InterruptedProcessLeavesNoTemporaryFile)
 {
     const fs::path out = dir / "out";
-    for (const int signal : {SIGINT, SIGTERM}) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         writeFile(out, "old");
         int ready[2];
         ASSERT_EQ(::pipe(ready), 0);

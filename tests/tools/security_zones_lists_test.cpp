@@ -73,6 +73,19 @@ TEST_F(SecurityZones, ARestrictedSiteIsReportedRestrictedWhenItsPageLoads)
     EXPECT_TRUE(dialogs.Calls().empty());
 }
 
+TEST_F(SecurityZones, AnAddressWithoutAHostIsNotListed)
+{
+    for (const char* address : {"about:blank", "javascript:alert(1)", "http:x.test", "mailto:a@b.test",
+             "file:///etc/passwd", "data:text/html,<b>x</b>", "http://", ""}) {
+        AddToRestrictedZone(address);
+        EXPECT_EQ(listedSites(), QStringList()) << address;
+    }
+    EXPECT_FALSE(CheckIfInRestrictedZone("http://about/", false));
+    EXPECT_FALSE(CheckIfInRestrictedZone("http://b.test/", false));
+    AddToRestrictedZone("site.test:8080/path");
+    EXPECT_EQ(listedSites(), QStringList{"site.test"});
+}
+
 TEST_F(SecurityZones, OnlySecureSitesAreAddedToTheTrustedList)
 {
     AddToTrustedZone("http://shop.test/");

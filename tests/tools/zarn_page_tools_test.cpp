@@ -29,6 +29,17 @@ protected:
                             "<a href=\"/a\">a</a><a href=\"/b\">b</a><img src=\"/p.png\"></body></html>",
                 "text/html");
         });
+        // A page opening a window a thousand times, and one whose script
+        // never lets its load end.
+        server->server().Get("/popups", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content("<html><body><a href=\"/a\">a</a><script>"
+                            "for (let i = 0; i < 1000; ++i) window.open('/page?' + i, 'w' + i);"
+                            "</script></body></html>",
+                "text/html");
+        });
+        server->server().Get("/busy", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content("<html><body><script>for (;;) {}</script></body></html>", "text/html");
+        });
         server->start();
     }
     static void TearDownTestSuite() { delete server; }
@@ -61,6 +72,27 @@ TEST_F(ZarnPageToolsTest, PagePrintsLinksTextAndPictures)
     EXPECT_EQ(text.ExitCode, 0);
     EXPECT_TRUE(text.Out.contains("Tool words"));
     EXPECT_TRUE(run(ZARN_PAGE_EXE, {"source", url("/page")}).Out.contains("<p style=\"margin-top:100px\">Tool words"));
+}
+
+// Pop-ups are refused, so the tools do their work on the page itself; a
+// page whose script never ends meets the time-out all the same.
+TEST_F(ZarnPageToolsTest, PopUpStormsAndBusyPagesEndOnTime)
+{
+    const ToolRun links = run(ZARN_PAGE_EXE, {"links", url("/popups")});
+    EXPECT_EQ(links.ExitCode, 0);
+    EXPECT_EQ(links.Out, url("/a") + "\n");
+    const QString jpg = output.filePath("popups.jpg");
+    EXPECT_EQ(run(ZARN_CAPTURE_EXE, {url("/popups"), "-o", jpg}).ExitCode, 0);
+    EXPECT_FALSE(QImage(jpg).isNull());
+
+    for (const char* tool : {ZARN_PAGE_EXE, ZARN_CAPTURE_EXE}) {
+        const QStringList arguments = QString(tool) == ZARN_PAGE_EXE
+            ? QStringList{"links", url("/busy"), "--timeout", "2000"}
+            : QStringList{url("/busy"), "-o", output.filePath("busy.jpg"), "--timeout", "2000"};
+        const ToolRun busy = run(tool, arguments);
+        EXPECT_EQ(busy.ExitCode, 1) << tool;
+        EXPECT_TRUE(busy.Out.isEmpty()) << tool;
+    }
 }
 
 TEST_F(ZarnPageToolsTest, ExitStatusesTellUsageFromFailure)

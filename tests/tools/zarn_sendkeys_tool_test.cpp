@@ -67,6 +67,27 @@ TEST(ZarnSendKeys, ACountThatIsNoIntegerEndsWithStatusTwoAndTheReason)
     EXPECT_EQ(run.Out, "down 41 1E\nup 41 1E\n");
     EXPECT_TRUE(run.Err.contains("'X' is not a valid integer value")) << run.Err.toStdString();
 
+    // A count out of range is refused the same way, never taken modulo 65536.
+    const struct {
+        const char* text;
+        const char* reason;
+    } outOfRange[] = {
+        {"a{b -1}", "'-1' is not a valid repeat count"},
+        {"a{b 65536}", "'65536' is not a valid repeat count"},
+        {"a{b 1000000}", "'1000000' is not a valid repeat count"},
+        {"a{b 10001}", "'10001' is not a valid repeat count"},
+        {"a{b 99999999999}", "'99999999999' is not a valid integer value"},
+    };
+    for (const auto& c : outOfRange) {
+        const ToolRun refused = runTool({"--print", c.text});
+        EXPECT_EQ(refused.ExitCode, 2) << c.text;
+        EXPECT_EQ(refused.Out, "down 41 1E\nup 41 1E\n") << c.text;
+        EXPECT_TRUE(refused.Err.contains(c.reason)) << refused.Err.toStdString();
+    }
+    const ToolRun zero = runTool({"--print", "{b 0}"});
+    EXPECT_EQ(zero.ExitCode, 0);
+    EXPECT_FALSE(zero.Out.contains("down 42")) << zero.Out.toStdString();
+
     const ToolRun nul = runTool({"--print", "-"}, QByteArray("a\0b", 3));
     EXPECT_EQ(nul.ExitCode, 2);
     EXPECT_TRUE(nul.Err.contains("NUL")) << nul.Err.toStdString();

@@ -1,5 +1,6 @@
 #include "tools/pagetool/HeadlessPage.h"
 
+#include "platform/webcontrol/FeatureControl.h"
 #include "platform/webengine/QtWebBrowser.h"
 #include "platform/webengine/WebEngineEnvironment.h"
 #include "tools/PagePrinting.h"
@@ -11,6 +12,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include <unistd.h>
+
 void PrepareHeadlessProcess()
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
@@ -19,6 +22,27 @@ void PrepareHeadlessProcess()
     PrepareWebEngineEnvironment();
     InstallQtWebBrowser();
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
+}
+
+LoadWatch::LoadWatch(const QString& message, unsigned ms)
+    : message_(QStringLiteral("%1: %2\n").arg(QCoreApplication::applicationName(), message).toLocal8Bit()),
+      thread_([this, ms] {
+          std::unique_lock lock(mutex_);
+          if (!done_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return finished_; })) {
+              [[maybe_unused]] const auto written = ::write(STDERR_FILENO, message_.constData(), message_.size());
+              ::_exit(1);
+          }
+      })
+{}
+
+LoadWatch::~LoadWatch()
+{
+    {
+        std::lock_guard lock(mutex_);
+        finished_ = true;
+    }
+    done_.notify_all();
+    thread_.join();
 }
 
 std::optional<int> ParseNumber(const std::string& text, int low, int high)
@@ -48,6 +72,11 @@ HeadlessPage::HeadlessPage(const QSize& size) : browser_(new TSextant(&window_))
     window_.resize(size);
     browser_->setGeometry(QRect(QPoint(0, 0), size));
     browser_->SetSilent(true);
+    // A tool has no use for a page's pop-ups, and a page opening a thousand
+    // of them would exhaust the machine: scripts may not open windows (so
+    // window.open answers null at once), and any other new window is refused.
+    CoInternetSetFeatureEnabled(FEATURE_WEBOC_POPUPMANAGEMENT, true);
+    browser_->OnNewWindow2 = [](QObject*, IDispatch*&, WordBool& cancel) { cancel = true; };
     browser_->OnNavigateError
         = [this](TObject*, IDispatch* pDisp, OleVariant& URL, OleVariant&, OleVariant& StatusCode, WordBool&) {
               if (pDisp == browser_->Application())
@@ -63,8 +92,12 @@ QString HeadlessPage::Load(const QString& url, unsigned timeoutMs)
     error_.clear();
     if (!QUrl(url).isValid() || url.trimmed().isEmpty())
         return QStringLiteral("not an address: %1").arg(url);
+    const QString late = QStringLiteral("%1 was not loaded within %2 ms").arg(url).arg(timeoutMs);
+    // A page keeping the event loop busy must not hold the tool past its
+    // time-out: a watch of its own ends the process a little after it.
+    LoadWatch watch(late, timeoutMs + kWatchGraceMs);
     if (!browser_->Go(url, timeoutMs))
-        return QStringLiteral("%1 was not loaded within %2 ms").arg(url).arg(timeoutMs);
+        return late;
     return error_;
 }
 

@@ -8,9 +8,14 @@
 #include <QString>
 #include <QWidget>
 
+#include <QByteArray>
+
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 
 // Before the QApplication: without a display the tool runs offscreen; the
 // engine's environment is prepared and the Qt WebEngine control installed.
@@ -21,6 +26,27 @@ std::optional<QSize> ParseSize(const std::string& text);
 // A whole number between low and high; nothing otherwise.
 std::optional<int> ParseNumber(const std::string& text, int low, int high);
 
+// Ends the process with status 1 and message on stderr ("<tool>: message")
+// unless it is destroyed within ms: the time-out holds whatever the page
+// does to the event loop.
+class LoadWatch {
+public:
+    LoadWatch(const QString& message, unsigned ms);
+    ~LoadWatch();
+    LoadWatch(const LoadWatch&) = delete;
+    LoadWatch& operator=(const LoadWatch&) = delete;
+
+private:
+    QByteArray message_;
+    std::mutex mutex_;
+    std::condition_variable done_;
+    bool finished_ = false;
+    std::thread thread_;
+};
+
+// How long after its time-out a load stuck in a busy page is ended.
+constexpr unsigned kWatchGraceMs = 1000;
+
 class HeadlessPage {
 public:
     // A window of the given size holding the browser component.
@@ -28,7 +54,9 @@ public:
 
     // Loads url and waits until it is complete. An empty text on success;
     // otherwise what went wrong (not reached within timeoutMs, the
-    // engine's error).
+    // engine's error). The page's new windows are refused. A load still
+    // running kWatchGraceMs after timeoutMs (a page keeping the event loop
+    // busy) ends the process with status 1 and the time-out message.
     QString Load(const QString& url, unsigned timeoutMs);
     TSextant& Browser() { return *browser_; }
 

@@ -1,4 +1,0 @@
-#pragma once
-#include <QtCore>
-#include <QtGui>
-#include <QtWidgets>
