@@ -106,8 +106,8 @@ void TfrmMain::ShowSSLInfo()
     QString status;
     QString description;
     // An https page whose certificate the user let pass is not secure.
-    const bool secure = CheckSiteSecurityLevel(Sextant1, text(Sextant1->LocationURL()), status, description)
-        && secureLockIcon_ != 0;
+    const bool secure
+        = CheckSiteSecurityLevel(Sextant1, text(Sextant1->LocationURL()), status, description) && secureLockIcon_ != 0;
     imgUn->setVisible(!secure);
     ImgSSL->setVisible(secure);
     if (!secure) {
@@ -144,8 +144,7 @@ void TfrmMain::SetSecureLock(int secureLockIcon)
 void TfrmMain::popupBlocked(const QString& url)
 {
     SetStatusPanelText(0,
-        url.isEmpty() ? QStringLiteral("Pop-up window blocked")
-                      : QStringLiteral("Pop-up window blocked: %1").arg(url));
+        url.isEmpty() ? QStringLiteral("Pop-up window blocked") : QStringLiteral("Pop-up window blocked: %1").arg(url));
 }
 
 void TfrmMain::bindSextant1Events()
@@ -205,16 +204,16 @@ void TfrmMain::bindSextant1Events()
     // window it opens comes first, with whether the user's gesture led to it;
     // a window no report came for counts as opened without one.
     auto userAskedForWindow = std::make_shared<bool>(false);
-    Sextant1->OnEvaluateNewWindow = [this, userAskedForWindow](QObject*, const WideString& url, const WideString&,
-                                        const WideString&, const WideString&, bool, DWORD flags, DWORD,
-                                        HRESULT& result) {
-        *userAskedForWindow = flags & NWMF_USERINITIATED;
-        if (tbBlock->isChecked() && !*userAskedForWindow) {
-            AddEventLog(QStringLiteral("OnNewWindow"));
-            popupBlocked(text(url));
-            result = S_FALSE;
-        }
-    };
+    Sextant1->OnEvaluateNewWindow
+        = [this, userAskedForWindow](QObject*, const WideString& url, const WideString&, const WideString&,
+              const WideString&, bool, DWORD flags, DWORD, HRESULT& result) {
+              *userAskedForWindow = flags & NWMF_USERINITIATED;
+              if (tbBlock->isChecked() && !*userAskedForWindow) {
+                  AddEventLog(QStringLiteral("OnNewWindow"));
+                  popupBlocked(text(url));
+                  result = S_FALSE;
+              }
+          };
     Sextant1->OnNewWindow2 = [this, userAskedForWindow](QObject*, IDispatch*& ppDisp, WordBool& cancel) {
         AddEventLog(QStringLiteral("OnNewWindow"));
         if (tbBlock->isChecked() && !std::exchange(*userAskedForWindow, false)) {

@@ -647,8 +647,12 @@ void TfrmMain::btnGoClick()
         return;
     StopIfBusy();
     Sextant1->Go(typed);
-    if (!typed.isEmpty())
-        IEAddress1->UpdateAfterSelect();
+    if (typed.isEmpty())
+        return;
+    // Not the box's whole choice sequence: that waits for the page.
+    IEAddress1->setEditText(typed);
+    IEAddress1->AddTextToList();
+    IEAddress1->SaveTypedUrls();
 }
 
 // A text that names nothing a browser opens (words with blanks, such as

@@ -2,8 +2,8 @@
 
 #include <QDesktopServices>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QProcess>
+#include <QStandardPaths>
 
 namespace {
 
@@ -29,8 +29,8 @@ std::optional<QStringList> TerminalCommand(const QString& program, const QString
 {
     // How each terminal is told the program to run: most take "-e" and the
     // words after it; these take "--" or "-x" instead.
-    static const QStringList dashDash = {QStringLiteral("gnome-terminal"), QStringLiteral("kgx"),
-        QStringLiteral("tilix"), QStringLiteral("ptyxis")};
+    static const QStringList dashDash
+        = {QStringLiteral("gnome-terminal"), QStringLiteral("kgx"), QStringLiteral("tilix"), QStringLiteral("ptyxis")};
     QStringList candidates;
     if (const QString chosen = qEnvironmentVariable("TERMINAL").trimmed(); !chosen.isEmpty())
         candidates << chosen;

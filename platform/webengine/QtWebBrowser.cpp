@@ -842,7 +842,8 @@ void QtWebBrowser::openFolderItem(QListWidgetItem* item)
         return;
     }
     if (!ProgramLauncher().openWithDesktop(url))
-        Dialogs().MessageBox(QStringLiteral("No program could be started to open \"%1\".").arg(QFileInfo(path).fileName()),
+        Dialogs().MessageBox(
+            QStringLiteral("No program could be started to open \"%1\".").arg(QFileInfo(path).fileName()),
             ApplicationTitle(), MB_OK | MB_ICONERROR, container_);
 }
 

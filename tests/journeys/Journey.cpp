@@ -131,8 +131,8 @@ void Start()
         std::smatch name;
         if (std::regex_match(request.path, name, titled)) {
             const std::string title = name[1];
-            response.set_content("<html><head><title>" + title + "</title></head><body><p>page " + title
-                    + "</p></body></html>",
+            response.set_content(
+                "<html><head><title>" + title + "</title></head><body><p>page " + title + "</p></body></html>",
                 "text/html");
             return;
         }
@@ -271,11 +271,10 @@ QPoint Journey::CentreOf(const QString& elementId) const
 {
     auto box = std::make_shared<QVariantList>();
     auto done = std::make_shared<bool>(false);
-    Page()->runJavaScript(
-        QStringLiteral("(() => { const e = document.getElementById('%1'); if (!e) return [];"
-                       " e.scrollIntoView({block: 'center'}); const r = e.getBoundingClientRect();"
-                       " return [r.left + r.width / 2, r.top + r.height / 2]; })()")
-            .arg(elementId),
+    Page()->runJavaScript(QStringLiteral("(() => { const e = document.getElementById('%1'); if (!e) return [];"
+                                         " e.scrollIntoView({block: 'center'}); const r = e.getBoundingClientRect();"
+                                         " return [r.left + r.width / 2, r.top + r.height / 2]; })()")
+                              .arg(elementId),
         [box, done](const QVariant& value) {
             *box = value.toList();
             *done = true;

@@ -20,8 +20,8 @@ protected:
     {
         tls = new TlsFixtureServer;
         tls->server().Get("/.*", [](const httplib::Request& request, httplib::Response& response) {
-            response.set_content("<html><head><title>Self signed</title></head><body>signed by itself "
-                    + request.path + "</body></html>",
+            response.set_content("<html><head><title>Self signed</title></head><body>signed by itself " + request.path
+                    + "</body></html>",
                 "text/html");
         });
         tls->start();
@@ -65,11 +65,14 @@ TEST_F(Certificate, TheUserDecidesAndContinueHoldsForTheSession)
     EXPECT_TRUE(Window().lblLevel->text().contains("UnSecure")) << Window().lblLevel->text().toStdString();
 
     // The same site again in this session: no question.
-    asked = AnswerDialog("Go back", [&] {
-        TypeAddress(secureUrl("/two.html"));
-        Press(Qt::Key_Return);
-        WaitForPage(secureUrl("/two.html"), "Self signed");
-    }, 3000);
+    asked = AnswerDialog(
+        "Go back",
+        [&] {
+            TypeAddress(secureUrl("/two.html"));
+            Press(Qt::Key_Return);
+            WaitForPage(secureUrl("/two.html"), "Self signed");
+        },
+        3000);
     EXPECT_FALSE(asked.Shown) << asked.Text.toStdString();
     EXPECT_EQ(ShownPageUrl(), secureUrl("/two.html"));
 }
