@@ -65,6 +65,21 @@ void TfrmMain::bindEditorCommands()
     bind(TMenuCommand::EditorSetColor, true, [](TDodiViveDE& e) { e.SetBackgroundColor(); });
     bind(TMenuCommand::EditorSetTheme, true, [](TDodiViveDE& e) { e.ApplyTheme(tBlack); });
     bind(TMenuCommand::EditorAddDateTime, true, [](TDodiViveDE& e) { e.AddDateTime(); });
+    // The file chosen for insertion; empty when the dialog was cancelled.
+    const auto chooseFile = [this](const QString& filter) {
+        TFileDialogOptions options;
+        options.Filter = filter;
+        options.Owner = this;
+        return Dialogs().OpenDialog(options) ? options.FileName : QString();
+    };
+    bind(TMenuCommand::EditorInsertFileLink, true,
+        [chooseFile](TDodiViveDE& e) { e.InsertFile(chooseFile(QStringLiteral("All files|*")), true, true); });
+    bind(TMenuCommand::EditorInsertBitmap, true, [chooseFile](TDodiViveDE& e) {
+        e.InsertFile(chooseFile(QStringLiteral("Pictures|*.bmp *.png *.jpg *.jpeg *.gif|All files|*")), false, false);
+    });
+    bind(TMenuCommand::EditorAddLineNumbers, true, [](TDodiViveDE& e) { e.AddLineNumbers(); });
+    bind(TMenuCommand::EditorAddBullets, true, [](TDodiViveDE& e) { e.AddBullets(); });
+    bind(TMenuCommand::EditorAddRomanNumbers, true, [](TDodiViveDE& e) { e.AddRomanNumbers(); });
     bind(TMenuCommand::EditorSetFonts, true, [](TDodiViveDE& e) { e.SelectFont(); });
     bind(TMenuCommand::EditorSetFontColor, true, [](TDodiViveDE& e) { e.SetSelectionColor(); });
     bind(TMenuCommand::EditorSetSize, true, [](TDodiViveDE& e) { e.SelectFont(); });

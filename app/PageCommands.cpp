@@ -16,7 +16,9 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTextEdit>
 #include <QUrl>
 
 #include <sstream>
@@ -40,14 +42,16 @@ constexpr int MaxCookieLength = 180;
 void reportFailure(const QString& text) { MessageDlg(text, mtError, mbOK); }
 } // namespace
 
-// The clipboard items act where the user is working: in a line of the window
-// (the address or search box) when it has the focus, else in the page, where
-// the page's own focus decides between its text and a form field.
-QLineEdit* TfrmMain::focusedLine() const
+// The clipboard items act where the user is working: in a text box of the
+// window (the address or search box, the editor) when it has the focus, else
+// in the page, where the page's own focus decides between its text and a
+// form field.
+QWidget* TfrmMain::focusedTextWidget() const
 {
     QWidget* focused = focusWidget();
-    if (auto* line = qobject_cast<QLineEdit*>(focused))
-        return line;
+    if (qobject_cast<QLineEdit*>(focused) || qobject_cast<QTextEdit*>(focused)
+        || qobject_cast<QPlainTextEdit*>(focused))
+        return focused;
     if (auto* box = qobject_cast<QComboBox*>(focused))
         return box->lineEdit();
     return nullptr;
@@ -55,30 +59,19 @@ QLineEdit* TfrmMain::focusedLine() const
 
 void TfrmMain::bindPageCommands()
 {
-    OnMenuCommand(C::Cut, [this] {
-        if (QLineEdit* line = focusedLine())
-            line->cut();
-        else
-            Cut(*Sextant1);
-    });
-    OnMenuCommand(C::Copy, [this] {
-        if (QLineEdit* line = focusedLine())
-            line->copy();
-        else
-            Copy(*Sextant1);
-    });
-    OnMenuCommand(C::Paste, [this] {
-        if (QLineEdit* line = focusedLine())
-            line->paste();
-        else
-            Paste(*Sextant1);
-    });
-    OnMenuCommand(C::SelectAll, [this] {
-        if (QLineEdit* line = focusedLine())
-            line->selectAll();
-        else
-            SelectAll(*Sextant1);
-    });
+    // Each text widget has the four as slots of these names.
+    const auto clipboard = [this](C command, const char* slot, bool (*onPage)(TSextant&)) {
+        OnMenuCommand(command, [this, slot, onPage] {
+            if (QWidget* text = focusedTextWidget())
+                QMetaObject::invokeMethod(text, slot);
+            else
+                onPage(*Sextant1);
+        });
+    };
+    clipboard(C::Cut, "cut", &Cut);
+    clipboard(C::Copy, "copy", &Copy);
+    clipboard(C::Paste, "paste", &Paste);
+    clipboard(C::SelectAll, "selectAll", &SelectAll);
     QAction* find = MenuItem(C::FindDialog);
     find->setShortcut(QKeySequence::Find);
     OnMenuCommand(C::FindDialog, [this] { ShowFindDialog(Sextant1->Document()); });

@@ -445,6 +445,9 @@ QWidget* TfrmMain::createLocalFoldersTab()
     Sextant2 = new TSextant(tab);
     Sextant2->setObjectName(QStringLiteral("Sextant2"));
     Sextant2->SetSilent(false);
+    // The Local Folders pane shows files, not visits: the drive root it opens
+    // at every start stays out of the history.
+    Sextant2->SetRecordHistory(false);
     layout->addWidget(Sextant2, 1);
     return tab;
 }

@@ -2,8 +2,8 @@
 // TfrmMain, the one main window of ZarnWeb. It owns every component for its
 // whole life and connects them: the main browser Sextant1 in the "Web
 // Browser" tab, the second browser Sextant2 in the "Local Folders" tab, the
-// address box, the links bar, the favorites and history views, the toolbar,
-// the menus and the status bar.
+// address box, the links bar, the favorites views (the history views are
+// still to come), the toolbar, the menus and the status bar.
 //
 // Controls are public members named as the window's components, so that the
 // commands of every part of the window, and tests, reach them by name.
@@ -280,9 +280,9 @@ private:
     void bindPageTransferCommands();
     void bindTextSizeCommands();
     void bindEncodingCommands();
-    // The line edit (address or search box) that has the focus; null when
-    // the focus is elsewhere.
-    QLineEdit* focusedLine() const;
+    // The window's text box (address or search box, editor) that has the
+    // focus; null when the focus is elsewhere (the page).
+    QWidget* focusedTextWidget() const;
     // The editor's paragraphs, and its text replaced by lines.
     QStringList editorLines() const;
     void setEditorLines(const QStringList& lines);

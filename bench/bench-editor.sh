@@ -14,4 +14,4 @@ for target in editor-bench zarn-highlight; do
   cmake --build "$build" --target "$target" >/dev/null
 done
 exec env QT_QPA_PLATFORM=offscreen python3 "$here/editor-measure.py" \
-  "$build/bench/editor-bench" "$build/editor/zarn-highlight" "$corpus"
+  "$build/bench/editor-bench" "$build/highlight/zarn-highlight" "$corpus"

@@ -9,5 +9,5 @@ root="$(dirname "$here")"
 corpus="${ZARN_CORPUS:-$root/../shared/corpus}"
 
 "$root/scripts/install-deps.sh" highlight python3-pygments time
-[[ -x "$build/editor/zarn-highlight" ]] || cmake --build "$build" --target zarn-highlight >/dev/null
-exec python3 "$here/highlight-measure.py" "$build/editor/zarn-highlight" "$corpus"
+[[ -x "$build/highlight/zarn-highlight" ]] || cmake --build "$build" --target zarn-highlight >/dev/null
+exec python3 "$here/highlight-measure.py" "$build/highlight/zarn-highlight" "$corpus"

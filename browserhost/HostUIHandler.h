@@ -6,6 +6,13 @@
 // errors. Each answer follows a fixed rule when no handler is assigned, and
 // almost every one can be changed by its event. TCustomSextant inherits this
 // and supplies the control and the component it speaks for.
+//
+// Where a contract below says the answer is the control's own (its context
+// menu, message box, log-in dialog, download dialog, script-error report,
+// drop handling, zoom steps), that default is the control's, not this
+// component's: it lives with the control in platform/webengine
+// (QtWebBrowserHost.cpp), which asks these questions and falls back to it
+// when the answer leaves the question to the control.
 #include "platform/webcontrol/HostInterfaces.h"
 
 #include <QPointer>

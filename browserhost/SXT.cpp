@@ -1,7 +1,5 @@
 #include "browserhost/SXT.h"
 
-#include "tools/BrowserSettings.h"
-
 #include <QResizeEvent>
 
 #include <algorithm>
@@ -193,8 +191,6 @@ HRESULT TSXT::Invoke(DISPID dispId, std::vector<Variant>& a)
         Raise(OnNavigateComplete2, this, dispatchOf(a[0]), a[1]);
         break;
     case DISPID_DOCUMENTCOMPLETE:
-        if (dispatchOf(a[0]) == Application())
-            RecordVisit(QString::fromStdU16String(a[1].toWideString()), QString::fromStdU16String(LocationName()));
         Raise(OnDocumentComplete, this, dispatchOf(a[0]), a[1]);
         break;
     case DISPID_ONQUIT:

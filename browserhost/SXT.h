@@ -190,8 +190,8 @@ public:
     TSXTNavigateComplete2 OnNavigateComplete2;
     // Raised when a document is complete: once per frame (pDisp the frames' stand-in,
     // URL the frame's address) and then once for the page (pDisp the control), at which
-    // point ReadyState is complete. The page's address and title are recorded in the
-    // history store before the page's event is raised. Changing URL has no effect.
+    // point ReadyState is complete (TSextant records the page in the history first:
+    // RecordHistory). Changing URL has no effect.
     // Unhandled: nothing.
     TSXTDocumentComplete OnDocumentComplete;
     // Raised when the control's application quits. The Qt WebEngine control is owned by

@@ -1,6 +1,7 @@
 #include "browserhost/Sextant.h"
 
 #include "browserhost/SxtUnit.h"
+#include "platform/inet/UrlHistory.h"
 #include "platform/ui/Application.h"
 #include "platform/webcontrol/ListView.h"
 #include "platform/webcontrol/WindowClass.h"
@@ -390,10 +391,26 @@ void TSextant::UnhookChildWindows()
 
 HRESULT TSextant::Invoke(DISPID dispId, std::vector<Variant>& args)
 {
-    if (dispId == DISPID_BEFORENAVIGATE2 && !args.empty()) {
-        const auto* disp = args[0].get<IDispatch*>();
-        if (disp && *disp == Application())
+    const auto* disp = args.empty() ? nullptr : args[0].get<IDispatch*>();
+    const bool page = disp && *disp && *disp == Application();
+    if (page) {
+        switch (dispId) {
+        case DISPID_BEFORENAVIGATE2:
             ForgetIdleStop();
+            pageFailed_ = false;
+            break;
+        case DISPID_NAVIGATEERROR:
+            pageFailed_ = true;
+            break;
+        case DISPID_DOCUMENTCOMPLETE:
+            // Recorded before the page's event is raised, so that its handlers
+            // find the visit in the store.
+            if (recordHistory_ && args.size() > 1)
+                RecordVisit({QString::fromStdU16String(args[1].toWideString()),
+                    QString::fromStdU16String(LocationName()), pageFailed_});
+            pageFailed_ = false;
+            break;
+        }
     }
     return TCustomSextant::Invoke(dispId, args);
 }

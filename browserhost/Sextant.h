@@ -82,6 +82,16 @@ public:
     // When set, Enter reaches the page instead of the form's dialog keys.
     bool EnableMessageHandler = true;
 
+    // Whether the pages this browser completes enter the user's history
+    // store (platform/inet/UrlHistory.h), before OnDocumentComplete is
+    // raised for them. Which pages qualify is the store's one rule
+    // (IsRecordedVisit: not a page that failed to load, only web, FTP and
+    // local addresses). Default true; a browser that loads pages the user
+    // does not see as visits (the command-line page tools, a folder pane)
+    // sets it false.
+    bool RecordHistory() const { return recordHistory_; }
+    void SetRecordHistory(bool value) { recordHistory_ = value; }
+
     // The component's window procedure. DoDefault is False after it when the
     // message must not go on to the control (a handler consumed it).
     void WindowProc(TMessage& Message, bool& DoDefault);
@@ -230,7 +240,8 @@ protected:
     bool BuildsOwnMenus() const override;
     void FilterPopupMenu(DWORD id, QMenu* menu, IDispatch* context) override;
     // A navigation of the page starting forgets a Stop made while idle,
-    // before its handlers run.
+    // before its handlers run; the page's completion is recorded in the
+    // history (RecordHistory).
     HRESULT Invoke(DISPID dispId, std::vector<Variant>& args) override;
     void ViewCreated() override;
     bool event(QEvent* event) override;
@@ -254,6 +265,9 @@ private:
     QAbstractItemView* FolderListView() const;
 
     bool visible_ = true;
+    bool recordHistory_ = true;
+    // The page's current navigation ended in an error.
+    bool pageFailed_ = false;
     bool stopRequested_ = false;
     int waitDepth_ = 0;
     bool destroying_ = false;

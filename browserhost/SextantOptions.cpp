@@ -1,11 +1,11 @@
 #include "browserhost/DialogInterception.h"
+#include "browserhost/PagePrinting.h"
 #include "browserhost/Sextant.h"
 #include "browserhost/SxtUnit.h"
+#include "browserhost/SystemTools.h"
 #include "platform/print/PageSetup.h"
 #include "platform/registry/Registry.h"
 #include "platform/webcontrol/FeatureControl.h"
-#include "tools/PagePrinting.h"
-#include "tools/SystemTools.h"
 
 #include <QLocale>
 

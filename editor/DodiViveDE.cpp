@@ -1,7 +1,10 @@
 #include "editor/DodiViveDE.h"
 
-#include "editor/HighlightHTML.h"
-#include "editor/HighlightXML.h"
+#include "browserhost/Sextant.h"
+#include "editor/TextPrint.h"
+#include "highlight/HighlightHTML.h"
+#include "highlight/HighlightXML.h"
+#include "platform/files/PlainFiles.h"
 #include "platform/input/KeyboardInput.h"
 #include "platform/richedit/RtfDocument.h"
 #include "platform/richedit/RtfReader.h"
@@ -15,17 +18,21 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
 #include <QToolTip>
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -138,6 +145,8 @@ void TDodiViveDE::Loaded()
     SetWordWrap(false);
     filesInserted_ = false;
 }
+
+TSextant* TDodiViveDE::Sextant() const { return sextant_; }
 
 void TDodiViveDE::SetSextant(TSextant* sextant) { sextant_ = sextant; }
 
@@ -649,6 +658,84 @@ void TDodiViveDE::DoURLClick(const QString& url)
     }
 }
 
+namespace {
+
+// Pictures are read whole into memory: larger files are refused.
+constexpr std::size_t kMaxPictureFile = 64u << 20;
+
+// A file object's picture: the icon of the file's type over its name.
+QImage FileObjectPicture(const QFileInfo& file, const QFont& font)
+{
+    const QIcon icon = QFileIconProvider().icon(file);
+    const QString name = file.fileName();
+    const QFontMetrics metrics(font);
+    constexpr int kIcon = 32;
+    const int width = std::max(kIcon, std::min(metrics.horizontalAdvance(name), 400)) + 8;
+    QImage picture(width, kIcon + metrics.height() + 6, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    icon.paint(&painter, QRect((width - kIcon) / 2, 2, kIcon, kIcon));
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(0, kIcon + 4, width, metrics.height()), Qt::AlignHCenter,
+        metrics.elidedText(name, Qt::ElideMiddle, width - 4));
+    return picture;
+}
+
+} // namespace
+
+void TDodiViveDE::InsertPicture(const QImage& image, const QString& href)
+{
+    const QUrl name = NewPictureName(*document());
+    document()->addResource(QTextDocument::ImageResource, name, image);
+    QTextImageFormat format;
+    format.setName(name.toString());
+    if (!href.isEmpty()) {
+        format.setAnchor(true);
+        format.setAnchorHref(href);
+        format.setToolTip(href);
+    }
+    textCursor().insertImage(format);
+}
+
+int TDodiViveDE::InsertFile(const QString& fileName, bool /*link*/, bool asIcon)
+{
+    if (fileName.isEmpty())
+        return LineCount();
+    const QFileInfo file(fileName);
+    if (!file.isFile())
+        throw EFileError(QStringLiteral("Cannot insert \"%1\": it is not a file.").arg(fileName).toStdString());
+    if (asIcon) {
+        InsertPicture(FileObjectPicture(file, font()), QUrl::fromLocalFile(file.absoluteFilePath()).toString());
+    } else {
+        std::string bytes;
+        if (!ReadWholeFile(fileName.toStdString(), bytes, kMaxPictureFile))
+            throw EFileError(QStringLiteral("Cannot read \"%1\": %2")
+                                 .arg(fileName, QString::fromLocal8Bit(std::strerror(errno)))
+                                 .toStdString());
+        QImage picture;
+        if (!picture.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<qsizetype>(bytes.size())))
+            throw EFileError(QStringLiteral("\"%1\" holds no picture.").arg(fileName).toStdString());
+        InsertPicture(picture);
+    }
+    MarkFilesInserted();
+    return LineCount();
+}
+
+int TDodiViveDE::InsertFromImageList(const QList<QIcon>& images, int index, QSize imageSize)
+{
+    if (index < 0 || index >= images.size() || imageSize.isEmpty())
+        return LineCount();
+    QImage picture(imageSize + QSize(1, 1), QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    images[index].paint(&painter, QRect(QPoint(0, 0), imageSize));
+    painter.end();
+    InsertPicture(picture);
+    MarkFilesInserted();
+    return LineCount();
+}
+
 void TDodiViveDE::AddLineNumbers()
 {
     QTextCursor cursor = textCursor();
@@ -668,22 +755,37 @@ void TDodiViveDE::NumberAll(TRtfNumbering numbering)
     setTextCursor(cursor);
 }
 
+int TDodiViveDE::PrintTo(QPagedPaintDevice& device, bool selectionOnly) const
+{
+    const QTextCursor cursor = textCursor();
+    const std::unique_ptr<QTextDocument> range(selectionOnly
+            ? PrintRange(*document(), cursor.selectionStart(), cursor.selectionEnd())
+            : PrintRange(*document()));
+    if (auto* printer = dynamic_cast<QPrinter*>(&device))
+        printer->setDocName(PrintTitle(range->toPlainText()));
+    return PrintDocument(*range, device);
+}
+
 void TDodiViveDE::PrintWithDialog()
 {
     QPrinter printer;
     if (!Dialogs().PrintDialog(printer, this))
         return;
-    printer.setDocName(Text());
-    document()->print(&printer);
+    PrintTo(printer, false);
+}
+
+void TDodiViveDE::PrintAll()
+{
+    QPrinter printer;
+    PrintTo(printer, false);
 }
 
 void TDodiViveDE::PrintSelection()
 {
+    if (!textCursor().hasSelection())
+        return;
     QPrinter printer;
-    printer.setPageMargins(QMarginsF(1, 1.5, 1, 1.5), QPageLayout::Inch);
-    QTextDocument selection;
-    QTextCursor(&selection).insertFragment(textCursor().selection());
-    selection.print(&printer);
+    PrintTo(printer, true);
 }
 
 QMenu* TDodiViveDE::GetPopupMenu()

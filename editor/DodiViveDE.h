@@ -4,15 +4,19 @@
 // the highlighters, clickable web addresses that open in a browser, a
 // built-in context menu, formatting commands, colour themes, find and
 // replace, a read-only viewer mode without a caret, and dropped files.
-#include "browserhost/Sextant.h"
 #include "platform/richedit/RichEdit.h"
 #include "platform/richedit/RtfReader.h"
 
+#include <QIcon>
+#include <QImage>
 #include <QMenu>
+#include <QPagedPaintDevice>
 #include <QPointer>
 #include <QStatusBar>
 
 #include <functional>
+
+class TSextant;
 
 enum TThemes { tDefault, tXP, tBlack, tAluminum, tLight };
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
@@ -44,7 +48,7 @@ public:
     void SetAcceptDragFiles(bool on) { acceptDragFiles_ = on; }
     bool AutoNavigate() const { return autoNavigate_; }
     void SetAutoNavigate(bool on) { autoNavigate_ = on; }
-    TSextant* Sextant() const { return sextant_; }
+    TSextant* Sextant() const;
     void SetSextant(TSextant* sextant);
     const QString& FileName() const { return fileName_; }
     void SetFileName(const QString& name) { fileName_ = name; }
@@ -168,6 +172,21 @@ public:
     // Links: acts on a clicked address when AutoNavigate is on.
     void DoURLClick(const QString& url);
 
+    // Objects, inserted at the caret; each returns the line count and sets
+    // the mark that stops find and replace once the object is in.
+    // InsertFile with asIcon: a file object, the icon of the file's type over
+    // its name, standing in a link to the file (both values of `link` link);
+    // without: the picture the file holds. An empty name (a cancelled choice)
+    // inserts nothing; a name that is not a regular file, or a picture that
+    // cannot be read or is too large, throws EFileError.
+    int InsertFile(const QString& fileName, bool link, bool asIcon);
+    // The image at `index` drawn one pixel wider and higher than imageSize;
+    // an index outside the list inserts nothing.
+    int InsertFromImageList(const QList<QIcon>& images, int index, QSize imageSize);
+    // A picture the document holds as a resource of its own; with href, the
+    // picture is a link to it.
+    void InsertPicture(const QImage& image, const QString& href = QString());
+
     // Paragraph numbering, from 1 with "." after the number: arabic numbers
     // on the selected paragraphs (the caret's one when nothing is selected);
     // bullets and upper-case roman numbers on every paragraph, the caret
@@ -176,9 +195,15 @@ public:
     void AddBullets();
     void AddRomanNumbers();
 
-    // Printing the whole text or the selection.
+    // Printing on pages with 1" sides and 1.5" top and bottom, the blanks at
+    // the end of the text dropped: the whole text after the print dialog, or
+    // at once on the current printer; the selection (nothing when it holds
+    // only blanks). The job is titled with the text's first line.
     void PrintWithDialog();
+    void PrintAll();
     void PrintSelection();
+    // Prints the whole text or the selection onto device; the pages printed.
+    int PrintTo(QPagedPaintDevice& device, bool selectionOnly) const;
 
     // The menu a right click shows: the assigned PopupMenu, or the built-in
     // one, built anew so that its enabled states follow the selection.

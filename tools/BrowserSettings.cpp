@@ -102,19 +102,6 @@ void WorkOnline() { SetGlobalOffline(false); }
 
 bool DeleteHistory() { return TUrlHistory().Clear(); }
 
-bool RecordVisit(const QString& url, const QString& title)
-{
-    static const QStringList recorded
-        = {QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("ftp"), QStringLiteral("file")};
-    const QString scheme = QUrl(url).scheme();
-    if (!recorded.contains(scheme, Qt::CaseInsensitive))
-        return false;
-    // While offline a network address completes only as the refusal page.
-    if (ProcessOffline() && scheme.compare(QLatin1String("file"), Qt::CaseInsensitive) != 0)
-        return false;
-    return TUrlHistory().AddVisit(url, title);
-}
-
 SystemDefaults DesktopSystemDefaults(const QString& engineVersion)
 {
     SystemDefaults defaults;

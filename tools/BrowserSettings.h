@@ -53,11 +53,6 @@ void WorkOnline();
 // Empties the history store and the engine's visited links; False when the
 // store could not be cleared.
 bool DeleteHistory();
-// Records a page the browser completed in the history store: addresses of
-// the web, FTP and local files only (not about:, data: or script
-// addresses), and network addresses only while online (offline they
-// complete as the refusal page). False when nothing was recorded.
-bool RecordVisit(const QString& url, const QString& title);
 
 // What a fresh profile's registry takes from the desktop and the engine: the
 // browser version is the engine's version text (its leading number the

@@ -1,7 +1,7 @@
 #include "tools/DocumentCommands.h"
 
 #include "browserhost/LateBound.h"
-#include "editor/HighlightHTML.h"
+#include "highlight/HighlightHTML.h"
 #include "platform/files/SafeFile.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/Dialogs.h"

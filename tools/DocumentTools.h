@@ -9,10 +9,10 @@
 // the tools are harmless while the control shows nothing, a folder view, a
 // PDF or a picture. Lists are the caller's: an operation clears or appends
 // to them.
+#include "browserhost/PagePrinting.h" // IsHtmlDocument
 #include "browserhost/Sextant.h"
 #include "platform/webcontrol/HtmlDocument.h"
 #include "tools/JpegFile.h"
-#include "tools/PagePrinting.h" // IsHtmlDocument
 
 #include <QStringList>
 

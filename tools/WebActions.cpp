@@ -1,6 +1,7 @@
 #include "tools/WebActions.h"
 
 #include "browserhost/Sextant.h"
+#include "browserhost/SystemTools.h"
 #include "platform/shell/ShellNames.h"
 #include "platform/shell/ShortcutFiles.h"
 #include "platform/shell/SpecialFolders.h"
@@ -8,7 +9,6 @@
 #include "platform/urlmon/DownloadToFile.h"
 #include "tools/BrowserSettings.h"
 #include "tools/DocumentTools.h"
-#include "tools/SystemTools.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -26,7 +26,9 @@ sqlite3* SqliteStore::Handle()
         return nullptr;
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
+    // FULL: a commit is on disk before it is acknowledged. NORMAL would let a
+    // power loss take the last acknowledged visits and cache entries.
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;", nullptr, nullptr, nullptr);
     char* message = nullptr;
     if (sqlite3_exec(db, schema_, nullptr, nullptr, &message) != SQLITE_OK) {
         Fail(QStringLiteral("%1 holds something else: %2").arg(file_, QString::fromUtf8(message)));

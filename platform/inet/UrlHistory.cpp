@@ -1,7 +1,11 @@
 #include "platform/inet/UrlHistory.h"
 
+#include "platform/inet/ProcessProxy.h"
 #include "platform/inet/SqliteStore.h"
 #include "platform/registry/Profile.h"
+
+#include <QStringList>
+#include <QUrl>
 
 namespace {
 
@@ -58,6 +62,23 @@ TUrlHistory::TUrlHistory(QString databaseFile) : store_(std::make_unique<SqliteS
 {}
 
 TUrlHistory::~TUrlHistory() = default;
+
+bool IsRecordedVisit(const TCompletedPage& page)
+{
+    if (page.Failed)
+        return false;
+    static const QStringList recorded
+        = {QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("ftp"), QStringLiteral("file")};
+    const QString scheme = QUrl(page.Url).scheme();
+    if (!recorded.contains(scheme, Qt::CaseInsensitive))
+        return false;
+    return !ProcessOffline() || scheme.compare(QLatin1String("file"), Qt::CaseInsensitive) == 0;
+}
+
+bool RecordVisit(const TCompletedPage& page)
+{
+    return IsRecordedVisit(page) && TUrlHistory().AddVisit(page.Url, page.Title);
+}
 
 QString TUrlHistory::DefaultFile() { return ProfileFolder() + QStringLiteral("/History/history.sqlite"); }
 

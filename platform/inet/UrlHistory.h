@@ -2,8 +2,9 @@
 // The URL history store: one row per address the user visited, with its page
 // title, last visit time and number of visits, kept in a SQLite database in
 // the profile folder. Several processes may use it at once; every change is
-// its own transaction. Completion looks addresses up by what the user typed
-// (MatchPrefix); history views list visits by time (Visits).
+// its own transaction, on disk before the call returns (a visit that was
+// acknowledged survives a power loss). Completion looks addresses up by what
+// the user typed (MatchPrefix); history views list visits by time (Visits).
 #include <QDateTime>
 #include <QString>
 
@@ -17,6 +18,24 @@ class SqliteStore;
 // Called after TUrlHistory::Clear empties a store; the page engine installs
 // one to forget its visited links too. One handler; an empty one removes it.
 void SetUrlHistoryClearedHandler(std::function<void()> handler);
+
+// What the browser knows of a top-level page when it completes.
+struct TCompletedPage {
+    QString Url;
+    QString Title;
+    // The navigation ended in an error (unreachable host, refused
+    // certificate, ...): what shows is the engine's error page, not Url.
+    bool Failed = false;
+};
+
+// The one rule of what enters the history: a page that loaded, from the web,
+// FTP or a local file (not about:, data: or script addresses), and network
+// addresses only while online (offline they complete as the refusal page).
+// Which browsers record at all is theirs to say (TSextant::RecordHistory).
+bool IsRecordedVisit(const TCompletedPage& page);
+// Records the page in the default store when IsRecordedVisit allows it.
+// False when nothing was recorded.
+bool RecordVisit(const TCompletedPage& page);
 
 struct TUrlHistoryEntry {
     QString Url;

@@ -63,7 +63,7 @@ public:
 
     void ParagraphNumbering(TRtfNumbering numbering) override { numbering_ = numbering; }
 
-    void Picture(std::string_view png, int width, int height) override
+    void Picture(std::string_view png, int width, int height, std::string_view link) override
     {
         QImage image;
         if (!image.loadFromData(reinterpret_cast<const uchar*>(png.data()), static_cast<qsizetype>(png.size()), "PNG"))
@@ -76,6 +76,10 @@ public:
         if (width > 0 && height > 0 && (width != image.width() || height != image.height())) {
             format.setWidth(width);
             format.setHeight(height);
+        }
+        if (!link.empty()) {
+            format.setAnchor(true);
+            format.setAnchorHref(QString::fromUtf8(link.data(), static_cast<qsizetype>(link.size())));
         }
         cursor_.insertImage(format);
     }
@@ -233,17 +237,25 @@ private:
         buffer.open(QIODevice::WriteOnly);
         if (!image.save(&buffer, "PNG"))
             return;
+        // A file object: its picture stands in a link to the file.
+        const bool link = format.isAnchor() && !format.anchorHref().isEmpty();
+        if (link)
+            body_
+                += "{\\field{\\*\\fldinst{HYPERLINK \"" + Escaped(FieldQuoted(format.anchorHref())) + "\"}}{\\fldrslt{";
         const int width = format.width() > 0 ? qRound(format.width()) : image.width();
         const int height = format.height() > 0 ? qRound(format.height()) : image.height();
         // \\picwgoal is in twips: 15 to a pixel at 96 dots per inch.
-        body_ += "{\\pict\\pngblip\\picw" + QByteArray::number(width) + "\\pich" + QByteArray::number(height)
-            + "\\picwgoal" + QByteArray::number(width * 15) + "\\pichgoal" + QByteArray::number(height * 15) + "\r\n";
+        body_ += "{\\pict\\pngblip\\picw" + QByteArray::number(image.width()) + "\\pich"
+            + QByteArray::number(image.height()) + "\\picwgoal" + QByteArray::number(width * 15) + "\\pichgoal"
+            + QByteArray::number(height * 15) + "\r\n";
         const QByteArray hex = png.toHex();
         for (qsizetype at = 0; at < hex.size(); at += 128) {
             body_ += hex.mid(at, 128);
             body_ += "\r\n";
         }
         body_ += '}';
+        if (link)
+            body_ += "}}}";
     }
 
     void WriteFragment(const QString& text, const QTextCharFormat& format)
@@ -335,13 +347,12 @@ private:
 
 } // namespace
 
-QUrl NewPictureName(const QTextDocument& document)
+QUrl NewPictureName(QTextDocument& document)
 {
-    for (int n = 1;; ++n) {
-        const QUrl name(QStringLiteral("zarn-picture:%1").arg(n));
-        if (!document.resource(QTextDocument::ImageResource, name).isValid())
-            return name;
-    }
+    // Counted on the document: asking it for a resource would load one.
+    const int n = document.property("zarnPictures").toInt() + 1;
+    document.setProperty("zarnPictures", n);
+    return QUrl(QStringLiteral("zarn-picture:%1").arg(n));
 }
 
 TRtfNumbering RtfNumbering(QTextListFormat::Style style)

@@ -26,5 +26,5 @@ TRtfAlignment RtfAlignment(Qt::Alignment alignment);
 TRtfNumbering RtfNumbering(QTextListFormat::Style style);
 QTextListFormat NumberingFormat(TRtfNumbering numbering);
 // A name for a new picture of the document, one no resource has yet.
-QUrl NewPictureName(const QTextDocument& document);
+QUrl NewPictureName(QTextDocument& document);
 Qt::Alignment QtAlignment(TRtfAlignment alignment);

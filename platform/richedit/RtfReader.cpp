@@ -1,5 +1,7 @@
 #include "platform/richedit/RtfReader.h"
 
+#include "platform/com/Utf8.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <iconv.h>
@@ -51,30 +53,6 @@ int CodePageOfCharset(int charset)
         return 850;
     default:
         return 0; // ANSI, default and symbol sets read as the document's page
-    }
-}
-
-void AppendUtf8(std::u16string_view text, std::string& out)
-{
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        std::uint32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
     }
 }
 
@@ -224,8 +202,8 @@ const std::unordered_map<std::string_view, WordInfo>& Words()
             {"pnlcltr", {Word::PnKind, char16_t(TRtfNumbering::LowerAlpha)}},
             {"pict", {Word::Pict}},
             {"pngblip", {Word::PngBlip}},
-            {"picw", {Word::PicW}},
-            {"pich", {Word::PicH}},
+            {"picwgoal", {Word::PicW}},
+            {"pichgoal", {Word::PicH}},
             {"shppict", {Word::Shppict}},
             {"emdash", {Word::Special, 0x2014}},
             {"endash", {Word::Special, 0x2013}},
@@ -616,11 +594,11 @@ private:
             break;
         case Word::PicW:
             if (state_.destination == Destination::Picture)
-                pictureWidth_ = std::max(value, 0);
+                pictureWidth_ = std::max(value, 0) / 15; // twips to pixels at 96 dots per inch
             break;
         case Word::PicH:
             if (state_.destination == Destination::Picture)
-                pictureHeight_ = std::max(value, 0);
+                pictureHeight_ = std::max(value, 0) / 15;
             break;
         case Word::Shppict:
             break;
@@ -685,7 +663,8 @@ private:
     void EndPicture()
     {
         if (picturePng_ && !pictureOverflow_ && !picture_.empty())
-            sink_.Picture(picture_, pictureWidth_, pictureHeight_);
+            sink_.Picture(picture_, pictureWidth_, pictureHeight_,
+                state_.format.Link >= 0 ? std::string_view(tables_.Links[state_.format.Link]) : std::string_view());
         picture_.clear();
         picture_.shrink_to_fit();
     }

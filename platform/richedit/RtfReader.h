@@ -74,10 +74,11 @@ public:
     // numbered. Not overridden: the numbering is dropped.
     virtual void ParagraphNumbering(TRtfNumbering /*numbering*/) {}
     // A picture (\pict with \pngblip) at this point of the text: its PNG
-    // bytes and its size in pixels (0 when not given). Pictures of other
-    // kinds, and PNG data larger than the reader's limit, are skipped. Not
-    // overridden: the picture is dropped.
-    virtual void Picture(std::string_view /*png*/, int /*width*/, int /*height*/) {}
+    // bytes, its shown size in pixels (from \picwgoal and \pichgoal; 0 when
+    // not given) and the UTF-8 target of the HYPERLINK field it stands in
+    // (empty when none). Pictures of other kinds, and PNG data larger than
+    // the reader's limit, are skipped. Not overridden: the picture is dropped.
+    virtual void Picture(std::string_view /*png*/, int /*width*/, int /*height*/, std::string_view /*link*/) {}
 };
 
 // True when the bytes begin with "{\rtf", the mark the control reads rich text by.

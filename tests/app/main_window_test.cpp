@@ -6,6 +6,7 @@
 // opened from the shell's context menu.
 #include "app/unitZarnWeb.h"
 #include "browserhost/Sextant.h"
+#include "platform/inet/UrlHistory.h"
 #include "platform/registry/Profile.h"
 #include "platform/registry/Registry.h"
 #include "platform/shell/ContextMenu.h"
@@ -106,6 +107,7 @@ TEST_F(MainWindow, GoNavigatesToTheTrimmedAddressAndBackAndForwardFollowTheHisto
     go(*window, "  " + pageUrl("/one.html") + " ", pageUrl("/one.html"));
     go(*window, pageUrl("/two.html"), pageUrl("/two.html"));
     go(*window, "   ", pageUrl("/two.html"));
+    EXPECT_TRUE(TUrlHistory().Find(pageUrl("/one.html"))) << "the window's browser records its pages";
 
     ASSERT_TRUE(waitUntil([&] { return window->ToolbtnBack->isEnabled(); }));
     EXPECT_FALSE(window->ToolBtnForward->isEnabled());
@@ -200,6 +202,9 @@ TEST_F(MainWindow, UpInTheLocalFoldersTabGoesToTheParentFolderUntilTheRoot)
         window->sbUp->click();
         shows(parent);
     }
+
+    EXPECT_FALSE(TUrlHistory().Find(QUrl::fromLocalFile(dir.filePath(QStringLiteral("a/b"))).toString()))
+        << "the Local Folders pane shows files, not visits";
 
     folders->Go(QStringLiteral("/"));
     shows(QStringLiteral("/"));

@@ -10,12 +10,12 @@
 #include "browserhost/DialogInterception.h"
 #include "browserhost/FocusFixes.h"
 #include "browserhost/Sextant.h"
+#include "browserhost/SystemTools.h"
 #include "platform/inet/WinInet.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/webcontrol/WindowClass.h"
 #include "platform/webengine/QtWebBrowser.h"
-#include "tools/SystemTools.h"
 
 #include <QApplication>
 #include <QDialog>

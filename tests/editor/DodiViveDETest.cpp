@@ -4,21 +4,32 @@
 #include "editor/DodiViveDE.h"
 #include "FakeWebBrowser.h"
 #include "ScriptedDialogs.h"
+#include "browserhost/Sextant.h"
 #include "platform/input/KeyboardInput.h"
 
+#include <QBuffer>
 #include <QDialog>
 #include <QDropEvent>
 #include <QFile>
+#include <QIcon>
+#include <QImage>
 #include <QMenu>
 #include <QMimeData>
+#include <QPdfWriter>
+#include <QPixmap>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextList>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 // Shows texts as text in failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
@@ -690,6 +701,155 @@ TEST_F(DodiViveDETest, NumberingCommandsNumberTheirParagraphsFromOne)
         editor.LoadFromBytes(rtf);
         EXPECT_EQ(Numbered(*editor.document()), c.paragraphs) << c.name;
     }
+}
+
+// Whether find refuses for inserted files; the dialog it opens is closed.
+bool FindRefuses(Editor& editor, ScriptedDialogs& dialogs)
+{
+    dialogs.Clear();
+    editor.OpenFindDialog();
+    for (QDialog* dialog : editor.findChildren<QDialog*>())
+        dialog->close();
+    const bool refused
+        = dialogs.Texts().contains(QStringLiteral("You can not use this feature after inserting files."));
+    dialogs.Clear();
+    return refused;
+}
+
+// The pictures of the document, in order, as the images they show.
+std::vector<QImage> Pictures(const QTextDocument& document)
+{
+    std::vector<QImage> out;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().isImageFormat())
+                out.push_back(
+                    document
+                        .resource(QTextDocument::ImageResource, QUrl(it.fragment().charFormat().toImageFormat().name()))
+                        .value<QImage>());
+    return out;
+}
+
+TEST_F(DodiViveDETest, FailedOrCancelledInsertionsInsertNothingAndKeepFind)
+{
+    SetText(QStringLiteral("text"));
+    ASSERT_EQ(::mkfifo(Path(QStringLiteral("fifo")).toLocal8Bit().constData(), 0600), 0);
+    WriteFile(QStringLiteral("notapicture.png"), "plain words");
+    // Cancelled choice: nothing, not even an error.
+    EXPECT_EQ(editor.InsertFile(QString(), true, true), 1);
+    // A folder, a FIFO (read, it would block for ever), a device, a missing
+    // file, a file that is no picture: an error each.
+    for (const QString& name : {dir.path(), Path(QStringLiteral("fifo")), QStringLiteral("/dev/zero"),
+             Path(QStringLiteral("missing")), Path(QStringLiteral("notapicture.png"))})
+        EXPECT_THROW(editor.InsertFile(name, false, false), EFileError) << name.toStdString();
+    EXPECT_THROW(editor.InsertFile(Path(QStringLiteral("fifo")), true, true), EFileError);
+    // Indexes outside the list are ignored.
+    const QList<QIcon> images{QIcon(QPixmap(4, 4))};
+    for (int index : {-1, 1, 1000})
+        EXPECT_EQ(editor.InsertFromImageList(images, index, QSize(4, 4)), 1) << index;
+    EXPECT_EQ(editor.DocumentText(), QStringLiteral("text"));
+    EXPECT_TRUE(Pictures(*editor.document()).empty());
+    EXPECT_FALSE(FindRefuses(editor, dialogs));
+}
+
+TEST_F(DodiViveDETest, InsertedPicturesAndFilesAreContentThatSavesAndReopens)
+{
+    QImage picture(5, 3, QImage::Format_ARGB32);
+    picture.fill(qRgba(10, 200, 30, 255));
+    ASSERT_TRUE(picture.save(Path(QStringLiteral("p.png"))));
+    WriteFile(QStringLiteral("notes.txt"), "some notes");
+    QPixmap red(8, 8);
+    red.fill(Qt::red);
+    editor.SetPlainText(false);
+    editor.LoadFromBytes(QByteArray("ab"));
+    editor.SetSel(1, 1);
+    EXPECT_EQ(editor.InsertFile(Path(QStringLiteral("p.png")), false, false), 1);
+    EXPECT_TRUE(FindRefuses(editor, dialogs));
+    EXPECT_EQ(editor.InsertFromImageList({QIcon(), QIcon(red)}, 1, QSize(8, 8)), 1);
+    EXPECT_EQ(editor.InsertFile(Path(QStringLiteral("notes.txt")), true, true), 1);
+    // One object character each, where the caret was.
+    EXPECT_EQ(editor.DocumentText(), QStringLiteral("a") + QString(3, QChar::ObjectReplacementCharacter) + u'b');
+    auto pictures = Pictures(*editor.document());
+    ASSERT_EQ(pictures.size(), 3u);
+    EXPECT_EQ(pictures[0].convertToFormat(QImage::Format_ARGB32), picture);
+    // One pixel wider and higher than the list's image size.
+    EXPECT_EQ(pictures[1].size(), QSize(9, 9));
+    EXPECT_EQ(pictures[1].pixelColor(3, 3), QColor(Qt::red));
+    const QString fileLink = QUrl::fromLocalFile(Path(QStringLiteral("notes.txt"))).toString();
+    editor.SetSel(3, 4);
+    EXPECT_EQ(editor.textCursor().charFormat().anchorHref(), fileLink);
+
+    // Saved and opened again: the same pictures, the file object still a link.
+    const QByteArray rtf = editor.SaveToBytes();
+    EXPECT_TRUE(rtf.contains("HYPERLINK \"" + fileLink.toUtf8() + "\""));
+    WriteFile(QStringLiteral("saved.rtf"), rtf);
+    editor.LoadDocument(Path(QStringLiteral("saved.rtf")));
+    const auto reopened = Pictures(*editor.document());
+    ASSERT_EQ(reopened.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(
+            reopened[i].convertToFormat(QImage::Format_ARGB32), pictures[i].convertToFormat(QImage::Format_ARGB32))
+            << i;
+    editor.SetSel(3, 4);
+    EXPECT_EQ(editor.textCursor().charFormat().anchorHref(), fileLink);
+    // Loading a document cleared the mark.
+    EXPECT_FALSE(FindRefuses(editor, dialogs));
+}
+
+// What pdftotext (or pdfinfo) says about the PDF the editor prints.
+QString PdfTool(const QString& tool, const QByteArray& pdf, const QString& folder)
+{
+    QFile file(folder + QStringLiteral("/out.pdf"));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(pdf);
+    file.close();
+    QProcess process;
+    QStringList arguments{file.fileName()};
+    if (tool == u"pdftotext")
+        arguments << QStringLiteral("-");
+    process.start(tool, arguments);
+    EXPECT_TRUE(process.waitForFinished(30000));
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+TEST_F(DodiViveDETest, PrintsTheTextOrTheSelectionOnPagesWithItsMargins)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    QStringList lines;
+    for (int i = 1; i <= 200; ++i)
+        lines << QStringLiteral("row %1").arg(i);
+    SetText(lines.join(u'\n') + QStringLiteral("\n\n   \n\n"));
+    const auto print = [this](bool selection, int& pages) {
+        QByteArray pdf;
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setPageSize(QPageSize(QPageSize::Letter));
+        pages = editor.PrintTo(writer, selection);
+        buffer.close();
+        return pdf;
+    };
+    int pages = 0;
+    const QByteArray all = print(false, pages);
+    const QString text = PdfTool(QStringLiteral("pdftotext"), all, dir.path());
+    // Every row once, in order, and no page of trailing blanks.
+    EXPECT_EQ(text.count(QRegularExpression(QStringLiteral("row \\d+"))), 200);
+    EXPECT_TRUE(text.indexOf(u"row 199") < text.indexOf(u"row 200"));
+    EXPECT_GT(pages, 1);
+    EXPECT_TRUE(PdfTool(QStringLiteral("pdfinfo"), all, dir.path())
+                    .contains(QRegularExpression(QStringLiteral("Pages: +%1\n").arg(pages))));
+
+    editor.SetSel(4, 15); // "1\nrow 2\nrow"
+    const QString part = PdfTool(QStringLiteral("pdftotext"), print(true, pages), dir.path());
+    EXPECT_EQ(pages, 1);
+    EXPECT_EQ(part.simplified(), QStringLiteral("1 row 2 row"));
+
+    // A selection of blanks prints nothing.
+    const int end = static_cast<int>(editor.DocumentText().size());
+    editor.SetSel(end - 5, end);
+    print(true, pages);
+    EXPECT_EQ(pages, 0);
 }
 
 } // namespace

@@ -10,6 +10,15 @@ TEST(ComTypes, WideStringsRoundTripThroughUtf8)
              "\xF0\x9F\x98\x80 emoji", "\xE2\x82\xAC"})
         EXPECT_EQ(fromWide(toWide(text)), text);
     EXPECT_EQ(toWide("\xF0\x9F\x98\x80").size(), 2u); // surrogate pair
+    // A surrogate without its partner is no text: U+FFFD, never invalid UTF-8.
+    EXPECT_EQ(fromWide(u"a\xD83D"
+                       u"b"),
+        "a\xEF\xBF\xBD"
+        "b");
+    EXPECT_EQ(fromWide(u"\xDE00"
+                       u"a\xD83D"),
+        "\xEF\xBF\xBD"
+        "a\xEF\xBF\xBD");
 }
 
 TEST(ComTypes, GuidParsesAndPrintsInRegistryForm)

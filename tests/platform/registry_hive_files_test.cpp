@@ -15,6 +15,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <iostream>
 #include <map>
 #include <mutex>
@@ -296,6 +297,40 @@ TEST_F(HiveFiles, ReadsAnswerAtOnceWhileAnotherProcessWrites)
     }
 }
 
+// A program holding the file locked against readers is not waited for: the
+// defaults answer and say so, writes are refused, and once the lock is gone
+// the file is read again.
+TEST_F(HiveFiles, FileLockedAgainstReadersAnswersFromMemoryUntilFree)
+{
+    std::unique_ptr<QProcess> writer(startWriter(home.path(), "v", 1));
+    ASSERT_TRUE(writer->waitForFinished(60000));
+    ASSERT_EQ(writer->exitCode(), 0);
+    WriteHolder holder(home.path(), HiveFilePath(HKEY_CURRENT_USER),
+        "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; DELETE FROM reg_values;");
+    ASSERT_TRUE(holder.held());
+
+    TRegistry reg;
+    EXPECT_FALSE(reg.KeyExists("\\Shared\\Key"));
+    ASSERT_TRUE(reg.OpenKeyReadOnly("\\Software\\Microsoft\\Internet Explorer\\Main"));
+    EXPECT_EQ(reg.ReadString("Start Page"), StartPageUrl());
+    const std::vector<UntouchedHive> untouched = UntouchedHives();
+    ASSERT_EQ(untouched.size(), 1u);
+    EXPECT_TRUE(untouched[0].reason.contains("locked")) << untouched[0].reason.toStdString();
+    EXPECT_FALSE(HiveWritable(HKEY_CURRENT_USER));
+    EnsureProfileDefaults();
+    TRegistry writing;
+    ASSERT_TRUE(writing.OpenKey("\\Software\\Microsoft\\Internet Explorer\\Main", true));
+    EXPECT_THROW(writing.WriteString("Start Page", "http://changed.example/"), ERegistryException);
+
+    EXPECT_TRUE(holder.release());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!TRegistry().KeyExists("\\Shared\\Key") && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(reg.OpenKeyReadOnly("\\Shared\\Key"));
+    EXPECT_EQ(reg.ReadInteger("v0"), 0);
+    EXPECT_TRUE(UntouchedHives().empty());
+}
+
 TEST_F(HiveFiles, NewHiveHeldByAnotherProcessReadsEmptyAndIsWrittenAfterIt)
 {
     // The other process made the file and is writing its first transaction.
@@ -414,6 +449,43 @@ TEST_F(HiveFiles, StoredHivesAreUsedAndOtherLayoutsLeftUntouched)
         reg.WriteString("v", "kept");
         EXPECT_EQ(reg.ReadString("v"), "kept");
     }
+}
+
+// Another program's database with the journal of a write it never finished
+// beside it: looking at it must not play the journal back into the file.
+TEST_F(HiveFiles, ForeignFileWithAJournalIsNotPlayedBack)
+{
+    const QString source = home.path() + "/source.db";
+    makeDatabase(source, "CREATE TABLE settings(name, value); INSERT INTO settings VALUES('a', 1);");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(source).constData(), &db), SQLITE_OK);
+    // A small cache makes the open transaction write into the file and its
+    // journal; copies taken now are what a crash in the middle leaves.
+    ASSERT_EQ(sqlite3_exec(db,
+                  "PRAGMA cache_size=1; BEGIN;"
+                  " WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000)"
+                  " INSERT INTO settings SELECT 'row' || i, randomblob(200) FROM n;",
+                  nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    const QString file = HiveFilePath(HKEY_CURRENT_USER);
+    ASSERT_TRUE(QFile::exists(source + "-journal"));
+    ASSERT_TRUE(QFile::copy(source, file));
+    ASSERT_TRUE(QFile::copy(source + "-journal", file + "-journal"));
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    const QByteArray before = contents(file);
+    const QByteArray journal = contents(file + "-journal");
+
+    TRegistry reg;
+    const std::vector<UntouchedHive> untouched = UntouchedHives();
+    ASSERT_EQ(untouched.size(), 1u);
+    EXPECT_TRUE(untouched[0].reason.contains("journal")) << untouched[0].reason.toStdString();
+    EnsureProfileDefaults();
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Microsoft\\Internet Explorer\\Main", true));
+    EXPECT_EQ(reg.ReadString("Start Page"), StartPageUrl());
+    EXPECT_THROW(reg.WriteString("Start Page", "http://changed.example/"), ERegistryException);
+    EXPECT_EQ(contents(file), before) << "the journal was played back";
+    EXPECT_EQ(contents(file + "-journal"), journal);
 }
 
 TEST_F(HiveFiles, AcknowledgedWriteIsSyncedToDisk)

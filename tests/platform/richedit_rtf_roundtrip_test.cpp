@@ -1,8 +1,8 @@
 // RTF through the document: the highlighters' RTF loads as the same text in
 // the colours of its tokens; what the writer writes reads back as the same
 // document; a word processor's RTF keeps its formatting.
-#include "editor/HighlightHTML.h"
-#include "editor/HighlightXML.h"
+#include "highlight/HighlightHTML.h"
+#include "highlight/HighlightXML.h"
 #include "platform/richedit/RtfDocument.h"
 
 #include <QFile>
@@ -129,7 +129,7 @@ TEST(RtfRoundTrip, HighlighterOutputLoadsAsTheSameTextAndColours)
 
 TEST(RtfRoundTrip, HighlighterSampleKeepsItsText)
 {
-    const QByteArray source = ReadFile(QStringLiteral("../../editor/data/sample.html"));
+    const QByteArray source = ReadFile(QStringLiteral("../../highlight/data/sample.html"));
     THighlightHTML highlighter;
     const std::string text = source.toStdString();
     highlighter.SetText(text);

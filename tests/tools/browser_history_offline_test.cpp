@@ -1,5 +1,6 @@
 // The browser on the real page engine against a loopback server: completed
-// pages are recorded in the history store and clearing empties it; working
+// pages are recorded in the history store (not failed ones, nor those of a
+// browser told not to record) and clearing empties it; working
 // offline refuses the engine's and our own network requests and working
 // online allows them again.
 #include "EngineTest.h"
@@ -92,6 +93,21 @@ TEST_F(BrowserHistoryOffline, CompletedPagesAreRecordedAndClearingEmptiesTheStor
 
     EXPECT_TRUE(DeleteHistory());
     EXPECT_EQ(history.Count(), 0);
+}
+
+TEST_F(BrowserHistoryOffline, OnlyPagesThatLoadedInARecordingBrowserAreRecorded)
+{
+    EXPECT_TRUE(sextant->RecordHistory()) << "a browser records by default";
+    navigate(QStringLiteral("http://127.0.0.1:1/unreachable"));
+    EXPECT_EQ(TUrlHistory().Count(), 0) << "a page that failed to load is no visit";
+
+    sextant->SetRecordHistory(false);
+    navigate(url("/page"));
+    sextant->SetRecordHistory(true);
+    EXPECT_EQ(TUrlHistory().Count(), 0) << "a browser told not to record records nothing";
+
+    navigate(url("/page"));
+    EXPECT_EQ(TUrlHistory().Count(), 1);
 }
 
 TEST_F(BrowserHistoryOffline, OfflineRefusesNetworkRequestsUntilOnlineAgain)

@@ -1,12 +1,12 @@
 // Settings in the registry, folder paths, the default browser, starting the
 // registered client programs without a shell, and the machine's name and
 // address.
+#include "browserhost/SystemTools.h"
 #include "platform/registry/Profile.h"
 #include "platform/registry/Registry.h"
 #include "platform/shell/ProgramLauncher.h"
 #include "platform/shell/SpecialFolders.h"
 #include "tools/BrowserSettings.h"
-#include "tools/SystemTools.h"
 
 #include "TempHome.h"
 

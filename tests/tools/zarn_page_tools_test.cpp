@@ -1,6 +1,8 @@
 // zarn-capture and zarn-page against a loopback page: what they print and
-// write, and their exit statuses.
+// write, their exit statuses, what reaches a terminal, and that they leave
+// the user's history alone.
 #include "FixtureServer.h"
+#include "platform/inet/UrlHistory.h"
 
 #include <QDir>
 #include <QImage>
@@ -9,6 +11,11 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -28,6 +35,13 @@ protected:
                             "background:#f00\"></div><p style=\"margin-top:100px\">Tool words</p>"
                             "<a href=\"/a\">a</a><a href=\"/b\">b</a><img src=\"/p.png\"></body></html>",
                 "text/html");
+        });
+        // Text that would retitle the terminal, colour it, ring it and
+        // move its cursor (ESC, BEL, CR, backspace and the one-byte CSI).
+        server->server().Get("/hostile", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content("<html><body><p>before\x1b]0;owned\x07 \x1b[31mred\r\x08\xc2\x9b"
+                            "2J after</p></body></html>",
+                "text/html; charset=utf-8");
         });
         // A page opening a window a thousand times, and one whose script
         // never lets its load end.
@@ -57,6 +71,44 @@ protected:
         EXPECT_TRUE(process.waitForStarted());
         EXPECT_TRUE(process.waitForFinished(120000));
         return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput())};
+    }
+
+    // Runs the tool with a terminal as its standard output and answers all
+    // it wrote there.
+    QByteArray runOnTerminal(const char* tool, const QStringList& arguments)
+    {
+        std::vector<std::string> texts{tool};
+        for (const QString& argument : arguments)
+            texts.push_back(argument.toStdString());
+        std::vector<char*> argv;
+        for (std::string& text : texts)
+            argv.push_back(text.data());
+        argv.push_back(nullptr);
+        int terminal = -1;
+        const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+        if (child == 0) {
+            setenv("ZARNWEB_HOME", profile.path().toLocal8Bit().constData(), 1);
+            setenv("HOME", profile.path().toLocal8Bit().constData(), 1);
+            execv(tool, argv.data());
+            _exit(127);
+        }
+        EXPECT_GT(child, 0);
+        QByteArray written;
+        char buffer[4096];
+        for (;;) {
+            pollfd ready{terminal, POLLIN, 0};
+            if (poll(&ready, 1, 120000) <= 0)
+                break;
+            const ssize_t n = read(terminal, buffer, sizeof buffer);
+            if (n <= 0) // EIO once the tool closed the terminal
+                break;
+            written.append(buffer, n);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        close(terminal);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << written.toStdString();
+        return written;
     }
 
     QTemporaryDir profile;
@@ -145,6 +197,31 @@ TEST_F(ZarnPageToolsTest, CaptureDrawsThePageAtTheAskedSize)
         EXPECT_LT(red.green() + red.blue(), 80) << c.file;
         EXPECT_GT(picture.pixelColor(c.size.width() - 5, 5).green(), 215) << c.file; // white beside it
     }
+}
+
+TEST_F(ZarnPageToolsTest, PageTextReachesATerminalWithoutItsControlCharacters)
+{
+    const QByteArray shown = runOnTerminal(ZARN_PAGE_EXE, {"text", url("/hostile")});
+    ASSERT_TRUE(shown.contains("before")) << shown.toStdString();
+    ASSERT_TRUE(shown.contains("after"));
+    // The terminal turns the tool's line ends into CR LF; no other control
+    // character may reach it.
+    const QByteArray text = QByteArray(shown).replace("\r\n", "\n");
+    for (const char c : text)
+        EXPECT_TRUE(c == '\n' || c == '\t' || static_cast<unsigned char>(c) >= 0x20 && c != 0x7F)
+            << "raw control character " << int(static_cast<unsigned char>(c));
+    EXPECT_FALSE(text.contains("\xc2\x9b"));
+    EXPECT_TRUE(text.contains("\\x1B]0;owned\\x07")) << text.toStdString();
+
+    // Into a pipe the text is the page's, unchanged.
+    EXPECT_TRUE(run(ZARN_PAGE_EXE, {"text", url("/hostile")}).Out.contains(QStringLiteral("\x1b[31mred")));
+}
+
+TEST_F(ZarnPageToolsTest, PagesTheToolsLoadStayOutOfTheHistory)
+{
+    ASSERT_EQ(run(ZARN_PAGE_EXE, {"links", url("/page")}).ExitCode, 0);
+    ASSERT_EQ(run(ZARN_CAPTURE_EXE, {url("/page"), "-o", output.filePath("page.png")}).ExitCode, 0);
+    EXPECT_EQ(TUrlHistory(profile.filePath("History/history.sqlite")).Count(), 0);
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 #include "tools/pagetool/HeadlessPage.h"
 
+#include "browserhost/PagePrinting.h"
 #include "platform/webcontrol/FeatureControl.h"
 #include "platform/webengine/QtWebBrowser.h"
 #include "platform/webengine/WebEngineEnvironment.h"
-#include "tools/PagePrinting.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -72,6 +72,8 @@ HeadlessPage::HeadlessPage(const QSize& size) : browser_(new TSextant(&window_))
     window_.resize(size);
     browser_->setGeometry(QRect(QPoint(0, 0), size));
     browser_->SetSilent(true);
+    // A command-line run loads pages for its caller, not visits of the user.
+    browser_->SetRecordHistory(false);
     // A tool has no use for a page's pop-ups, and a page opening a thousand
     // of them would exhaust the machine: scripts may not open windows (so
     // window.open answers null at once), and any other new window is refused.
@@ -101,23 +103,14 @@ QString HeadlessPage::Load(const QString& url, unsigned timeoutMs)
     return error_;
 }
 
-int PageTool::Fail(const QString& message) const
-{
-    std::fprintf(stderr, "%s: %s\n", name, message.toLocal8Bit().constData());
-    return 1;
-}
-
 int PageTool::Run(Parsed parsed, int argc, char** argv, const QString& url, const QSize& size, unsigned timeoutMs,
     const std::function<int(HeadlessPage&)>& work) const
 {
     switch (parsed) {
     case Parsed::Help:
-        std::fputs(usage, stdout);
-        std::fputs(help, stdout);
-        return 0;
+        return Help();
     case Parsed::BadUsage:
-        std::fputs(usage, stderr);
-        return 2;
+        return BadUsage();
     case Parsed::Run:
         break;
     }

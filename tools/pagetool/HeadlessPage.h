@@ -3,6 +3,7 @@
 // ready for the engine, a browser component in a window of its own that
 // loads one address with a time-out, and their argument helpers.
 #include "browserhost/Sextant.h"
+#include "platform/cli/CommandLine.h"
 
 #include <QSize>
 #include <QString>
@@ -69,15 +70,11 @@ private:
 // What parsing a page tool's command line found.
 enum class Parsed { Run, Help, BadUsage };
 
-// The frame every page tool's main() shares, so each tool holds only its
-// arguments and its work.
-struct PageTool {
-    const char* name; // "zarn-capture": the prefix of every error line
-    const char* usage; // one line, printed for --help and for bad usage
-    const char* help; // the rest of --help
-
+// The frame every page tool's main() shares (on the command-line frame of
+// every zarn-* tool), so each tool holds only its arguments and its work.
+struct PageTool : cli::Tool {
     // Writes "<name>: message" to stderr and returns exit status 1.
-    int Fail(const QString& message) const;
+    int Fail(const QString& message) const { return cli::Tool::Fail(message.toStdString()); }
 
     // Help: prints the usage and help, 0. BadUsage: the usage on stderr, 2.
     // Run: prepares the process, loads url into a page of the given size
