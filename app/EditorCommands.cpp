@@ -77,6 +77,8 @@ void TfrmMain::bindEditorCommands()
     bind(TMenuCommand::EditorInsertBitmap, true, [chooseFile](TDodiViveDE& e) {
         e.InsertFile(chooseFile(QStringLiteral("Pictures|*.bmp *.png *.jpg *.jpeg *.gif|All files|*")), false, false);
     });
+    bind(TMenuCommand::EditorMailSelection, true, [](TDodiViveDE& e) { e.MailSelection(); });
+    bind(TMenuCommand::EditorMail, true, [](TDodiViveDE& e) { e.MailText(); });
     bind(TMenuCommand::EditorAddLineNumbers, true, [](TDodiViveDE& e) { e.AddLineNumbers(); });
     bind(TMenuCommand::EditorAddBullets, true, [](TDodiViveDE& e) { e.AddBullets(); });
     bind(TMenuCommand::EditorAddRomanNumbers, true, [](TDodiViveDE& e) { e.AddRomanNumbers(); });

@@ -106,7 +106,7 @@ std::vector<E> editorMenu()
             {later(C::EditorSnapshot, "Create A Snapshot"),
                 later(C::EditorPreviewInBrowser, "Preview Code In The Browser (Stream)"),
                 later(C::EditorLoadFromBrowser, "Load HTML Code From Browser (Stream)"),
-                later(C::EditorMailSelection, "Mail Selected Text"), later(C::EditorMail, "Mail"),
+                item(C::EditorMailSelection, "Mail Selected Text"), item(C::EditorMail, "Mail"),
                 item(C::EditorHighlightHtml, "Highligh HTML"), item(C::EditorHighlightXml, "HighLight XML"),
                 later(C::EditorHighlightUrl, "HighLight URL"), item(C::EditorSetColor, "Set Color"),
                 item(C::EditorSetTheme, "Sert Themes")}),

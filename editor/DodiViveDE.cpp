@@ -6,8 +6,10 @@
 #include "highlight/HighlightXML.h"
 #include "platform/files/PlainFiles.h"
 #include "platform/input/KeyboardInput.h"
+#include "platform/mapi/MailTo.h"
 #include "platform/richedit/RtfDocument.h"
 #include "platform/richedit/RtfReader.h"
+#include "platform/shell/ProgramLauncher.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/webcontrol/WindowClass.h"
@@ -753,6 +755,48 @@ void TDodiViveDE::NumberAll(TRtfNumbering numbering)
     cursor.createList(NumberingFormat(numbering));
     cursor.movePosition(QTextCursor::Start);
     setTextCursor(cursor);
+}
+
+QString TDodiViveDE::RequireSelection()
+{
+    const QString selected = SelText();
+    if (selected.isEmpty())
+        MessageDlg(QStringLiteral("Please select text before using this feature."), mtError, mbOK);
+    return selected;
+}
+
+bool TDodiViveDE::MailSelection()
+{
+    const QString selected = RequireSelection();
+    return !selected.isEmpty() && Mail(selected);
+}
+
+bool TDodiViveDE::MailText()
+{
+    QString text;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next())
+        text += block.text() + QStringLiteral("\r\n");
+    if (document()->isEmpty()) {
+        MessageDlg(QStringLiteral("Please enter text before using this feature."), mtError, mbOK);
+        return false;
+    }
+    return Mail(text);
+}
+
+bool TDodiViveDE::Mail(const QString& body)
+{
+    const QString address = MailToAddress(QString(), QStringLiteral("Check it out please."), body);
+    if (address.size() > kMaxMailToLength) {
+        MessageDlg(QStringLiteral("The text is too long to hand to the mail program (at most 128 KiB once encoded): "
+                                  "select a part of it."),
+            mtError, mbOK);
+        return false;
+    }
+    if (!ProgramLauncher().openWithDesktop(QUrl::fromEncoded(address.toLatin1()))) {
+        MessageDlg(QStringLiteral("The mail program could not be started."), mtError, mbOK);
+        return false;
+    }
+    return true;
 }
 
 int TDodiViveDE::PrintTo(QPagedPaintDevice& device, bool selectionOnly) const

@@ -195,6 +195,15 @@ public:
     void AddBullets();
     void AddRomanNumbers();
 
+    // Mail through the desktop's program for mailto: addresses, with the
+    // subject "Check it out please.". RequireSelection: the selected text;
+    // empty after telling the user to select some. MailText: the whole
+    // text, each line ending in CR LF. A text too long to hand over, or a
+    // mail program that does not start, is reported; false then.
+    QString RequireSelection();
+    bool MailSelection();
+    bool MailText();
+
     // Printing on pages with 1" sides and 1.5" top and bottom, the blanks at
     // the end of the text dropped: the whole text after the print dialog, or
     // at once on the current printer; the selection (nothing when it holds
@@ -232,6 +241,7 @@ private:
     void SetGap(int& gap, int value);
     void RunHighlighter(bool html);
     void NumberAll(TRtfNumbering numbering);
+    bool Mail(const QString& body);
     void WriteDocument(const QString& target);
     bool AskOverwrite(const QString& target, bool noMeansSaveAs);
     bool FindGuard();

@@ -6,6 +6,7 @@
 #include "ScriptedDialogs.h"
 #include "browserhost/Sextant.h"
 #include "platform/input/KeyboardInput.h"
+#include "platform/shell/ProgramLauncher.h"
 
 #include <QBuffer>
 #include <QDialog>
@@ -850,6 +851,56 @@ TEST_F(DodiViveDETest, PrintsTheTextOrTheSelectionOnPagesWithItsMargins)
     editor.SetSel(end - 5, end);
     print(true, pages);
     EXPECT_EQ(pages, 0);
+}
+
+// Records what would be opened instead of starting anything.
+class RecordingLauncher : public IProgramLauncher {
+public:
+    RecordingLauncher() { SetProgramLauncher(this); }
+    ~RecordingLauncher() override { SetProgramLauncher(nullptr); }
+    bool startDetached(const QString&, const QStringList&) override { return false; }
+    bool openWithDesktop(const QUrl& url) override
+    {
+        Opened << url.toEncoded();
+        return Starts;
+    }
+    QList<QByteArray> Opened;
+    bool Starts = true;
+};
+
+TEST_F(DodiViveDETest, MailHandsTheEncodedTextToTheMailProgramAndSaysWhenItCannot)
+{
+    RecordingLauncher launcher;
+    SetText(QStringLiteral("see x&cc=a@b.example\nline two"));
+    // Nothing selected: the user is told to select text, nothing opens.
+    EXPECT_FALSE(editor.MailSelection());
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("Please select text before using this feature.")});
+    dialogs.Clear();
+    editor.SetSel(4, 20);
+    EXPECT_TRUE(editor.MailSelection());
+    EXPECT_TRUE(editor.MailText());
+    EXPECT_EQ(launcher.Opened,
+        (QList<QByteArray>{"mailto:?subject=Check%20it%20out%20please.&body=x%26cc%3Da%40b.example",
+            "mailto:?subject=Check%20it%20out%20please.&body=see%20x%26cc%3Da%40b.example%0D%0Aline%20two%0D%0A"}));
+    EXPECT_TRUE(dialogs.Texts().isEmpty());
+
+    launcher.Starts = false;
+    EXPECT_FALSE(editor.MailText());
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("The mail program could not be started.")});
+    dialogs.Clear();
+
+    // Too long to hand over: said, and nothing started.
+    launcher.Opened.clear();
+    SetText(QString(50000, u'&'));
+    EXPECT_FALSE(editor.MailText());
+    EXPECT_TRUE(launcher.Opened.isEmpty());
+    ASSERT_EQ(dialogs.Texts().size(), 1);
+    EXPECT_TRUE(dialogs.Texts()[0].startsWith(QStringLiteral("The text is too long")));
+    dialogs.Clear();
+
+    SetText(QString());
+    EXPECT_FALSE(editor.MailText());
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("Please enter text before using this feature.")});
 }
 
 } // namespace
