@@ -23,6 +23,8 @@
 #include <QToolTip>
 #include <QUrl>
 
+#include <utility>
+
 namespace {
 
 const QString kTypedUrlsKey = QStringLiteral("\\Software\\Microsoft\\Internet Explorer\\TypedURLs");
@@ -152,6 +154,7 @@ TCustomIEAddress::TCustomIEAddress(QWidget* parent) : QComboBox(parent)
     resize(145, 22);
     lineEdit()->installEventFilter(this);
     view()->installEventFilter(this);
+    view()->viewport()->installEventFilter(this);
     connect(lineEdit(), &QLineEdit::textEdited, this, &TCustomIEAddress::textEdited);
     // The icon and the secure colour follow every text, also one the program
     // sets (the browser's location after a link was followed): a secure
@@ -161,7 +164,13 @@ TCustomIEAddress::TCustomIEAddress(QWidget* parent) : QComboBox(parent)
             ApplySecureSiteColor();
         refreshIcon();
     });
-    connect(this, qOverload<int>(&QComboBox::activated), this, &TCustomIEAddress::itemClicked);
+    // The combo box also activates the item that matches the text when the
+    // edit loses the focus (to the page, once it has loaded): only a click
+    // in the open list chooses an address.
+    connect(this, qOverload<int>(&QComboBox::activated), this, [this](int index) {
+        if (std::exchange(clickInList_, false))
+            itemClicked(index);
+    });
     connect(&TSiteIcons::Instance(), &TSiteIcons::Fetched, this, &TCustomIEAddress::faviconFetched);
 }
 
@@ -612,6 +621,8 @@ bool TCustomIEAddress::eventFilter(QObject* watched, QEvent* event)
 {
     const bool fromEdit = watched == lineEdit();
     const bool fromList = watched == view();
+    if (watched == view()->viewport() && event->type() == QEvent::MouseButtonRelease)
+        clickInList_ = true;
     if (fromList && event->type() == QEvent::ShortcutOverride) {
         // The list would act on Enter here, before the key press: the key
         // press is wanted instead, where the box's own choice handles it.
@@ -851,6 +862,14 @@ void TCustomIEAddress::changeEvent(QEvent* event)
     PositionEdit();
 }
 
+// The combo box is the focus proxy of its edit: a user's keys arrive here,
+// and the combo box hands them to the edit past its event filters.
+void TCustomIEAddress::keyPressEvent(QKeyEvent* event)
+{
+    if (!handleKey(event, false))
+        QComboBox::keyPressEvent(event);
+}
+
 void TCustomIEAddress::mousePressEvent(QMouseEvent* event)
 {
     if (gui_ == gsThemes && buttonRect().contains(event->position().toPoint())) {
@@ -862,6 +881,7 @@ void TCustomIEAddress::mousePressEvent(QMouseEvent* event)
 
 void TCustomIEAddress::showPopup()
 {
+    clickInList_ = false;
     QComboBox::showPopup();
     PositionEdit();
     update();

@@ -294,6 +294,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -338,6 +339,7 @@ private:
     int currentIcon_ = -1;
     QSet<QString> awaitedHosts_; // site icons this box waits for
     int appIcon_ = -1;
+    bool clickInList_ = false; // a mouse button was released over the open list
 };
 
 class TIEAddress : public TCustomIEAddress {

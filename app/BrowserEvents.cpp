@@ -16,6 +16,8 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -29,12 +31,15 @@ QString text(const WideString& wide) { return QString::fromStdU16String(wide); }
 QString text(const OleVariant& value) { return text(value.toWideString()); }
 
 // A pop-up a page opened: a window of its own around a browser, so that the
-// page that opened it can still script it. It is deleted when closed.
+// page that opened it can still script it. It is deleted when closed. The
+// page sizes and places it (the sizes window.open asked for, resizeTo and
+// moveTo), as it could size the browser window it opened from.
 TSextant* openPopupWindow()
 {
     auto* window = new QMainWindow;
     window->setAttribute(Qt::WA_DeleteOnClose);
     auto* browser = new TSextant(window);
+    browser->FloatingHosting = true;
     window->setCentralWidget(browser);
     browser->OnTitleChange = [window](QObject*, const WideString& title) { window->setWindowTitle(text(title)); };
     window->resize(800, 600);
@@ -100,7 +105,9 @@ void TfrmMain::ShowSSLInfo()
 {
     QString status;
     QString description;
-    const bool secure = CheckSiteSecurityLevel(Sextant1, text(Sextant1->LocationURL()), status, description);
+    // An https page whose certificate the user let pass is not secure.
+    const bool secure
+        = CheckSiteSecurityLevel(Sextant1, text(Sextant1->LocationURL()), status, description) && secureLockIcon_ != 0;
     imgUn->setVisible(!secure);
     ImgSSL->setVisible(secure);
     if (!secure) {
@@ -125,12 +132,19 @@ void TfrmMain::ShowProgress(int progress, int progressMax)
 
 void TfrmMain::SetSecureLock(int secureLockIcon)
 {
+    secureLockIcon_ = secureLockIcon;
     const QString lockText = secureLockText(secureLockIcon);
     if (!lockText.isEmpty())
         SecureLevelText = SecureLevelPrefix + lockText;
     lblLevel->setText(SecureLevelText);
     // The panel may cut the text.
     lblLevel->setToolTip(SecureLevelText);
+}
+
+void TfrmMain::popupBlocked(const QString& url)
+{
+    SetStatusPanelText(0,
+        url.isEmpty() ? QStringLiteral("Pop-up window blocked") : QStringLiteral("Pop-up window blocked: %1").arg(url));
 }
 
 void TfrmMain::bindSextant1Events()
@@ -169,7 +183,7 @@ void TfrmMain::bindSextant1Events()
     };
     Sextant1->OnStatusTextChange = [this](QObject*, const WideString& status) { SetStatusPanelText(0, text(status)); };
     Sextant1->OnTitleChange = [this](QObject*, const WideString& title) {
-        setWindowTitle(QStringLiteral("Web Site Name: ") + text(Sextant1->LocationName()));
+        setWindowTitle(MainWindowCaption(text(Sextant1->LocationName())));
         SetStatusPanelText(0, text(title));
     };
     Sextant1->OnCommandStateChange = [this](QObject*, int command, WordBool enable) {
@@ -184,12 +198,30 @@ void TfrmMain::bindSextant1Events()
         }
     };
     Sextant1->OnPropertyChange = [this](QObject*, const WideString&) { UpdateStopState(); };
-    Sextant1->OnNewWindow2 = [this](QObject*, IDispatch*& ppDisp, WordBool& cancel) {
+    // Block Popups blocks the windows a page opens on its own; a window the
+    // user asked for (a click on a link into another window, a button whose
+    // script opens one) opens, as in every browser. The page's report of the
+    // window it opens comes first, with whether the user's gesture led to it;
+    // a window no report came for counts as opened without one.
+    auto userAskedForWindow = std::make_shared<bool>(false);
+    Sextant1->OnEvaluateNewWindow
+        = [this, userAskedForWindow](QObject*, const WideString& url, const WideString&, const WideString&,
+              const WideString&, bool, DWORD flags, DWORD, HRESULT& result) {
+              *userAskedForWindow = flags & NWMF_USERINITIATED;
+              if (tbBlock->isChecked() && !*userAskedForWindow) {
+                  AddEventLog(QStringLiteral("OnNewWindow"));
+                  popupBlocked(text(url));
+                  result = S_FALSE;
+              }
+          };
+    Sextant1->OnNewWindow2 = [this, userAskedForWindow](QObject*, IDispatch*& ppDisp, WordBool& cancel) {
         AddEventLog(QStringLiteral("OnNewWindow"));
-        if (tbBlock->isChecked())
+        if (tbBlock->isChecked() && !std::exchange(*userAskedForWindow, false)) {
             cancel = true;
-        else
+            popupBlocked(QString());
+        } else {
             ppDisp = openPopupWindow()->Application();
+        }
     };
     Sextant1->OnVisible = [this](QObject*, WordBool visible) {
         if (visible)
@@ -203,6 +235,8 @@ void TfrmMain::bindSextant1Events()
     Sextant1->OnScriptError = [this](QObject*, const QString&, const QString&, const QString& errorCode,
                                   const QString& errorMessage, const QString&, TScriptErrorAction&) {
         AddEventLog(QStringLiteral("OnNavigateError ") + errorMessage + QStringLiteral("  ") + errorCode);
+        // The log is out of sight unless the Accessories panel shows it.
+        SetStatusPanelText(0, QStringLiteral("Error on page: ") + errorMessage);
     };
     Sextant1->OnShowDialog = [this](QObject*, QWidget*, int, const QString&, std::u16string&, bool&) {
         AddEventLog(QStringLiteral("OnShowDialog"));

@@ -161,7 +161,7 @@ void TfrmMain::bindSettingsCommands()
     });
 
     bind(TMenuCommand::GetDefaultBrowser,
-        [] { ShowMessage(QStringLiteral("Current Default Web Browser is: ") + GetDefaultBrowserFromRegistry()); });
+        [] { ShowMessage(QStringLiteral("Current Default Web Browser is: ") + GetDefaultBrowserName()); });
     bind(TMenuCommand::CreateDesktopShortcut, [this] { CreateDesktopShortcut(*Sextant1); });
     bind(TMenuCommand::CheckOnlineStatus, [] {
         if (CheckOnlineStatus())
@@ -240,7 +240,7 @@ void TfrmMain::bindSettingsCommands()
             cached = cacheShownPage(*Sextant1, address);
         ShowMessage(cached.isEmpty() ? QStringLiteral("The address is not in the cache.") : cached);
     });
-    bind(TMenuCommand::ClearCache, [] { ClearCache(); });
+    bind(TMenuCommand::ClearCache, [] { ShowMessage(CacheClearedText(ClearCache())); });
 
     bind(TMenuCommand::OpenYahooMail, [this] { OpenYahooMail(*Sextant1); });
     bind(TMenuCommand::OpenGoogleMail, [this] { OpenGoogleMail(*Sextant1); });

@@ -6,6 +6,8 @@
 #include "favorites/FavoritesListView.h"
 #include "favorites/FavoritesTree.h"
 #include "platform/shell/ContextMenu.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/webcontrol/TypedAddress.h"
 #include "tools/FormPlacement.h"
 #include "tools/OrganizeFavorites.h"
 
@@ -48,7 +50,6 @@
 #include <utility>
 
 namespace {
-const QString Caption = QStringLiteral("Sextant Component Pack - Mega Demo");
 const QSize DesignedSize(981, 770);
 // Where the Local Folders tab starts: the root of the file system.
 const QString DriveRoot = QStringLiteral("/");
@@ -111,10 +112,18 @@ QString StartAddressArgument(const QStringList& arguments)
     return {};
 }
 
+QString ProgramCaption() { return QStringLiteral("Sextant Component Pack - Mega Demo"); }
+
+QString MainWindowCaption(const QString& pageName)
+{
+    const QString name = pageName.trimmed();
+    return name.isEmpty() ? ProgramCaption() : name + QStringLiteral(" - ") + ProgramCaption();
+}
+
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(Caption);
+    setWindowTitle(ProgramCaption());
     QFont tahoma(QStringLiteral("Tahoma"));
     tahoma.setPixelSize(11);
     setFont(tahoma);
@@ -472,7 +481,9 @@ QWidget* TfrmMain::createBrowserPanel()
     pctrlWB->addTab(tabEditor, QStringLiteral("Editor"));
     pctrlWB->addTab(ImageViewer, QStringLiteral("Page Image"));
     pctrlWB->addTab(createLinksCheckerTab(), QStringLiteral("Links Checker"));
-    for (int tab : {btEditor, btPageImage, btLinksChecker})
+    // The editor is one of the window's work areas, always a click away; the
+    // picture and links tabs appear once a command fills them.
+    for (int tab : {btPageImage, btLinksChecker})
         pctrlWB->setTabVisible(tab, false);
     layout->addWidget(pctrlWB);
     return PanelWEB;
@@ -515,9 +526,14 @@ void TfrmMain::createStatusBar()
     auto* bar = new QStatusBar(this);
     bar->setObjectName(QStringLiteral("stBar"));
     bar->setSizeGripEnabled(true);
+    // Panel 0 takes status texts of any length and cuts them; the others
+    // hold short words (the zone, "SSL") and grow to show them whole.
     for (int width : {500, 50, 50, 50, 50}) {
         auto* label = new QLabel(bar);
-        label->setFixedWidth(width);
+        if (statusPanels_.isEmpty())
+            label->setFixedWidth(width);
+        else
+            label->setMinimumWidth(width);
         label->setFrameShape(QFrame::StyledPanel);
         label->setFrameShadow(QFrame::Sunken);
         bar->addWidget(label);
@@ -573,6 +589,9 @@ bool TfrmMain::HandlesMenuCommand(TMenuCommand command) const { return menuHandl
 void TfrmMain::bindCommands()
 {
     connect(btnGo, &QToolButton::clicked, this, &TfrmMain::btnGoClick);
+    IEAddress1->OnUrlSelected = [this](TObject*, const WideString& url, bool& cancel) {
+        cancel = !addressUsable(QString::fromStdU16String(url));
+    };
     connect(ToolbtnBack, &QAction::triggered, this, &TfrmMain::ToolbtnBackClick);
     connect(ToolBtnForward, &QAction::triggered, this, &TfrmMain::ToolBtnForwardClick);
     connect(ToolBtnStop, &QAction::triggered, this, &TfrmMain::StopIfBusy);
@@ -622,10 +641,35 @@ void TfrmMain::focusAddressBox()
     IEAddress1->lineEdit()->selectAll();
 }
 
+// An address gone to with GO is one the user typed, as with Enter in the
+// box: it joins the box's list of typed addresses.
 void TfrmMain::btnGoClick()
 {
+    const QString typed = IEAddress1->currentText().trimmed();
+    if (!addressUsable(typed))
+        return;
     StopIfBusy();
-    Sextant1->Go(IEAddress1->currentText().trimmed());
+    Sextant1->Go(typed);
+    if (typed.isEmpty())
+        return;
+    // Not the box's whole choice sequence: that waits for the page.
+    IEAddress1->setEditText(typed);
+    IEAddress1->AddTextToList();
+    IEAddress1->SaveTypedUrls();
+}
+
+// A text that names nothing a browser opens (words with blanks, such as
+// "hello world foo") is refused with a word to the user: the engine would
+// show an empty page for it and say nothing.
+bool TfrmMain::addressUsable(const QString& text)
+{
+    if (text.trimmed().isEmpty() || !FixUpAddress(text, QDir::currentPath()).scheme().isEmpty())
+        return true;
+    MessageDlg(QStringLiteral("\"%1\" is not an address. Type a web address such as example.com, or the path of a "
+                              "file or folder.")
+                   .arg(text.trimmed()),
+        mtWarning, mbOK);
+    return false;
 }
 
 // Up shows the folder that holds what the Local Folders browser shows: the
@@ -802,6 +846,9 @@ void TfrmMain::FormShow()
 void TfrmMain::FormCloseQuery(bool& canClose)
 {
     SaveLastVisitedPage(Sextant1, QString::fromStdU16String(Sextant1->LocationURL()));
+    // The box writes its list before the address just chosen joins it; the
+    // newest one is kept here.
+    IEAddress1->SaveTypedUrls();
     SaveFormPlacement();
     StopIfBusy();
     const QString siteFile = QStringLiteral("Site.html");

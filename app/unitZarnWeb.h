@@ -78,6 +78,12 @@ class TImportFavorite;
 // there is none.
 QString StartAddressArgument(const QStringList& arguments);
 
+// The program's title, "Sextant Component Pack - Mega Demo", and the main
+// window's caption while it shows a page: the page's name, " - " and the
+// program's title; the program's title alone for a page without a name.
+QString ProgramCaption();
+QString MainWindowCaption(const QString& pageName);
+
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 
@@ -222,6 +228,8 @@ private:
     void FormDestroy();
 
     void btnGoClick();
+    // Whether text may go to the browser; tells the user when it may not.
+    bool addressUsable(const QString& text);
     void ToolbtnBackClick();
     void ToolBtnForwardClick();
     void ToolBtnRefreshClick();
@@ -238,6 +246,9 @@ private:
     void ShowProgress(int progress, int progressMax);
     // SecureLevelText and lblLevel for a secure-lock notification.
     void SetSecureLock(int secureLockIcon);
+    // Tells the user in the status bar that a pop-up window (of url, when
+    // known) was blocked.
+    void popupBlocked(const QString& url);
     void bindSextant2Events();
 
     void placeOnScreen();
@@ -292,4 +303,6 @@ private:
     std::map<TMenuCommand, std::function<void()>> menuHandlers_;
     // The encoding item whose character set the page took last.
     QAction* encodingInUse_ = nullptr;
+    // The page's last secure-lock state; -1 before the first.
+    int secureLockIcon_ = -1;
 };

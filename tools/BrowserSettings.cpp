@@ -10,7 +10,9 @@
 #include "platform/shell/SpecialFolders.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QHostInfo>
+#include <QLocale>
 #include <QNetworkInformation>
 #include <QNetworkInterface>
 #include <QUrl>
@@ -41,12 +43,49 @@ std::optional<DesktopApp> defaultApp(const QString& mimeType)
     return apps.front();
 }
 
+// The desktop's client kinds and the MIME types their programs are found by.
+const struct {
+    const char* kind;
+    const char* mimeType;
+} ClientKinds[] = {
+    {"Mail", "x-scheme-handler/mailto"},
+    {"News", "x-scheme-handler/news"},
+    {"Calendar", "text/calendar"},
+    {"Contacts", "text/vcard"},
+};
+
+// Whether the client program of the command line is a desktop program that
+// runs in a terminal (Terminal=true in its desktop entry).
+bool needsTerminal(const QString& kind, const QString& commandLine)
+{
+    for (const auto& client : ClientKinds) {
+        if (kind != QLatin1String(client.kind))
+            continue;
+        for (const DesktopApp& app : AppsForMimeType(QLatin1String(client.mimeType)))
+            if (app.exec == commandLine)
+                return app.terminal;
+    }
+    return false;
+}
+
 } // namespace
 
 CacheCleared ClearCache()
 {
     const TUrlCacheCleared files = TUrlCache().Clear();
     return {files.Entries, files.Bytes, ClearHttpCache().value_or(-1)};
+}
+
+QString CacheClearedText(const CacheCleared& cleared)
+{
+    const QLocale locale;
+    QString text = QStringLiteral("The cache was cleared: %1 %2 (%3)")
+                       .arg(cleared.Files)
+                       .arg(cleared.Files == 1 ? QStringLiteral("file") : QStringLiteral("files"),
+                           locale.formattedDataSize(cleared.FileBytes));
+    if (cleared.EngineBytes >= 0)
+        text += QStringLiteral(" and %1 of saved web pages").arg(locale.formattedDataSize(cleared.EngineBytes));
+    return text + u'.';
 }
 
 QString GetCachedPath(const QString& address)
@@ -67,16 +106,7 @@ SystemDefaults DesktopSystemDefaults(const QString& engineVersion)
 {
     SystemDefaults defaults;
     defaults.browserVersion = engineVersion;
-    const struct {
-        const char* kind;
-        const char* mimeType;
-    } kinds[] = {
-        {"Mail", "x-scheme-handler/mailto"},
-        {"News", "x-scheme-handler/news"},
-        {"Calendar", "text/calendar"},
-        {"Contacts", "text/vcard"},
-    };
-    for (const auto& kind : kinds) {
+    for (const auto& kind : ClientKinds) {
         if (const auto app = defaultApp(QLatin1String(kind.mimeType))) {
             // The name becomes a registry key, where "\\" would nest it.
             const QString name
@@ -127,6 +157,18 @@ QString GetDefaultBrowserFromRegistry()
         .value_or(QStringLiteral("No default browser found."));
 }
 
+QString GetDefaultBrowserName()
+{
+    const auto command = readString(HKEY_CLASSES_ROOT, QStringLiteral("htmlfile\\shell\\open\\command"), QString());
+    if (!command || command->trimmed().isEmpty())
+        return QStringLiteral("No default browser found.");
+    for (const DesktopApp& app : AppsForMimeType(QStringLiteral("text/html")))
+        if (app.exec == *command && !app.name.isEmpty())
+            return app.name;
+    const auto program = SplitCommandLine(*command);
+    return program ? QFileInfo(program->program).fileName() : *command;
+}
+
 std::optional<ProgramCommand> SplitCommandLine(const QString& commandLine)
 {
     DesktopApp app;
@@ -144,8 +186,15 @@ bool OpenClientProgram(const QString& kind)
     if (client.isEmpty())
         return false;
     const QString commandKey = clientsKey + QLatin1Char('\\') + client + QStringLiteral("\\shell\\open\\command");
-    const auto command = SplitCommandLine(readString(HKEY_LOCAL_MACHINE, commandKey, QString()).value_or(QString()));
-    return command && ProgramLauncher().startDetached(command->program, command->arguments);
+    const QString commandLine = readString(HKEY_LOCAL_MACHINE, commandKey, QString()).value_or(QString());
+    const auto command = SplitCommandLine(commandLine);
+    if (!command)
+        return false;
+    if (!needsTerminal(kind, commandLine))
+        return ProgramLauncher().startDetached(command->program, command->arguments);
+    // Started without one it would run where nobody sees it.
+    const auto terminal = TerminalCommand(command->program, command->arguments);
+    return terminal && ProgramLauncher().startDetached(terminal->front(), terminal->mid(1));
 }
 
 bool OpenNewsClient() { return OpenClientProgram(QStringLiteral("News")); }

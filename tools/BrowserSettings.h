@@ -36,6 +36,10 @@ struct CacheCleared {
 // Deletes every entry of the internet cache: the files downloaded through
 // DownloadFile and the page engine's HTTP cache. Asks nothing.
 CacheCleared ClearCache();
+// What a clearing removed, as the user is told: "The cache was cleared: 3
+// files (12 KB) and 2.5 MB of saved web pages."; the engine's part is left
+// out when there was no engine.
+QString CacheClearedText(const CacheCleared& cleared);
 // The local copy of address in the download cache, matched exactly (letter
 // case counts); empty when there is none.
 QString GetCachedPath(const QString& address);
@@ -61,6 +65,10 @@ SystemDefaults DesktopSystemDefaults(const QString& engineVersion);
 // The command of classes root "htmlfile\shell\open\command"; "No default
 // browser found." when the key cannot be opened.
 QString GetDefaultBrowserFromRegistry();
+// The name a user knows the default browser by: the name of the desktop's
+// program whose command that is ("Chromium"), else the command's program
+// file name ("chromium"); "No default browser found." without a command.
+QString GetDefaultBrowserName();
 
 // A command line split into program and arguments by the desktop-entry
 // rules (blanks separate, double quotes group, field codes dropped); nullopt

@@ -4,14 +4,17 @@
 #include "platform/registry/Registry.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCompleter>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QStringListModel>
 #include <QUrl>
+#include <QWindow>
 
 namespace {
 
@@ -181,9 +184,12 @@ void TAutoComplete::textEdited(const QString& text)
     lastTyped_ = text;
     const QStringList suggestions = options_ & (ACO_AUTOSUGGEST | ACO_AUTOAPPEND) ? Suggestions(text) : QStringList();
     model_->setStringList(suggestions);
-    if ((options_ & ACO_AUTOSUGGEST) && !suggestions.isEmpty())
+    if ((options_ & ACO_AUTOSUGGEST) && !suggestions.isEmpty()) {
         completer_->complete();
-    else
+        // The list offers; what the user typed stays the choice until they
+        // pick an address of the list (arrow keys, a click).
+        completer_->popup()->setCurrentIndex(QModelIndex());
+    } else
         completer_->popup()->hide();
     if ((options_ & ACO_AUTOAPPEND) && grew)
         appendFirst(text, suggestions);
@@ -202,8 +208,31 @@ void TAutoComplete::appendFirst(const QString& typed, const QStringList& suggest
     }
 }
 
+// A press outside the open list closes it, and still reaches what it was
+// aimed at (the GO button beside the box, a link in the page): the list
+// would otherwise swallow it, and the user's first click would do nothing.
+bool TAutoComplete::pressOutsideList(QMouseEvent* press)
+{
+    QAbstractItemView* list = completer_->popup();
+    const QPoint global = press->globalPosition().toPoint();
+    if (list->rect().contains(list->mapFromGlobal(global)))
+        return false;
+    list->hide();
+    QWidget* aimed = QApplication::widgetAt(global);
+    QWindow* window = aimed ? aimed->window()->windowHandle() : nullptr;
+    if (window && !QApplication::activePopupWidget()) {
+        QMouseEvent replay(QEvent::MouseButtonPress, window->mapFromGlobal(press->globalPosition()),
+            press->globalPosition(), press->button(), press->buttons(), press->modifiers(), press->pointingDevice());
+        QCoreApplication::sendEvent(window, &replay);
+    }
+    return true;
+}
+
 bool TAutoComplete::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == completer_->popup() && event->type() == QEvent::MouseButtonPress
+        && pressOutsideList(static_cast<QMouseEvent*>(event)))
+        return true;
     if (watched != completer_->popup() || event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);

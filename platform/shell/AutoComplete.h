@@ -16,6 +16,7 @@
 class QAbstractItemView;
 class QCompleter;
 class QLineEdit;
+class QMouseEvent;
 class QStringListModel;
 class TUrlHistory;
 
@@ -96,6 +97,7 @@ protected:
 private:
     explicit TAutoComplete(QLineEdit* edit);
     void textEdited(const QString& text);
+    bool pressOutsideList(QMouseEvent* press);
     void appendFirst(const QString& typed, const QStringList& suggestions);
     bool matches(const QString& candidate, const QString& typed) const;
     QStringList typedAddresses() const;

@@ -61,6 +61,7 @@ std::optional<Entry> readEntry(const QString& file, const QString& id)
     entry.app.name = UnescapeDesktopValue(IniValue(lines, group, QStringLiteral("name")));
     entry.app.exec = UnescapeDesktopValue(IniValue(lines, group, QStringLiteral("exec")));
     entry.app.icon = UnescapeDesktopValue(IniValue(lines, group, QStringLiteral("icon")));
+    entry.app.terminal = IniValue(lines, group, QStringLiteral("terminal")) == QLatin1String("true");
     entry.mimeTypes = IniValue(lines, group, QStringLiteral("mimetype")).split(QLatin1Char(';'), Qt::SkipEmptyParts);
     entry.hidden = IniValue(lines, group, QStringLiteral("hidden")) == QLatin1String("true");
     entry.noDisplay = IniValue(lines, group, QStringLiteral("nodisplay")) == QLatin1String("true");

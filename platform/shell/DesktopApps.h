@@ -13,6 +13,7 @@ struct DesktopApp {
     QString exec; // Exec=, with the desktop-entry escapes undone
     QString icon; // Icon=
     QString file; // the desktop file's path
+    bool terminal = false; // Terminal=true: a program that runs in a terminal
 };
 
 // The programs for a MIME type (or one of the types it is a kind of): the

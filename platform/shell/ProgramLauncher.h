@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <optional>
+
 class IProgramLauncher {
 public:
     virtual ~IProgramLauncher() = default;
@@ -23,3 +25,10 @@ IProgramLauncher& ProgramLauncher();
 // Replaces the launcher (the caller keeps ownership); nullptr restores the
 // real one.
 void SetProgramLauncher(IProgramLauncher* launcher);
+
+// The program and arguments that run program with arguments in the user's
+// terminal emulator, for a program that needs one (a desktop entry with
+// Terminal=true): $TERMINAL when set, else the desktop's
+// x-terminal-emulator, else the first of the common terminal emulators on
+// the PATH. nullopt when there is none.
+std::optional<QStringList> TerminalCommand(const QString& program, const QStringList& arguments);

@@ -5,7 +5,9 @@
 
 #include <QColorDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QFormLayout>
 #include <QInputDialog>
@@ -14,8 +16,10 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 #include <utility>
 #include <vector>
@@ -129,9 +133,19 @@ QMessageBox::Icon iconOfStyle(unsigned style)
     return QMessageBox::NoIcon;
 }
 
+// Where a file is proposed when the caller names no folder: the user's
+// documents folder (made when missing), not the program's current folder,
+// which is usually the home folder itself.
+QString documentsFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QDir().mkpath(documents) ? documents : QDir::homePath();
+}
+
 bool runFileDialog(TFileDialogOptions& options, QFileDialog::AcceptMode mode)
 {
-    QFileDialog dialog(ownerOr(options.Owner), options.Title, options.InitialDir);
+    const bool folderGiven = !options.InitialDir.isEmpty() || QFileInfo(options.FileName).isAbsolute();
+    QFileDialog dialog(ownerOr(options.Owner), options.Title, folderGiven ? options.InitialDir : documentsFolder());
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     // Callers that care ask about overwriting themselves, with their own text.
@@ -224,8 +238,16 @@ public:
 
     bool PrintDialog(QPrinter& printer, QWidget* owner) override
     {
+        // The dialog proposes its file (printing to PDF) in the current
+        // folder when that lies in the home folder: the documents folder is
+        // current while it is open.
+        const QString current = QDir::currentPath();
+        if (printer.outputFileName().isEmpty())
+            QDir::setCurrent(documentsFolder());
         QPrintDialog dialog(&printer, ownerOr(owner));
-        return dialog.exec() == QDialog::Accepted;
+        const bool accepted = dialog.exec() == QDialog::Accepted;
+        QDir::setCurrent(current);
+        return accepted;
     }
 
     bool FontDialog(QFont& font, QWidget* owner) override

@@ -3,6 +3,7 @@
 #include "platform/inet/ProcessProxy.h"
 #include "platform/print/PageSetup.h"
 #include "platform/registry/Registry.h"
+#include "platform/shell/ProgramLauncher.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/webcontrol/FeatureControl.h"
@@ -12,6 +13,7 @@
 #include "platform/webengine/PagePrinter.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
@@ -20,6 +22,8 @@
 #include <QListWidget>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QSet>
+#include <QSslCertificate>
 #include <QStackedLayout>
 #include <QTimer>
 #include <QWebEngineCertificateError>
@@ -88,6 +92,22 @@ bool engineLoads(const QUrl& url)
             QStringLiteral("view-source"), QStringLiteral("qrc"), QStringLiteral("chrome"), QStringLiteral("devtools")};
     const QString scheme = url.scheme();
     return scheme.isEmpty() || ownSchemes.contains(scheme) || EngineProfile()->urlSchemeHandler(scheme.toLatin1());
+}
+
+// "host:port" of an address, the unit a certificate is trusted for.
+QString siteOf(const QUrl& url) { return url.host().toLower() + u':' + QString::number(url.port(443)); }
+
+// Certificates the user chose to trust despite their failure ("site
+// digest"), and the sites they belong to, for as long as the program runs.
+QSet<QString>& acceptedCertificates()
+{
+    static QSet<QString> accepted;
+    return accepted;
+}
+QSet<QString>& untrustedSites()
+{
+    static QSet<QString> sites;
+    return sites;
 }
 
 QString desktopQuestion(const QUrl& url)
@@ -217,12 +237,7 @@ QtWebBrowser::QtWebBrowser() : frames_(std::make_unique<FrameDispatch>())
     connect(page_, &QWebEnginePage::windowCloseRequested, this, &QtWebBrowser::closeRequested);
     connect(EngineProfile(), &QWebEngineProfile::downloadRequested, this, &QtWebBrowser::downloadRequested);
     connect(view_, &QWebEngineView::printFinished, this, [this](bool) { printing_ = false; });
-    connect(page_, &QWebEnginePage::certificateError, this, [this](QWebEngineCertificateError error) {
-        std::vector<Variant> args{static_cast<IDispatch*>(this), toVariant(error.url().toString()),
-            Variant(WideString()), Variant(INET_E_INVALID_CERTIFICATE), Variant::fromBool(false)};
-        fire(DISPID_NAVIGATEERROR, args);
-        error.rejectCertificate();
-    });
+    connect(page_, &QWebEnginePage::certificateError, this, &QtWebBrowser::certificateFailed);
     connectHostQuestions();
 }
 
@@ -468,6 +483,9 @@ void QtWebBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
             fire(DISPID_NAVIGATEERROR, args);
         }
         completeNavigation(info.url(), true);
+        if (!backAfterRefusal_.isEmpty() && info.url() == std::exchange(backAfterRefusal_, QUrl())
+            && page_->history()->canGoBack())
+            QTimer::singleShot(0, this, [this] { GoBack(); });
         break;
     case QWebEngineLoadingInfo::LoadStoppedStatus:
         stopped(info.url());
@@ -569,12 +587,77 @@ void QtWebBrowser::finishLoading()
     fireNotify(DISPID_DOWNLOADCOMPLETE);
 }
 
-// Certificate errors are refused above, so a page committed over https had a
-// verified certificate; the engine's ciphers all have 128 bits or more.
+// A page committed over https had a verified certificate, unless the user
+// went on past a failed one for its site; the engine's ciphers all have 128
+// bits or more.
 std::int32_t QtWebBrowser::secureLockOf(const QUrl& url) const
 {
     const bool https = url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
-    return https ? secureLockIconSecure128Bit : secureLockIconUnsecure;
+    return https && !untrustedSites().contains(siteOf(url)) ? secureLockIconSecure128Bit : secureLockIconUnsecure;
+}
+
+// A secure site whose certificate the engine could not verify (self-signed,
+// expired, for another name) is the user's decision, as in every browser:
+// the question shows the site, the certificate's subject and issuer and the
+// engine's error, and offers "Continue" and "Go back", "Go back" being the
+// default. A "Continue" holds for that certificate of that site until the
+// program ends, and the site's pages then show as not secure. An error the
+// engine does not let anyone pass, and any while the control is silent, is
+// refused without a question. A refusal is reported as a failed navigation,
+// and the page shown before stays.
+void QtWebBrowser::certificateFailed(QWebEngineCertificateError error)
+{
+    const QList<QSslCertificate> chain = error.certificateChain();
+    const QSslCertificate certificate = chain.isEmpty() ? QSslCertificate() : chain.first();
+    const QString site = siteOf(error.url());
+    const QString accepted = site + u' ' + QString::fromLatin1(certificate.digest(QCryptographicHash::Sha256).toHex());
+    if (!error.isOverridable() || properties_[DISPID_SILENT].toBool()) {
+        refuseCertificate(error);
+        return;
+    }
+    if (acceptedCertificates().contains(accepted)) {
+        error.acceptCertificate();
+        return;
+    }
+    // The question's own event loop must not run inside the engine's call.
+    error.defer();
+    QPointer<QtWebBrowser> self(this);
+    QMetaObject::invokeMethod(
+        this,
+        [this, self, error, certificate, site, accepted]() mutable {
+            const auto names = [](const QStringList& parts) {
+                return parts.isEmpty() ? QStringLiteral("(not named)") : parts.join(QStringLiteral(", "));
+            };
+            const QString text
+                = QStringLiteral("The certificate of %1 is not trusted.\n\n"
+                                 "Issued to: %2\nIssued by: %3\nProblem: %4\n\n"
+                                 "Someone may be pretending to be this site. Continue only if you know why the "
+                                 "certificate is not trusted.")
+                      .arg(error.url().host(), names(certificate.subjectInfo(QSslCertificate::CommonName)),
+                          names(certificate.issuerInfo(QSslCertificate::CommonName)), error.description());
+            const int answer = Dialogs().MessageBox(text, QStringLiteral("Security Warning"),
+                MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, container_,
+                {QStringLiteral("Continue"), QStringLiteral("Go back")});
+            if (!self)
+                return;
+            if (answer == IDYES) {
+                acceptedCertificates().insert(accepted);
+                untrustedSites().insert(site);
+                error.acceptCertificate();
+            } else {
+                backAfterRefusal_ = error.url();
+                refuseCertificate(error);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void QtWebBrowser::refuseCertificate(QWebEngineCertificateError& error)
+{
+    std::vector<Variant> args{static_cast<IDispatch*>(this), toVariant(error.url().toString()), Variant(WideString()),
+        Variant(INET_E_INVALID_CERTIFICATE), Variant::fromBool(false)};
+    fire(DISPID_NAVIGATEERROR, args);
+    error.rejectCertificate();
 }
 
 void QtWebBrowser::fireSecureLock(std::int32_t secureLock)
@@ -748,10 +831,20 @@ void QtWebBrowser::showFolder(const QString& path)
     container_->setFocusProxy(folder_);
 }
 
+// A folder opens in the view; a file opens with the desktop's program for
+// its type, as in a file manager's folder view.
 void QtWebBrowser::openFolderItem(QListWidgetItem* item)
 {
-    Navigate(toWideString(QUrl::fromLocalFile(item->data(Qt::UserRole).toString()).toString()), Variant(), Variant(),
-        Variant(), Variant());
+    const QString path = item->data(Qt::UserRole).toString();
+    const QUrl url = QUrl::fromLocalFile(path);
+    if (QFileInfo(path).isDir()) {
+        Navigate(toWideString(url.toString()), Variant(), Variant(), Variant(), Variant());
+        return;
+    }
+    if (!ProgramLauncher().openWithDesktop(url))
+        Dialogs().MessageBox(
+            QStringLiteral("No program could be started to open \"%1\".").arg(QFileInfo(path).fileName()),
+            ApplicationTitle(), MB_OK | MB_ICONERROR, container_);
 }
 
 HRESULT QtWebBrowser::GoBack() { return goInHistory(page_->history()->canGoBack(), QWebEnginePage::Back); }

@@ -67,6 +67,7 @@ class QListWidget;
 class QPrinter;
 class QListWidgetItem;
 class QStackedLayout;
+class QWebEngineCertificateError;
 class QWebEngineDownloadRequest;
 class QWebEngineLoadingInfo;
 class QWebEngineProfile;
@@ -201,6 +202,10 @@ private:
     void fireCommandStates();
     // The encryption state of the page that came from url.
     std::int32_t secureLockOf(const QUrl& url) const;
+    // A secure site's certificate failed: the user decides whether to go on
+    // (see certificateQuestion in the source).
+    void certificateFailed(QWebEngineCertificateError error);
+    void refuseCertificate(QWebEngineCertificateError& error);
     void fireSecureLock(std::int32_t secureLock);
     void notifyViewCreated();
     void titleChanged(const QString& title);
@@ -278,6 +283,11 @@ private:
     bool openingUserInitiated_ = false;
     // Where the right click was: the link and the picture under it.
     QUrl contextLink_;
+    // The page the user refused to open for its certificate: once the engine
+    // has shown its error page for it, the control goes back to the page
+    // before.
+    QUrl backAfterRefusal_;
+    QString contextLinkText_;
     QUrl contextMedia_;
     int textSize_ = 2;
     int opticalZoom_ = 100;

@@ -254,6 +254,7 @@ void QtWebBrowser::showContextMenu(const QPoint& position)
 {
     const QWebEngineContextMenuRequest* request = view_->lastContextMenuRequest();
     contextLink_ = request ? request->linkUrl() : QUrl();
+    contextLinkText_ = request ? request->linkText().simplified() : QString();
     contextMedia_ = request ? request->mediaUrl() : QUrl();
     const QPoint global = view_->mapToGlobal(position);
     const POINT at{global.x(), global.y()};
@@ -411,7 +412,12 @@ void QtWebBrowser::ExecMenuCommand(int commandId)
         options.InitialDir = commandId == IDM_ADDFAVORITES
             ? SpecialFolderPath(CSIDL_FAVORITES)
             : QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-        options.FileName = safeName(locationName_.isEmpty() ? target.host() : locationName_) + QStringLiteral(".url");
+        // Named as the user knows what it points to: a link by its text, the
+        // page by its title, either by its site when it has no name.
+        QString name = contextLink_.isValid() ? contextLinkText_ : locationName_;
+        if (name.isEmpty())
+            name = target.host();
+        options.FileName = safeName(name) + QStringLiteral(".url");
         if (!Dialogs().SaveDialog(options))
             break;
         if (!WriteInternetShortcutUrl(options.FileName, QString::fromLatin1(target.toEncoded())))

@@ -199,7 +199,7 @@ TEST_F(BrowserEvents, StatusCaptionAndCommandsFollowTheControl)
     EXPECT_EQ(window->StatusPanelText(0), "http://link.test/");
     control->locationName = u"Example Domain";
     fire(DISPID_TITLECHANGE, {Variant(WideString(u"Example title"))});
-    EXPECT_EQ(window->windowTitle(), "Web Site Name: Example Domain");
+    EXPECT_EQ(window->windowTitle(), "Example Domain - Sextant Component Pack - Mega Demo");
     EXPECT_EQ(window->StatusPanelText(0), "Example title");
 
     const struct {

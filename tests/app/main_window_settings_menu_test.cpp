@@ -118,7 +118,7 @@ TEST_F(MainWindowSettingsMenu, InformationItemsShowWhatTheSettingsHold)
         TMenuCommand item;
         QString shown;
     } cases[] = {
-        {TMenuCommand::GetDefaultBrowser, "Current Default Web Browser is: " + GetDefaultBrowserFromRegistry()},
+        {TMenuCommand::GetDefaultBrowser, "Current Default Web Browser is: " + GetDefaultBrowserName()},
         {TMenuCommand::GetSpecialFolderPath, "Your Desktop Path is: " + SpecialFolderPath(CSIDL_DESKTOPDIRECTORY)},
         {TMenuCommand::GetHistoryPath, GetHistoryPath()},
         {TMenuCommand::GetFavoritesPath, GetHistoryPath()},

@@ -89,7 +89,8 @@ TEST_F(MainWindow, StartsWithItsLayoutTheLinksListAndTheHomePage)
         EXPECT_FALSE(disabled->isEnabled()) << disabled->text().toStdString();
     EXPECT_EQ(window.PageCtrl->currentIndex(), 2);
     EXPECT_EQ(window.PageCtrl->tabText(2), "FavoritesTV");
-    for (int tab = 1; tab < 4; ++tab)
+    EXPECT_TRUE(window.pctrlWB->isTabVisible(1)); // the editor
+    for (int tab = 2; tab < 4; ++tab)
         EXPECT_FALSE(window.pctrlWB->isTabVisible(tab)) << tab;
 
     SetApplicationMainForm(&window);
