@@ -1,0 +1,239 @@
+// The main menu's page commands as a user reaches them: the clipboard in a
+// form and in the page's text, Find from the menu and with Ctrl+F, saving the
+// page, printing, the text size from the menu and the keyboard, another
+// character set for a page that names none, the site's cookies and the
+// cached copy of the page on screen.
+#include "Journey.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QTest>
+#include <QTimer>
+#include <QWebEnginePage>
+
+#include <memory>
+#include <optional>
+
+namespace {
+
+const std::string FormPage = "<html><head><title>Form</title></head><body>"
+                             "<p id=text>Alpha beta gamma</p><input id=first><input id=second>"
+                             "</body></html>";
+
+class PageMenus : public Journey {
+protected:
+    // Opens the top menu with a click on the menu bar, then goes down the
+    // path with the keyboard.
+    void ChooseMenuByClick(const QStringList& path)
+    {
+        QMenuBar* bar = Window().menuBar();
+        QAction* top = MenuAction({path.first()});
+        ASSERT_TRUE(top);
+        Click(bar, bar->actionGeometry(top).center());
+        for (const QString& caption : path.mid(1))
+            ChooseFromOpenMenu(caption);
+    }
+
+    QString Eval(const QString& script)
+    {
+        auto result = std::make_shared<std::optional<QString>>();
+        Page()->runJavaScript(script, [result](const QVariant& value) { *result = value.toString(); });
+        WaitFor([&] { return result->has_value(); });
+        return result->value_or(QString());
+    }
+
+    // Runs trigger and answers the file dialog it opens by typing path into
+    // the dialog's name box and pressing Enter. False when no dialog came.
+    bool AnswerFileDialog(const QString& path, const std::function<void()>& trigger)
+    {
+        bool answered = false;
+        QTimer watch;
+        watch.setInterval(20);
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (answered || !dialog || !dialog->isVisible())
+                return;
+            answered = true;
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            Click(name);
+            Press(Qt::Key_A, Qt::ControlModifier);
+            Type(path);
+            Press(Qt::Key_Return);
+        });
+        watch.start();
+        trigger();
+        WaitFor([&] { return answered; });
+        WaitFor([] { return !QApplication::activeModalWidget(); }, 5000);
+        return answered;
+    }
+
+    QString InnerWidth() { return Eval(QStringLiteral("String(window.innerWidth)")); }
+};
+
+TEST_F(PageMenus, ClipboardItemsWorkInFormFieldsAndInThePageText)
+{
+    JourneyPages::Serve("/form.html", FormPage);
+    OpenWindow(JourneyPages::Url("/form.html"));
+    ASSERT_TRUE(WaitForPage(JourneyPages::Url("/form.html"), "Form"));
+
+    ClickInPage("first");
+    Type("hello");
+    ChooseMenu({"Edit", "Select All"});
+    ChooseMenu({"Edit", "Copy to Clipboard"});
+    EXPECT_TRUE(WaitFor([] { return QApplication::clipboard()->text() == "hello"; }))
+        << QApplication::clipboard()->text().toStdString();
+
+    ClickInPage("second");
+    ChooseMenu({"Edit", "Paste from Clipboard"});
+    EXPECT_TRUE(WaitFor([&] { return Eval("document.getElementById('second').value") == "hello"; }));
+
+    ClickInPage("first");
+    ChooseMenu({"Edit", "Select All"});
+    ChooseMenu({"Edit", "Cut To Clipboard"});
+    EXPECT_TRUE(WaitFor([&] { return Eval("document.getElementById('first').value").isEmpty(); }));
+
+    ClickInPage("text");
+    ChooseMenu({"Edit", "Select All"});
+    ChooseMenu({"Edit", "Copy to Clipboard"});
+    EXPECT_TRUE(WaitFor([] { return QApplication::clipboard()->text().contains("Alpha beta gamma"); }))
+        << QApplication::clipboard()->text().toStdString();
+}
+
+TEST_F(PageMenus, FindOpensFromTheMenuAndWithCtrlFAndTakesTheTypedText)
+{
+    JourneyPages::Serve("/find.html", FormPage);
+    OpenWindow(JourneyPages::Url("/find.html"));
+    ASSERT_TRUE(WaitForPage(JourneyPages::Url("/find.html"), "Form"));
+
+    const auto findBar = [] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == "zarnFindBar" && top->isVisible())
+                return top;
+        return static_cast<QWidget*>(nullptr);
+    };
+    ChooseMenu({"Edit", "Find Dialog"});
+    ASSERT_TRUE(WaitFor([&] { return findBar() != nullptr; })) << "Edit > Find Dialog shows the find bar";
+    Type("beta");
+    Press(Qt::Key_Return);
+    auto* count = findBar()->findChild<QWidget*>("findCount");
+    EXPECT_TRUE(WaitFor([&] { return count->property("text").toString() == "1 of 1 matches"; }))
+        << count->property("text").toString().toStdString();
+    findBar()->close();
+    ASSERT_TRUE(WaitFor([&] { return findBar() == nullptr; }));
+
+    // The window manager gives the window back the keyboard when the bar closes.
+    Window().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Window()));
+    ClickInPage("text");
+    Press(Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(WaitFor([&] { return findBar() != nullptr; })) << "Ctrl+F shows the find bar";
+}
+
+TEST_F(PageMenus, SavePageAsAndSaveDialogWriteThePageWhereTheUserSaid)
+{
+    JourneyPages::Serve("/save.html", FormPage);
+    OpenWindow(JourneyPages::Url("/save.html"));
+    ASSERT_TRUE(WaitForPage(JourneyPages::Url("/save.html"), "Form"));
+
+    const QString asFile = QDir::current().filePath("saved-as.html");
+    ASSERT_TRUE(AnswerFileDialog(asFile, [&] { ChooseMenuByClick({"File", "Save page As..."}); }));
+    EXPECT_TRUE(WaitFor([&] { return QFileInfo::exists(asFile); })) << asFile.toStdString();
+
+    const QString dialogFile = QDir::current().filePath("save-dialog.html");
+    ASSERT_TRUE(AnswerFileDialog(dialogFile, [&] { ChooseMenuByClick({"File", "Save Dialog"}); }));
+    ASSERT_TRUE(WaitFor([&] { return QFileInfo::exists(dialogFile); })) << dialogFile.toStdString();
+    QFile saved(dialogFile);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll().contains("Alpha beta gamma"));
+}
+
+TEST_F(PageMenus, PrintingItemsOpenTheirDialogs)
+{
+    JourneyPages::Serve("/print.html", FormPage);
+    OpenWindow(JourneyPages::Url("/print.html"));
+    ASSERT_TRUE(WaitForPage(JourneyPages::Url("/print.html"), "Form"));
+
+    const SeenDialog print = AnswerDialog("Cancel", [&] { ChooseMenuByClick({"File", "Print..."}); });
+    EXPECT_TRUE(print.Shown);
+    EXPECT_EQ(print.Title, "Print");
+    const SeenDialog setup = AnswerDialog("Cancel", [&] { ChooseMenuByClick({"File", "Page Setup"}); });
+    EXPECT_TRUE(setup.Shown);
+    EXPECT_EQ(setup.Title, "Page Setup");
+}
+
+TEST_F(PageMenus, TextSizeZoomsFromTheMenuAndWithCtrlPlusAndMinus)
+{
+    JourneyPages::Serve("/zoom.html", FormPage);
+    OpenWindow(JourneyPages::Url("/zoom.html"));
+    ASSERT_TRUE(WaitForPage(JourneyPages::Url("/zoom.html"), "Form"));
+    const int medium = InnerWidth().toInt();
+    ASSERT_GT(medium, 0);
+
+    ChooseMenu({"View", "Text Size", "Largest"});
+    EXPECT_TRUE(WaitFor([&] { return InnerWidth().toInt() < medium; })) << "the page is drawn larger";
+    const int largest = InnerWidth().toInt();
+    QStringList checked;
+    for (const char* size : {"Largest", "Large", "Medium", "Small", "Smallest"})
+        if (MenuAction({"View", "Text Size", size})->isChecked())
+            checked << size;
+    EXPECT_EQ(checked, QStringList{"Largest"});
+
+    ClickInPage("text");
+    Press(Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_TRUE(WaitFor([&] { return InnerWidth().toInt() > largest; })) << "Ctrl+- makes it smaller";
+    const int large = InnerWidth().toInt();
+    Press(Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_TRUE(WaitFor([&] { return InnerWidth().toInt() < large; })) << "Ctrl++ makes it larger again";
+}
+
+TEST_F(PageMenus, AnotherEncodingShowsAPageThatNamesNone)
+{
+    JourneyPages::Serve(
+        "/cafe.html", "<html><head><title>Cafe</title></head><body><p>caf\xc3\xa9</p></body></html>", "text/html");
+    OpenWindow(JourneyPages::Url("/cafe.html"));
+    ASSERT_TRUE(WaitForPage(JourneyPages::Url("/cafe.html"), "Cafe"));
+    ASSERT_TRUE(WaitFor([&] { return PageText().contains(QString::fromUtf8("caf\xc3\x83\xc2\xa9")); }))
+        << PageText().toStdString();
+
+    ChooseMenu({"View", "Encoding", "Unicode (UTF-8)"});
+    EXPECT_TRUE(WaitFor([&] { return PageText().trimmed() == QString::fromUtf8("caf\xc3\xa9"); }))
+        << PageText().toStdString();
+    EXPECT_TRUE(MenuAction({"View", "Encoding", "Unicode (UTF-8)"})->isChecked());
+}
+
+TEST_F(PageMenus, CookiesAndTheCachedCopyOfThePageShownAreTold)
+{
+    JourneyPages::Serve("/plain.html", "<html><head><title>Plain</title></head><body>no cookies</body></html>");
+    JourneyPages::Serve("/cookie.html",
+        "<html><head><title>Cookie</title>"
+        "<script>document.cookie='flavour=oatmeal; path=/cookie.html'</script>"
+        "</head><body>cookie kept</body></html>");
+    OpenWindow(JourneyPages::Url("/plain.html"));
+    ASSERT_TRUE(WaitForPage(JourneyPages::Url("/plain.html"), "Plain"));
+    const SeenDialog none = AnswerDialog("OK", [&] {
+        ChooseMenuByClick({"Tools", "Cookies", "Check the site for Cookies"});
+    });
+    EXPECT_EQ(none.Text, "No cookies were found.");
+
+    const SeenDialog cached = AnswerDialog("OK", [&] {
+        ChooseMenuByClick({"Tools", "Cache Tools", "Get Cached File Path"});
+    });
+    QFile copy(cached.Text);
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly)) << cached.Text.toStdString();
+    EXPECT_TRUE(copy.readAll().contains("no cookies"));
+
+    TypeAddress(JourneyPages::Url("/cookie.html"));
+    Press(Qt::Key_Return);
+    ASSERT_TRUE(WaitForPage(JourneyPages::Url("/cookie.html"), "Cookie"));
+    const SeenDialog some = AnswerDialog("OK", [&] {
+        ChooseMenuByClick({"Tools", "Cookies", "Check the site for Cookies"});
+    });
+    EXPECT_TRUE(some.Text.contains("flavour=oatmeal")) << some.Text.toStdString();
+}
+
+} // namespace
