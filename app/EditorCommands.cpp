@@ -6,6 +6,7 @@
 #include "platform/ui/Dialogs.h"
 
 #include <QAction>
+#include <QImage>
 #include <QVBoxLayout>
 
 void TfrmMain::createEditor()
@@ -79,6 +80,19 @@ void TfrmMain::bindEditorCommands()
     });
     bind(TMenuCommand::EditorMailSelection, true, [](TDodiViveDE& e) { e.MailSelection(); });
     bind(TMenuCommand::EditorMail, true, [](TDodiViveDE& e) { e.MailText(); });
+    bind(TMenuCommand::EditorSnapshot, true, [](TDodiViveDE& e) {
+        QImage picture;
+        e.CreateSnapshot(picture);
+    });
+    bind(TMenuCommand::EditorAddCheckBox, true,
+        [](TDodiViveDE& e) { e.AddCheckBox(QStringLiteral("TCheckBox"), QStringLiteral("cb"), 20, 30, 170, true); });
+    bind(TMenuCommand::EditorAddEditBox, true,
+        [](TDodiViveDE& e) { e.AddEditBox(QStringLiteral("TEdit"), QStringLiteral("edt"), 20, 30, 80); });
+    bind(TMenuCommand::EditorAddRadioButton, true, [](TDodiViveDE& e) {
+        e.AddRadioButton(QStringLiteral("TRadioButton"), QStringLiteral("rb"), 20, 30, 40, true);
+    });
+    bind(TMenuCommand::EditorAddButton, true,
+        [](TDodiViveDE& e) { e.AddButton(QStringLiteral("TButton"), QStringLiteral("btn"), 20, 30, 130); });
     bind(TMenuCommand::EditorAddLineNumbers, true, [](TDodiViveDE& e) { e.AddLineNumbers(); });
     bind(TMenuCommand::EditorAddBullets, true, [](TDodiViveDE& e) { e.AddBullets(); });
     bind(TMenuCommand::EditorAddRomanNumbers, true, [](TDodiViveDE& e) { e.AddRomanNumbers(); });

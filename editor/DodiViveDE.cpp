@@ -5,6 +5,7 @@
 #include "highlight/HighlightHTML.h"
 #include "highlight/HighlightXML.h"
 #include "platform/files/PlainFiles.h"
+#include "platform/files/SafeFile.h"
 #include "platform/input/KeyboardInput.h"
 #include "platform/mapi/MailTo.h"
 #include "platform/richedit/RtfDocument.h"
@@ -14,7 +15,10 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/webcontrol/WindowClass.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QBuffer>
+#include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QDateTime>
 #include <QDialog>
@@ -29,6 +33,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
 #include <QToolTip>
@@ -736,6 +741,102 @@ int TDodiViveDE::InsertFromImageList(const QList<QIcon>& images, int index, QSiz
     InsertPicture(picture);
     MarkFilesInserted();
     return LineCount();
+}
+
+QString TDodiViveDE::SnapshotTarget(const QString& chosen)
+{
+    return chosen.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive) ? chosen : chosen + QStringLiteral(".bmp");
+}
+
+void TDodiViveDE::CreateSnapshot(QImage& picture)
+{
+    const QSize size(width(), height());
+    if (picture.isNull() || picture.width() == 0 || picture.height() == 0) {
+        picture = QImage(size, QImage::Format_RGB32);
+        picture.fill(Background());
+    } else if (picture.size() != size) {
+        QImage resized(size, QImage::Format_RGB32);
+        resized.fill(Background());
+        QPainter(&resized).drawImage(0, 0, picture);
+        picture = resized;
+    }
+    {
+        QPainter painter(&picture);
+        const QRectF page(QPointF(0, 0), QSizeF(size));
+        painter.setClipRect(page);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = page;
+        context.palette.setColor(QPalette::Text, DefaultTextColor().isValid() ? DefaultTextColor() : QColor(Qt::black));
+        document()->documentLayout()->draw(&painter, context);
+    }
+    if (image_)
+        return;
+    TFileDialogOptions options;
+    options.FileName = QStringLiteral("EditorImage.bmp");
+    options.Filter = QStringLiteral("BMP file|*.bmp");
+    options.Owner = this;
+    if (!Dialogs().SaveDialog(options))
+        return;
+    const QString target = SnapshotTarget(options.FileName);
+    if (QFileInfo::exists(target)
+        && MessageDlg(QStringLiteral("The file already exist. Do you want to overwrite %1 ?").arg(target),
+               mtConfirmation, mbYesNoCancel)
+            != mrYes)
+        return;
+    QByteArray bmp;
+    QBuffer buffer(&bmp);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "BMP");
+    SafeFileWriter writer(target.toStdString());
+    if (bmp.isEmpty() || !writer.Open() || !writer.Write(bmp.constData(), static_cast<std::size_t>(bmp.size()))
+        || !writer.Commit())
+        throw EFileError(QStringLiteral("Cannot save the snapshot to \"%1\": %2")
+                             .arg(target, QString::fromLocal8Bit(std::strerror(errno)))
+                             .toStdString());
+}
+
+int TDodiViveDE::AddControl(QWidget* control, const QString& prefix, int editorLeft, int left, int top)
+{
+    if (!parentWidget() || !parentWidget()->layout())
+        move(editorLeft, y());
+    control->setObjectName(prefix + QString::number(controlCount_));
+    control->move(left, top);
+    control->show();
+    return ++controlCount_;
+}
+
+int TDodiViveDE::AddCheckBox(
+    const QString& caption, const QString& prefix, int editorLeft, int left, int top, bool checked)
+{
+    if (!acceptDragComponnents_)
+        return 0;
+    auto* box = new QCheckBox(caption, this);
+    box->setChecked(checked);
+    return AddControl(box, prefix, editorLeft, left, top);
+}
+
+int TDodiViveDE::AddRadioButton(
+    const QString& caption, const QString& prefix, int editorLeft, int left, int top, bool checked)
+{
+    if (!acceptDragComponnents_)
+        return 0;
+    auto* button = new QRadioButton(caption, this);
+    button->setChecked(checked);
+    return AddControl(button, prefix, editorLeft, left, top);
+}
+
+int TDodiViveDE::AddEditBox(const QString& caption, const QString& prefix, int editorLeft, int left, int top)
+{
+    if (!acceptDragComponnents_)
+        return 0;
+    return AddControl(new QLineEdit(caption, this), prefix, editorLeft, left, top);
+}
+
+int TDodiViveDE::AddButton(const QString& caption, const QString& prefix, int editorLeft, int left, int top)
+{
+    if (!acceptDragComponnents_)
+        return 0;
+    return AddControl(new QPushButton(caption, this), prefix, editorLeft, left, top);
 }
 
 void TDodiViveDE::AddLineNumbers()

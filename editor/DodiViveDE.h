@@ -187,6 +187,25 @@ public:
     // picture is a link to it.
     void InsertPicture(const QImage& image, const QString& href = QString());
 
+    // Draws the document, as much as fits, into picture at the editor's size
+    // (a picture without size is first filled with the background colour).
+    // Without an Image assigned, offers to save it as a BMP file, ".bmp"
+    // added to a chosen name without it; an existing file is replaced only
+    // after the overwrite question. A failed save throws EFileError.
+    void CreateSnapshot(QImage& picture);
+    // The name a snapshot is saved under for a chosen name.
+    static QString SnapshotTarget(const QString& chosen);
+
+    // Controls placed on the editor at left and top, named the prefix and
+    // the count of controls added so far ("cb0", "edt1", ...), living until
+    // the editor goes. The editor is moved to editorLeft unless a layout
+    // places it. The new count; 0 (nothing added) when AcceptDragComponnents
+    // is off.
+    int AddCheckBox(const QString& caption, const QString& prefix, int editorLeft, int left, int top, bool checked);
+    int AddRadioButton(const QString& caption, const QString& prefix, int editorLeft, int left, int top, bool checked);
+    int AddEditBox(const QString& caption, const QString& prefix, int editorLeft, int left, int top);
+    int AddButton(const QString& caption, const QString& prefix, int editorLeft, int left, int top);
+
     // Paragraph numbering, from 1 with "." after the number: arabic numbers
     // on the selected paragraphs (the caret's one when nothing is selected);
     // bullets and upper-case roman numbers on every paragraph, the caret
@@ -242,6 +261,7 @@ private:
     void RunHighlighter(bool html);
     void NumberAll(TRtfNumbering numbering);
     bool Mail(const QString& body);
+    int AddControl(QWidget* control, const QString& prefix, int editorLeft, int left, int top);
     void WriteDocument(const QString& target);
     bool AskOverwrite(const QString& target, bool noMeansSaveAs);
     bool FindGuard();
@@ -274,6 +294,7 @@ private:
     QPointer<QMenu> popupMenu_;
 
     bool filesInserted_ = false;
+    int controlCount_ = 0;
     int findPos_ = 0; // 1-based position of the last match; 0 when none
     bool useOwnMenu_ = true;
     QMenu* ownMenu_ = nullptr;

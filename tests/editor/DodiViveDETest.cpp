@@ -9,16 +9,21 @@
 #include "platform/shell/ProgramLauncher.h"
 
 #include <QBuffer>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDropEvent>
 #include <QFile>
 #include <QIcon>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPdfWriter>
 #include <QPixmap>
 #include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -901,6 +906,98 @@ TEST_F(DodiViveDETest, MailHandsTheEncodedTextToTheMailProgramAndSaysWhenItCanno
     SetText(QString());
     EXPECT_FALSE(editor.MailText());
     EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("Please enter text before using this feature.")});
+}
+
+TEST_F(DodiViveDETest, SnapshotTargetAddsBmpOnlyWhenMissing)
+{
+    const struct {
+        const char* chosen;
+        const char* target;
+    } cases[] = {{"EditorImage.bmp", "EditorImage.bmp"}, {"shot", "shot.bmp"}, {"Shot.BMP", "Shot.BMP"},
+        {"a.png", "a.png.bmp"}, {"dir.bmp/x", "dir.bmp/x.bmp"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(TDodiViveDE::SnapshotTarget(QString::fromUtf8(c.chosen)), QString::fromUtf8(c.target)) << c.chosen;
+}
+
+TEST_F(DodiViveDETest, SnapshotDrawsTheTextAndSavesOnlyWhereAndWhenTheUserSays)
+{
+    editor.SetPlainText(false);
+    editor.LoadFromBytes(QByteArray("{\\rtf1 {\\fs48 Snapshot text}}"));
+    const QString chosen = Path(QStringLiteral("shot"));
+    const QString target = chosen + QStringLiteral(".bmp");
+
+    // Cancelled: nothing saved.
+    QImage picture;
+    editor.CreateSnapshot(picture);
+    EXPECT_EQ(picture.size(), editor.size());
+    EXPECT_EQ(dialogs.Calls().size(), 1u);
+    EXPECT_EQ(dialogs.Calls()[0].Value, QStringLiteral("EditorImage.bmp"));
+    EXPECT_FALSE(QFile::exists(target));
+    // The text was drawn: some pixels differ from the background.
+    const QRgb background = picture.pixel(picture.width() - 1, picture.height() - 1);
+    bool drawn = false;
+    for (int y = 0; y < 60 && !drawn; ++y)
+        for (int x = 0; x < 200 && !drawn; ++x)
+            drawn = picture.pixel(x, y) != background;
+    EXPECT_TRUE(drawn);
+
+    // Chosen without the extension: saved with it, and asked about no file.
+    dialogs.Clear();
+    dialogs.AnswerText(chosen);
+    editor.CreateSnapshot(picture);
+    ASSERT_TRUE(QFile::exists(target));
+    EXPECT_EQ(QImage(target).size(), editor.size());
+    EXPECT_EQ(dialogs.Calls().size(), 1u);
+
+    // Existing: replaced only after Yes.
+    WriteFile(QStringLiteral("shot.bmp"), "old");
+    for (const int answer : {mrNo, mrCancel}) {
+        dialogs.Clear();
+        dialogs.AnswerText(chosen).Answer(answer);
+        editor.CreateSnapshot(picture);
+        EXPECT_EQ(ReadFile(target), QByteArray("old")) << answer;
+        EXPECT_EQ(dialogs.Texts().value(1),
+            QStringLiteral("The file already exist. Do you want to overwrite %1 ?").arg(target));
+    }
+    dialogs.Clear();
+    dialogs.AnswerText(chosen).Answer(mrYes);
+    editor.CreateSnapshot(picture);
+    EXPECT_TRUE(ReadFile(target).startsWith("BM"));
+
+    // A folder that does not exist: an error, nothing written.
+    dialogs.Clear();
+    dialogs.AnswerText(Path(QStringLiteral("missing/shot")));
+    EXPECT_THROW(editor.CreateSnapshot(picture), EFileError);
+
+    // With an Image assigned, no dialog at all.
+    QLabel image;
+    editor.SetImage(&image);
+    dialogs.Clear();
+    editor.CreateSnapshot(picture);
+    EXPECT_TRUE(dialogs.Calls().empty());
+}
+
+TEST_F(DodiViveDETest, AddedControlsShareOneCounterForTheirNames)
+{
+    EXPECT_EQ(editor.AddCheckBox(QStringLiteral("Check"), QStringLiteral("cb"), 20, 30, 170, true), 1);
+    EXPECT_EQ(editor.AddEditBox(QStringLiteral("Edit"), QStringLiteral("edt"), 20, 30, 80), 2);
+    EXPECT_EQ(editor.AddCheckBox(QStringLiteral("Check"), QStringLiteral("cb"), 20, 30, 170, false), 3);
+    EXPECT_EQ(editor.AddRadioButton(QStringLiteral("Radio"), QStringLiteral("rb"), 20, 30, 40, true), 4);
+    EXPECT_EQ(editor.AddButton(QStringLiteral("Push"), QStringLiteral("btn"), 20, 30, 130), 5);
+    auto* first = editor.findChild<QCheckBox*>(QStringLiteral("cb0"));
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isChecked());
+    EXPECT_EQ(first->text(), QStringLiteral("Check"));
+    EXPECT_EQ(first->pos(), QPoint(30, 170));
+    EXPECT_EQ(editor.findChild<QLineEdit*>(QStringLiteral("edt1"))->text(), QStringLiteral("Edit"));
+    EXPECT_FALSE(editor.findChild<QCheckBox*>(QStringLiteral("cb2"))->isChecked());
+    EXPECT_TRUE(editor.findChild<QRadioButton*>(QStringLiteral("rb3"))->isChecked());
+    EXPECT_EQ(editor.findChild<QPushButton*>(QStringLiteral("btn4"))->text(), QStringLiteral("Push"));
+    EXPECT_EQ(editor.x(), 20);
+
+    editor.SetAcceptDragComponnents(false);
+    EXPECT_EQ(editor.AddButton(QStringLiteral("No"), QStringLiteral("btn"), 20, 30, 130), 0);
+    EXPECT_EQ(editor.findChild<QPushButton*>(QStringLiteral("btn5")), nullptr);
 }
 
 } // namespace
