@@ -113,6 +113,8 @@ public:
         setWindowTitle(QStringLiteral("Find"));
         auto* layout = new QHBoxLayout(this);
         text_ = new QLineEdit(this);
+        // Room for a phrase, also once the match count shows beside it.
+        text_->setMinimumWidth(200);
         text_->setObjectName(QStringLiteral("findText"));
         auto* previous = new QPushButton(QStringLiteral("Previous"), this);
         previous->setObjectName(QStringLiteral("findPrevious"));

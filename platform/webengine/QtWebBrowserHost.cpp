@@ -189,7 +189,11 @@ void QtWebBrowser::connectHostQuestions()
     replaceScript(page()->scripts(), QString::fromLatin1(PageReporterScript), pageReporter(reportMark_),
         QWebEngineScript::DocumentCreation, QWebEngineScript::MainWorld);
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(view_, &QWidget::customContextMenuRequested, this, &QtWebBrowser::showContextMenu);
+    // Queued: the request arrives inside one of the engine's own tasks, and a
+    // command chosen from the menu that waits for the page (View Source reads
+    // it through a script) would wait for that task to end, which it cannot.
+    connect(view_, &QWidget::customContextMenuRequested, this, &QtWebBrowser::showContextMenu,
+        Qt::QueuedConnection);
     connect(page(), &QWebEnginePage::authenticationRequired, this,
         [this](const QUrl& url, QAuthenticator* authenticator) { authenticate(url, authenticator, QString()); });
     connect(page(), &QWebEnginePage::proxyAuthenticationRequired, this,
