@@ -13,7 +13,7 @@ trap 'rm -rf "$work"' EXIT
 # A cache of the benchmark's own: the developer's cache is neither used nor emptied.
 export CCACHE_DIR="$work/ccache"
 
-seconds() { local start=$SECONDS; "$@" >"$work/log" 2>&1 || { cat "$work/log"; exit 1; }; echo $((SECONDS - start)); }
+seconds() { local start=$SECONDS; "$@" >"$work/log" 2>&1 || { cat "$work/log" >&2; exit 1; }; echo $((SECONDS - start)); }
 
 measure() {
   local name=$1 dir="$work/$1"
