@@ -6,6 +6,7 @@
 // paragraph break is "|" followed by c, r or j for a centred, right or
 // justified paragraph; the last paragraph's alignment, when not left, ends
 // the description as "$c", "$r" or "$j".
+#include "platform/com/Utf8.h"
 #include "platform/richedit/RtfReader.h"
 
 #include <cstdio>
@@ -52,26 +53,7 @@ public:
     static std::string Utf8(std::u16string_view text)
     {
         std::string out;
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            char32_t c = text[i];
-            if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size())
-                c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-            if (c < 0x80) {
-                out += static_cast<char>(c);
-            } else if (c < 0x800) {
-                out += static_cast<char>(0xC0 | (c >> 6));
-                out += static_cast<char>(0x80 | (c & 0x3F));
-            } else if (c < 0x10000) {
-                out += static_cast<char>(0xE0 | (c >> 12));
-                out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-                out += static_cast<char>(0x80 | (c & 0x3F));
-            } else {
-                out += static_cast<char>(0xF0 | (c >> 18));
-                out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-                out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-                out += static_cast<char>(0x80 | (c & 0x3F));
-            }
-        }
+        AppendUtf8(text, out);
         return out;
     }
 
