@@ -117,8 +117,7 @@ TEST_F(MailMessageFiles, ReadBackByGMimeWithEveryHeaderAttachmentAndNonAsciiText
 
     const QByteArray raw = readAll(eml);
     EXPECT_FALSE(raw.contains("\nBcc: evil")) << "a header from the subject";
-    EXPECT_TRUE(raw.toLower().contains("subject: =?utf-8?")) << "the subject is not encoded for a header\n"
-                                                             << raw.left(2000).toStdString();
+    EXPECT_TRUE(raw.toLower().contains("subject: =?utf-8?")) << "the subject is not encoded for a header";
     EXPECT_TRUE(raw.toLower().contains("filename*=utf-8''s%c3%a9jour.html"))
         << "the non-ASCII name is not in RFC 2231 form";
 
