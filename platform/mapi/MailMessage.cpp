@@ -248,8 +248,12 @@ TMailResult WriteMailMessage(const TMailMessage& message, const QString& emlPath
         g_mime_data_wrapper_new_with_stream(bodyStream.get(), GMIME_CONTENT_ENCODING_DEFAULT));
     g_mime_part_set_content(GMIME_PART(text.get()), bodyContent.get());
     g_mime_text_part_set_charset(text.get(), "utf-8");
-    g_mime_part_set_content_encoding(GMIME_PART(text.get()),
-        g_mime_part_get_best_content_encoding(GMIME_PART(text.get()), GMIME_ENCODING_CONSTRAINT_7BIT));
+    // Text a person can still read in the raw file: quoted-printable
+    // rather than the base64 GMime picks for short non-ASCII text.
+    const GMimeContentEncoding best
+        = g_mime_part_get_best_content_encoding(GMIME_PART(text.get()), GMIME_ENCODING_CONSTRAINT_7BIT);
+    g_mime_part_set_content_encoding(
+        GMIME_PART(text.get()), best == GMIME_CONTENT_ENCODING_BASE64 ? GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE : best);
 
     if (message.attachments.empty()) {
         g_mime_message_set_mime_part(mail.get(), GMIME_OBJECT(text.get()));
