@@ -59,9 +59,18 @@ void TfrmMain::bindEditorCommands()
         DodiViveDE1->SetWordWrap(wrap->isChecked());
     });
     bind(TMenuCommand::EditorHighlightHtml, true, [](TDodiViveDE& e) {
-        e.HighlightAsHTML();
+        if (!e.LoadFromBrowserDocument())
+            return;
+        if (e.HighlightHTML())
+            e.HighlightAsHTML();
         e.ScrollToFirstLine();
     });
+    // The preview is seen on the browser's tab.
+    OnMenuCommand(TMenuCommand::EditorPreviewInBrowser, [this] {
+        if (DodiViveDE1->PreviewInBrowser())
+            ShowBrowserTab();
+    });
+    bind(TMenuCommand::EditorLoadFromBrowser, true, [](TDodiViveDE& e) { e.LoadFromBrowserStream(); });
     bind(TMenuCommand::EditorHighlightXml, true, [](TDodiViveDE& e) { e.HighlightAsXML(); });
     bind(TMenuCommand::EditorSetColor, true, [](TDodiViveDE& e) { e.SetBackgroundColor(); });
     bind(TMenuCommand::EditorSetTheme, true, [](TDodiViveDE& e) { e.ApplyTheme(tBlack); });

@@ -735,6 +735,8 @@ void TfrmMain::UpdateStopState()
     Stop1->setEnabled(busy);
 }
 
+void TfrmMain::ShowBrowserTab() { pctrlWB->setCurrentIndex(btWebBrowser); }
+
 void TfrmMain::ShowEditorTab()
 {
     pctrlWB->setTabVisible(btEditor, true);

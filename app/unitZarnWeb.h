@@ -106,6 +106,7 @@ public:
     void ShowSSLInfo();
     void StopIfBusy();
     void UpdateStopState();
+    void ShowBrowserTab();
     void ShowEditorTab();
     void ShowImageTab();
     void ShowLinksTab();

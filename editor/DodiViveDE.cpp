@@ -231,8 +231,8 @@ bool TDodiViveDE::CheckSaveChanges()
         return true;
     switch (MessageDlg(QStringLiteral("Save changes to %1?").arg(fileName_), mtConfirmation, mbYesNoCancel)) {
     case mrYes:
-        SaveDocument();
-        return true;
+        // A Save As the user cancels keeps the text, and the caller waits.
+        return SaveDocument();
     case mrNo:
         return true;
     default:

@@ -223,6 +223,35 @@ public:
     bool MailSelection();
     bool MailText();
 
+    // Browser exchange with the assigned Sextant. Without one, each says
+    // "You must assign a TSextant before using this feature." (the clipboard
+    // load: "You should Assign A web Browser before using this feature!")
+    // and changes nothing; false then, and whenever the operation did not
+    // happen (each failure is reported, except one the user chose).
+    //
+    // PreviewInBrowser stops a page still loading, opens an empty page
+    // (waiting at most 10 s) and shows the whole text there as HTML: the
+    // text never runs inside the site that was shown before.
+    bool PreviewInBrowser();
+    // The three loads first ask the save question (Cancel: nothing happens),
+    // then wait for the page to complete: at most 30 s, events processed;
+    // Esc or the browser's Stop ends the wait and the load quietly. The
+    // editor's text is replaced only once the new content is in hand: the
+    // page's code as text (Stream: as the page is saved; Document: the
+    // document element's inner HTML, never rendered or fetching anything),
+    // or the rendered page through the clipboard, pasted under the editor's
+    // paste rules. Then FileName becomes the page's title made safe
+    // (FileNameFromTitle), and the caret goes to the start of the second
+    // line (the first when there is one line).
+    bool LoadFromBrowserStream();
+    bool LoadFromBrowserDocument();
+    bool LoadFromBrowserClipboard();
+    // A page title as a file name in the current folder: "/", "\" and control
+    // characters become "_", leading dots go, and the name is cut at a
+    // character boundary to 250 bytes of UTF-8, so that Save's ".html" still
+    // fits; an empty result is "Untitled". Ordinary titles stay as they are.
+    static QString FileNameFromTitle(const QString& title);
+
     // Printing on pages with 1" sides and 1.5" top and bottom, the blanks at
     // the end of the text dropped: the whole text after the print dialog, or
     // at once on the current printer; the selection (nothing when it holds
@@ -261,6 +290,9 @@ private:
     void RunHighlighter(bool html);
     void NumberAll(TRtfNumbering numbering);
     bool Mail(const QString& body);
+    bool WaitForBrowserPage(const QString& noBrowserText);
+    void LoadBrowserText(const QString& text);
+    void FinishBrowserLoad();
     int AddControl(QWidget* control, const QString& prefix, int editorLeft, int left, int top);
     void WriteDocument(const QString& target);
     bool AskOverwrite(const QString& target, bool noMeansSaveAs);

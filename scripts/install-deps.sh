@@ -11,6 +11,7 @@ packages=(
   libcurl4-openssl-dev libsqlite3-dev libjpeg-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   xvfb xauth unrtf fonts-dejavu-core poppler-utils
+  libgmime-3.0-dev xdg-utils mpack
   "$@"
 )
 

@@ -919,6 +919,30 @@ TEST_F(DodiViveDETest, SnapshotTargetAddsBmpOnlyWhenMissing)
         EXPECT_EQ(TDodiViveDE::SnapshotTarget(QString::fromUtf8(c.chosen)), QString::fromUtf8(c.target)) << c.chosen;
 }
 
+TEST_F(DodiViveDETest, FileNameFromTitleStaysInTheFolderAndWithinTheLimit)
+{
+    const QString longTitle = QString(300, u'a');
+    // 124 "é" (248 bytes), then "e" with a combining accent: cut before the pair.
+    const QString accents = QString(124, QChar(0xE9)) + QStringLiteral("e\u0301z");
+    const struct {
+        QString title;
+        QString name;
+    } cases[] = {
+        {QStringLiteral("Example Domain"), QStringLiteral("Example Domain")},
+        {QStringLiteral("Q&A: caf\u00e9 \u2014 news"), QStringLiteral("Q&A: caf\u00e9 \u2014 news")},
+        {QStringLiteral("../../x"), QStringLiteral("_.._x")},
+        {QStringLiteral("a\\b/c"), QStringLiteral("a_b_c")},
+        {QStringLiteral(".hidden"), QStringLiteral("hidden")},
+        {QString(), TDodiViveDE::kUntitled},
+        {QStringLiteral("..."), TDodiViveDE::kUntitled},
+        {QStringLiteral("tab\there\nnul") + QChar(0) + QStringLiteral("x"), QStringLiteral("tab_here_nul_x")},
+        {longTitle, QString(250, u'a')},
+        {accents, QString(124, QChar(0xE9))},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TDodiViveDE::FileNameFromTitle(c.title), c.name) << c.title.toStdString();
+}
+
 TEST_F(DodiViveDETest, SnapshotDrawsTheTextAndSavesOnlyWhereAndWhenTheUserSays)
 {
     editor.SetPlainText(false);

@@ -269,25 +269,38 @@ QWidget* Journey::PageWidget() const
 
 QPoint Journey::CentreOf(const QString& elementId) const
 {
-    auto box = std::make_shared<QVariantList>();
-    auto done = std::make_shared<bool>(false);
-    Page()->runJavaScript(QStringLiteral("(() => { const e = document.getElementById('%1'); if (!e) return [];"
-                                         " e.scrollIntoView({block: 'center'}); const r = e.getBoundingClientRect();"
-                                         " return [r.left + r.width / 2, r.top + r.height / 2]; })()")
-                              .arg(elementId),
-        [box, done](const QVariant& value) {
-            *box = value.toList();
-            *done = true;
-        });
-    QTest::qWaitFor([&] { return *done; }, 20000);
-    return box->size() == 2 ? QPoint((*box)[0].toInt(), (*box)[1].toInt()) : QPoint();
+    const QVariantList box
+        = RunInPage(QStringLiteral("(() => { const e = document.getElementById('%1'); if (!e) return [];"
+                                   " e.scrollIntoView({block: 'center'}); const r = e.getBoundingClientRect();"
+                                   " return [r.left + r.width / 2, r.top + r.height / 2]; })()")
+                        .arg(elementId))
+              .toList();
+    return box.size() == 2 ? QPoint(box[0].toInt(), box[1].toInt()) : QPoint();
 }
 
+// The engine delivers mouse events and later commands (a menu's Select All,
+// a script) on different channels, so under load a command can overtake the
+// click. A user sees the click land before choosing anything else; the
+// journey waits for the element's mouseup, or for the page the click led to.
 void Journey::ClickInPage(const QString& elementId, Qt::MouseButton button)
 {
     const QPoint at = CentreOf(elementId);
     ASSERT_FALSE(at.isNull()) << "no element " << elementId.toStdString() << " on the page";
+    RunInPage(QStringLiteral("window.journeyMouseUps = 0; document.getElementById('%1')"
+                             ".addEventListener('mouseup', () => { window.journeyMouseUps++; }, {once: true});")
+                  .arg(elementId));
     QTest::mouseClick(PageWidget(), button, Qt::NoModifier, at);
+    const QString seen = QStringLiteral("window.journeyMouseUps === undefined || window.journeyMouseUps > 0");
+    EXPECT_TRUE(WaitFor([&] { return RunInPage(seen).toBool(); }, 10000))
+        << "the page saw no click on " << elementId.toStdString();
+}
+
+QVariant Journey::RunInPage(const QString& script, int timeoutMs) const
+{
+    auto result = std::make_shared<std::optional<QVariant>>();
+    Page()->runJavaScript(script, [result](const QVariant& value) { *result = value; });
+    QTest::qWaitFor([&] { return result->has_value(); }, timeoutMs);
+    return result->value_or(QVariant());
 }
 
 void Journey::ChooseMenu(const QStringList& path)
@@ -405,12 +418,7 @@ QWebEnginePage* Journey::Page() const
 
 QString Journey::PageText(int timeoutMs) const
 {
-    // Shared: the answer may come after the wait gave up.
-    auto text = std::make_shared<std::optional<QString>>();
-    Page()->runJavaScript(QStringLiteral("document.body ? document.body.innerText : ''"),
-        [text](const QVariant& value) { *text = value.toString(); });
-    QTest::qWaitFor([&] { return text->has_value(); }, timeoutMs);
-    return text->value_or(QString());
+    return RunInPage(QStringLiteral("document.body ? document.body.innerText : ''"), timeoutMs).toString();
 }
 
 QList<QWidget*> Journey::OtherWindows() const

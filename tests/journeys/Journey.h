@@ -95,7 +95,10 @@ protected:
     // centre of the page's element with that id in it, a click on it.
     QWidget* PageWidget() const;
     QPoint CentreOf(const QString& elementId) const;
+    // The click returns once the page has seen it.
     void ClickInPage(const QString& elementId, Qt::MouseButton button = Qt::LeftButton);
+    // Runs script in the page and returns its value (invalid on time-out).
+    QVariant RunInPage(const QString& script, int timeoutMs = 20000) const;
 
     // Runs trigger; the next dialog it opens (a modal dialog or message box)
     // is read and answered by a click on the button captioned answer. What it

@@ -16,9 +16,6 @@
 #include <QTimer>
 #include <QWebEnginePage>
 
-#include <memory>
-#include <optional>
-
 namespace {
 
 const std::string FormPage = "<html><head><title>Form</title></head><body>"
@@ -39,13 +36,7 @@ protected:
             ChooseFromOpenMenu(caption);
     }
 
-    QString Eval(const QString& script)
-    {
-        auto result = std::make_shared<std::optional<QString>>();
-        Page()->runJavaScript(script, [result](const QVariant& value) { *result = value.toString(); });
-        WaitFor([&] { return result->has_value(); });
-        return result->value_or(QString());
-    }
+    QString Eval(const QString& script) { return RunInPage(script).toString(); }
 
     // Runs trigger and answers the file dialog it opens by typing path into
     // the dialog's name box and pressing Enter. False when no dialog came.
@@ -83,6 +74,7 @@ TEST_F(PageMenus, ClipboardItemsWorkInFormFieldsAndInThePageText)
 
     ClickInPage("first");
     Type("hello");
+    ASSERT_TRUE(WaitFor([&] { return Eval("document.getElementById('first').value") == "hello"; }));
     ChooseMenu({"Edit", "Select All"});
     ChooseMenu({"Edit", "Copy to Clipboard"});
     EXPECT_TRUE(WaitFor([] { return QApplication::clipboard()->text() == "hello"; }))
