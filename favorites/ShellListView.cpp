@@ -112,10 +112,15 @@ void TShellListView::ShowTop(int csidl)
     HRESULT result = SHGetSpecialFolderLocation(this, csidl, top);
     if (FAILED(result))
         throw EOleSysError(QStringLiteral("The folder cannot be found."), result);
-    result = SHGetDesktopFolder(desktop_);
+    ShowTopList(top.get());
+}
+
+void TShellListView::ShowTopList(LPCITEMIDLIST top)
+{
+    const HRESULT result = SHGetDesktopFolder(desktop_);
     if (FAILED(result))
         throw EOleSysError(QStringLiteral("The desktop folder cannot be opened."), result);
-    topList_ = std::move(top);
+    topList_ = JoinLists(top, nullptr);
     BrowseFolder(topList_.get());
     levels_ = 0;
 }

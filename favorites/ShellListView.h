@@ -76,6 +76,8 @@ protected:
     // The desktop folder and the view's top folder; a failure is raised as
     // EOleSysError and leaves the list empty.
     void ShowTop(int csidl);
+    // The same with a top folder named by its absolute list (copied).
+    void ShowTopList(LPCITEMIDLIST top);
     // An empty list (a top folder that cannot be read).
     void ShowNothing();
     void SetCaption(const QString& caption);
