@@ -873,6 +873,49 @@ public:
     bool Starts = true;
 };
 
+TEST_F(DodiViveDETest, DoubleClickOnAFileObjectOpensItAfterAskingAndNeverStartsAProgram)
+{
+    RecordingLauncher launcher;
+    WriteFile(QStringLiteral("notes.txt"), "some notes");
+    editor.SetPlainText(false);
+    editor.LoadFromBytes(QByteArray());
+    editor.InsertFile(Path(QStringLiteral("notes.txt")), true, true);
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    QTextCursor before(editor.document());
+    const QPoint onObject = editor.cursorRect(before).topLeft() + QPoint(4, 8);
+
+    // One click only selects it: the address is not followed.
+    QStringList followed;
+    editor.OnURLClick = [&followed](TDodiViveDE*, const QString& url) { followed << url; };
+    QTest::mouseClick(editor.viewport(), Qt::LeftButton, Qt::NoModifier, onObject);
+    EXPECT_TRUE(followed.isEmpty()) << followed.join(' ').toStdString();
+
+    dialogs.Answer(mrNo);
+    QTest::mouseDClick(editor.viewport(), Qt::LeftButton, Qt::NoModifier, onObject);
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("Open \"notes.txt\" with the program for its type?")});
+    EXPECT_TRUE(launcher.Opened.isEmpty());
+    dialogs.Answer(mrYes);
+    QTest::mouseDClick(editor.viewport(), Qt::LeftButton, Qt::NoModifier, onObject);
+    EXPECT_EQ(launcher.Opened, QList<QByteArray>{QUrl::fromLocalFile(Path(QStringLiteral("notes.txt"))).toEncoded()});
+
+    // Programs, scripts and desktop entries: their folder opens instead.
+    WriteFile(QStringLiteral("run.sh"), "#!/bin/sh\necho hi\n");
+    QFile::setPermissions(Path(QStringLiteral("run.sh")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    WriteFile(QStringLiteral("app.desktop"), "[Desktop Entry]\nType=Application\nExec=sh\n");
+    WriteFile(QStringLiteral("setup.exe"), "MZ");
+    for (const char* program : {"run.sh", "app.desktop", "setup.exe"}) {
+        launcher.Opened.clear();
+        dialogs.Answer(mrYes);
+        EXPECT_TRUE(editor.OpenFileObject(Path(QString::fromLatin1(program))));
+        EXPECT_EQ(launcher.Opened, QList<QByteArray>{QUrl::fromLocalFile(dir.path()).toEncoded()}) << program;
+    }
+
+    dialogs.Clear();
+    EXPECT_FALSE(editor.OpenFileObject(Path(QStringLiteral("gone.txt"))));
+    EXPECT_EQ(dialogs.Texts().size(), 1);
+}
+
 TEST_F(DodiViveDETest, MailHandsTheEncodedTextToTheMailProgramAndSaysWhenItCannot)
 {
     RecordingLauncher launcher;
