@@ -389,6 +389,22 @@ std::vector<TUrlHistoryEntry> TUrlHistory::SitePages(
     return entriesOf(query.bind(1, host).bind(2, fromMs(from)).bind(3, toMs(to)).bind(4, qint64(limit)));
 }
 
+std::vector<TUrlHistoryEntry> TUrlHistory::Pages(const QDateTime& from, const QDateTime& to)
+{
+    sqlite3* db = this->db();
+    if (!db)
+        return {};
+    Statement query(db,
+        "SELECT url, title, last_visit, visit_count, host FROM visits INDEXED BY visits_by_time "
+        "WHERE last_visit >= ?1 AND last_visit < ?2 ORDER BY last_visit DESC");
+    query.bind(1, fromMs(from)).bind(2, toMs(to));
+    std::vector<TUrlHistoryEntry> rows;
+    while (query.step() == SQLITE_ROW)
+        rows.push_back({query.text(0), query.text(1), QDateTime::fromMSecsSinceEpoch(query.integer(2), Qt::UTC),
+            static_cast<int>(query.integer(3)), query.text(4)});
+    return rows;
+}
+
 std::vector<TUrlHistoryEntry> TUrlHistory::MostVisited(int limit)
 {
     sqlite3* db = this->db();

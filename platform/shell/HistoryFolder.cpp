@@ -104,18 +104,12 @@ HRESULT sitesOf(const THistoryPlace& at, std::vector<UniquePidl>& items)
 {
     if (!storeUsable())
         return storeFailed();
-    std::vector<TUrlHistorySite> sites = store().Sites(at.from, at.to);
-    const QCollator collator = siteCollator();
-    std::vector<std::pair<QString, QString>> named; // name, host
-    named.reserve(sites.size());
-    for (const TUrlHistorySite& site : sites)
-        named.emplace_back(HistorySiteName(site.Host), site.Host);
-    std::sort(named.begin(), named.end(), [&collator](const auto& a, const auto& b) {
-        const int order = collator.compare(a.first, b.first);
-        return order != 0 ? order < 0 : a.second < b.second;
-    });
-    for (const auto& site : named)
-        if (UniquePidl item = itemOf(ITEM_HISTORY_SITE, site.second))
+    std::vector<QString> hosts;
+    for (const TUrlHistorySite& site : store().Sites(at.from, at.to))
+        hosts.push_back(site.Host);
+    SortHistoryHosts(hosts);
+    for (const QString& host : hosts)
+        if (UniquePidl item = itemOf(ITEM_HISTORY_SITE, host))
             items.push_back(std::move(item));
     return S_OK;
 }
@@ -217,6 +211,21 @@ QString HistoryTipText(const QString& title, const QString& url)
 }
 
 QString HistorySiteName(const QString& host) { return host.isEmpty() ? SpecialFolderDisplayName(CSIDL_DRIVES) : host; }
+
+void SortHistoryHosts(std::vector<QString>& hosts)
+{
+    const QCollator collator = siteCollator();
+    std::vector<std::pair<QString, QString>> named; // name, host
+    named.reserve(hosts.size());
+    for (const QString& host : hosts)
+        named.emplace_back(HistorySiteName(host), host);
+    std::sort(named.begin(), named.end(), [&collator](const auto& a, const auto& b) {
+        const int order = collator.compare(a.first, b.first);
+        return order != 0 ? order < 0 : a.second < b.second;
+    });
+    for (size_t i = 0; i < named.size(); ++i)
+        hosts[i] = std::move(named[i].second);
+}
 
 UniquePidl HistoryViewItem(const QString& view) { return itemOf(ITEM_HISTORY_VIEW, view); }
 

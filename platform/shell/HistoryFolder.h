@@ -68,6 +68,10 @@ QString HistoryTipText(const QString& title, const QString& url);
 // The name of a site: the host, or for local files the computer's name.
 QString HistorySiteName(const QString& host);
 
+// Hosts in the order a group lists its sites: by the collator on their site
+// names (HistorySiteName), without regard to case.
+void SortHistoryHosts(std::vector<QString>& hosts);
+
 // The item that leads from the history folder into the view ("site" or
 // "visits").
 UniquePidl HistoryViewItem(const QString& view);
