@@ -5,12 +5,15 @@
 #include "platform/shell/SystemImageList.h"
 
 #include <QCollator>
+#include <QFile>
 #include <QHash>
 #include <QLocale>
 #include <QLoggingCategory>
 
 #include <algorithm>
 #include <memory>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -33,16 +36,26 @@ QDate weekStart(const QDate& day) { return day.addDays(1 - day.dayOfWeek()); }
 
 QString englishDayName(const QDate& day) { return QLocale(QLocale::English).standaloneDayName(day.dayOfWeek()); }
 
+// Which file a path names now: a store replaced on disk is another one.
+ino_t fileNumber(const QString& path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
 // The store the namespace reads, opened once per profile and kept open: a
 // menu or a list asks it many small questions in a row.
 TUrlHistory& store()
 {
     static std::unique_ptr<TUrlHistory> history;
     static QString file;
+    static ino_t number = 0;
     const QString wanted = TUrlHistory::DefaultFile();
-    if (!history || file != wanted) {
+    const ino_t now = fileNumber(wanted);
+    if (!history || file != wanted || number != now) {
         history = std::make_unique<TUrlHistory>(wanted);
         file = wanted;
+        number = fileNumber(wanted);
     }
     return *history;
 }
