@@ -1145,6 +1145,44 @@ void TDodiViveDE::UpdateFormatRect()
     SetFormatRect({gapLeft_, gapTop_, client.width() - gapRight_ - 1, client.height() - gapBottom_ + 1});
 }
 
+bool TDodiViveDE::canInsertFromMimeData(const QMimeData* source) const
+{
+    return source->hasImage() || source->hasHtml() || source->hasUrls() || TRichEdit::canInsertFromMimeData(source);
+}
+
+void TDodiViveDE::insertFromMimeData(const QMimeData* source)
+{
+    if (isReadOnly())
+        return;
+    if (PlainText()) {
+        TRichEdit::insertFromMimeData(source);
+        return;
+    }
+    if (source->hasImage()) {
+        InsertPicture(qvariant_cast<QImage>(source->imageData()));
+        MarkFilesInserted();
+        return;
+    }
+    if (source->hasHtml()) {
+        const QTextDocumentFragment fragment = QTextDocumentFragment::fromHtml(source->html(), document());
+        if (fragment.toPlainText().size() <= Room())
+            textCursor().insertFragment(fragment);
+        else
+            TRichEdit::insertFromMimeData(source);
+        return;
+    }
+    QStringList files;
+    for (const QUrl& url : source->urls())
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
+            files << url.toLocalFile();
+    if (files.isEmpty()) {
+        TRichEdit::insertFromMimeData(source);
+        return;
+    }
+    for (const QString& file : files)
+        InsertFile(file, true, true);
+}
+
 QString TDodiViveDE::DroppedFile(const QMimeData* data) const
 {
     if (!acceptDragFiles_ || !data->hasUrls() || data->urls().isEmpty())

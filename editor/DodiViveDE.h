@@ -289,6 +289,13 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Paste and drop take the richest form offered: a picture as a picture
+    // of the document, HTML as formatted text (its pictures other than
+    // small data: addresses shown as placeholders, never read), local files
+    // as file objects, else the text. In plain-text mode, and for what
+    // passes the text limit, only text. Read-only: nothing.
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
 
 private:
     void WindowCreated();

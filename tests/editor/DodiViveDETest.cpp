@@ -46,7 +46,9 @@ namespace {
 // Exposes what the object-inserting operations set, and the drop handler.
 class Editor : public TDodiViveDE {
 public:
+    using TDodiViveDE::canInsertFromMimeData;
     using TDodiViveDE::dropEvent;
+    using TDodiViveDE::insertFromMimeData;
     using TDodiViveDE::MarkFilesInserted;
 };
 
@@ -734,6 +736,65 @@ std::vector<QImage> Pictures(const QTextDocument& document)
                         .resource(QTextDocument::ImageResource, QUrl(it.fragment().charFormat().toImageFormat().name()))
                         .value<QImage>());
     return out;
+}
+
+TEST_F(DodiViveDETest, PasteTakesTheRichestFormAndNeverReadsFilesThePastedTextNames)
+{
+    WriteFile(QStringLiteral("secret.png"), "not shown");
+    WriteFile(QStringLiteral("notes.txt"), "some notes");
+    QImage blue(6, 6, QImage::Format_RGB32);
+    blue.fill(Qt::blue);
+    const QString secret = QUrl::fromLocalFile(Path(QStringLiteral("secret.png"))).toString();
+    const auto mime = [](auto fill) {
+        auto* data = new QMimeData;
+        fill(*data);
+        return data;
+    };
+    const struct {
+        const char* name;
+        QMimeData* data;
+        bool plainText;
+        QString text; // what the editor then holds
+        int pictures;
+        bool bold;
+    } cases[] = {
+        {"picture", mime([&](QMimeData& d) { d.setImageData(blue); }), false,
+            QString(QChar::ObjectReplacementCharacter), 1, false},
+        {"html", mime([&](QMimeData& d) {
+             d.setHtml(QStringLiteral("<b>bold</b> text<img src=\"%1\">").arg(secret));
+             d.setText(QStringLiteral("bold text"));
+         }),
+            false, QStringLiteral("bold text") + QChar::ObjectReplacementCharacter, 1, true},
+        {"html in plain-text mode", mime([&](QMimeData& d) {
+             d.setHtml(QStringLiteral("<b>bold</b> text"));
+             d.setText(QStringLiteral("bold text"));
+         }),
+            true, QStringLiteral("bold text"), 0, false},
+        {"file", mime([&](QMimeData& d) { d.setUrls({QUrl::fromLocalFile(Path(QStringLiteral("notes.txt")))}); }),
+            false, QString(QChar::ObjectReplacementCharacter), 1, false},
+        {"folder", mime([&](QMimeData& d) {
+             d.setUrls({QUrl::fromLocalFile(dir.path())});
+             d.setText(QStringLiteral("a folder"));
+         }),
+            false, QStringLiteral("a folder"), 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::unique_ptr<QMimeData> data(c.data);
+        editor.SetPlainText(false);
+        editor.LoadFromBytes(QByteArray());
+        editor.SetPlainText(c.plainText);
+        ASSERT_TRUE(editor.canInsertFromMimeData(data.get()));
+        editor.insertFromMimeData(data.get());
+        EXPECT_EQ(editor.DocumentText(), c.text);
+        const std::vector<QImage> pictures = Pictures(*editor.document());
+        EXPECT_EQ(pictures.size(), std::size_t(c.pictures));
+        for (const QImage& picture : pictures)
+            EXPECT_NE(picture.size(), QSize()) << "every picture shows something";
+        QTextCursor first(editor.document());
+        first.movePosition(QTextCursor::NextCharacter);
+        EXPECT_EQ(first.charFormat().fontWeight() == QFont::Bold, c.bold);
+    }
 }
 
 TEST_F(DodiViveDETest, FailedOrCancelledInsertionsInsertNothingAndKeepFind)
