@@ -151,6 +151,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     bindSettingsCommands();
     bindSecurityCommands();
     bindPageCommands();
+    bindFormCommands();
     bindKeys();
     bindSextant1Events();
     bindSextant2Events();
