@@ -134,4 +134,26 @@ TEST_F(AddressBox, WordsThatAreNoAddressAreRefusedWithAMessage)
     }
 }
 
+TEST_F(AddressBox, AnOutsideAddressTheUserRefusesLeavesTheBoxAndPanelsOnThePageShown)
+{
+    JourneyPages::Serve("/outward.html",
+        "<html><head><title>Outward</title></head><body>"
+        "<a id=out href='zarn-made-up:somewhere'>elsewhere</a></body></html>");
+    OpenWindow();
+    TypeAddress(JourneyPages::Url("/outward.html"));
+    Press(Qt::Key_Return);
+    ASSERT_TRUE(WaitForPage(JourneyPages::Url("/outward.html"), "Outward"));
+    const QString zone = StatusText(1);
+    ASSERT_FALSE(zone.isEmpty());
+
+    const SeenDialog asked = AnswerDialog("No", [&] { ClickInPage("out"); });
+    ASSERT_TRUE(asked.Shown);
+    EXPECT_TRUE(asked.Text.contains("Open this address with the program for \"zarn-made-up\" addresses?"))
+        << asked.Text.toStdString();
+    ASSERT_TRUE(WaitUntilLoaded());
+    EXPECT_EQ(AddressText(), JourneyPages::Url("/outward.html"));
+    EXPECT_EQ(ShownPageUrl(), JourneyPages::Url("/outward.html"));
+    EXPECT_EQ(StatusText(1), zone);
+}
+
 } // namespace
