@@ -5,6 +5,7 @@
 #include "platform/shell/AutoComplete.h"
 
 #include <QAbstractItemView>
+#include <QDir>
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -154,6 +155,20 @@ TEST_F(AddressBox, AnOutsideAddressTheUserRefusesLeavesTheBoxAndPanelsOnThePageS
     EXPECT_EQ(AddressText(), JourneyPages::Url("/outward.html"));
     EXPECT_EQ(ShownPageUrl(), JourneyPages::Url("/outward.html"));
     EXPECT_EQ(StatusText(1), zone);
+}
+
+TEST_F(AddressBox, TheZoneFollowsFromAFolderToAPage)
+{
+    JourneyPages::Serve("/after.html", "<html><head><title>After</title></head><body>after</body></html>");
+    OpenWindow();
+    TypeAddress(QDir::currentPath());
+    Press(Qt::Key_Return);
+    ASSERT_TRUE(WaitFor([&] { return StatusText(1) == QStringLiteral("My Computer"); })) << StatusText(1).toStdString();
+    TypeAddress(JourneyPages::Url("/after.html"));
+    Press(Qt::Key_Return);
+    ASSERT_TRUE(WaitForPage(JourneyPages::Url("/after.html"), "After"));
+    EXPECT_TRUE(WaitFor([&] { return StatusText(1) == QStringLiteral("Local intranet"); }, 5000))
+        << StatusText(1).toStdString();
 }
 
 } // namespace
