@@ -154,6 +154,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     bindSettingsCommands();
     bindSecurityCommands();
     bindPageCommands();
+    bindFormCommands();
     bindKeys();
     bindSextant1Events();
     bindSextant2Events();
