@@ -2,12 +2,54 @@
 // (Tools > DoroRuveRU Demo) that call its operations.
 #include "app/unitZarnWeb.h"
 
+#include "app/ImageLists.h"
+
 #include "editor/DodiViveDE.h"
 #include "platform/ui/Dialogs.h"
 
 #include <QAction>
+#include <QColor>
 #include <QImage>
 #include <QVBoxLayout>
+
+namespace {
+
+// Smilies from the editor's image list between coloured sample lines and
+// formatted text.
+void InsertImageListDemo(TDodiViveDE& editor)
+{
+    static const QList<QIcon> smilies = SmileyImages();
+    const QSize smileySize(19, 19);
+    const auto colourSelection = [&editor](const QColor& colour) {
+        QTextCharFormat format;
+        format.setForeground(colour);
+        editor.MergeSelectionFormat(format);
+    };
+    editor.InsertFromImageList(smilies, 0, smileySize);
+    editor.AddEmptyLine();
+    // The colour goes on after the empty line: adding a line moves the caret,
+    // which forgets the format it would have typed with.
+    editor.AddEmptyLine();
+    colourSelection(Qt::yellow);
+    editor.ReplaceSel(QStringLiteral(" The Velvet Lanterns "));
+    editor.AddEmptyLine();
+    editor.InsertFromImageList(smilies, 15, smileySize);
+    editor.AddEmptyLine();
+    editor.AddEmptyLine();
+    colourSelection(QColor(0x80, 0x00, 0x80));
+    editor.ReplaceSel(QStringLiteral(" Copper Harbour "));
+    editor.AddEmptyLine();
+    editor.InsertFromImageList(smilies, 5, smileySize);
+    editor.AddEmptyLine();
+    editor.InsertFormattedText(QStringLiteral("Northern Static"), true, true, true, true, Qt::red);
+    editor.AddEmptyLine();
+    editor.AddEmptyLine();
+    editor.InsertFormattedText(QStringLiteral("C U L8r"), true, false, false, false, QColor(0x00, 0x80, 0x00));
+    editor.AddEmptyLine();
+    editor.ResetFormat();
+}
+
+} // namespace
 
 void TfrmMain::createEditor()
 {
@@ -87,6 +129,7 @@ void TfrmMain::bindEditorCommands()
     bind(TMenuCommand::EditorInsertBitmap, true, [chooseFile](TDodiViveDE& e) {
         e.InsertFile(chooseFile(QStringLiteral("Pictures|*.bmp *.png *.jpg *.jpeg *.gif|All files|*")), false, false);
     });
+    bind(TMenuCommand::EditorInsertSmilies, true, [](TDodiViveDE& e) { InsertImageListDemo(e); });
     bind(TMenuCommand::EditorMailSelection, true, [](TDodiViveDE& e) { e.MailSelection(); });
     bind(TMenuCommand::EditorMail, true, [](TDodiViveDE& e) { e.MailText(); });
     bind(TMenuCommand::EditorSnapshot, true, [](TDodiViveDE& e) {

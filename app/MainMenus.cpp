@@ -111,7 +111,7 @@ std::vector<E> editorMenu()
                 later(C::EditorHighlightUrl, "HighLight URL"), item(C::EditorSetColor, "Set Color"),
                 item(C::EditorSetTheme, "Sert Themes")}),
         sub("Add",
-            {later(C::EditorInsertSmilies, "Insert Smiles And Formated Text from image list Demo"),
+            {item(C::EditorInsertSmilies, "Insert Smiles And Formated Text from image list Demo"),
                 item(C::EditorInsertFileLink, "Insert File ( As Link)"), item(C::EditorInsertBitmap, "Insert Bitmap"),
                 item(C::EditorAddDateTime, "Add Date And Time"), item(C::EditorAddBullets, "Add Bullets"),
                 item(C::EditorAddRomanNumbers, "Add Roman Line Numbers"),

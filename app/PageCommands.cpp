@@ -12,11 +12,14 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QUrl>
@@ -40,6 +43,39 @@ const C EncodingItems[] = {C::EncodingAutomatic, C::EncodingCentralEuropean, C::
 constexpr int MaxCookieLength = 180;
 
 void reportFailure(const QString& text) { MessageDlg(text, mtError, mbOK); }
+
+// A menu opened with Alt and a letter takes the focus from a text box of the
+// window, which drops its selection; Copy or Cut chosen there then found
+// nothing selected. The selection comes back with the focus.
+class MenuKeepsSelection : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // An editable combo box hands its focus events to its line edit
+        // directly, past every filter.
+        auto* combo = qobject_cast<QComboBox*>(watched);
+        auto* edit = combo ? combo->lineEdit() : qobject_cast<QLineEdit*>(watched);
+        if (!edit || (event->type() != QEvent::FocusOut && event->type() != QEvent::FocusIn)
+            || static_cast<QFocusEvent*>(event)->reason() != Qt::MenuBarFocusReason)
+            return false;
+        if (event->type() == QEvent::FocusOut) {
+            kept_ = edit;
+            start_ = edit->selectionStart();
+            length_ = edit->selectionLength();
+        } else if (kept_ == edit && start_ >= 0) {
+            edit->setSelection(start_, length_);
+        }
+        return false;
+    }
+
+private:
+    QPointer<QLineEdit> kept_;
+    int start_ = -1;
+    int length_ = 0;
+};
 } // namespace
 
 // The clipboard items act where the user is working: in a text box of the
@@ -59,6 +95,7 @@ QWidget* TfrmMain::focusedTextWidget() const
 
 void TfrmMain::bindPageCommands()
 {
+    qApp->installEventFilter(new MenuKeepsSelection(this));
     // Each text widget has the four as slots of these names.
     const auto clipboard = [this](C command, const char* slot, bool (*onPage)(TSextant&)) {
         OnMenuCommand(command, [this, slot, onPage] {

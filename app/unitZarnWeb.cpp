@@ -7,7 +7,10 @@
 #include "favorites/FavoritesListView.h"
 #include "favorites/FavoritesMenu.h"
 #include "favorites/FavoritesTree.h"
+#include "favorites/HistoryListView.h"
+#include "favorites/HistoryMenu.h"
 #include "favorites/LinksBar.h"
+#include "platform/inet/UrlHistory.h"
 #include "platform/shell/ContextMenu.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/webcontrol/TypedAddress.h"
@@ -85,14 +88,6 @@ QToolButton* speedButton(QWidget* parent, const QString& name, const QString& ca
     return button;
 }
 
-QTreeWidget* emptyView(QWidget* parent, const QString& name)
-{
-    auto* view = new QTreeWidget(parent);
-    view->setObjectName(name);
-    view->setHeaderHidden(true);
-    return view;
-}
-
 QStringList readLines(const QString& fileName)
 {
     QFile file(fileName);
@@ -165,6 +160,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     bindSextant2Events();
     FavoritesListView1->Sextant = Sextant1;
     FavoritesTree1->Sextant = Sextant1;
+    HistoryListView1->Sextant = Sextant1;
     FavoritesTree1->OnOrganizeDialog = [](QWidget* owner, const QString&) { ShowOrganizeFavorites(owner); };
     placeOnScreen();
     FormCreate();
@@ -394,7 +390,8 @@ QWidget* TfrmMain::createAccessoriesPanel()
     FavoritesListView1->setObjectName(QStringLiteral("FavoritesListView1"));
     FavoritesTree1 = new TFavoritesTree(PageCtrl);
     FavoritesTree1->setObjectName(QStringLiteral("FavoritesTree1"));
-    HistoryListView1 = emptyView(PageCtrl, QStringLiteral("HistoryListView1"));
+    HistoryListView1 = new THistoryListView(PageCtrl);
+    HistoryListView1->setObjectName(QStringLiteral("HistoryListView1"));
     PageCtrl->addTab(lvEventLog, QStringLiteral("Events Log"));
     PageCtrl->addTab(FavoritesListView1, QStringLiteral("FavoritesLV"));
     PageCtrl->addTab(FavoritesTree1, QStringLiteral("FavoritesTV"));
@@ -552,8 +549,12 @@ void TfrmMain::createMenus()
         menuItems_[top.command] = menu->menuAction();
         BuildMenu(menu, top.items, menuItems_);
     }
-    HistoryMenu = menuBar()->addMenu(QStringLiteral("History"));
-    HistoryMenu->setObjectName(QStringLiteral("HistoryMenu"));
+    HistoryMenu1 = new THistoryMenu(this);
+    HistoryMenu1->Sextant = Sextant1;
+    HistoryMenu1->MainMenu = menuBar();
+    HistoryMenu1->MenuPosition = 6;
+    HistoryMenu1->Caption = QStringLiteral("History");
+    HistoryMenu1->CreateMenu();
     FavoritesMenu1 = new TFavoritesMenu(this);
     FavoritesMenu1->setObjectName(QStringLiteral("FavoritesMenu1"));
     FavoritesMenu1->Caption = QStringLiteral("Favorites");
@@ -769,14 +770,16 @@ void TfrmMain::ShowLinksTab()
 
 void TfrmMain::RebuildActiveView()
 {
-    // The history view rebuilds itself here once it is in place; the Events
-    // Log has nothing to rebuild.
+    // The Events Log has nothing to rebuild.
     switch (PageCtrl->currentIndex()) {
     case atFavoritesLV:
         FavoritesListView1->Reload();
         break;
     case atFavoritesTV:
         FavoritesTree1->RebuildTree();
+        break;
+    case atHistoryLV:
+        HistoryListView1->Reload();
         break;
     case atLocalFolders:
         Sextant2->Navigate(DriveRoot.toStdU16String());
@@ -817,6 +820,10 @@ void TfrmMain::FormCreate()
     FavoritesMenu1->CreateMenu();
     if (QMenu* favorites = FavoritesMenu1->TopMenu())
         favorites->setObjectName(QStringLiteral("FavoritesMenu1"));
+    // Visits past the days kept go at every start; a store that cannot be
+    // opened is no reason not to start (the history views show it empty).
+    if (PruneUrlHistory() < 0)
+        qWarning("the history could not be pruned: it cannot be opened");
     LinksList = readLines(QStringLiteral("links.txt"));
     LinksList.append(QString());
     LinksList.append(linksBarUrls());

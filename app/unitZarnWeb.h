@@ -2,8 +2,8 @@
 // TfrmMain, the one main window of ZarnWeb. It owns every component for its
 // whole life and connects them: the main browser Sextant1 in the "Web
 // Browser" tab, the second browser Sextant2 in the "Local Folders" tab, the
-// address box, the links bar, the favorites views (the history views are
-// still to come), the toolbar, the menus and the status bar.
+// address box, the links bar, the favorites views, the history menu and
+// list, the toolbar, the menus and the status bar.
 //
 // Controls are public members named as the window's components, so that the
 // commands of every part of the window, and tests, reach them by name.
@@ -68,6 +68,8 @@ class TSextant;
 class TDodiViveDE;
 class TFavoritesListView;
 class TFavoritesTree;
+class THistoryListView;
+class THistoryMenu;
 class TExportFavorite;
 class TImportFavorite;
 class TFavoritesMenu;
@@ -177,7 +179,7 @@ public:
     // items and the tree's Export and Import nodes.
     TExportFavorite* ExportFavorite1 = nullptr;
     TImportFavorite* ImportFavorite1 = nullptr;
-    QTreeWidget* HistoryListView1 = nullptr;
+    THistoryListView* HistoryListView1 = nullptr;
     QWidget* Panel1 = nullptr;
     QToolButton* sbUp = nullptr;
     QToolButton* sbRefresh = nullptr;
@@ -209,7 +211,7 @@ public:
 
     // Menus. Items of the main menu and of the links bar's pop-up menu are
     // found and bound by their command id (MainMenus.h).
-    QMenu* HistoryMenu = nullptr;
+    THistoryMenu* HistoryMenu1 = nullptr;
     TFavoritesMenu* FavoritesMenu1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* GoBack1 = nullptr;

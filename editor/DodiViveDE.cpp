@@ -30,6 +30,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QMimeDatabase>
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
@@ -647,7 +648,12 @@ void TDodiViveDE::OnLinkNotify(const TLinkNotification& notification)
         return;
     try {
         SetSel(notification.Start, notification.End);
-        DoURLClick(SelText());
+        // A link of the document goes where it points, whatever it shows; a
+        // file object opens on a double click, after asking.
+        const QString href = textCursor().charFormat().anchorHref();
+        if (QUrl(href).isLocalFile() && SelText() == QString(QChar::ObjectReplacementCharacter))
+            return;
+        DoURLClick(href.isEmpty() ? SelText() : href);
     } catch (...) {
         // a failing click changes nothing else
     }
@@ -669,6 +675,19 @@ namespace {
 
 // Pictures are read whole into memory: larger files are refused.
 constexpr std::size_t kMaxPictureFile = 64u << 20;
+
+// Files the desktop would run when asked to open them.
+bool IsProgramFile(const QFileInfo& file)
+{
+    if (file.isExecutable())
+        return true;
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(file);
+    for (const char* program : {"application/x-desktop", "application/x-executable", "application/x-sharedlib",
+             "application/x-ms-dos-executable", "application/x-msi", "application/x-java-archive"})
+        if (type.inherits(QLatin1String(program)))
+            return true;
+    return false;
+}
 
 // A file object's picture: the icon of the file's type over its name.
 QImage FileObjectPicture(const QFileInfo& file, const QFont& font)
@@ -1076,8 +1095,36 @@ void TDodiViveDE::mouseReleaseEvent(QMouseEvent* event)
 
 void TDodiViveDE::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    if (!(hideCaret_ && event->button() == Qt::LeftButton))
-        TRichEdit::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        if (hideCaret_)
+            return;
+        const QUrl link(anchorAt(event->position().toPoint()));
+        if (link.isLocalFile()) {
+            OpenFileObject(link.toLocalFile());
+            return;
+        }
+    }
+    TRichEdit::mouseDoubleClickEvent(event);
+}
+
+bool TDodiViveDE::OpenFileObject(const QString& fileName)
+{
+    const QFileInfo file(fileName);
+    if (!file.isFile()) {
+        MessageDlg(QStringLiteral("\"%1\" is not there any more.").arg(fileName), mtError, mbOK);
+        return false;
+    }
+    if (MessageDlg(
+            QStringLiteral("Open \"%1\" with the program for its type?").arg(file.fileName()), mtConfirmation, mbYesNo)
+        != mrYes)
+        return false;
+    // The desktop would start a program, not show it: its folder opens instead.
+    const QUrl target = QUrl::fromLocalFile(IsProgramFile(file) ? file.absolutePath() : file.absoluteFilePath());
+    if (!ProgramLauncher().openWithDesktop(target)) {
+        MessageDlg(QStringLiteral("No program could open \"%1\".").arg(fileName), mtError, mbOK);
+        return false;
+    }
+    return true;
 }
 
 void TDodiViveDE::mouseMoveEvent(QMouseEvent* event)
@@ -1096,6 +1143,44 @@ void TDodiViveDE::UpdateFormatRect()
 {
     const QRect client = contentsRect();
     SetFormatRect({gapLeft_, gapTop_, client.width() - gapRight_ - 1, client.height() - gapBottom_ + 1});
+}
+
+bool TDodiViveDE::canInsertFromMimeData(const QMimeData* source) const
+{
+    return source->hasImage() || source->hasHtml() || source->hasUrls() || TRichEdit::canInsertFromMimeData(source);
+}
+
+void TDodiViveDE::insertFromMimeData(const QMimeData* source)
+{
+    if (isReadOnly())
+        return;
+    if (PlainText()) {
+        TRichEdit::insertFromMimeData(source);
+        return;
+    }
+    if (source->hasImage()) {
+        InsertPicture(qvariant_cast<QImage>(source->imageData()));
+        MarkFilesInserted();
+        return;
+    }
+    if (source->hasHtml()) {
+        const QTextDocumentFragment fragment = QTextDocumentFragment::fromHtml(source->html(), document());
+        if (fragment.toPlainText().size() <= Room())
+            textCursor().insertFragment(fragment);
+        else
+            TRichEdit::insertFromMimeData(source);
+        return;
+    }
+    QStringList files;
+    for (const QUrl& url : source->urls())
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
+            files << url.toLocalFile();
+    if (files.isEmpty()) {
+        TRichEdit::insertFromMimeData(source);
+        return;
+    }
+    for (const QString& file : files)
+        InsertFile(file, true, true);
 }
 
 QString TDodiViveDE::DroppedFile(const QMimeData* data) const

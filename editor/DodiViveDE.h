@@ -206,6 +206,13 @@ public:
     int AddEditBox(const QString& caption, const QString& prefix, int editorLeft, int left, int top);
     int AddButton(const QString& caption, const QString& prefix, int editorLeft, int left, int top);
 
+    // Opens the file of a file object (a double click on it does this) with
+    // the desktop's program for its type once the user agrees; a program,
+    // script or desktop entry is never started: its folder opens instead.
+    // A file that is gone, or that no program opens, is reported; false
+    // then, and when the user said no.
+    bool OpenFileObject(const QString& fileName);
+
     // Paragraph numbering, from 1 with "." after the number: arabic numbers
     // on the selected paragraphs (the caret's one when nothing is selected);
     // bullets and upper-case roman numbers on every paragraph, the caret
@@ -282,6 +289,13 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Paste and drop take the richest form offered: a picture as a picture
+    // of the document, HTML as formatted text (its pictures other than
+    // small data: addresses shown as placeholders, never read), local files
+    // as file objects, else the text. In plain-text mode, and for what
+    // passes the text limit, only text. Read-only: nothing.
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
 
 private:
     void WindowCreated();

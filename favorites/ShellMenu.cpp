@@ -113,12 +113,16 @@ bool TShellMenu::AddFolderItems(QMenu* parent, LPCITEMIDLIST folderList)
         result = desktop->BindToObject(folderList, folder);
     if (FAILED(result) || !folder) {
         ShellFailure(TShellMenuFailure::BindFolder, FAILED(result) ? result : E_FAIL);
+        if (EmptyOnFailure())
+            parent->addAction(EmptyCaption())->setEnabled(false);
         return false;
     }
     std::vector<UniquePidl> items;
     result = folder->EnumObjects(EnumFlags, items);
     if (FAILED(result)) {
         ShellFailure(TShellMenuFailure::EnumObjects, result);
+        if (EmptyOnFailure())
+            parent->addAction(EmptyCaption())->setEnabled(false);
         return false;
     }
     const QString path = SHGetPathFromIDList(folderList);

@@ -141,6 +141,9 @@ protected:
     // raised for the placeholder's removal or an empty folder; nothing by
     // default.
     virtual void ShellFailure(TShellMenuFailure failure, HRESULT result);
+    // Whether a folder that could not be listed shows the disabled
+    // EmptyCaption() entry as an empty one does (false by default: nothing).
+    virtual bool EmptyOnFailure() const { return false; }
 
 private:
     void rebuildNow();

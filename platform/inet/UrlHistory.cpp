@@ -3,9 +3,12 @@
 #include "platform/inet/ProcessProxy.h"
 #include "platform/inet/SqliteStore.h"
 #include "platform/registry/Profile.h"
+#include "platform/registry/Registry.h"
 
 #include <QStringList>
 #include <QUrl>
+
+#include <map>
 
 namespace {
 
@@ -42,6 +45,39 @@ std::vector<TUrlHistoryEntry> entriesOf(Statement& query)
     return rows;
 }
 
+// zarn_host(url): HostOf for the rows written before the host column.
+void hostFunction(sqlite3_context* context, int, sqlite3_value** args)
+{
+    const QString url
+        = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(args[0])), sqlite3_value_bytes(args[0]));
+    const QByteArray host = TUrlHistory::HostOf(url).toUtf8();
+    sqlite3_result_text(context, host.constData(), int(host.size()), SQLITE_TRANSIENT);
+}
+
+// An invalid time leaves that end of a range open.
+qint64 fromMs(const QDateTime& from) { return from.isValid() ? from.toMSecsSinceEpoch() : INT64_MIN; }
+qint64 toMs(const QDateTime& to) { return to.isValid() ? to.toMSecsSinceEpoch() : INT64_MAX; }
+
+struct Listeners {
+    std::map<int, TUrlHistoryListener> byId;
+    int nextId = 1;
+    quint64 generation = 0;
+};
+
+Listeners& listeners()
+{
+    static Listeners all;
+    return all;
+}
+
+void tellListeners(TUrlHistoryChange change)
+{
+    ++listeners().generation;
+    const auto current = listeners().byId;
+    for (const auto& [id, listener] : current)
+        listener(change);
+}
+
 // The first key after every key that begins with prefix.
 QString pastPrefix(QString prefix)
 {
@@ -62,6 +98,83 @@ TUrlHistory::TUrlHistory(QString databaseFile) : store_(std::make_unique<SqliteS
 {}
 
 TUrlHistory::~TUrlHistory() = default;
+
+int AddUrlHistoryListener(TUrlHistoryListener listener)
+{
+    const int id = listeners().nextId++;
+    listeners().byId.emplace(id, std::move(listener));
+    return id;
+}
+
+void RemoveUrlHistoryListener(int id) { listeners().byId.erase(id); }
+
+quint64 UrlHistoryGeneration() { return listeners().generation; }
+
+int UrlHistoryDaysToKeep()
+{
+    constexpr int kDefaultDays = 20;
+    try {
+        TRegistry registry(HKEY_CURRENT_USER);
+        if (registry.OpenKeyReadOnly(
+                QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Url History"))
+            && registry.ValueExists(QStringLiteral("DaysToKeep"))) {
+            const int days = registry.ReadInteger(QStringLiteral("DaysToKeep"));
+            if (days > 0)
+                return days;
+        }
+    } catch (const ERegistryException&) {
+        // An unreadable setting keeps the default.
+    }
+    return kDefaultDays;
+}
+
+int PruneUrlHistory(const QDateTime& now) { return TUrlHistory().DeleteBefore(now.addDays(-UrlHistoryDaysToKeep())); }
+
+// Rows written before the host column existed get theirs on the first open;
+// the column is filled in the same transaction, so a store is never seen
+// half upgraded.
+sqlite3* TUrlHistory::db()
+{
+    sqlite3* db = store_->Handle();
+    if (!db || db == upgraded_)
+        return db;
+    sqlite3_create_function(
+        db, "zarn_host", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, hostFunction, nullptr, nullptr);
+    const bool hasHost = Statement(db, "SELECT host FROM visits LIMIT 0").ok();
+    if (!hasHost) {
+        const bool done = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK
+            && sqlite3_exec(db,
+                   "ALTER TABLE visits ADD COLUMN host TEXT; "
+                   "UPDATE visits SET host = zarn_host(url); "
+                   "CREATE INDEX IF NOT EXISTS visits_by_host ON visits(host, last_visit);",
+                   nullptr, nullptr, nullptr)
+                == SQLITE_OK
+            && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+        if (!done) {
+            store_->Fail(QStringLiteral("cannot give the history its host column"));
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            return nullptr;
+        }
+    }
+    upgraded_ = db;
+    return db;
+}
+
+QString TUrlHistory::HostOf(const QString& url)
+{
+    const QUrl parsed(url.trimmed());
+    if (parsed.isLocalFile())
+        return {};
+    return parsed.host().toLower();
+}
+
+bool TUrlHistory::IsUsable()
+{
+    sqlite3* db = this->db();
+    return db
+        && (Statement(db, "SELECT 1 FROM visits LIMIT 1").step() != SQLITE_ERROR
+            || store_->Fail(QStringLiteral("cannot read the history")));
+}
 
 bool IsRecordedVisit(const TCompletedPage& page)
 {
@@ -105,19 +218,19 @@ bool TUrlHistory::AddVisits(const std::vector<TUrlHistoryEntry>& visits)
     for (const TUrlHistoryEntry& visit : visits)
         if (visit.Url.trimmed().isEmpty() || visit.Url.size() > MaxUrlLength)
             return store_->Fail(QStringLiteral("not an address to keep: %1").arg(visit.Url.left(80)));
-    sqlite3* db = store_->Handle();
+    sqlite3* db = this->db();
     if (!db)
         return false;
     if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
         return store_->Fail(QStringLiteral("cannot record visits"));
     Statement insert(db,
-        "INSERT INTO visits(url, match_key, title, last_visit, visit_count) VALUES(?1, ?2, ?3, ?4, 1) "
+        "INSERT INTO visits(url, match_key, title, last_visit, visit_count, host) VALUES(?1, ?2, ?3, ?4, 1, ?5) "
         "ON CONFLICT(url) DO UPDATE SET visit_count = visit_count + 1, "
         "last_visit = max(last_visit, excluded.last_visit), "
         "title = CASE WHEN excluded.title <> '' THEN excluded.title ELSE title END");
     for (const TUrlHistoryEntry& visit : visits) {
         insert.bind(1, visit.Url).bind(2, MatchKey(visit.Url)).bind(3, visit.Title);
-        insert.bind(4, visit.LastVisit.toMSecsSinceEpoch());
+        insert.bind(4, visit.LastVisit.toMSecsSinceEpoch()).bind(5, HostOf(visit.Url));
         if (insert.step() != SQLITE_DONE) {
             store_->Fail(QStringLiteral("cannot record a visit"));
             sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -125,13 +238,17 @@ bool TUrlHistory::AddVisits(const std::vector<TUrlHistoryEntry>& visits)
         }
         insert.reset();
     }
-    return sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK
-        || store_->Fail(QStringLiteral("cannot record visits"));
+    if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return store_->Fail(QStringLiteral("cannot record visits"));
+    }
+    tellListeners(TUrlHistoryChange::hcWritten);
+    return true;
 }
 
 std::optional<TUrlHistoryEntry> TUrlHistory::Find(const QString& url)
 {
-    sqlite3* db = store_->Handle();
+    sqlite3* db = this->db();
     if (!db)
         return std::nullopt;
     Statement query(db, "SELECT url, title, last_visit, visit_count FROM visits WHERE url = ?1");
@@ -144,7 +261,7 @@ std::optional<TUrlHistoryEntry> TUrlHistory::Find(const QString& url)
 std::vector<TUrlHistoryEntry> TUrlHistory::MatchPrefix(const QString& typed, int limit)
 {
     const QString key = MatchKey(typed);
-    sqlite3* db = key.isEmpty() || limit <= 0 ? nullptr : store_->Handle();
+    sqlite3* db = key.isEmpty() || limit <= 0 ? nullptr : this->db();
     if (!db)
         return {};
     const QString end = pastPrefix(key);
@@ -166,7 +283,7 @@ std::vector<TUrlHistoryEntry> TUrlHistory::MatchPrefix(const QString& typed, int
 
 std::vector<TUrlHistoryEntry> TUrlHistory::Visits(const QDateTime& from, const QDateTime& to, int limit)
 {
-    sqlite3* db = store_->Handle();
+    sqlite3* db = this->db();
     if (!db)
         return {};
     Statement query(db,
@@ -177,7 +294,7 @@ std::vector<TUrlHistoryEntry> TUrlHistory::Visits(const QDateTime& from, const Q
 
 int TUrlHistory::Count()
 {
-    sqlite3* db = store_->Handle();
+    sqlite3* db = this->db();
     if (!db)
         return 0;
     Statement query(db, "SELECT count(*) FROM visits");
@@ -186,24 +303,131 @@ int TUrlHistory::Count()
 
 bool TUrlHistory::Delete(const QString& url)
 {
-    sqlite3* db = store_->Handle();
+    sqlite3* db = this->db();
     if (!db)
         return false;
     Statement remove(db, "DELETE FROM visits WHERE url = ?1");
     if (remove.bind(1, url).step() != SQLITE_DONE)
         return store_->Fail(QStringLiteral("cannot delete a visit"));
-    return sqlite3_changes(db) > 0;
+    const bool removed = sqlite3_changes(db) > 0;
+    if (removed)
+        tellListeners(TUrlHistoryChange::hcWritten);
+    return removed;
 }
 
-namespace {
-std::function<void()>& clearedHandler()
+int TUrlHistory::DeleteSite(const QString& host)
 {
-    static std::function<void()> handler;
-    return handler;
+    sqlite3* db = this->db();
+    if (!db)
+        return -1;
+    Statement remove(db, "DELETE FROM visits WHERE host = ?1");
+    if (remove.bind(1, host.toLower()).step() != SQLITE_DONE) {
+        store_->Fail(QStringLiteral("cannot delete a site"));
+        return -1;
+    }
+    const int removed = sqlite3_changes(db);
+    if (removed > 0)
+        tellListeners(TUrlHistoryChange::hcWritten);
+    return removed;
 }
-} // namespace
 
-void SetUrlHistoryClearedHandler(std::function<void()> handler) { clearedHandler() = std::move(handler); }
+int TUrlHistory::DeleteBefore(const QDateTime& when)
+{
+    sqlite3* db = this->db();
+    if (!db)
+        return -1;
+    Statement remove(db, "DELETE FROM visits WHERE last_visit < ?1");
+    if (remove.bind(1, when.toMSecsSinceEpoch()).step() != SQLITE_DONE) {
+        store_->Fail(QStringLiteral("cannot delete old visits"));
+        return -1;
+    }
+    const int removed = sqlite3_changes(db);
+    if (removed > 0)
+        tellListeners(TUrlHistoryChange::hcWritten);
+    return removed;
+}
+
+std::vector<TUrlHistorySite> TUrlHistory::Sites(const QDateTime& from, const QDateTime& to)
+{
+    sqlite3* db = this->db();
+    if (!db)
+        return {};
+    // A whole store is read host by host along the host index; a time range
+    // walks the few rows of its days instead.
+    const bool allTime = !from.isValid() && !to.isValid();
+    Statement query(db,
+        allTime ? "SELECT host, count(*), max(last_visit) FROM visits INDEXED BY visits_by_host GROUP BY host"
+                : "SELECT host, count(*), max(last_visit) FROM visits INDEXED BY visits_by_time "
+                  "WHERE last_visit >= ?1 AND last_visit < ?2 GROUP BY host");
+    if (!allTime)
+        query.bind(1, fromMs(from)).bind(2, toMs(to));
+    std::vector<TUrlHistorySite> sites;
+    while (query.step() == SQLITE_ROW)
+        sites.push_back(
+            {query.text(0), int(query.integer(1)), QDateTime::fromMSecsSinceEpoch(query.integer(2), Qt::UTC)});
+    return sites;
+}
+
+bool TUrlHistory::HasVisits(const QDateTime& from, const QDateTime& to)
+{
+    sqlite3* db = this->db();
+    if (!db)
+        return false;
+    Statement query(db, "SELECT 1 FROM visits WHERE last_visit >= ?1 AND last_visit < ?2 LIMIT 1");
+    return query.bind(1, fromMs(from)).bind(2, toMs(to)).step() == SQLITE_ROW;
+}
+
+std::vector<TUrlHistoryEntry> TUrlHistory::SitePages(
+    const QString& host, const QDateTime& from, const QDateTime& to, int limit)
+{
+    sqlite3* db = this->db();
+    if (!db)
+        return {};
+    Statement query(db,
+        "SELECT url, title, last_visit, visit_count FROM visits INDEXED BY visits_by_host "
+        "WHERE host = ?1 AND last_visit >= ?2 AND last_visit < ?3 ORDER BY last_visit DESC LIMIT ?4");
+    return entriesOf(query.bind(1, host).bind(2, fromMs(from)).bind(3, toMs(to)).bind(4, qint64(limit)));
+}
+
+std::vector<TUrlHistoryEntry> TUrlHistory::Pages(const QDateTime& from, const QDateTime& to)
+{
+    sqlite3* db = this->db();
+    if (!db)
+        return {};
+    Statement query(db,
+        "SELECT url, title, last_visit, visit_count, host FROM visits INDEXED BY visits_by_time "
+        "WHERE last_visit >= ?1 AND last_visit < ?2 ORDER BY last_visit DESC");
+    query.bind(1, fromMs(from)).bind(2, toMs(to));
+    std::vector<TUrlHistoryEntry> rows;
+    while (query.step() == SQLITE_ROW)
+        rows.push_back({query.text(0), query.text(1), QDateTime::fromMSecsSinceEpoch(query.integer(2), Qt::UTC),
+            static_cast<int>(query.integer(3)), query.text(4)});
+    return rows;
+}
+
+std::vector<TUrlHistoryEntry> TUrlHistory::MostVisited(int limit)
+{
+    sqlite3* db = this->db();
+    if (!db)
+        return {};
+    Statement query(db,
+        "SELECT url, title, last_visit, visit_count FROM visits INDEXED BY visits_by_rank "
+        "ORDER BY visit_count DESC, last_visit DESC LIMIT ?1");
+    return entriesOf(query.bind(1, qint64(limit)));
+}
+
+std::vector<TUrlHistoryEntry> TUrlHistory::Search(const QString& text, int limit)
+{
+    sqlite3* db = this->db();
+    if (!db)
+        return {};
+    // instr on lower-cased text: LIKE would take "%" and "_" in the text as
+    // patterns.
+    Statement query(db,
+        "SELECT url, title, last_visit, visit_count FROM visits "
+        "WHERE instr(lower(url), ?1) > 0 OR instr(lower(title), ?1) > 0 ORDER BY last_visit DESC LIMIT ?2");
+    return entriesOf(query.bind(1, text.toLower()).bind(2, qint64(limit)));
+}
 
 // The rows go without zeroing each freed page (as single deletions do), and
 // the file is then rebuilt and the journal emptied: quicker than zeroing,
@@ -211,7 +435,7 @@ void SetUrlHistoryClearedHandler(std::function<void()> handler) { clearedHandler
 // the rebuild from running, the history is still empty.
 bool TUrlHistory::Clear()
 {
-    sqlite3* db = store_->Handle();
+    sqlite3* db = this->db();
     if (!db)
         return false;
     sqlite3_exec(db, "PRAGMA secure_delete=OFF", nullptr, nullptr, nullptr);
@@ -220,7 +444,6 @@ bool TUrlHistory::Clear()
     if (!emptied)
         return store_->Fail(QStringLiteral("cannot clear the history"));
     sqlite3_exec(db, "VACUUM; PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
-    if (clearedHandler())
-        clearedHandler()();
+    tellListeners(TUrlHistoryChange::hcCleared);
     return true;
 }

@@ -14,10 +14,26 @@
 #include <vector>
 
 class SqliteStore;
+struct sqlite3;
 
-// Called after TUrlHistory::Clear empties a store; the page engine installs
-// one to forget its visited links too. One handler; an empty one removes it.
-void SetUrlHistoryClearedHandler(std::function<void()> handler);
+// What happened to a history store of this process.
+enum class TUrlHistoryChange {
+    hcWritten, // visits recorded, or some removed (Delete, DeleteSite, DeleteBefore)
+    hcCleared, // every visit removed (Clear)
+};
+
+// Raised after a store of this process was changed and the change is on
+// disk, on the thread that made it. change: what happened. Every listener
+// hears every change, in the order they were added; a listener may add or
+// remove listeners (those take effect from the next change). With no
+// listener the change simply happened.
+using TUrlHistoryListener = std::function<void(TUrlHistoryChange change)>;
+// Adds a listener; the number returned removes it again.
+int AddUrlHistoryListener(TUrlHistoryListener listener);
+void RemoveUrlHistoryListener(int id);
+// Goes up by one with every change the listeners hear: a view that kept the
+// number it was built at knows whether it is still current.
+quint64 UrlHistoryGeneration();
 
 // What the browser knows of a top-level page when it completes.
 struct TCompletedPage {
@@ -42,7 +58,24 @@ struct TUrlHistoryEntry {
     QString Title;
     QDateTime LastVisit; // UTC, to the millisecond
     int VisitCount = 0;
+    QString Host; // HostOf(Url); filled by Pages only
 };
+
+// One host of the history and what it holds.
+struct TUrlHistorySite {
+    QString Host; // lower case; empty for local files
+    int Pages = 0;
+    QDateTime LastVisit; // UTC
+};
+
+// How many days visits are kept: the value DaysToKeep (REG_DWORD) of
+// HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Internet
+// Settings\Url History, 20 when it is missing, unreadable or not above 0.
+int UrlHistoryDaysToKeep();
+// Removes from the default store the visits older than UrlHistoryDaysToKeep
+// days before now; the program does so at start. The number removed, or -1
+// (LastError of a store says why) when the store cannot be opened.
+int PruneUrlHistory(const QDateTime& now = QDateTime::currentDateTimeUtc());
 
 class TUrlHistory {
 public:
@@ -76,17 +109,50 @@ public:
     // Up to limit entries last visited in [from, to), the latest first.
     std::vector<TUrlHistoryEntry> Visits(const QDateTime& from, const QDateTime& to, int limit);
     int Count();
+    // Whether the store can be opened and read; LastError says why not.
+    bool IsUsable();
     // False when the address was not kept (or the store failed: LastError).
     bool Delete(const QString& url);
-    // Empties the store and then calls the cleared handler (below).
+    // Removes every address of the host (HostOf); the number removed, -1
+    // when the store failed.
+    int DeleteSite(const QString& host);
+    // Removes every address last visited before when; the number removed,
+    // -1 when the store failed.
+    int DeleteBefore(const QDateTime& when);
+    // Empties the store; the listeners hear hcCleared.
     bool Clear();
+
+    // The hosts with visits in [from, to) (an invalid from or to leaves that
+    // end open), each with the number of its addresses there and its latest
+    // visit; in no particular order.
+    std::vector<TUrlHistorySite> Sites(const QDateTime& from, const QDateTime& to);
+    // Whether any address was last visited in [from, to).
+    bool HasVisits(const QDateTime& from, const QDateTime& to);
+    // The host's addresses last visited in [from, to) (open ends as for
+    // Sites), the latest first, up to limit.
+    std::vector<TUrlHistoryEntry> SitePages(const QString& host, const QDateTime& from, const QDateTime& to, int limit);
+    // Every address last visited in [from, to) (open ends as for Sites)
+    // with its host, the latest first.
+    std::vector<TUrlHistoryEntry> Pages(const QDateTime& from, const QDateTime& to);
+    // Up to limit addresses, the most visited first, then the latest.
+    std::vector<TUrlHistoryEntry> MostVisited(int limit);
+    // Up to limit addresses whose address or title holds text (without
+    // regard to case), the latest first.
+    std::vector<TUrlHistoryEntry> Search(const QString& text, int limit);
     // What went wrong with the last call that failed; empty before.
     QString LastError() const;
 
     // The part of an address that prefix matching compares: lower case,
     // without "scheme://" and a leading "www.".
     static QString MatchKey(const QString& url);
+    // The host an address is kept under: its host name in lower case, empty
+    // for a local file (and for anything without a host).
+    static QString HostOf(const QString& url);
 
 private:
+    // The open store with its host column in place; null when it cannot be
+    // had (LastError says why).
+    sqlite3* db();
     std::unique_ptr<SqliteStore> store_;
+    sqlite3* upgraded_ = nullptr;
 };

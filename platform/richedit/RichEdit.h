@@ -147,12 +147,12 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    // Room left under the text limit when the selection is replaced.
+    int Room() const;
 
 private:
     // Notifies a link under the mouse; true when there was one.
     bool NotifyLink(QMouseEvent* event, TLinkMessage message);
-    // Room left under the text limit when the selection is replaced.
-    int Room() const;
 
     bool plainText_ = false;
     int textLimit_ = kDefaultTextLimit;

@@ -46,13 +46,14 @@ public:
     {
         Align(alignment);
         Number();
-        cursor_.insertBlock();
-        if (cursor_.currentList()) { // the new block inherited the list
-            QTextBlockFormat block = cursor_.blockFormat();
-            block.setObjectIndex(-1);
-            block.setIndent(0);
-            cursor_.setBlockFormat(block);
+        // The new paragraph starts outside any list: taking it out after
+        // it joined costs the list a search through all its paragraphs.
+        QTextBlockFormat next = cursor_.blockFormat();
+        if (cursor_.currentList()) {
+            next.setObjectIndex(-1);
+            next.setIndent(0);
         }
+        cursor_.insertBlock(next);
     }
 
     void End(TRtfAlignment lastAlignment) override

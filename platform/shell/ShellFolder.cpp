@@ -2,6 +2,7 @@
 
 #include "platform/registry/Registry.h"
 #include "platform/shell/ContextMenu.h"
+#include "platform/shell/HistoryFolder.h"
 #include "platform/shell/ShellNames.h"
 #include "platform/shell/ShortcutFiles.h"
 #include "platform/shell/SpecialFolders.h"
@@ -24,11 +25,12 @@ const int kDesktopChildren[] = {CSIDL_FAVORITES, CSIDL_HISTORY, CSIDL_COOKIES, C
 
 // Where an item list leads.
 struct Location {
-    enum class Kind { Invalid, Desktop, Virtual, FileSystem, Url };
+    enum class Kind { Invalid, Desktop, Virtual, FileSystem, Url, History };
     Kind kind = Kind::Invalid;
     int csidl = -1; // a special folder itself
     QString path; // FileSystem
     QString url; // Url
+    THistoryPlace history; // History: the history folder and what lies below it
 };
 
 bool isPlainFileName(const QString& name)
@@ -54,6 +56,12 @@ Location stepInto(const Location& from, LPCITEMIDLIST item)
         if (!SpecialFolderExists(csidl))
             return to;
         to.csidl = csidl;
+        if (csidl == CSIDL_HISTORY) {
+            // The store is the history; its folder on disk only holds it.
+            to.kind = Location::Kind::History;
+            to.history = HistoryRootPlace();
+            return to;
+        }
         to.path = SpecialFolderPath(csidl);
         to.kind = to.path.isEmpty() ? Location::Kind::Virtual : Location::Kind::FileSystem;
     } else if (from.kind == Location::Kind::FileSystem && (kind == ITEM_FS_FOLDER || kind == ITEM_FS_FILE)) {
@@ -62,6 +70,10 @@ Location stepInto(const Location& from, LPCITEMIDLIST item)
             to.kind = Location::Kind::FileSystem;
             to.path = childPath(from.path, name);
         }
+    } else if (from.kind == Location::Kind::History) {
+        to.history = HistoryStep(from.history, item);
+        if (to.history.kind != THistoryPlace::Kind::Invalid)
+            to.kind = Location::Kind::History;
     } else if (from.kind == Location::Kind::Virtual && from.csidl == CSIDL_INTERNET && kind == ITEM_URL) {
         to.kind = Location::Kind::Url;
         to.url = QString::fromUtf8(payload);
@@ -97,6 +109,7 @@ UniquePidl specialItem(int csidl)
 bool isFolder(const Location& at)
 {
     return at.kind == Location::Kind::Desktop || at.kind == Location::Kind::Virtual
+        || (at.kind == Location::Kind::History && HistoryIsFolder(at.history))
         || (at.kind == Location::Kind::FileSystem && QFileInfo(at.path).isDir());
 }
 
@@ -144,6 +157,10 @@ QString typeNameOf(const Location& at)
         return typeNameOfFile(at.path, QFileInfo(at.path).isDir(), false);
     case Location::Kind::Url:
         return QMimeDatabase().mimeTypeForName(QStringLiteral("text/html")).comment();
+    case Location::Kind::History:
+        if (!HistoryIsFolder(at.history))
+            return QMimeDatabase().mimeTypeForName(QStringLiteral("text/html")).comment();
+        return QStringLiteral("System Folder");
     case Location::Kind::Desktop:
     case Location::Kind::Virtual:
         return QStringLiteral("System Folder");
@@ -161,6 +178,8 @@ unsigned attributesOf(const Location& at)
         return SFGAO_FOLDER | SFGAO_HASSUBFOLDER;
     case Location::Kind::Url:
         return SFGAO_CANCOPY;
+    case Location::Kind::History:
+        return HistoryIsFolder(at.history) ? SFGAO_FOLDER | SFGAO_HASSUBFOLDER : SFGAO_CANCOPY;
     case Location::Kind::Invalid:
         return 0;
     case Location::Kind::FileSystem:
@@ -195,6 +214,8 @@ QString normalName(const Location& at)
         return SpecialFolderDisplayName(at.csidl);
     case Location::Kind::Url:
         return at.url;
+    case Location::Kind::History:
+        return HistoryDisplayName(at.history);
     case Location::Kind::FileSystem:
         if (at.csidl >= 0)
             return SpecialFolderDisplayName(at.csidl);
@@ -214,6 +235,10 @@ QString parsingName(const Location& at)
         return at.url;
     case Location::Kind::Virtual:
         return QStringLiteral("::") + QString::number(at.csidl);
+    case Location::Kind::History:
+        if (at.history.kind == THistoryPlace::Kind::Root)
+            return QStringLiteral("::") + QString::number(CSIDL_HISTORY);
+        return HistoryIsFolder(at.history) ? HistoryDisplayName(at.history) : HistoryParsingName(at.history);
     case Location::Kind::Desktop:
     case Location::Kind::Invalid:
         break;
@@ -256,6 +281,8 @@ QString tipOf(const Location& at)
         return normalName(at) + QLatin1Char('\n') + (isShortcut(at) ? ShortcutTarget(at.path) : at.path);
     if (at.kind == Location::Kind::Url)
         return at.url;
+    if (at.kind == Location::Kind::History)
+        return HistoryTip(at.history);
     return normalName(at);
 }
 
@@ -269,6 +296,8 @@ int iconIndexOf(const Location& at)
         return icons.indexOfSpecialFolder(at.csidl);
     case Location::Kind::Url:
         return icons.indexOfFileType(QStringLiteral("*.htm"));
+    case Location::Kind::History:
+        return HistoryIconIndex(at.history);
     case Location::Kind::FileSystem:
         if (at.csidl >= 0)
             return icons.indexOfSpecialFolder(at.csidl);
@@ -353,6 +382,18 @@ public:
                 for (const int csidl : kDesktopChildren)
                     if (SpecialFolderExists(csidl))
                         items.push_back(specialItem(csidl));
+            return S_OK;
+        }
+        if (at_.kind == Location::Kind::History) {
+            std::vector<UniquePidl> children;
+            const HRESULT result = HistoryChildren(at_.history, children);
+            if (FAILED(result))
+                return result;
+            for (UniquePidl& child : children) {
+                const bool folder = HistoryIsFolder(HistoryStep(at_.history, child.get()));
+                if ((flags & (folder ? SHCONTF_FOLDERS : SHCONTF_NONFOLDERS)) != 0)
+                    items.push_back(std::move(child));
+            }
             return S_OK;
         }
         if (at_.kind != Location::Kind::FileSystem)

@@ -145,7 +145,8 @@ bool SpecialFolderExists(int csidl)
     const Folder* folder = folderOf(csidl);
     if (!folder || folder->place == Place::Absent)
         return false;
-    return folder->place == Place::Virtual || QFileInfo(SpecialFolderPath(csidl)).isDir();
+    // The history is the store's, there before its first visit is kept.
+    return folder->place == Place::Virtual || csidl == CSIDL_HISTORY || QFileInfo(SpecialFolderPath(csidl)).isDir();
 }
 
 QString SpecialFolderPath(int csidl)

@@ -42,7 +42,8 @@ enum Csidl : int {
 };
 
 // Whether the shell knows the folder: a virtual folder always, a file-system
-// folder when it exists (the favorites folder is created first). Unknown
+// folder when it exists (the favorites folder is created first), the history
+// always (a virtual folder over the history store, HistoryFolder.h). Unknown
 // numbers and folders this system does not have give false.
 bool SpecialFolderExists(int csidl);
 

@@ -59,7 +59,8 @@ const char* const LateBoundScript = R"JS(
   const wrap = v => {
     if (v === undefined || v === null)
       return { value: null, token: R.token };
-    if (typeof v === 'object' || typeof v === 'function') {
+    // document.all answers typeof with 'undefined', yet is a collection.
+    if (typeof v === 'object' || typeof v === 'function' || v instanceof HTMLAllCollection) {
       R.list.push(v);
       return { ref: R.list.length - 1, token: R.token };
     }
@@ -114,6 +115,9 @@ const char* const LateBoundScript = R"JS(
       return wrap(target[key](...values));
     if (lower === 'item' && values.length > 0)
       return wrap(target[values[0]]);
+    // The control's all.tags(name): the elements of that tag name.
+    if (lower === 'tags' && target instanceof HTMLAllCollection && values.length > 0)
+      return wrap(document.getElementsByTagName(String(values[0])));
     return { error: 'member' };
   } catch (e) {
     return { error: e && e.name === 'SecurityError' ? 'denied' : 'failed' };
@@ -575,3 +579,217 @@ HRESULT EngineDocument::Find(const WideString& text, bool backward, bool caseSen
 }
 
 QWidget* EngineDocument::ViewWindow() { return browser_->window(); }
+
+namespace {
+
+// The page's forms read through the prototypes of the control's script
+// world, which the page cannot alter: an element named "length", "forms" or
+// "elements" shadows those members of its form or document for ordinary
+// reads, never for these.
+const char* const FormsPrelude = R"JS(
+  const getter = (proto, name) => Object.getOwnPropertyDescriptor(proto, name).get;
+  const formsOf = getter(Document.prototype, 'forms');
+  const elementsOf = getter(HTMLFormElement.prototype, 'elements');
+  const lengthOf = getter(HTMLCollection.prototype, 'length');
+  const forms = formsOf.call(document);
+  const formCount = lengthOf.call(forms);
+  const controlsOf = f => elementsOf.call(HTMLCollection.prototype.item.call(forms, f));
+  const text = v => (v === undefined || v === null) ? '' : String(v);
+  const formTags = () => lengthOf.call(Document.prototype.getElementsByTagName.call(document, 'FORM'));
+  const elementAt = (f, e) => {
+    if (f < 0 || f >= formCount)
+      return null;
+    return HTMLCollection.prototype.item.call(controlsOf(f), e);
+  };
+)JS";
+
+const char* const ListFormsScript = R"JS(
+(function () {
+  %1
+  const elements = [];
+  for (let f = 0; f < formCount; f++) {
+    const controls = controlsOf(f);
+    const count = lengthOf.call(controls);
+    for (let e = 0; e < count; e++) {
+      const el = HTMLCollection.prototype.item.call(controls, e);
+      let name = '', type = '', value = '';
+      try { name = text(el.name); type = text(el.type); value = text(el.value); } catch (x) {}
+      elements.push([f, e, name, type, value]);
+    }
+  }
+  return JSON.stringify({ tags: formTags(), elements: elements });
+})()
+)JS";
+
+const char* const FindFormScript = R"JS(
+(function (type, name, occurrence) {
+  %1
+  if (formTags() === 0)
+    return JSON.stringify({ found: false });
+  for (let f = 0; f < formCount; f++) {
+    const controls = controlsOf(f);
+    const count = lengthOf.call(controls);
+    for (let e = 0; e < count; e++) {
+      const el = HTMLCollection.prototype.item.call(controls, e);
+      let elName, elType;
+      try { elName = text(el.name); elType = text(el.type); } catch (x) { return JSON.stringify({ failed: true }); }
+      if (elName === name && elType === type && --occurrence <= 0)
+        return JSON.stringify({ found: true, form: f, element: e });
+    }
+  }
+  return JSON.stringify({ found: false });
+})
+)JS";
+
+const char* const ClickFormScript = R"JS(
+(function (f, e) {
+  %1
+  const el = elementAt(f, e);
+  if (!el)
+    return JSON.stringify({ found: false });
+  el.click();
+  return JSON.stringify({ found: true });
+})
+)JS";
+
+// Scrolls the element into view and answers its centre in the view, or no
+// box when it has none; arms a flag the mouse's release sets.
+const char* const PlaceFormScript = R"JS(
+(function (f, e) {
+  %1
+  const el = elementAt(f, e);
+  if (!el)
+    return JSON.stringify({ found: false });
+  el.scrollIntoView({ block: 'center', inline: 'center' });
+  const r = el.getBoundingClientRect();
+  if (r.width <= 0 || r.height <= 0)
+    return JSON.stringify({ found: true, box: false });
+  window.__zarnReleased = false;
+  window.addEventListener('mouseup', () => { window.__zarnReleased = true; }, { once: true, capture: true });
+  const clamp = (v, high) => Math.max(0, Math.min(v, high - 1));
+  return JSON.stringify({ found: true, box: true,
+    x: clamp(r.left + r.width / 2, window.innerWidth), y: clamp(r.top + r.height / 2, window.innerHeight) });
+})
+)JS";
+
+// How long the page may take to see a press after it was sent.
+constexpr int PressSeenTimeoutMs = 5000;
+
+QString formScript(const char* script, const QJsonArray& args = {})
+{
+    const QString body = QString::fromLatin1(script).arg(QLatin1String(FormsPrelude));
+    return args.isEmpty() ? body : call(body.toUtf8().constData(), args);
+}
+
+} // namespace
+
+std::optional<QJsonObject> EngineDocument::FormScript(const QString& script)
+{
+    const auto alive = alive_;
+    const std::optional<QVariant> answer = RunScriptAndWait(page(), script, ScriptTimeoutMs);
+    if (!answer || !*alive || answer->typeId() != QMetaType::QString)
+        return std::nullopt;
+    const QJsonDocument json = QJsonDocument::fromJson(answer->toString().toUtf8());
+    if (!json.isObject())
+        return std::nullopt;
+    return json.object();
+}
+
+HRESULT EngineDocument::FormElements(std::vector<FormElementFacts>& elements, int& formTags)
+{
+    const std::optional<QJsonObject> reply = FormScript(formScript(ListFormsScript));
+    if (!reply)
+        return E_FAIL;
+    elements.clear();
+    formTags = reply->value(QStringLiteral("tags")).toInt();
+    const QJsonArray list = reply->value(QStringLiteral("elements")).toArray();
+    elements.reserve(std::size_t(list.size()));
+    for (const QJsonValue& item : list) {
+        const QJsonArray facts = item.toArray();
+        elements.push_back({facts.at(0).toInt(), facts.at(1).toInt(), facts.at(2).toString().toStdU16String(),
+            facts.at(3).toString().toStdU16String(), facts.at(4).toString().toStdU16String()});
+    }
+    return S_OK;
+}
+
+HRESULT EngineDocument::FindFormElement(
+    const WideString& type, const WideString& name, int occurrence, int& form, int& element)
+{
+    const QJsonArray args{QString::fromStdU16String(type), QString::fromStdU16String(name), occurrence};
+    const std::optional<QJsonObject> reply = FormScript(formScript(FindFormScript, args));
+    if (!reply || reply->value(QStringLiteral("failed")).toBool())
+        return E_FAIL;
+    if (!reply->value(QStringLiteral("found")).toBool())
+        return S_FALSE;
+    form = reply->value(QStringLiteral("form")).toInt();
+    element = reply->value(QStringLiteral("element")).toInt();
+    return S_OK;
+}
+
+HRESULT EngineDocument::ClickFormElement(int form, int element)
+{
+    const std::optional<QJsonObject> reply = FormScript(formScript(ClickFormScript, QJsonArray{form, element}));
+    if (!reply)
+        return E_FAIL;
+    return reply->value(QStringLiteral("found")).toBool() ? S_OK : S_FALSE;
+}
+
+HRESULT EngineDocument::PressFormElement(
+    int form, int element, IFileChooserAnswer* chooser, int timeoutMs, ChooserOutcome& outcome)
+{
+    outcome = chooser ? ChooserOutcome::NoChooser : ChooserOutcome::NotWaited;
+    const std::optional<QJsonObject> place = FormScript(formScript(PlaceFormScript, QJsonArray{form, element}));
+    if (!place)
+        return E_FAIL;
+    if (!place->value(QStringLiteral("found")).toBool() || !place->value(QStringLiteral("box")).toBool())
+        return S_FALSE;
+    const double zoom = page()->zoomFactor();
+    const QPointF at(
+        place->value(QStringLiteral("x")).toDouble() * zoom, place->value(QStringLiteral("y")).toDouble() * zoom);
+
+    const auto alive = alive_;
+    struct Answer {
+        bool done = false;
+        ChooserOutcome outcome = ChooserOutcome::NoChooser;
+    };
+    auto answer = std::make_shared<Answer>();
+    QEventLoop loop;
+    QPointer<QEventLoop> waiting(&loop);
+    if (chooser)
+        browser_->ExpectFileChooser(chooser, [answer, waiting](bool chosen) {
+            answer->done = true;
+            answer->outcome = chosen ? ChooserOutcome::Chosen : ChooserOutcome::Cancelled;
+            if (waiting)
+                waiting->quit();
+        });
+    browser_->PressAt(at);
+    if (!*alive)
+        return E_FAIL;
+    if (!chooser) {
+        // The mouse reaches the page on another channel than scripts: the
+        // press counts once the page has seen the release.
+        QElapsedTimer seen;
+        seen.start();
+        while (seen.elapsed() < PressSeenTimeoutMs) {
+            const std::optional<QVariant> released
+                = RunScriptAndWait(page(), QStringLiteral("window.__zarnReleased === true"), ScriptTimeoutMs);
+            if (!*alive || !released)
+                return E_FAIL;
+            if (released->toBool())
+                return S_OK;
+            QTimer::singleShot(20, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        return S_OK;
+    }
+    if (!answer->done) {
+        QTimer::singleShot(std::max(0, timeoutMs), &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    if (!*alive)
+        return E_FAIL;
+    if (!answer->done)
+        browser_->ExpectFileChooser(nullptr, {});
+    outcome = answer->outcome;
+    return S_OK;
+}

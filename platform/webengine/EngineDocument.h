@@ -4,7 +4,9 @@
 // the page's scripts cannot see or alter), persistence through the engine's
 // HTML, the command target and drawing of the view.
 #include "platform/webcontrol/HtmlDocument.h"
+#include "platform/webcontrol/PageForms.h"
 
+#include <QJsonObject>
 #include <QString>
 #include <QVariant>
 
@@ -29,7 +31,8 @@ class EngineDocument : public IHTMLDocument2,
                        public IPersistFile,
                        public IOleCommandTarget,
                        public IViewObject,
-                       public IDocumentView {
+                       public IDocumentView,
+                       public IPageForms {
 public:
     explicit EngineDocument(QtWebBrowser* browser);
     ~EngineDocument() override;
@@ -54,6 +57,13 @@ public:
     HRESULT Find(const WideString& text, bool backward, bool caseSensitive, int& active, int& matches) override;
     QWidget* ViewWindow() override;
 
+    HRESULT FormElements(std::vector<FormElementFacts>& elements, int& formTags) override;
+    HRESULT FindFormElement(
+        const WideString& type, const WideString& name, int occurrence, int& form, int& element) override;
+    HRESULT ClickFormElement(int form, int element) override;
+    HRESULT PressFormElement(
+        int form, int element, IFileChooserAnswer* chooser, int timeoutMs, ChooserOutcome& outcome) override;
+
     // One late-bound operation on the page object numbered ref.
     HRESULT Invoke(const QString& token, int ref, const char* op, const WideString& name,
         const std::vector<Variant>& args, Variant& result);
@@ -70,6 +80,9 @@ private:
     // drawn: also waits until the engine has stopped sending frames.
     bool WaitForLayout(const QSize& size, bool drawn);
     Variant ObjectFor(const QString& token, int ref);
+    // Runs one form script and parses its JSON answer; nothing when the page
+    // did not answer or answered no object.
+    std::optional<QJsonObject> FormScript(const QString& script);
 
     // False once this document is gone: a call that waited for the page
     // then touches nothing of it.

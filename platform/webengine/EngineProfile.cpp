@@ -127,8 +127,8 @@ QWebEngineProfile* EngineProfile()
         profile->setPersistentStoragePath(folder + QStringLiteral("/Engine"));
         profile->setCachePath(folder + QStringLiteral("/Cache/Engine"));
         SetProcessProxyChangedHandler(takeProxyChange);
-        SetUrlHistoryClearedHandler([] {
-            if (profile)
+        AddUrlHistoryListener([](TUrlHistoryChange change) {
+            if (profile && change == TUrlHistoryChange::hcCleared)
                 profile->clearAllVisitedLinks();
         });
         // clearHttpCache would hold every load started before it finishes,

@@ -17,9 +17,11 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QSet>
@@ -182,6 +184,10 @@ protected:
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int, const QString&) override
     {
         owner_->pageReport(message);
+    }
+    QStringList chooseFiles(FileSelectionMode mode, const QStringList& oldFiles, const QStringList&) override
+    {
+        return owner_->chooseFiles(mode, oldFiles);
     }
 
 private:
@@ -1085,4 +1091,63 @@ HRESULT QtWebBrowser::OnAmbientPropertyChange(DISPID dispId)
 void InstallQtWebBrowser()
 {
     SetWebBrowserFactory([] { return std::make_unique<QtWebBrowser>(); });
+}
+
+void QtWebBrowser::ExpectFileChooser(IFileChooserAnswer* answer, std::function<void(bool chosen)> done)
+{
+    chooserAnswer_ = answer;
+    chooserDone_ = answer ? std::move(done) : std::function<void(bool)>();
+}
+
+void QtWebBrowser::PressAt(const QPointF& position)
+{
+    QWidget* target = view_->focusProxy() ? view_->focusProxy() : view_;
+    const QPointF global = target->mapToGlobal(position);
+    const auto send = [&](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, position, position, global, button, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &event);
+    };
+    send(QEvent::MouseMove, Qt::NoButton, Qt::NoButton);
+    send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
+}
+
+QStringList QtWebBrowser::chooseFiles(int mode, const QStringList& oldFiles)
+{
+    // Taken at once: a chooser the page opens while this one is open is the
+    // user's.
+    IFileChooserAnswer* answer = std::exchange(chooserAnswer_, nullptr);
+    const std::function<void(bool)> done = std::exchange(chooserDone_, {});
+    const QString folder = oldFiles.isEmpty() ? QDir::homePath() : QFileInfo(oldFiles.first()).absolutePath();
+    QFileDialog dialog(view_, QStringLiteral("Choose File to Upload"), folder);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    switch (mode) {
+    case QWebEnginePage::FileSelectOpenMultiple:
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+        break;
+    case QWebEnginePage::FileSelectUploadFolder:
+        dialog.setFileMode(QFileDialog::Directory);
+        break;
+    case QWebEnginePage::FileSelectSave:
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        break;
+    default:
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        break;
+    }
+    QPointer<QtWebBrowser> self(this);
+    if (answer) {
+        dialog.setModal(true);
+        dialog.show();
+        answer->ChooserShown(&dialog);
+        if (dialog.isVisible())
+            dialog.reject();
+    } else {
+        dialog.exec();
+    }
+    const QStringList chosen = dialog.result() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+    if (self && done)
+        done(!chosen.isEmpty());
+    return chosen;
 }

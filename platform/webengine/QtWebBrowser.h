@@ -52,6 +52,7 @@
 //   another way is evaluated without them), IDownloadManager
 //   (a response the page cannot show) and IAuthenticate (a 401 or 407 log-in).
 #include "platform/webcontrol/HostInterfaces.h"
+#include "platform/webcontrol/PageForms.h"
 #include "platform/webcontrol/WebBrowser.h"
 #include "platform/webengine/EngineProfile.h"
 
@@ -60,6 +61,7 @@
 #include <QPointer>
 #include <QUrl>
 
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -140,6 +142,15 @@ public:
     // The printer that ExecWB prints to and page setup configures.
     QPrinter* printer();
 
+    // The page's next file chooser goes to answer (PageForms.h), and done
+    // learns whether a file was chosen once it is answered; nullptr gives
+    // the choosers back to the user. A file chooser is always a non-native
+    // Qt file dialog of this process, so that keys typed in the process
+    // reach it.
+    void ExpectFileChooser(IFileChooserAnswer* answer, std::function<void(bool chosen)> done);
+    // A left mouse press and release at position of the view, as a user's.
+    void PressAt(const QPointF& position);
+
 private:
     class Page;
     class HtmlDocument;
@@ -218,6 +229,7 @@ private:
     HRESULT printPreview();
     HRESULT pageSetup();
 
+    QStringList chooseFiles(int mode, const QStringList& oldFiles);
     HRESULT goInHistory(bool possible, int action);
     void showFolder(const QString& path);
     void openFolderItem(QListWidgetItem* item);
@@ -289,6 +301,8 @@ private:
     QUrl backAfterRefusal_;
     QString contextLinkText_;
     QUrl contextMedia_;
+    IFileChooserAnswer* chooserAnswer_ = nullptr;
+    std::function<void(bool)> chooserDone_;
     int textSize_ = 2;
     int opticalZoom_ = 100;
 };

@@ -46,7 +46,9 @@ namespace {
 // Exposes what the object-inserting operations set, and the drop handler.
 class Editor : public TDodiViveDE {
 public:
+    using TDodiViveDE::canInsertFromMimeData;
     using TDodiViveDE::dropEvent;
+    using TDodiViveDE::insertFromMimeData;
     using TDodiViveDE::MarkFilesInserted;
 };
 
@@ -736,6 +738,65 @@ std::vector<QImage> Pictures(const QTextDocument& document)
     return out;
 }
 
+TEST_F(DodiViveDETest, PasteTakesTheRichestFormAndNeverReadsFilesThePastedTextNames)
+{
+    WriteFile(QStringLiteral("secret.png"), "not shown");
+    WriteFile(QStringLiteral("notes.txt"), "some notes");
+    QImage blue(6, 6, QImage::Format_RGB32);
+    blue.fill(Qt::blue);
+    const QString secret = QUrl::fromLocalFile(Path(QStringLiteral("secret.png"))).toString();
+    const auto mime = [](auto fill) {
+        auto* data = new QMimeData;
+        fill(*data);
+        return data;
+    };
+    const struct {
+        const char* name;
+        QMimeData* data;
+        bool plainText;
+        QString text; // what the editor then holds
+        int pictures;
+        bool bold;
+    } cases[] = {
+        {"picture", mime([&](QMimeData& d) { d.setImageData(blue); }), false,
+            QString(QChar::ObjectReplacementCharacter), 1, false},
+        {"html", mime([&](QMimeData& d) {
+             d.setHtml(QStringLiteral("<b>bold</b> text<img src=\"%1\">").arg(secret));
+             d.setText(QStringLiteral("bold text"));
+         }),
+            false, QStringLiteral("bold text") + QChar::ObjectReplacementCharacter, 1, true},
+        {"html in plain-text mode", mime([&](QMimeData& d) {
+             d.setHtml(QStringLiteral("<b>bold</b> text"));
+             d.setText(QStringLiteral("bold text"));
+         }),
+            true, QStringLiteral("bold text"), 0, false},
+        {"file", mime([&](QMimeData& d) { d.setUrls({QUrl::fromLocalFile(Path(QStringLiteral("notes.txt")))}); }),
+            false, QString(QChar::ObjectReplacementCharacter), 1, false},
+        {"folder", mime([&](QMimeData& d) {
+             d.setUrls({QUrl::fromLocalFile(dir.path())});
+             d.setText(QStringLiteral("a folder"));
+         }),
+            false, QStringLiteral("a folder"), 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::unique_ptr<QMimeData> data(c.data);
+        editor.SetPlainText(false);
+        editor.LoadFromBytes(QByteArray());
+        editor.SetPlainText(c.plainText);
+        ASSERT_TRUE(editor.canInsertFromMimeData(data.get()));
+        editor.insertFromMimeData(data.get());
+        EXPECT_EQ(editor.DocumentText(), c.text);
+        const std::vector<QImage> pictures = Pictures(*editor.document());
+        EXPECT_EQ(pictures.size(), std::size_t(c.pictures));
+        for (const QImage& picture : pictures)
+            EXPECT_NE(picture.size(), QSize()) << "every picture shows something";
+        QTextCursor first(editor.document());
+        first.movePosition(QTextCursor::NextCharacter);
+        EXPECT_EQ(first.charFormat().fontWeight() == QFont::Bold, c.bold);
+    }
+}
+
 TEST_F(DodiViveDETest, FailedOrCancelledInsertionsInsertNothingAndKeepFind)
 {
     SetText(QStringLiteral("text"));
@@ -872,6 +933,49 @@ public:
     QList<QByteArray> Opened;
     bool Starts = true;
 };
+
+TEST_F(DodiViveDETest, DoubleClickOnAFileObjectOpensItAfterAskingAndNeverStartsAProgram)
+{
+    RecordingLauncher launcher;
+    WriteFile(QStringLiteral("notes.txt"), "some notes");
+    editor.SetPlainText(false);
+    editor.LoadFromBytes(QByteArray());
+    editor.InsertFile(Path(QStringLiteral("notes.txt")), true, true);
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    QTextCursor before(editor.document());
+    const QPoint onObject = editor.cursorRect(before).topLeft() + QPoint(4, 8);
+
+    // One click only selects it: the address is not followed.
+    QStringList followed;
+    editor.OnURLClick = [&followed](TDodiViveDE*, const QString& url) { followed << url; };
+    QTest::mouseClick(editor.viewport(), Qt::LeftButton, Qt::NoModifier, onObject);
+    EXPECT_TRUE(followed.isEmpty()) << followed.join(' ').toStdString();
+
+    dialogs.Answer(mrNo);
+    QTest::mouseDClick(editor.viewport(), Qt::LeftButton, Qt::NoModifier, onObject);
+    EXPECT_EQ(dialogs.Texts(), QStringList{QStringLiteral("Open \"notes.txt\" with the program for its type?")});
+    EXPECT_TRUE(launcher.Opened.isEmpty());
+    dialogs.Answer(mrYes);
+    QTest::mouseDClick(editor.viewport(), Qt::LeftButton, Qt::NoModifier, onObject);
+    EXPECT_EQ(launcher.Opened, QList<QByteArray>{QUrl::fromLocalFile(Path(QStringLiteral("notes.txt"))).toEncoded()});
+
+    // Programs, scripts and desktop entries: their folder opens instead.
+    WriteFile(QStringLiteral("run.sh"), "#!/bin/sh\necho hi\n");
+    QFile::setPermissions(Path(QStringLiteral("run.sh")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    WriteFile(QStringLiteral("app.desktop"), "[Desktop Entry]\nType=Application\nExec=sh\n");
+    WriteFile(QStringLiteral("setup.exe"), "MZ");
+    for (const char* program : {"run.sh", "app.desktop", "setup.exe"}) {
+        launcher.Opened.clear();
+        dialogs.Answer(mrYes);
+        EXPECT_TRUE(editor.OpenFileObject(Path(QString::fromLatin1(program))));
+        EXPECT_EQ(launcher.Opened, QList<QByteArray>{QUrl::fromLocalFile(dir.path()).toEncoded()}) << program;
+    }
+
+    dialogs.Clear();
+    EXPECT_FALSE(editor.OpenFileObject(Path(QStringLiteral("gone.txt"))));
+    EXPECT_EQ(dialogs.Texts().size(), 1);
+}
 
 TEST_F(DodiViveDETest, MailHandsTheEncodedTextToTheMailProgramAndSaysWhenItCannot)
 {

@@ -104,7 +104,7 @@ TEST_F(BrowserExchangeTest, TheLoadsReplaceTheTextWithThePageAndNameItSafely)
     const Case cases[] = {
         {"stream", &TDodiViveDE::LoadFromBrowserStream, {"<p>Hello <b>world</b></p>", "<p>second</p>"}, {}},
         {"document", &TDodiViveDE::LoadFromBrowserDocument, {"<p>Hello <b>world</b></p>", "<p>second</p>"}, {}},
-        {"clipboard", &TDodiViveDE::LoadFromBrowserClipboard, {"Hello world", "second"}, QStringLiteral("<b>")},
+        {"clipboard", &TDodiViveDE::LoadFromBrowserClipboard, {"Hello", "world", "second"}, QStringLiteral("<b>")},
     };
     ASSERT_TRUE(browser->Go(PageUrl("/page"), 20000));
     for (const Case& c : cases) {

@@ -20,6 +20,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -312,6 +313,9 @@ void Journey::ChooseMenu(const QStringList& path)
         ASSERT_TRUE(item) << path.mid(0, level + 1).join('|').toStdString();
         ASSERT_TRUE(item->isEnabled()) << path.mid(0, level + 1).join('|').toStdString() << " is disabled";
         const QChar letter = accelerator(item->text());
+        // Choosing an item may delete it (a menu rebuilt after the click):
+        // what it opens is taken before.
+        const QPointer<QMenu> sub = item->menu();
         if (level == 0) {
             if (!letter.isNull() && uniqueAccelerator(actions, letter)) {
                 Press(keyOf(letter), Qt::AltModifier);
@@ -329,8 +333,8 @@ void Journey::ChooseMenu(const QStringList& path)
             ASSERT_EQ(open->activeAction(), item) << path[level].toStdString();
             Press(Qt::Key_Return);
         }
-        if (QMenu* sub = item->menu()) {
-            ASSERT_TRUE(WaitFor([sub] { return sub->isVisible(); }, 5000)) << path[level].toStdString();
+        if (sub) {
+            ASSERT_TRUE(WaitFor([sub] { return sub && sub->isVisible(); }, 5000)) << path[level].toStdString();
             open = sub;
             actions = sub->actions();
         }

@@ -96,6 +96,24 @@ TEST_F(PageMenus, ClipboardItemsWorkInFormFieldsAndInThePageText)
         << QApplication::clipboard()->text().toStdString();
 }
 
+TEST_F(PageMenus, ClipboardItemsWorkInTheAddressBoxWithTheMenuOpenedFromTheKeyboard)
+{
+    JourneyPages::Serve("/box.html", FormPage);
+    OpenWindow(JourneyPages::Url("/box.html"));
+    ASSERT_TRUE(WaitForPage(JourneyPages::Url("/box.html"), "Form"));
+    QApplication::clipboard()->clear();
+
+    TypeAddress(QStringLiteral("typed words"));
+    ChooseMenu({"Edit", "Select All"});
+    ChooseMenu({"Edit", "Copy to Clipboard"});
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("typed words"));
+    ChooseMenu({"Edit", "Select All"});
+    ChooseMenu({"Edit", "Cut To Clipboard"});
+    EXPECT_EQ(AddressText(), QString());
+    ChooseMenu({"Edit", "Paste from Clipboard"});
+    EXPECT_EQ(AddressText(), QStringLiteral("typed words"));
+}
+
 TEST_F(PageMenus, FindOpensFromTheMenuAndWithCtrlFAndTakesTheTypedText)
 {
     JourneyPages::Serve("/find.html", FormPage);
