@@ -56,19 +56,28 @@ void TShellMenu::RebuildMenu()
     if (!top_)
         return;
     if (clicking_ > 0) {
-        if (!rebuildPending_) {
-            rebuildPending_ = true;
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    rebuildPending_ = false;
-                    rebuildNow();
-                },
-                Qt::QueuedConnection);
-        }
+        // Queued only once the click's handler has returned (endClick): a
+        // handler that waits in an event loop of its own (a message box, a
+        // page load) would otherwise run the rebuild inside the click.
+        rebuildPending_ = true;
         return;
     }
     rebuildNow();
+}
+
+void TShellMenu::endClick()
+{
+    if (--clicking_ > 0 || !rebuildPending_)
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!rebuildPending_ || clicking_ > 0)
+                return;
+            rebuildPending_ = false;
+            rebuildNow();
+        },
+        Qt::QueuedConnection);
 }
 
 void TShellMenu::MarkStale() { stale_ = true; }
@@ -198,7 +207,7 @@ void TShellMenu::entryTriggered(QAction* item)
         return;
     ++clicking_;
     ItemChosen(item, *record);
-    --clicking_;
+    endClick();
 }
 
 const TShellMenu::TShellMenuRecord* TShellMenu::Record(int index) const
@@ -220,7 +229,7 @@ QAction* TShellMenu::AddCommand(QMenu* menu, const QString& caption, std::functi
     connect(item, &QAction::triggered, this, [this, run = std::move(run)] {
         ++clicking_;
         run();
-        --clicking_;
+        endClick();
     });
     return item;
 }

@@ -147,6 +147,8 @@ protected:
 
 private:
     void rebuildNow();
+    // The end of a click's handler: a rebuild asked for in it is queued now.
+    void endClick();
     void clearEntries();
     void fillFolderOf(QMenu* submenu);
     void entryTriggered(QAction* item);

@@ -58,7 +58,12 @@ struct TUrlHistoryEntry {
     QString Title;
     QDateTime LastVisit; // UTC, to the millisecond
     int VisitCount = 0;
-    QString Host; // HostOf(Url); filled by Pages only
+};
+
+// An entry with the host it is kept under (HostOf).
+struct TUrlHistoryPage {
+    TUrlHistoryEntry Entry;
+    QString Host;
 };
 
 // One host of the history and what it holds.
@@ -133,7 +138,7 @@ public:
     std::vector<TUrlHistoryEntry> SitePages(const QString& host, const QDateTime& from, const QDateTime& to, int limit);
     // Every address last visited in [from, to) (open ends as for Sites)
     // with its host, the latest first.
-    std::vector<TUrlHistoryEntry> Pages(const QDateTime& from, const QDateTime& to);
+    std::vector<TUrlHistoryPage> Pages(const QDateTime& from, const QDateTime& to);
     // Up to limit addresses, the most visited first, then the latest.
     std::vector<TUrlHistoryEntry> MostVisited(int limit);
     // Up to limit addresses whose address or title holds text (without

@@ -110,6 +110,33 @@ TEST_F(HistoryViews, ChoosingAPageHandsItOnAndRebuildsAfterTheClick)
     EXPECT_EQ(Captions(today), QStringList{}) << "sub-menus start unfilled again";
 }
 
+// Whatever runs in the click after the rebuild was asked for may wait in an
+// event loop of its own (a message box, a page load): the item it was raised
+// for still stands until the click has returned.
+class WaitingMenu : public THistoryMenu {
+public:
+    bool itemLivedThroughTheWait = false;
+
+protected:
+    void ItemChosen(QAction* item, const TShellMenuRecord& record) override
+    {
+        QPointer<QAction> chosen = item;
+        THistoryMenu::ItemChosen(item, record);
+        QTest::qWait(50);
+        itemLivedThroughTheWait = !chosen.isNull();
+    }
+};
+
+TEST_F(HistoryViews, AClickThatWaitsKeepsItsItemUntilItReturned)
+{
+    WaitingMenu menu;
+    QMenu* site = OpenSub(OpenSub(menu.CreateMenu(), "Today"), "example.com");
+    QPointer<QAction> page = Entry(site, "Example A");
+    page->trigger();
+    EXPECT_TRUE(menu.itemLivedThroughTheWait);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page.isNull(); })) << "and the menu is rebuilt after it";
+}
+
 TEST_F(HistoryViews, MenuFollowsNewVisitsTheDayAndEmptiedGroups)
 {
     THistoryMenu menu;

@@ -429,7 +429,7 @@ QList<QWidget*> Journey::OtherWindows() const
 {
     QList<QWidget*> others;
     for (QWidget* top : QApplication::topLevelWidgets())
-        if (top != window_.get() && top->isVisible() && !(top->windowFlags() & Qt::Popup)
+        if (top != window_.get() && top->isVisible() && top->windowType() != Qt::Popup
             && top->windowType() != Qt::ToolTip)
             others << top;
     return others;
