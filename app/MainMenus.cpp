@@ -132,7 +132,7 @@ std::vector<E> toolsMenu()
         later(C::TestZarn, "Test Zarn"),
         separator(),
         sub("Sextant Functions",
-            {later(C::FillForm, "Fill Form With Personal Details"),
+            {item(C::FillForm, "Fill Form With Personal Details"),
                 item(C::GetDefaultBrowser, "Get Default Web Browser From Resistry"),
                 item(C::CreateDesktopShortcut, "Create A ShortCut On Your Desktop"),
                 item(C::CheckOnlineStatus, "Check Online Status"), item(C::GetHostAndIP, "Get Host And IP"),

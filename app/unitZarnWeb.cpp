@@ -155,6 +155,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     bindSecurityCommands();
     bindPageCommands();
     bindLinksCommands();
+    bindFormCommands();
     bindKeys();
     bindSextant1Events();
     bindSextant2Events();

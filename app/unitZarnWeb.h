@@ -37,6 +37,7 @@
 #include "addressbar/IEAddress.h"
 #include "app/MainMenus.h"
 #include "platform/com/ComTypes.h"
+#include "tools/FormAutomation.h"
 
 #include <QIcon>
 #include <QList>
@@ -116,6 +117,38 @@ public:
     void ShowImageTab();
     void ShowLinksTab();
     void RebuildActiveView();
+
+    // Web form automation (FormCommands.cpp). Each command runs inside its
+    // click, waiting for pages with events processed; while one runs, Zarn,
+    // Tags and "Fill Form With Personal Details" are disabled, Stop or 30 s
+    // without a page end it with a message, and a page the browser left
+    // meanwhile is not filled. Failures, errors of the page included, end
+    // the command with a message box.
+    //
+    // Where the last successful FindFormElement found its element.
+    TFormElementPos FormElementPos;
+    // Opens the ad form (AdFormAddress) in Sextant1, picks the second
+    // "company_ad" radio button and fills the ad record's 17 fields; the
+    // form is not submitted. False, with a message box, when the form did
+    // not load or the browser left it.
+    bool SetData();
+    // SetData, then the three pictures attached through the page's file
+    // choosers: the first with the file field "image" (and a click of the
+    // first button without a name), then, with the form opened and filled
+    // anew, all three with that button. A picture that did not go in is
+    // reported in one message at the end.
+    void ZarnClick();
+    // Shows Memo1 with the page's form elements listed, or hides it.
+    void BtnTagsClick();
+    // Opens the portal's registration form (RegistrationFormAddress) and
+    // fills its three fields with the sample values.
+    void FillFormWithPersonalDetails1Click();
+    bool FindFormElement(
+        TSextant* Browser, const QString& Type, const QString& Name, TFormElementPos& Pos, int Occurrence);
+    // Memo emptied, then one line per element of the page's forms
+    // (tools/FormAutomation.h ListFormElements).
+    void ListFormElements(TSextant* Browser, QPlainTextEdit* Memo);
+    bool FormCommandRunning() const { return formCommandRunning_; }
 
     // Text of status bar panel index (0 to 4); empty for other indexes.
     QString StatusPanelText(int index) const;
@@ -289,6 +322,11 @@ private:
     // The File, Edit and View commands on the main browser's page
     // (PageCommands.cpp).
     void bindPageCommands();
+    void bindFormCommands();
+    // Runs a form command with its buttons disabled; its errors end up in a
+    // message box instead of the event loop.
+    void runFormCommand(const std::function<void()>& command);
+    bool setData(TFormRun& run);
     void bindPrintCommands();
     void bindPageToolCommands();
     void bindPageTransferCommands();
@@ -337,4 +375,5 @@ private:
     bool rowDone_ = false;
     bool rowFailed_ = false;
     QObject* inputBlocker_ = nullptr;
+    bool formCommandRunning_ = false;
 };

@@ -164,8 +164,7 @@ QStringList ListFormElements(TSextant& Browser)
 bool ClickFormElement(TSextant& Browser, const TFormElementPos& Pos)
 {
     IPageForms* forms = pageForms(Browser);
-    ChooserOutcome outcome;
-    return forms && forms->PressFormElement(Pos.FormIndex, Pos.ElementIndex, nullptr, 0, outcome) == S_OK;
+    return forms && forms->ClickFormElement(Pos.FormIndex, Pos.ElementIndex) == S_OK;
 }
 
 std::optional<QString> KeysForPath(const QString& Path)
@@ -236,7 +235,17 @@ QString AttachFailureText(TAttachResult Result)
     return notAttached;
 }
 
-TFormRun::TFormRun(TSextant& Browser, unsigned LimitMs) : browser_(Browser), limitMs_(LimitMs) {}
+TFormRun::TFormRun(TSextant& Browser, unsigned LimitMs) : browser_(Browser), limitMs_(LimitMs)
+{
+    if (auto* choosers = dynamic_cast<IFileChoosers*>(browser_.DefaultInterface()))
+        choosers->RefuseUnexpectedChoosers(true);
+}
+
+TFormRun::~TFormRun()
+{
+    if (auto* choosers = dynamic_cast<IFileChoosers*>(browser_.DefaultInterface()))
+        choosers->RefuseUnexpectedChoosers(false);
+}
 
 bool TFormRun::waitForPage()
 {

@@ -38,9 +38,9 @@ bool FindFormElement(TSextant& Browser, const QString& Type, const QString& Name
 QStringList ListFormElements(TSextant& Browser);
 inline constexpr const char* kMaskedPassword = "********";
 
-// A click on the element at Pos as a user's (scrolled into view, the mouse
-// pressed and released at its centre). True when the page had the element
-// and it has a box to click.
+// The element's Click, as a script clicks: the page's handlers run, but
+// nothing that needs a user's click happens (no file chooser opens). True
+// when the page had an element at Pos.
 bool ClickFormElement(TSextant& Browser, const TFormElementPos& Pos);
 
 // The keys (in the language of tools/SendKeys.h) that type Path and then
@@ -74,7 +74,12 @@ QString AttachFailureText(TAttachResult Result);
 // page.
 class TFormRun {
 public:
+    // While the run exists, a file chooser the page opens that no
+    // AttachFile waits for closes with nothing chosen (IFileChoosers).
     explicit TFormRun(TSextant& Browser, unsigned LimitMs = 30000);
+    ~TFormRun();
+    TFormRun(const TFormRun&) = delete;
+    TFormRun& operator=(const TFormRun&) = delete;
     // Navigates to Url and waits until complete. False, with Error() saying
     // why, when stopped, not complete within the limit, or the page loaded
     // is not at Url (moved elsewhere, another navigation came first).

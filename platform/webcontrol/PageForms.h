@@ -78,3 +78,15 @@ public:
         int form, int element, IFileChooserAnswer* chooser, int timeoutMs, ChooserOutcome& outcome)
         = 0;
 };
+
+// The control's file choosers while an automation runs. The control offers
+// this interface by cast.
+class IFileChoosers {
+public:
+    virtual ~IFileChoosers() = default;
+    // While refused, a chooser that no press is waiting for (one a page's
+    // script opens after a click, say) closes at once with nothing chosen,
+    // instead of waiting for the user in the middle of a run. Calls nest:
+    // each true needs its false.
+    virtual void RefuseUnexpectedChoosers(bool refuse) = 0;
+};

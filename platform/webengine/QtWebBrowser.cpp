@@ -1143,7 +1143,7 @@ QStringList QtWebBrowser::chooseFiles(int mode, const QStringList& oldFiles)
         answer->ChooserShown(&dialog);
         if (dialog.isVisible())
             dialog.reject();
-    } else {
+    } else if (choosersRefused_ <= 0) {
         dialog.exec();
     }
     const QStringList chosen = dialog.result() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();

@@ -84,7 +84,11 @@ class QMenu;
 // tests call it once at start-up, before the first browser host is created.
 void InstallQtWebBrowser();
 
-class QtWebBrowser : public QObject, public IWebBrowser2, public IOleControl, public IContextMenuSource {
+class QtWebBrowser : public QObject,
+                     public IWebBrowser2,
+                     public IOleControl,
+                     public IContextMenuSource,
+                     public IFileChoosers {
     Q_OBJECT
 public:
     QtWebBrowser();
@@ -150,6 +154,7 @@ public:
     void ExpectFileChooser(IFileChooserAnswer* answer, std::function<void(bool chosen)> done);
     // A left mouse press and release at position of the view, as a user's.
     void PressAt(const QPointF& position);
+    void RefuseUnexpectedChoosers(bool refuse) override { choosersRefused_ += refuse ? 1 : -1; }
 
 private:
     class Page;
@@ -303,6 +308,7 @@ private:
     QUrl contextMedia_;
     IFileChooserAnswer* chooserAnswer_ = nullptr;
     std::function<void(bool)> chooserDone_;
+    int choosersRefused_ = 0;
     int textSize_ = 2;
     int opticalZoom_ = 100;
 };
