@@ -821,10 +821,10 @@ void TfrmMain::FormCreate()
     FavoritesMenu1->CreateMenu();
     if (QMenu* favorites = FavoritesMenu1->TopMenu())
         favorites->setObjectName(QStringLiteral("FavoritesMenu1"));
-    // Visits past the days kept go at every start; a store that cannot be
-    // opened is no reason not to start (the history views show it empty).
-    if (PruneUrlHistory() < 0)
-        qWarning("the history could not be pruned: it cannot be opened");
+    // Visits past the days kept go at every start. A store that cannot be
+    // opened is no reason not to start: the history views show it empty and
+    // say why in the log, once.
+    PruneUrlHistory();
     LinksList = readLines(QStringLiteral("links.txt"));
     LinksList.append(QString());
     LinksList.append(linksBarUrls());

@@ -54,6 +54,17 @@ void hostFunction(sqlite3_context* context, int, sqlite3_value** args)
     sqlite3_result_text(context, host.constData(), int(host.size()), SQLITE_TRANSIENT);
 }
 
+// zarn_fold(text): the text case-folded as Qt folds it (SQLite's lower()
+// knows ASCII only).
+void foldFunction(sqlite3_context* context, int, sqlite3_value** args)
+{
+    const QByteArray folded
+        = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(args[0])), sqlite3_value_bytes(args[0]))
+              .toCaseFolded()
+              .toUtf8();
+    sqlite3_result_text(context, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
+}
+
 // An invalid time leaves that end of a range open.
 qint64 fromMs(const QDateTime& from) { return from.isValid() ? from.toMSecsSinceEpoch() : INT64_MIN; }
 qint64 toMs(const QDateTime& to) { return to.isValid() ? to.toMSecsSinceEpoch() : INT64_MAX; }
@@ -143,6 +154,8 @@ sqlite3* TUrlHistory::db()
     sqlite3_exec(db, "PRAGMA mmap_size = 268435456", nullptr, nullptr, nullptr);
     sqlite3_create_function(
         db, "zarn_host", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, hostFunction, nullptr, nullptr);
+    sqlite3_create_function(
+        db, "zarn_fold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, foldFunction, nullptr, nullptr);
     const bool hasHost = Statement(db, "SELECT host FROM visits LIMIT 0").ok();
     if (!hasHost) {
         const bool done = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK
@@ -425,12 +438,12 @@ std::vector<TUrlHistoryEntry> TUrlHistory::Search(const QString& text, int limit
     sqlite3* db = this->db();
     if (!db)
         return {};
-    // instr on lower-cased text: LIKE would take "%" and "_" in the text as
-    // patterns.
+    // instr on case-folded text: LIKE would take "%" and "_" in the text as
+    // patterns, and knows the case of ASCII letters only.
     Statement query(db,
         "SELECT url, title, last_visit, visit_count FROM visits "
-        "WHERE instr(lower(url), ?1) > 0 OR instr(lower(title), ?1) > 0 ORDER BY last_visit DESC LIMIT ?2");
-    return entriesOf(query.bind(1, text.toLower()).bind(2, qint64(limit)));
+        "WHERE instr(zarn_fold(url), ?1) > 0 OR instr(zarn_fold(title), ?1) > 0 ORDER BY last_visit DESC LIMIT ?2");
+    return entriesOf(query.bind(1, text.toCaseFolded()).bind(2, qint64(limit)));
 }
 
 // The rows go without zeroing each freed page (as single deletions do), and

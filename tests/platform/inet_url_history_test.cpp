@@ -212,10 +212,12 @@ TEST_F(UrlHistory, SitesPagesAndRemovalByHostAndAge)
     EXPECT_FALSE(history.HasVisits(at(63), at(99)));
     EXPECT_EQ(urlsOf(history.Search("THR", 10)), QStringList{"http://A.test/3"});
     EXPECT_EQ(urlsOf(history.Search("%", 10)), QStringList{}) << "the text is not a pattern";
+    history.AddVisit("http://d.test/", QString::fromUtf8("Rentrée à l'ÉCOLE"), at(70));
+    EXPECT_EQ(urlsOf(history.Search(QString::fromUtf8("école"), 10)), QStringList{"http://d.test/"});
 
     EXPECT_EQ(history.DeleteSite("A.TEST"), 3);
     EXPECT_EQ(history.DeleteBefore(at(10)), 1) << "the local file visited at minute 2";
-    EXPECT_EQ(urlsOf(history.Visits(at(0), at(100), 10)), QStringList{"http://b.test/"});
+    EXPECT_EQ(urlsOf(history.Visits(at(0), at(100), 10)), (QStringList{"http://d.test/", "http://b.test/"}));
 }
 
 TEST(UrlHistoryHost, HostsAreLowerCaseWithoutUserAndLocalFilesHaveNone)
