@@ -276,6 +276,20 @@ bool TFormRun::Open(const QString& Url)
     return true;
 }
 
+bool TFormRun::Adopt()
+{
+    error_.clear();
+    expected_.clear();
+    if (!waitForPage())
+        return false;
+    expected_ = text(browser_.LocationURL());
+    if (expected_.isEmpty()) {
+        error_ = QStringLiteral("The browser shows no page.");
+        return false;
+    }
+    return true;
+}
+
 bool TFormRun::Settle() { return waitForPage() && StillOnPage(); }
 
 bool TFormRun::StillOnPage()

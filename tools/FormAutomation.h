@@ -84,6 +84,9 @@ public:
     // why, when stopped, not complete within the limit, or the page loaded
     // is not at Url (moved elsewhere, another navigation came first).
     bool Open(const QString& Url);
+    // Takes the page the browser shows now, once complete, as the run's
+    // page. False, with Error() set, when there is none.
+    bool Adopt();
     // Waits for the page after a step that may have started loading.
     bool Settle();
     // True while the browser shows the page Open loaded; else False with

@@ -141,6 +141,8 @@ HRESULT pagesOf(const std::vector<TUrlHistoryEntry>& pages, std::vector<UniquePi
 
 } // namespace
 
+qint64 HistoryOthersChangeCount() { return store().OthersChangeCount(); }
+
 QDateTime HistoryNow() { return historyClock() ? historyClock()() : QDateTime::currentDateTime(); }
 
 void SetHistoryClock(std::function<QDateTime()> now) { historyClock() = std::move(now); }
@@ -244,6 +246,39 @@ void SortHistoryHosts(std::vector<QString>& hosts)
 
 UniquePidl HistoryViewItem(const QString& view) { return itemOf(ITEM_HISTORY_VIEW, view); }
 
+namespace {
+
+struct GroupSpan {
+    bool valid = false;
+    QDateTime from, to;
+};
+
+// A group's span depends on its key and the time zone only, not on the
+// clock. Every step through a group item needs it, and a thousand sites or
+// pages named, tipped and given icons make thousands of steps: the spans
+// are kept.
+GroupSpan groupSpan(const QString& key)
+{
+    static QHash<QString, GroupSpan> spans;
+    static QByteArray zone;
+    const QByteArray currentZone = qgetenv("TZ");
+    if (zone != currentZone) {
+        spans.clear();
+        zone = currentZone;
+    }
+    const auto known = spans.constFind(key);
+    if (known != spans.constEnd())
+        return *known;
+    const THistoryGroup group = HistoryGroupOfKey(key, HistoryNow());
+    GroupSpan span{!group.Key.isEmpty(), group.From, group.To};
+    if (spans.size() > 64)
+        spans.clear();
+    spans.insert(key, span);
+    return span;
+}
+
+} // namespace
+
 THistoryPlace HistoryRootPlace()
 {
     THistoryPlace root;
@@ -258,13 +293,13 @@ THistoryPlace HistoryStep(const THistoryPlace& from, LPCITEMIDLIST item)
     const QString payload = QString::fromUtf8(ItemPayload(item));
     THistoryPlace to = from;
     if (from.kind == Kind::Root && kind == ITEM_HISTORY_GROUP) {
-        const THistoryGroup group = HistoryGroupOfKey(payload, HistoryNow());
-        if (group.Key.isEmpty())
+        const GroupSpan span = groupSpan(payload);
+        if (!span.valid)
             return {};
         to.kind = Kind::Group;
-        to.group = group.Key;
-        to.from = group.From;
-        to.to = group.To;
+        to.group = payload;
+        to.from = span.from;
+        to.to = span.to;
     } else if (from.kind == Kind::Root && kind == ITEM_HISTORY_VIEW
         && (payload == QLatin1String("site") || payload == QLatin1String("visits"))) {
         to.kind = Kind::View;

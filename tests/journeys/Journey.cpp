@@ -375,10 +375,18 @@ SeenDialog Journey::AnswerDialog(const QString& answer, const std::function<void
             if (caption == answer)
                 chosen = button;
         }
-        if (chosen)
+        if (chosen) {
             QTimer::singleShot(0, chosen, [this, chosen] { Click(chosen); });
-        else
-            ADD_FAILURE() << "no button " << answer.toStdString() << " in " << seen.Buttons.join(", ").toStdString();
+            return;
+        }
+        ADD_FAILURE() << "no button " << answer.toStdString() << " in " << seen.Buttons.join(", ").toStdString();
+        // Closed unanswered, so that the journey fails instead of waiting for ever.
+        QTimer::singleShot(0, dialog, [dialog] {
+            if (auto* modal = qobject_cast<QDialog*>(dialog))
+                modal->reject();
+            else
+                dialog->close();
+        });
     });
     watch.start();
     trigger();

@@ -5,6 +5,7 @@
 #include "platform/shell/AutoComplete.h"
 
 #include <QAbstractItemView>
+#include <QDir>
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -132,6 +133,42 @@ TEST_F(AddressBox, WordsThatAreNoAddressAreRefusedWithAMessage)
         EXPECT_TRUE(told.Text.contains("\"hello world foo\" is not an address")) << told.Text.toStdString();
         EXPECT_EQ(ShownPageUrl(), JourneyPages::Url("/words.html"));
     }
+}
+
+TEST_F(AddressBox, AnOutsideAddressTheUserRefusesLeavesTheBoxAndPanelsOnThePageShown)
+{
+    JourneyPages::Serve("/outward.html",
+        "<html><head><title>Outward</title></head><body>"
+        "<a id=out href='zarn-made-up:somewhere'>elsewhere</a></body></html>");
+    OpenWindow();
+    TypeAddress(JourneyPages::Url("/outward.html"));
+    Press(Qt::Key_Return);
+    ASSERT_TRUE(WaitForPage(JourneyPages::Url("/outward.html"), "Outward"));
+    const QString zone = StatusText(1);
+    ASSERT_FALSE(zone.isEmpty());
+
+    const SeenDialog asked = AnswerDialog("No", [&] { ClickInPage("out"); });
+    ASSERT_TRUE(asked.Shown);
+    EXPECT_TRUE(asked.Text.contains("Open this address with the program for \"zarn-made-up\" addresses?"))
+        << asked.Text.toStdString();
+    ASSERT_TRUE(WaitUntilLoaded());
+    EXPECT_EQ(AddressText(), JourneyPages::Url("/outward.html"));
+    EXPECT_EQ(ShownPageUrl(), JourneyPages::Url("/outward.html"));
+    EXPECT_EQ(StatusText(1), zone);
+}
+
+TEST_F(AddressBox, TheZoneFollowsFromAFolderToAPage)
+{
+    JourneyPages::Serve("/after.html", "<html><head><title>After</title></head><body>after</body></html>");
+    OpenWindow();
+    TypeAddress(QDir::currentPath());
+    Press(Qt::Key_Return);
+    ASSERT_TRUE(WaitFor([&] { return StatusText(1) == QStringLiteral("My Computer"); })) << StatusText(1).toStdString();
+    TypeAddress(JourneyPages::Url("/after.html"));
+    Press(Qt::Key_Return);
+    ASSERT_TRUE(WaitForPage(JourneyPages::Url("/after.html"), "After"));
+    EXPECT_TRUE(WaitFor([&] { return StatusText(1) == QStringLiteral("Local intranet"); }, 5000))
+        << StatusText(1).toStdString();
 }
 
 } // namespace
