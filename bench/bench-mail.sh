@@ -36,3 +36,6 @@ measure "$tool" --subject S --attach "$work/tiny.bin"
 row "zarn-mail (hand-over)" "$secs" "$rss_kb" 0
 measure xdg-email --utf8 --subject S --attach "$work/tiny.bin"
 row "xdg-email" "$secs" "$rss_kb" 0
+
+# A tool operation of TSextant that does not wait, against calling its tool.
+QT_QPA_PLATFORM=offscreen "$build/bench/forwarder-cost" --benchmark_min_time=0.2 2>/dev/null | tail -5
