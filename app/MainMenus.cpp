@@ -79,7 +79,7 @@ std::vector<E> viewMenu()
         sub("Encoding", encodingMenu(), C::EncodingMenu), sub("Text Size", textSizeMenu(), C::TextSizeMenu),
         separator(), item(C::ScrollToTop, "Scroll to the top"), item(C::ScrollToPosition, "Scroll To Position"),
         item(C::ScrollToBottom, "Scroll to the bottom"), separator(),
-        later(C::ShowHideLinksBar, "View/Hide the links bar")};
+        check(C::ShowHideLinksBar, "View/Hide the links bar", true)};
 }
 
 std::vector<E> navigationMenu()
@@ -182,13 +182,13 @@ std::vector<E> toolsMenu()
         sub("DoroRuveRU Demo", editorMenu()),
         separator(),
         sub("Links List",
-            {later(C::LinksAddSite, "Add The Site To The List"),
-                later(C::LinksRemoveSite, "Remove The Site From The List"),
-                later(C::LinksNavigate, "Navigate To Link Item"), later(C::LinksShowList, "Show The List"),
-                later(C::LinksShowHideToolbar, "Show / Hide The Links Toolbar"),
-                later(C::LinksClear, "Clear The Link List")}),
+            {item(C::LinksAddSite, "Add The Site To The List"),
+                item(C::LinksRemoveSite, "Remove The Site From The List"),
+                item(C::LinksNavigate, "Navigate To Link Item"), item(C::LinksShowList, "Show The List"),
+                item(C::LinksShowHideToolbar, "Show / Hide The Links Toolbar"),
+                item(C::LinksClear, "Clear The Link List")}),
         sub("IE Download",
-            {later(C::CheckLinks, "Check the links"), later(C::CheckUrlsFromList, "Check URL's From A Link List")}),
+            {item(C::CheckLinks, "Check the links"), item(C::CheckUrlsFromList, "Check URL's From A Link List")}),
     };
 }
 
@@ -233,10 +233,10 @@ const std::vector<TMenuEntry>& MainMenuEntries()
 
 const std::vector<TMenuEntry>& LinksBarPopupEntries()
 {
-    static const std::vector<TMenuEntry> entries{later(C::LinksBarAddSite, "Add Current Site To The Links List"),
-        later(C::LinksBarRemoveSite, "Remove The Current Site From The Links List"),
-        later(C::LinksBarNavigate, "Navigate To Link List Item"), later(C::LinksBarShowList, "Show The List"),
-        later(C::LinksBarShowHide, "View/Hide The Links Toolbar"), later(C::LinksBarClear, "Clear The Links List")};
+    static const std::vector<TMenuEntry> entries{item(C::LinksBarAddSite, "Add Current Site To The Links List"),
+        item(C::LinksBarRemoveSite, "Remove The Current Site From The Links List"),
+        item(C::LinksBarNavigate, "Navigate To Link List Item"), item(C::LinksBarShowList, "Show The List"),
+        item(C::LinksBarShowHide, "View/Hide The Links Toolbar"), item(C::LinksBarClear, "Clear The Links List")};
     return entries;
 }
 

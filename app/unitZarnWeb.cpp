@@ -1,18 +1,22 @@
 #include "app/unitZarnWeb.h"
 
 #include "app/ImageLists.h"
+#include "app/LinksDownload.h"
 #include "app/MainMenus.h"
 #include "browserhost/Sextant.h"
 #include "favorites/FavoritesListView.h"
+#include "favorites/FavoritesMenu.h"
 #include "favorites/FavoritesTree.h"
 #include "favorites/HistoryListView.h"
 #include "favorites/HistoryMenu.h"
+#include "favorites/LinksBar.h"
 #include "platform/inet/UrlHistory.h"
 #include "platform/shell/ContextMenu.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/webcontrol/TypedAddress.h"
 #include "tools/FormPlacement.h"
 #include "tools/OrganizeFavorites.h"
+#include "tools/ToolRegistration.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -117,6 +121,8 @@ QString MainWindowCaption(const QString& pageName)
 
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
 {
+    // The browsers' tool operations call the tools library.
+    RegisterSxtTools();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(ProgramCaption());
     QFont tahoma(QStringLiteral("Tahoma"));
@@ -151,6 +157,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     bindSettingsCommands();
     bindSecurityCommands();
     bindPageCommands();
+    bindLinksCommands();
     bindFormCommands();
     bindKeys();
     bindSextant1Events();
@@ -355,11 +362,10 @@ QWidget* TfrmMain::createMiddlePanel()
 
 void TfrmMain::createLinksBar()
 {
-    LinksBar1 = new QToolBar(PanelTop);
+    LinksBar1 = new TLinksBar(PanelTop);
     LinksBar1->setObjectName(QStringLiteral("LinksBar1"));
-    LinksBar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    LinksBar1->setMovable(false);
-    LinksBar1->setMinimumHeight(24);
+    LinksBar1->MaxCaptionLength = 15;
+    LinksBar1->ShowImages = false;
     LinksBar1->setContextMenuPolicy(Qt::CustomContextMenu);
 }
 
@@ -553,8 +559,17 @@ void TfrmMain::createMenus()
     HistoryMenu1->MenuPosition = 6;
     HistoryMenu1->Caption = QStringLiteral("History");
     HistoryMenu1->CreateMenu();
-    FavoritesMenu1 = menuBar()->addMenu(QStringLiteral("Favorites"));
+    FavoritesMenu1 = new TFavoritesMenu(this);
     FavoritesMenu1->setObjectName(QStringLiteral("FavoritesMenu1"));
+    FavoritesMenu1->Caption = QStringLiteral("Favorites");
+    FavoritesMenu1->Sextant = Sextant1;
+    FavoritesMenu1->MainMenu = menuBar();
+    FavoritesMenu1->MenuPosition = 7;
+    FavoritesMenu1->OwnerWindow = this;
+    // What goes wrong is said rather than swallowed.
+    FavoritesMenu1->OnError = [](HRESULT, const QString& message) { MessageDlg(message, mtError, mbOK); };
+    FavoritesMenu1->OnDone = [](const QString& message) { ShowMessage(message); };
+    FavoritesMenu1->ImportExportWizard = [this] { MenuItem(TMenuCommand::ShowImportExportWizard)->trigger(); };
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     BuildMenu(PopupMenu1, LinksBarPopupEntries(), menuItems_);
@@ -799,12 +814,16 @@ void TfrmMain::bindSextant2Events()
 
 QStringList TfrmMain::linksBarUrls() const
 {
-    // The links bar holds no stored links yet.
-    return {};
+    QStringList urls;
+    LinksBar1->GetLinkUrls(urls);
+    return urls;
 }
 
 void TfrmMain::FormCreate()
 {
+    FavoritesMenu1->CreateMenu();
+    if (QMenu* favorites = FavoritesMenu1->TopMenu())
+        favorites->setObjectName(QStringLiteral("FavoritesMenu1"));
     // Visits past the days kept go at every start. A store that cannot be
     // opened is no reason not to start: the history views show it empty and
     // say why in the log, once.
@@ -871,6 +890,7 @@ void TfrmMain::FormDestroy()
 {
     SetShortcutOpener({});
     LinksList.clear();
+    DeleteLinksDownload(std::exchange(IEDownload1, nullptr));
 }
 
 void TfrmMain::showEvent(QShowEvent* event)
@@ -882,6 +902,14 @@ void TfrmMain::showEvent(QShowEvent* event)
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
+    // The check's loop runs on this window's stack: it is stopped first and
+    // the window closes once the loop has returned.
+    if (checking_) {
+        closeAfterCheck_ = true;
+        Button1Click();
+        event->ignore();
+        return;
+    }
     bool canClose = true;
     FormCloseQuery(canClose);
     if (canClose)

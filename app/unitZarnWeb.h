@@ -73,6 +73,9 @@ class THistoryListView;
 class THistoryMenu;
 class TExportFavorite;
 class TImportFavorite;
+class TFavoritesMenu;
+class TIEDownload;
+class TLinksBar;
 
 // The address among the program's arguments (after the program's own
 // name): the first one that does not start with "-". An argument that does is
@@ -195,7 +198,7 @@ public:
     QProgressBar* ProgressBar1 = nullptr;
     QLineEdit* edtSearch = nullptr;
     QToolButton* spdBtnGoogleSearch = nullptr;
-    QToolBar* LinksBar1 = nullptr;
+    TLinksBar* LinksBar1 = nullptr;
 
     // Accessories panel on the left, its splitter and its tabs.
     QSplitter* SplitterACC = nullptr;
@@ -230,11 +233,19 @@ public:
     QRadioButton* RadioButton1 = nullptr;
     QRadioButton* RadioButton2 = nullptr;
     QPushButton* Button1 = nullptr;
+    // The links checker's download component; each checked address is saved
+    // in LinksDownloadFolder().
+    TIEDownload* IEDownload1 = nullptr;
+    // Whether the links checker is running (its button reads "Stop" then).
+    bool CheckingLinks() const { return checking_; }
+    // "Downloads/" beside the program when that folder can be written,
+    // otherwise "Downloads/" in the profile folder.
+    static QString LinksDownloadFolder();
 
     // Menus. Items of the main menu and of the links bar's pop-up menu are
     // found and bound by their command id (MainMenus.h).
     THistoryMenu* HistoryMenu1 = nullptr;
-    QMenu* FavoritesMenu1 = nullptr;
+    TFavoritesMenu* FavoritesMenu1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* GoBack1 = nullptr;
     QAction* GoForward1 = nullptr;
@@ -336,6 +347,14 @@ private:
     void importFavorites();
     void fillLinksGrid();
     QStringList linksBarUrls() const;
+    // The links list commands and the links checker (LinksCommands.cpp).
+    void bindLinksCommands();
+    void Button1Click();
+    void CheckTheLinksClick();
+    // Checks every entry of LinksList in order, each answer in its own row.
+    void checkLinks();
+    void setCheckingState(bool checking);
+    void writeRow(int row, const QString& status, const QString& result);
 
     QList<QLabel*> statusPanels_;
     QStringList pendingEventLog_;
@@ -346,5 +365,15 @@ private:
     QAction* encodingInUse_ = nullptr;
     // The page's last secure-lock state; -1 before the first.
     int secureLockIcon_ = -1;
+    // The links checker: running, asked to stop, a close waiting for it,
+    // the grid row of the address being fetched, whether it got its answer
+    // and whether a failure was written in it.
+    bool checking_ = false;
+    bool stopChecking_ = false;
+    bool closeAfterCheck_ = false;
+    int checkingRow_ = 0;
+    bool rowDone_ = false;
+    bool rowFailed_ = false;
+    QObject* inputBlocker_ = nullptr;
     bool formCommandRunning_ = false;
 };

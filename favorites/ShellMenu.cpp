@@ -33,6 +33,7 @@ QMenu* TShellMenu::CreateTopMenu(QMenuBar* mainMenu, int position, const QString
 {
     delete top_.data();
     records_.clear();
+    commandItems_.clear();
     root_ = JoinLists(root, nullptr);
     top_ = new QMenu(caption, mainMenu);
     connect(top_, &QMenu::aboutToShow, this, &TShellMenu::topAboutToShow);
@@ -44,6 +45,8 @@ QMenu* TShellMenu::CreateTopMenu(QMenuBar* mainMenu, int position, const QString
         else
             mainMenu->insertMenu(bar[clamped - 1], top_);
     }
+    AddCommandItems(top_);
+    commandItems_ = top_->actions();
     rebuildNow();
     return top_;
 }
@@ -85,7 +88,12 @@ void TShellMenu::clearEntries()
     // own sub-menus and its entry in the parent with it.
     for (QMenu* submenu : top_->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
         delete submenu;
-    top_->clear();
+    for (QAction* item : top_->actions()) {
+        if (!commandItems_.contains(item)) {
+            top_->removeAction(item);
+            delete item;
+        }
+    }
     records_.clear();
 }
 
@@ -96,7 +104,6 @@ void TShellMenu::rebuildNow()
     stale_ = false;
     clearEntries();
     watched_.clear();
-    AddCommandItems(top_);
     AddFolderItems(top_, root_.get());
 }
 

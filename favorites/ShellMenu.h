@@ -16,11 +16,11 @@
 // entry's QAction carries its record's index as data (its "tag"). Records
 // and their entries live until the next rebuild.
 //
-// Rebuilding (RebuildMenu) deletes every entry below the top menu and builds
-// the top level again. Asked for while an entry's click is being delivered
-// (from ItemChosen, or anything it calls), the rebuild waits until the click
-// has returned, so that Qt never deletes the entry it is still delivering to.
-// Asked for again before it ran, it still runs once.
+// Rebuilding (RebuildMenu) deletes every folder and item entry and lists the
+// root folder again; the command items are made once, by CreateTopMenu, and
+// stay (so an open reference to one, or its click, is never cut short). Asked for while an entry's click is being
+// delivered (from ItemChosen, or anything it calls), the rebuild waits until the click has returned, so that Qt never
+// deletes the entry it is still delivering to. Asked for again before it ran, it still runs once.
 //
 // Following changes: the file-system folders the menu has listed are watched
 // (a burst of changes counts once); after a change, and after MarkStale, the
@@ -87,8 +87,8 @@ public:
     // The root folder's absolute list; null before CreateTopMenu.
     LPCITEMIDLIST RootFolder() const { return root_.get(); }
 
-    // Deletes every entry below the top menu and the records, then runs
-    // AddCommandItems and lists the root folder again. Deferred while a
+    // Deletes every folder and item entry and the records, then lists the
+    // root folder again (the command items stay). Deferred while a
     // click is being delivered (see above). Nothing before CreateTopMenu.
     void RebuildMenu();
     // The next opening of the top menu rebuilds it first.
@@ -114,8 +114,8 @@ protected:
     // being delivered (a RebuildMenu from run waits until it has returned).
     QAction* AddCommand(QMenu* menu, const QString& caption, std::function<void()> run);
 
-    // Adds the command items at the start of the top menu (empty). Called by
-    // CreateTopMenu and every rebuild, before the root folder is listed.
+    // Adds the command items at the start of the top menu (empty). Called
+    // once by CreateTopMenu, before the root folder is listed.
     virtual void AddCommandItems(QMenu* top);
     // Whether an enumerated item gets an entry (every item by default).
     // folder is the folder that listed it, relative its list there.
@@ -159,6 +159,7 @@ private:
     std::vector<std::unique_ptr<TShellMenuRecord>> records_;
     FolderWatch* watch_ = nullptr;
     QStringList watched_;
+    QList<QAction*> commandItems_;
     bool stale_ = false;
     int clicking_ = 0;
     bool rebuildPending_ = false;

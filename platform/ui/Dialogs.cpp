@@ -77,6 +77,9 @@ int runBox(QMessageBox::Icon icon, const QString& caption, const QString& text, 
     int defaultButton = 0, const QStringList& buttonCaptions = {})
 {
     OwnedDialog<QMessageBox> box(icon, caption, text, QMessageBox::NoButton, owner);
+    // Box texts carry page titles and addresses: "<img src=...>" in a title
+    // is text to read, never markup to render.
+    box->setTextFormat(Qt::PlainText);
     std::vector<std::pair<QAbstractButton*, int>> results;
     for (const ButtonChoice& choice : kButtons) {
         if (!(buttons & choice.button))
