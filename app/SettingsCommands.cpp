@@ -17,7 +17,6 @@
 #include "tools/BrowserSettings.h"
 #include "tools/DocumentTools.h"
 #include "tools/OrganizeFavorites.h"
-#include "tools/SendMail.h"
 #include "tools/WebActions.h"
 
 #include <QAction>
@@ -244,15 +243,12 @@ void TfrmMain::bindSettingsCommands()
     bind(TMenuCommand::ClearCache, [] { ShowMessage(CacheClearedText(ClearCache())); });
 
     bind(TMenuCommand::SendPageInMail, [this] {
-        SendPageInMail(*Sextant1, this, QStringLiteral("Site.html"),
+        Sextant1->SendPageInMail(this, QStringLiteral("Site.html"),
             {.Subject = QStringLiteral("Check this site"), .Body = QStringLiteral("With regards")});
     });
-    bind(TMenuCommand::SendUrlInMail, [this] {
-        SendUrlInMail(
-            QString::fromStdU16String(Sextant1->LocationURL()), QString::fromStdU16String(Sextant1->LocationName()));
-    });
-    bind(TMenuCommand::CreateNewMail, [] {
-        if (!CreateNewMail())
+    bind(TMenuCommand::SendUrlInMail, [this] { Sextant1->SendUrlInMail(); });
+    bind(TMenuCommand::CreateNewMail, [this] {
+        if (!Sextant1->CreateNewMail())
             MessageDlg(QStringLiteral("No mail program could open a new message. Choose one for e-mail in the "
                                       "desktop's default applications."),
                 mtError, mbOK);

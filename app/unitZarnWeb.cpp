@@ -16,6 +16,7 @@
 #include "platform/webcontrol/TypedAddress.h"
 #include "tools/FormPlacement.h"
 #include "tools/OrganizeFavorites.h"
+#include "tools/ToolRegistration.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -120,6 +121,8 @@ QString MainWindowCaption(const QString& pageName)
 
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
 {
+    // The browsers' tool operations call the tools library.
+    RegisterSxtTools();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(ProgramCaption());
     QFont tahoma(QStringLiteral("Tahoma"));

@@ -8,6 +8,7 @@
 #include "browserhost/HostOptions.h"
 #include "browserhost/Messages.h"
 #include "browserhost/SxtCore.h"
+#include "browserhost/ToolForwarders.h"
 
 #include <QPointer>
 
@@ -28,7 +29,8 @@ using TSxtShowDialogEvent = std::function<void(
     TObject* Sender, QWidget* h, int StyleEx, const QString& OldCaption, std::u16string& NewCaption, bool& Cancel)>;
 using TSxtHTMLCodeChangeEvent = std::function<void(TObject* Sender, const QStringList& HTMLCode, bool& Handled)>;
 
-class TSextant : public TCustomSextant {
+// The tool operations (ToolForwarders.h) are its own operations too.
+class TSextant : public TCustomSextant, public TSxtToolForwarders {
     Q_OBJECT
 public:
     explicit TSextant(QWidget* parent = nullptr);

@@ -25,8 +25,8 @@ QString HistoryClassName()
 }
 
 HistoryWatch::HistoryWatch(int settleMs, QObject* parent)
-    : QObject(parent), generation_(UrlHistoryGeneration()), day_(HistoryNow().toLocalTime().date()),
-      settle_(new QTimer(this)), midnight_(new QTimer(this))
+    : QObject(parent), generation_(UrlHistoryGeneration()), othersChanges_(HistoryOthersChangeCount()),
+      day_(HistoryNow().toLocalTime().date()), settle_(new QTimer(this)), midnight_(new QTimer(this))
 {
     settle_->setSingleShot(true);
     settle_->setInterval(settleMs);
@@ -44,12 +44,14 @@ HistoryWatch::~HistoryWatch() { RemoveUrlHistoryListener(listener_); }
 
 bool HistoryWatch::Stale() const
 {
-    return generation_ != UrlHistoryGeneration() || day_ != HistoryNow().toLocalTime().date();
+    return generation_ != UrlHistoryGeneration() || day_ != HistoryNow().toLocalTime().date()
+        || othersChanges_ != HistoryOthersChangeCount();
 }
 
 void HistoryWatch::Reset()
 {
     generation_ = UrlHistoryGeneration();
+    othersChanges_ = HistoryOthersChangeCount();
     day_ = HistoryNow().toLocalTime().date();
 }
 

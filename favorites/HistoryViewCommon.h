@@ -22,7 +22,8 @@ public:
     explicit HistoryWatch(int settleMs, QObject* parent = nullptr);
     ~HistoryWatch() override;
 
-    // Whether the history or the day changed since the last Reset.
+    // Whether the history (here or in another process) or the day changed
+    // since the last Reset.
     bool Stale() const;
     // What is shown is current as of now.
     void Reset();
@@ -36,6 +37,7 @@ private:
 
     int listener_;
     quint64 generation_;
+    qint64 othersChanges_;
     QDate day_;
     QTimer* settle_;
     QTimer* midnight_;

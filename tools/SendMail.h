@@ -16,6 +16,7 @@
 // - Nothing the mail layer is handed is deleted: the caller's files stay
 //   where they are; the copies in the Outbox go after 7 days, long after the
 //   mail program read them.
+#include "browserhost/ToolForwarders.h"
 #include "platform/mapi/MailMessage.h"
 
 #include <QObject>
@@ -167,10 +168,7 @@ void ShowMailFailure(int Result, const TMailSendReport& Report, QWidget* Parent)
 
 // The texts of a mail tool, passed by name so that they cannot change places:
 // SendPageInMail(b, owner, "Site.html", {.Subject = ..., .Body = ...}).
-struct TMailTexts {
-    QString Subject;
-    QString Body;
-};
+using TMailTexts = TSxtMailTexts;
 
 // Saves Browser's page (waiting for it with events processed) as FileName
 // (its last path component) in a new Outbox folder and sends it as the

@@ -184,6 +184,15 @@ QString TUrlHistory::HostOf(const QString& url)
     return parsed.host().toLower();
 }
 
+qint64 TUrlHistory::OthersChangeCount()
+{
+    sqlite3* db = this->db();
+    if (!db)
+        return -1;
+    Statement query(db, "PRAGMA data_version");
+    return query.step() == SQLITE_ROW ? query.integer(0) : -1;
+}
+
 bool TUrlHistory::IsUsable()
 {
     sqlite3* db = this->db();

@@ -116,6 +116,10 @@ public:
     int Count();
     // Whether the store can be opened and read; LastError says why not.
     bool IsUsable();
+    // A number that changes when another connection (another process, or
+    // another TUrlHistory) committed a change to the store since this one
+    // last asked; -1 when the store cannot be opened.
+    qint64 OthersChangeCount();
     // False when the address was not kept (or the store failed: LastError).
     bool Delete(const QString& url);
     // Removes every address of the host (HostOf); the number removed, -1

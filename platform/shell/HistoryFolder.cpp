@@ -141,6 +141,8 @@ HRESULT pagesOf(const std::vector<TUrlHistoryEntry>& pages, std::vector<UniquePi
 
 } // namespace
 
+qint64 HistoryOthersChangeCount() { return store().OthersChangeCount(); }
+
 QDateTime HistoryNow() { return historyClock() ? historyClock()() : QDateTime::currentDateTime(); }
 
 void SetHistoryClock(std::function<QDateTime()> now) { historyClock() = std::move(now); }

@@ -60,6 +60,11 @@ THistoryGroup HistoryGroupOfKey(const QString& key, const QDateTime& now);
 QDateTime HistoryNow();
 void SetHistoryClock(std::function<QDateTime()> clock);
 
+// Changes when the history store was changed by another process since the
+// history folder last read it (visits recorded in this process are told by
+// the store's listeners).
+qint64 HistoryOthersChangeCount();
+
 // url without a user name and password; everything else as written.
 QString HistoryShownAddress(const QString& url);
 // A page's info tip: title with its line breaks made blanks, "\n", the

@@ -664,6 +664,10 @@ const char* const PlaceFormScript = R"JS(
   const r = el.getBoundingClientRect();
   if (r.width <= 0 || r.height <= 0)
     return JSON.stringify({ found: true, box: false });
+  // The engine routes the mouse by what it last drew: the press waits
+  // until the scrolled page has been drawn.
+  window.__zarnPlaced = false;
+  requestAnimationFrame(() => requestAnimationFrame(() => { window.__zarnPlaced = true; }));
   window.__zarnReleased = false;
   window.addEventListener('mouseup', () => { window.__zarnReleased = true; }, { once: true, capture: true });
   const clamp = (v, high) => Math.max(0, Math.min(v, high - 1));
@@ -674,6 +678,8 @@ const char* const PlaceFormScript = R"JS(
 
 // How long the page may take to see a press after it was sent.
 constexpr int PressSeenTimeoutMs = 5000;
+// How long a press may go unseen before it is sent again.
+constexpr int RepressAfterMs = 300;
 
 QString formScript(const char* script, const QJsonArray& args = {})
 {
@@ -682,6 +688,24 @@ QString formScript(const char* script, const QJsonArray& args = {})
 }
 
 } // namespace
+
+bool EngineDocument::waitInPage(const QString& condition, int timeoutMs)
+{
+    const auto alive = alive_;
+    QElapsedTimer waited;
+    waited.start();
+    QEventLoop pause;
+    while (waited.elapsed() < timeoutMs) {
+        const std::optional<QVariant> met = RunScriptAndWait(page(), condition, ScriptTimeoutMs);
+        if (!*alive || !met)
+            return false;
+        if (met->toBool())
+            return true;
+        QTimer::singleShot(10, &pause, &QEventLoop::quit);
+        pause.exec();
+    }
+    return false;
+}
 
 std::optional<QJsonObject> EngineDocument::FormScript(const QString& script)
 {
@@ -748,6 +772,8 @@ HRESULT EngineDocument::PressFormElement(
         place->value(QStringLiteral("x")).toDouble() * zoom, place->value(QStringLiteral("y")).toDouble() * zoom);
 
     const auto alive = alive_;
+    if (!waitInPage(QStringLiteral("window.__zarnPlaced === true"), PressSeenTimeoutMs))
+        return E_FAIL;
     struct Answer {
         bool done = false;
         ChooserOutcome outcome = ChooserOutcome::NoChooser;
@@ -762,26 +788,34 @@ HRESULT EngineDocument::PressFormElement(
             if (waiting)
                 waiting->quit();
         });
-    browser_->PressAt(at);
-    if (!*alive)
-        return E_FAIL;
-    if (!chooser) {
-        // The mouse reaches the page on another channel than scripts: the
-        // press counts once the page has seen the release.
+    // A page that has only just loaded drops a press that comes before the
+    // engine lets input through: the press is repeated until the page has
+    // seen its release (or its chooser opened).
+    QElapsedTimer pressing;
+    pressing.start();
+    bool released = false;
+    while (!released && !answer->done && pressing.elapsed() < PressSeenTimeoutMs) {
+        browser_->PressAt(at);
         QElapsedTimer seen;
         seen.start();
-        while (seen.elapsed() < PressSeenTimeoutMs) {
-            const std::optional<QVariant> released
+        while (!answer->done && seen.elapsed() < RepressAfterMs) {
+            const std::optional<QVariant> met
                 = RunScriptAndWait(page(), QStringLiteral("window.__zarnReleased === true"), ScriptTimeoutMs);
-            if (!*alive || !released)
+            if (!*alive || !met) {
+                if (*alive && chooser && !answer->done)
+                    browser_->ExpectFileChooser(nullptr, {});
                 return E_FAIL;
-            if (released->toBool())
-                return S_OK;
-            QTimer::singleShot(20, &loop, &QEventLoop::quit);
+            }
+            if ((released = met->toBool()))
+                break;
+            QTimer::singleShot(10, &loop, &QEventLoop::quit);
             loop.exec();
         }
-        return S_OK;
     }
+    if (!*alive)
+        return E_FAIL;
+    if (!chooser)
+        return released ? S_OK : E_FAIL;
     if (!answer->done) {
         QTimer::singleShot(std::max(0, timeoutMs), &loop, &QEventLoop::quit);
         loop.exec();

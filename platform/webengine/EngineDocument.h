@@ -83,6 +83,9 @@ private:
     // Runs one form script and parses its JSON answer; nothing when the page
     // did not answer or answered no object.
     std::optional<QJsonObject> FormScript(const QString& script);
+    // Asks the page condition until it answers true, at most timeoutMs;
+    // False then, or when the page did not answer.
+    bool waitInPage(const QString& condition, int timeoutMs);
 
     // False once this document is gone: a call that waited for the page
     // then touches nothing of it.

@@ -16,12 +16,12 @@
 #include <QCryptographicHash>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QSet>
@@ -39,6 +39,7 @@
 #include <QWebEngineSettings>
 #include <QWebEngineUrlSchemeHandler>
 #include <QWebEngineView>
+#include <QWindow>
 
 namespace {
 
@@ -1093,6 +1094,11 @@ void InstallQtWebBrowser()
     SetWebBrowserFactory([] { return std::make_unique<QtWebBrowser>(); });
 }
 
+// Qt's delivery of a mouse event from the window system, exported for its
+// test library.
+Q_GUI_EXPORT void qt_handleMouseEvent(QWindow* window, const QPointF& local, const QPointF& global,
+    Qt::MouseButtons state, Qt::MouseButton button, QEvent::Type type, Qt::KeyboardModifiers mods, int timestamp);
+
 void QtWebBrowser::ExpectFileChooser(IFileChooserAnswer* answer, std::function<void(bool chosen)> done)
 {
     chooserAnswer_ = answer;
@@ -1102,10 +1108,18 @@ void QtWebBrowser::ExpectFileChooser(IFileChooserAnswer* answer, std::function<v
 void QtWebBrowser::PressAt(const QPointF& position)
 {
     QWidget* target = view_->focusProxy() ? view_->focusProxy() : view_;
+    QWindow* window = target->window()->windowHandle();
+    if (!window)
+        return;
+    // Through the window, as the window system delivers a user's mouse: the
+    // engine's view takes a press sent to it directly for no click.
+    const QPointF local = target->mapTo(target->window(), position);
     const QPointF global = target->mapToGlobal(position);
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
     const auto send = [&](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons) {
-        QMouseEvent event(type, position, position, global, button, buttons, Qt::NoModifier);
-        QCoreApplication::sendEvent(target, &event);
+        qt_handleMouseEvent(window, local, global, buttons, button, type, Qt::NoModifier, int(clock.elapsed()));
     };
     send(QEvent::MouseMove, Qt::NoButton, Qt::NoButton);
     send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);

@@ -42,7 +42,8 @@ QString pageUrl(const char* path, const FixtureServer* from = server)
     return QString::fromStdString(from->url(path));
 }
 QString location(TSextant* browser) { return QString::fromStdU16String(browser->LocationURL()); }
-bool waitUntil(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 15000); }
+// Generous: the engine and its TLS handshakes crawl on a busy machine.
+bool waitUntil(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 30000); }
 
 class MainWindowSecurity : public ::testing::Test {
 protected:
@@ -52,7 +53,7 @@ protected:
         SetApplicationMainForm(window.get());
         window->show();
         ASSERT_TRUE(waitUntil([&] { return !location(window->Sextant1).isEmpty(); }));
-        ASSERT_TRUE(window->Sextant1->Wait(15000));
+        ASSERT_TRUE(window->Sextant1->Wait(30000));
     }
     void TearDown() override
     {

@@ -18,6 +18,8 @@
 #include <QPointer>
 #include <QTest>
 
+#include <sqlite3.h>
+
 namespace {
 
 QStringList Captions(const QMenu* menu)
@@ -166,6 +168,20 @@ TEST_F(HistoryViews, MenuFollowsNewVisitsTheDayAndEmptiedGroups)
     ASSERT_TRUE(later);
     EXPECT_EQ(Captions(later), QStringList{" (Empty) "});
     EXPECT_FALSE(later->actions().first()->isEnabled());
+}
+
+// zarn-history or a second program changes the store without this
+// process's listeners hearing it.
+TEST_F(HistoryViews, MenuShowsChangesMadeByAnotherProcessWhenItOpens)
+{
+    THistoryMenu menu;
+    QMenu* top = menu.CreateMenu();
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(TUrlHistory::DefaultFile().toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "DELETE FROM visits WHERE host = 'news.test'", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+    Open(top);
+    EXPECT_EQ(Captions(top), QStringList{"Today"});
 }
 
 TEST_F(HistoryViews, EachMenuKeepsItsOwnRecords)

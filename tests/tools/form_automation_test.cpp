@@ -7,6 +7,7 @@
 #include "EngineTest.h"
 #include "FixtureServer.h"
 #include "browserhost/Sextant.h"
+#include "platform/webcontrol/PageForms.h"
 #include "platform/webengine/QtWebBrowser.h"
 #include "tools/DocumentTools.h"
 #include "tools/FormAutomation.h"
@@ -58,6 +59,9 @@ protected:
                  "<input type=file name=hidden style=display:none>"
                  "<button type=button onclick=\"this.form.hidden.click()\"></button></form>"));
         html("/slow-target", page("<p>elsewhere</p>"));
+        html("/long",
+            page("<div style=height:3000px></div><form><input name=note>"
+                 "<input name=hidden style=display:none></form>"));
         s.Get("/slow", [](const httplib::Request&, httplib::Response& res) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1500));
             res.set_content(page("<form><input name=region></form>"), "text/html");
@@ -208,6 +212,23 @@ TEST_F(FormAutomationTest, AFileGoesIntoTheChooserTheClickOpenedWhateverTheFolde
     EXPECT_EQ(AttachFile(*browser, pos, AdPicturePaths()[1]), TAttachResult::Attached);
     EXPECT_EQ(Script(QStringLiteral("document.querySelector('[name=hidden]').value")).toString(),
         QStringLiteral("C:\\fakepath\\V0048210-02.jpg"));
+}
+
+TEST_F(FormAutomationTest, APressIsATrustedClickAndAScriptClickIsNot)
+{
+    Load("/long");
+    Script(QStringLiteral("window.trusted = []; document.querySelector('[name=note]')"
+                          ".addEventListener('click', e => window.trusted.push(e.isTrusted))"));
+    auto* forms = dynamic_cast<IPageForms*>(browser->Document());
+    ASSERT_TRUE(forms);
+    ChooserOutcome outcome = ChooserOutcome::Chosen;
+    // The field sits below the fold: the press scrolls it into view first.
+    EXPECT_EQ(forms->PressFormElement(0, 0, nullptr, 0, outcome), S_OK);
+    EXPECT_EQ(outcome, ChooserOutcome::NotWaited);
+    EXPECT_EQ(forms->ClickFormElement(0, 0), S_OK);
+    EXPECT_EQ(Script(QStringLiteral("window.trusted.join(',')")).toString(), QStringLiteral("true,false"));
+    EXPECT_EQ(forms->PressFormElement(0, 1, nullptr, 0, outcome), S_FALSE); // hidden: no box to press
+    EXPECT_EQ(forms->ClickFormElement(3, 0), S_FALSE);
 }
 
 TEST_F(FormAutomationTest, KeysAreDiscardedWhenNoChooserOpensAndRefusedPathsClickNothing)
