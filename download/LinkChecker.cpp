@@ -87,8 +87,9 @@ public:
         outcome_.StatusText = LinkStatusText(outcome_.Status);
         outcome_.ResultText = LinkResultText(outcome_.Status);
         outcome_.Seconds = seconds();
-        // The body is not wanted: stopping here spares reading it.
-        return E_ABORT;
+        // The body is read and dropped as it comes: stopping the binding here
+        // would cost the connection, and a server its keep-alive.
+        return S_OK;
     }
 
     HRESULT OnDataAvailable(DWORD, DWORD, IStream* stream) override
@@ -191,7 +192,9 @@ std::vector<TLinkOutcome> CheckLinkList(
         }
         if (running.empty())
             continue;
-        UrlMonProcessPending(50);
+        // Each binding is waited on in turn, so a short wait keeps one quiet
+        // binding from holding up the answers of the others.
+        UrlMonProcessPending(2);
         for (auto it = running.begin(); it != running.end();) {
             if (it->check->Done()) {
                 report(it->index);

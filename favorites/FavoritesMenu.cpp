@@ -103,6 +103,13 @@ QString TFavoritesMenu::EntryCaption(IShellFolder& folder, LPCITEMIDLIST relativ
 
 int TFavoritesMenu::EntryIcon(const TShellMenuRecord& record)
 {
+    // Every ".url" file has the same icon; asking the shell once keeps a
+    // folder of hundreds of favorites quick to open.
+    if (!record.IsFolder && isUrlFile(LastItemOf(record.Absolute.get()).get())) {
+        if (urlIcon_ == -2)
+            urlIcon_ = ShortcutIconIndex(GetSmallIconIndex(record.Absolute.get()));
+        return urlIcon_;
+    }
     const int icon = GetSmallIconIndex(record.Absolute.get());
     // Folders keep the folder icon; a favorite the shell knows no better
     // icon for shows as a web page.

@@ -123,4 +123,7 @@ private:
     // The address behind a favorite (its absolute list).
     QString addressOf(LPCITEMIDLIST absolute);
     bool ensureDocument();
+
+    // The icon of ".url" files, once asked for (-2 before).
+    int urlIcon_ = -2;
 };
