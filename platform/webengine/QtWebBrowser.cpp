@@ -21,6 +21,8 @@
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QListWidget>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -46,6 +48,8 @@ namespace {
 // Chromium's net error for a request that was cancelled (stop, or a
 // navigation refused by the host).
 constexpr int NetErrorAborted = -3;
+// Chromium's net error for a request the request filter refused.
+constexpr int NetErrorBlockedByClient = -20;
 // The control's status code for a page whose certificate failed.
 constexpr std::int32_t INET_E_INVALID_CERTIFICATE = makeHResult(0x800C0019);
 // How long the page may take to name its frames before the page's
@@ -490,6 +494,8 @@ void QtWebBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
             fire(DISPID_NAVIGATEERROR, args);
         }
         completeNavigation(info.url(), true);
+        if (info.errorCode() == NetErrorBlockedByClient && ProcessOffline())
+            showOfflinePage(info.url());
         if (!backAfterRefusal_.isEmpty() && info.url() == std::exchange(backAfterRefusal_, QUrl())
             && page_->history()->canGoBack())
             QTimer::singleShot(0, this, [this] { GoBack(); });
@@ -498,6 +504,23 @@ void QtWebBrowser::loadingChanged(const QWebEngineLoadingInfo& info)
         stopped(info.url());
         break;
     }
+}
+
+// In place of the engine's "blocked" page, which blames the wrong party:
+// the page says in our words that the program works offline.
+void QtWebBrowser::showOfflinePage(const QUrl& url)
+{
+    const QString script
+        = QStringLiteral("document.title = 'You are working offline';"
+                         "document.documentElement.innerHTML = '<head><title>You are working offline</title></head>"
+                         "<body style=\"font-family: sans-serif; margin: 40px\"><h1>You are working offline</h1>"
+                         "<p>ZarnWeb does not fetch pages from the network while File &gt; Work Offline is checked.</p>"
+                         "<p>Uncheck it and refresh to load <b></b>.</p></body>';"
+                         "document.querySelector('b').textContent = %1;")
+              .arg(QString::fromUtf8(QJsonDocument(QJsonArray{url.toString()}).toJson(QJsonDocument::Compact))
+                       .mid(1)
+                       .chopped(1));
+    page_->runJavaScript(script);
 }
 
 void QtWebBrowser::stopped(const QUrl& url)

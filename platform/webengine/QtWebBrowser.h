@@ -215,6 +215,7 @@ private:
     // The navigation ends without a new page: the page shown stays, complete.
     void endWithShownPage();
     void stopped(const QUrl& url);
+    void showOfflinePage(const QUrl& url);
     void fireCommandStates();
     // The encryption state of the page that came from url.
     std::int32_t secureLockOf(const QUrl& url) const;

@@ -246,4 +246,24 @@ TEST_F(PageMenus, CookiesAndTheCachedCopyOfThePageShownAreTold)
     EXPECT_TRUE(some.Text.contains("flavour=oatmeal")) << some.Text.toStdString();
 }
 
+TEST_F(PageMenus, WorkingOfflineThePageSaysSoAndARefreshOnlineLoadsIt)
+{
+    JourneyPages::Serve("/online.html", "<html><head><title>Online</title></head><body>online words</body></html>");
+    OpenWindow();
+    ChooseMenu({"File", "Work Offline"});
+    ASSERT_TRUE(MenuAction({"File", "Work Offline"})->isChecked());
+    TypeAddress(JourneyPages::Url("/online.html"));
+    Press(Qt::Key_Return);
+    EXPECT_TRUE(WaitFor([&] { return PageText().contains("You are working offline"); })) << PageText().toStdString();
+    EXPECT_TRUE(PageText().contains(JourneyPages::Url("/online.html")));
+    EXPECT_TRUE(Caption().contains("You are working offline")) << Caption().toStdString();
+    EXPECT_EQ(JourneyPages::Requests("/online.html"), 0);
+
+    ChooseMenu({"File", "Work Offline"});
+    ASSERT_FALSE(MenuAction({"File", "Work Offline"})->isChecked());
+    Press(Qt::Key_F5);
+    EXPECT_TRUE(WaitForPage(JourneyPages::Url("/online.html"), "Online"));
+    EXPECT_TRUE(PageText().contains("online words"));
+}
+
 } // namespace
