@@ -153,6 +153,14 @@ public:
     // The result of the last send that ended; -1 before.
     int LastResult() const { return lastResult_; }
 
+    // Raised on the user-interface thread once a send that Send started has
+    // ended, after the failure messages ShowErrors shows. Result is
+    // SendMailMessage's code: SUCCESS_SUCCESS when a mail program took the
+    // message, else one of the MAPI_E_ codes (MapiErrorText names them);
+    // Report names the Outbox folder and the
+    // message file, and says whether no mail program was found or the file
+    // was opened instead. Not raised when the component was freed during the
+    // send. Unhandled: nothing beyond those messages.
     TMailSentEvent OnSent;
 
 private:

@@ -304,6 +304,39 @@ QVariant Journey::RunInPage(const QString& script, int timeoutMs) const
     return result->value_or(QVariant());
 }
 
+void Journey::ChooseMenuByClick(const QStringList& path)
+{
+    QMenuBar* bar = window_->menuBar();
+    QAction* top = MenuAction({path.first()});
+    ASSERT_TRUE(top) << path.first().toStdString();
+    Click(bar, bar->actionGeometry(top).center());
+    for (const QString& caption : path.mid(1))
+        ChooseFromOpenMenu(caption);
+}
+
+bool Journey::AnswerFileDialog(const QString& path, const std::function<void()>& trigger)
+{
+    bool answered = false;
+    QTimer watch;
+    watch.setInterval(20);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (answered || !dialog || !dialog->isVisible())
+            return;
+        answered = true;
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        Click(name);
+        Press(Qt::Key_A, Qt::ControlModifier);
+        Type(path);
+        Press(Qt::Key_Return);
+    });
+    watch.start();
+    trigger();
+    WaitFor([&] { return answered; });
+    WaitFor([] { return !QApplication::activeModalWidget(); }, 5000);
+    return answered;
+}
+
 void Journey::ChooseMenu(const QStringList& path)
 {
     QList<QAction*> actions = window_->menuBar()->actions();

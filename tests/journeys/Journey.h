@@ -83,6 +83,8 @@ protected:
     // Alt and its accelerator, the items are reached by their accelerators,
     // or with the arrow keys where they have none, and Enter.
     void ChooseMenu(const QStringList& path);
+    // The same with the top menu opened by a click on the menu bar.
+    void ChooseMenuByClick(const QStringList& path);
     // The menu item at path, without opening anything; nullptr when there is
     // none.
     QAction* MenuAction(const QStringList& path) const;
@@ -104,6 +106,10 @@ protected:
     // is read and answered by a click on the button captioned answer. What it
     // showed is returned (Shown false when none came within the wait).
     SeenDialog AnswerDialog(const QString& answer, const std::function<void()>& trigger, int timeoutMs = 20000);
+
+    // Runs trigger and answers the file dialog it opens by typing path into
+    // the dialog's name box and pressing Enter. False when no dialog came.
+    bool AnswerFileDialog(const QString& path, const std::function<void()>& trigger);
 
     // Waits for condition, running the event loop; false on time-out.
     static bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 20000);

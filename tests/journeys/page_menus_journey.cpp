@@ -24,44 +24,7 @@ const std::string FormPage = "<html><head><title>Form</title></head><body>"
 
 class PageMenus : public Journey {
 protected:
-    // Opens the top menu with a click on the menu bar, then goes down the
-    // path with the keyboard.
-    void ChooseMenuByClick(const QStringList& path)
-    {
-        QMenuBar* bar = Window().menuBar();
-        QAction* top = MenuAction({path.first()});
-        ASSERT_TRUE(top);
-        Click(bar, bar->actionGeometry(top).center());
-        for (const QString& caption : path.mid(1))
-            ChooseFromOpenMenu(caption);
-    }
-
     QString Eval(const QString& script) { return RunInPage(script).toString(); }
-
-    // Runs trigger and answers the file dialog it opens by typing path into
-    // the dialog's name box and pressing Enter. False when no dialog came.
-    bool AnswerFileDialog(const QString& path, const std::function<void()>& trigger)
-    {
-        bool answered = false;
-        QTimer watch;
-        watch.setInterval(20);
-        QObject::connect(&watch, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (answered || !dialog || !dialog->isVisible())
-                return;
-            answered = true;
-            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            Click(name);
-            Press(Qt::Key_A, Qt::ControlModifier);
-            Type(path);
-            Press(Qt::Key_Return);
-        });
-        watch.start();
-        trigger();
-        WaitFor([&] { return answered; });
-        WaitFor([] { return !QApplication::activeModalWidget(); }, 5000);
-        return answered;
-    }
 
     QString InnerWidth() { return Eval(QStringLiteral("String(window.innerWidth)")); }
 };
